@@ -1,0 +1,15 @@
+#!/usr/bin/env bash
+# Installs the build and test dependencies from Debian's packages.
+set -euo pipefail
+pkgs=(cmake make g++ pkg-config libxerces-c-dev libgtest-dev libgmock-dev
+      libbenchmark-dev python3)
+missing=()
+for p in "${pkgs[@]}"; do
+  dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "ok installed" || missing+=("$p")
+done
+if [ ${#missing[@]} -gt 0 ] || [ "${CI:-}" = "true" ]; then
+  sudo=""
+  [ "$(id -u)" -eq 0 ] || sudo="sudo"
+  $sudo apt-get update
+  $sudo env DEBIAN_FRONTEND=noninteractive apt-get install -y --no-install-recommends "${pkgs[@]}"
+fi

@@ -1,0 +1,24 @@
+#!/usr/bin/env bash
+# Installs what is missing, then builds and tests two configurations:
+# Release, and Debug with AddressSanitizer + UndefinedBehaviorSanitizer.
+# Warnings are errors in both. Exits non-zero on any failure.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+scripts/install_deps.sh
+
+jobs=$(nproc 2>/dev/null || echo 2)
+export ASAN_OPTIONS="halt_on_error=1:detect_leaks=1:abort_on_error=0"
+export UBSAN_OPTIONS="halt_on_error=1:print_stacktrace=1"
+export LSAN_OPTIONS="suppressions=$PWD/scripts/lsan.supp"
+
+build() {
+  local dir=$1; shift
+  cmake -S . -B "$dir" -DORVANE_WERROR=ON "$@"
+  cmake --build "$dir" -j "$jobs"
+  ctest --test-dir "$dir" --output-on-failure -j "$jobs"
+}
+
+build build/release -DCMAKE_BUILD_TYPE=Release
+build build/asan -DCMAKE_BUILD_TYPE=Debug -DORVANE_SANITIZE=ON
+echo "All tests passed in both configurations."
