@@ -1,0 +1,13 @@
+# Fails when a public header is not included by the umbrella header.
+file(READ ${INCLUDE_DIR}/orvane/orvane.h umbrella)
+file(GLOB_RECURSE headers RELATIVE ${INCLUDE_DIR} ${INCLUDE_DIR}/orvane/*/*.h)
+set(missing)
+foreach(h IN LISTS headers)
+  string(FIND "${umbrella}" "#include \"${h}\"" pos)
+  if(pos EQUAL -1)
+    list(APPEND missing ${h})
+  endif()
+endforeach()
+if(missing)
+  message(FATAL_ERROR "orvane.h does not include: ${missing}")
+endif()
