@@ -20,20 +20,20 @@ class ScoreVarStats;
 class ScoreDictVar {
  public:
   // Storage type; 2 and 3 are never produced by the library.
-  enum VariableType {
+  enum VariableType : int {
     kNUMERIC_VAR = 0,
     kSTRING_VAR = 1,
     kDATETIME_VAR = 4,
   };
 
-  enum MeasureLevel {
+  enum MeasureLevel : int {
     kCONTINUOUS = 0,
     kORDINAL = 1,
     kNOMINAL = 2,
   };
 
   // How a written number of a date/time variable maps to stored seconds.
-  enum DateTimeType {
+  enum DateTimeType : int {
     kNO_DATETIME = 0,
     kDATE = 1,
     kTIME = 2,
@@ -50,7 +50,7 @@ class ScoreDictVar {
   };
 
   // Stored and returned for the plug-ins; the library never acts on it.
-  enum OutlierHandleMethod {
+  enum OutlierHandleMethod : int {
     kAS_IS = 0,
     kAS_MISSING_VALUES = 1,
     kAS_EXTREME_VALUES = 2,
