@@ -1,0 +1,269 @@
+#include "orvane/commands.h"
+
+#include <fstream>
+#include <iostream>
+#include <memory>
+#include <sstream>
+
+#include "orvane/case_filler.h"
+#include "orvane/csv_reader.h"
+
+namespace orvane_cli {
+
+using MCOrvane_600::CaseRecord;
+using MCOrvane_600::ModelFactory;
+using MCOrvane_600::OVException;
+using MCOrvane_600::ScoreDictionary;
+using MCOrvane_600::ScoreDictVar;
+using MCOrvane_600::TransformationDictionary;
+using MCOrvane_600::TransformVar;
+
+namespace {
+
+// Messages of the library may start with a line break; one line is wanted.
+std::string OneLine(std::string text) {
+  for (char& c : text) {
+    if (c == '\n' || c == '\r') c = ' ';
+  }
+  size_t begin = text.find_first_not_of(' ');
+  return begin == std::string::npos ? std::string() : text.substr(begin);
+}
+
+void ReportException(std::ostream& err, const std::string& file, const OVException& e) {
+  err << "orvane: " << file << ": error " << e.GetErrorCode() << ": "
+      << OneLine(e.GetErrorMessage()) << '\n';
+}
+
+// The data and transformation dictionaries of one document; owns both.
+struct Dictionaries {
+  std::unique_ptr<ScoreDictionary> data;
+  std::unique_ptr<TransformationDictionary> derived;
+};
+
+bool LoadDictionaries(const std::string& file, Dictionaries* dicts, std::ostream& err) {
+  std::ifstream probe(file);
+  if (!probe) {
+    err << "orvane: " << file << ": cannot open the document\n";
+    return false;
+  }
+  probe.close();
+  try {
+    ScoreDictionary* data = nullptr;
+    TransformationDictionary* derived =
+        ModelFactory::GetTransformationDictionaryFromXML(file, data, "");
+    dicts->data.reset(data);
+    dicts->derived.reset(derived);
+  } catch (const OVException& e) {
+    ReportException(err, file, e);
+    return false;
+  }
+  if (dicts->data == nullptr) {
+    err << "orvane: " << file << ": not a PMML document with a data dictionary\n";
+    return false;
+  }
+  return true;
+}
+
+// Where the cases come from: a file, or standard input for "-".
+class CaseSource {
+ public:
+  bool Open(const std::string& name, std::ostream& err) {
+    if (name == "-") return true;
+    file_.open(name, std::ios::binary);
+    if (!file_) err << "orvane: " << name << ": cannot open the cases\n";
+    return static_cast<bool>(file_);
+  }
+  std::istream& stream() { return file_.is_open() ? file_ : std::cin; }
+
+ private:
+  std::ifstream file_;
+};
+
+// Output to standard output, or to a file that appears only when complete.
+class Sink {
+ public:
+  Sink(const std::string& path, std::ostream& fallback) : path_(path), fallback_(fallback) {
+    if (!path_.empty()) file_.open(path_ + ".partial", std::ios::binary | std::ios::trunc);
+  }
+  ~Sink() {
+    if (!committed_ && !path_.empty()) std::remove((path_ + ".partial").c_str());
+  }
+  bool ok() const { return path_.empty() || static_cast<bool>(file_); }
+  std::ostream& stream() { return path_.empty() ? fallback_ : file_; }
+  bool Commit() {
+    if (path_.empty()) return static_cast<bool>(fallback_.flush());
+    file_.close();
+    committed_ = file_.good() && std::rename((path_ + ".partial").c_str(), path_.c_str()) == 0;
+    return committed_;
+  }
+
+ private:
+  std::string path_;
+  std::ostream& fallback_;
+  std::ofstream file_;
+  bool committed_ = false;
+};
+
+const char* StorageName(int type) {
+  switch (type) {
+    case ScoreDictVar::kNUMERIC_VAR: return "numeric";
+    case ScoreDictVar::kSTRING_VAR: return "string";
+    case ScoreDictVar::kDATETIME_VAR: return "date/time";
+    default: return "unknown";
+  }
+}
+
+const char* LevelName(int level) {
+  switch (level) {
+    case ScoreDictVar::kCONTINUOUS: return "continuous";
+    case ScoreDictVar::kORDINAL: return "ordinal";
+    case ScoreDictVar::kNOMINAL: return "nominal";
+    default: return "unknown";
+  }
+}
+
+const char* ExpressionName(int kind) {
+  static const char* const kNames[] = {"constant", "field reference", "NormContinuous",
+                                       "NormDiscrete", "Discretize",     "MapValues",
+                                       "Apply",    "derived field"};
+  return kind >= 0 && kind < 8 ? kNames[kind] : "unknown";
+}
+
+std::string ValueText(const MCOrvane_600::ScoreValue* value) {
+  if (value == nullptr) return "(none)";
+  if (value->GetType() == MCOrvane_600::ScoreValue::kNUMERIC_VALUE) {
+    return value->IsSystemMissingValue() ? "SYSMIS" : FormatNumber(value->GetDouble());
+  }
+  return "\"" + value->GetString() + "\"";
+}
+
+void DescribeField(const ScoreDictVar* var, std::ostream& out) {
+  out << "  " << var->GetName() << ": " << StorageName(var->GetVarType()) << ", "
+      << LevelName(var->GetMLevel());
+  if (var->IsFlagVariable()) out << ", flag";
+  out << '\n';
+  if (const auto* labels = var->GetValueLabels()) {
+    out << "    categories (" << labels->Size() << "):";
+    for (const auto* label : labels->GetAllValueLabels()) {
+      out << ' ' << ValueText(label->GetValue());
+      if (!label->GetLabel().empty()) out << " [" << label->GetLabel() << ']';
+    }
+    out << '\n';
+  }
+  if (const auto* missing = var->GetMissingValues()) {
+    out << "    missing values:";
+    for (const auto* range : missing->GetMissingValues()) {
+      const auto* low = range->GetMin();
+      const auto* high = range->GetMax();
+      if (low != nullptr && high != nullptr && *low == *high) {
+        out << ' ' << ValueText(low);
+      } else {
+        out << ' ' << (range->GetLowEnd() ? '[' : '(') << ValueText(low) << ", "
+            << ValueText(high) << (range->GetHighEnd() ? ']' : ')');
+      }
+    }
+    out << '\n';
+  }
+}
+
+}  // namespace
+
+int RunDescribe(const Options& options, std::ostream& out, std::ostream& err) {
+  Dictionaries dicts;
+  if (!LoadDictionaries(options.document, &dicts, err)) return 1;
+  if (options.raw) {
+    dicts.data->Display(out);
+    if (dicts.derived != nullptr) dicts.derived->Display(out);
+    return out.flush() ? 0 : 1;
+  }
+  out << "Data dictionary: " << dicts.data->Size() << " fields\n";
+  for (const ScoreDictVar* var : dicts.data->GetScoreDictVars()) DescribeField(var, out);
+  if (dicts.derived == nullptr) {
+    out << "No derived fields\n";
+    return out.flush() ? 0 : 1;
+  }
+  std::vector<std::string> names = dicts.derived->GetDerivedVarNames();
+  out << "Derived fields (in evaluation order): " << names.size() << '\n';
+  for (const std::string& name : names) {
+    const auto* var = dynamic_cast<const TransformVar*>(dicts.derived->GetVar(name));
+    if (var == nullptr) continue;
+    out << "  " << name << " = " << ExpressionName(var->GetTransExpression());
+    if (!var->GetFieldName().empty()) out << " of " << var->GetFieldName();
+    out << " -> " << StorageName(var->GetVarType()) << ", " << LevelName(var->GetMLevel())
+        << '\n';
+  }
+  return out.flush() ? 0 : 1;
+}
+
+int RunDerive(const Options& options, std::ostream& out, std::ostream& err) {
+  Dictionaries dicts;
+  if (!LoadDictionaries(options.document, &dicts, err)) return 1;
+  CaseSource source;
+  if (!source.Open(options.cases, err)) return 1;
+  const std::string cases_name = options.cases == "-" ? "<stdin>" : options.cases;
+
+  CsvReader reader(source.stream());
+  std::vector<std::string> header;
+  if (!reader.Next(&header) || !reader.error().empty()) {
+    err << "orvane: " << cases_name << ": no header row of field names\n";
+    return 1;
+  }
+  std::vector<std::string> derived_names;
+  if (dicts.derived != nullptr) derived_names = dicts.derived->GetDerivedVarNames();
+
+  Sink sink(options.output, out);
+  if (!sink.ok()) {
+    err << "orvane: " << options.output << ": cannot write\n";
+    return 1;
+  }
+  RowWriter writer(sink.stream(), options.format, header, derived_names);
+  writer.WriteHeader();
+
+  CaseFiller filler(dicts.data.get(), header);
+  CaseRecord record;
+  filler.Prepare(&record);
+  std::vector<std::string> cells;
+  long rows = 0;
+  while (reader.Next(&cells)) {
+    if (cells.size() == 1 && cells[0].empty()) continue;  // blank line
+    if (!reader.error().empty()) {
+      err << "orvane: " << cases_name << ": line " << reader.line() << ": " << reader.error()
+          << '\n';
+      return 1;
+    }
+    if (cells.size() != header.size()) {
+      err << "orvane: " << cases_name << ": line " << reader.line() << ": " << cells.size()
+          << " cells where the header has " << header.size() << '\n';
+      return 1;
+    }
+    size_t column = 0;
+    std::string why;
+    if (!filler.Fill(cells, &record, &column, &why)) {
+      err << "orvane: " << cases_name << ": line " << reader.line() << ", column "
+          << header[column] << ": " << why << '\n';
+      return 1;
+    }
+    const MCOrvane_600::ScoreCaseRecord* derived =
+        dicts.derived != nullptr ? dicts.derived->GetValuesForDeriedVars(&record, dicts.data.get())
+                                 : nullptr;
+    writer.WriteRow(cells, derived);
+    if (options.progress && ++rows % 100000 == 0) {
+      err << "\rorvane: " << rows << " cases" << std::flush;
+    }
+  }
+  if (options.progress && rows >= 100000) err << "\rorvane: " << rows << " cases\n";
+  if (!sink.Commit()) {
+    err << "orvane: " << (options.output.empty() ? "<stdout>" : options.output)
+        << ": write failed\n";
+    return 1;
+  }
+  return 0;
+}
+
+int RunScore(const Options& options, std::ostream& out, std::ostream& err) {
+  (void)out;
+  err << "orvane: score: " << options.document << ": not available yet\n";
+  return 1;
+}
+
+}  // namespace orvane_cli
