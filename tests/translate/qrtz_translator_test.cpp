@@ -1,0 +1,317 @@
+#include "orvane/translate/qrtz_translator.h"
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+#include <xercesc/dom/DOM.hpp>
+#include <xercesc/framework/MemBufInputSource.hpp>
+#include <xercesc/parsers/XercesDOMParser.hpp>
+#include <xercesc/util/NumberFormatException.hpp>
+#include <xercesc/util/PlatformUtils.hpp>
+
+#include "orvane/dictionary/score_dict_var.h"
+#include "orvane/dictionary/score_dictionary.h"
+#include "orvane/dictionary/score_missing_value_set.h"
+#include "orvane/dictionary/score_value_label.h"
+#include "orvane/dictionary/score_value_label_set.h"
+#include "orvane/dictionary/score_value_range.h"
+#include "orvane/dictionary/score_var_stats.h"
+#include "orvane/values/numeric_value.h"
+#include "orvane/values/ov_exception.h"
+#include "orvane/values/string_value.h"
+
+namespace MCOrvane_600 {
+namespace {
+
+using xercesc::DOMElement;
+
+// The dialect's translators come from plug-ins; this one only reads.
+class TestTranslator : public QRTZTranslator {
+ public:
+  explicit TestTranslator(bool with_transcoder = true) {
+    if (with_transcoder) CreateTranscoder("");
+  }
+  using QRTZTranslator::ParseFromTree;
+  ScoreModel* ParseFromTree(xercesc::DOMDocument*, const std::string&) override { return nullptr; }
+};
+
+// A variable that reads cleanly, so that failures happen with a half-built
+// dictionary.
+const char kGood[] = R"(<variable name="good" storage-type="NUMERIC" measurement-level="NOMINAL">
+  <categories><category value="1"/></categories></variable>)";
+
+class QRTZTranslatorTest : public ::testing::Test {
+ protected:
+  // The transcoder comes from Xerces, so the translator lives inside the
+  // initialised platform.
+  void SetUp() override {
+    xercesc::XMLPlatformUtils::Initialize();
+    translator_.reset(new TestTranslator);
+  }
+  void TearDown() override {
+    parser_.reset();
+    translator_.reset();
+    xercesc::XMLPlatformUtils::Terminate();
+  }
+
+  // The "dictionary" element of a parsed document; null when it has none.
+  DOMElement* Load(const std::string& document) {
+    parser_.reset(new xercesc::XercesDOMParser);
+    parser_->setLoadExternalDTD(false);
+    xercesc::MemBufInputSource source(reinterpret_cast<const XMLByte*>(document.data()),
+                                      document.size(), "inline");
+    parser_->parse(source);
+    EXPECT_EQ(0u, parser_->getErrorCount()) << document;
+    return static_cast<DOMElement*>(BaseTranslator::GetChildByTag(
+        parser_->getDocument()->getDocumentElement(), QRTZTags::gDictionary));
+  }
+  DOMElement* LoadVariables(const std::string& variables) {
+    return Load("<qrtz-ml><dictionary>" + variables + "</dictionary></qrtz-ml>");
+  }
+  std::unique_ptr<ScoreDictionary> Read(const std::string& variables) {
+    return std::unique_ptr<ScoreDictionary>(translator_->ParseDictionary(LoadVariables(variables)));
+  }
+
+  std::unique_ptr<TestTranslator> translator_;
+  std::unique_ptr<xercesc::XercesDOMParser> parser_;
+};
+
+bool IsMissing(const ScoreDictVar* var, double value) {
+  const NumericValue number(value);
+  return var->IsMissingValue(&number);
+}
+
+struct FailureCase {
+  const char* what;
+  const char* variables;  // Null: the document has no "dictionary".
+  int code;
+  const char* message;
+};
+
+const FailureCase kFailures[] = {
+    {"no dictionary", nullptr, 1, "<DataDictionary is required !!"},
+    {"not a variable", R"(<field name="f"/>)", 1, "field: should be variable"},
+    {"empty name", R"(<variable name="" storage-type="NUMERIC" measurement-level="NOMINAL"/>)", 7,
+     "Varname or storage type can't be null!!"},
+    {"empty storage type", R"(<variable name="v" storage-type="" measurement-level="NOMINAL"/>)", 7,
+     "Varname or storage type can't be null!!"},
+    {"duplicate", R"(<variable name="good" storage-type="STRING" measurement-level="NOMINAL"/>)", 8,
+     "good is duplicated!!!"},
+    {"empty level", R"(<variable name="v" storage-type="NUMERIC" measurement-level=""/>)", 7,
+     "Measurement-level can't be null!!"},
+    {"continuous string",
+     R"(<variable name="v" storage-type="STRING" measurement-level="CONTINUOUS"/>)", 11,
+     "QRTZTranslator::parseDictionary():Continuous variable should be numeric!!"},
+    {"level in lower case",
+     R"(<variable name="v" storage-type="NUMERIC" measurement-level="nominal"/>)", 11,
+     "Invalid measurement-level attribute!!"},
+    {"not a category",
+     R"(<variable name="v" storage-type="NUMERIC" measurement-level="NOMINAL">
+        <categories><category value="1"/><value value="2"/></categories></variable>)",
+     1, "value: should be category"},
+    {"empty missing category",
+     R"(<variable name="v" storage-type="NUMERIC" measurement-level="NOMINAL">
+        <missing-values><category value=""/></missing-values></variable>)",
+     7, "category value is null!!"},
+    {"range without children",
+     R"(<variable name="v" storage-type="NUMERIC" measurement-level="NOMINAL">
+        <missing-values><range> text </range></missing-values></variable>)",
+     4, "category is required in range element node!!"},
+    {"range with one child",
+     R"(<variable name="v" storage-type="NUMERIC" measurement-level="NOMINAL">
+        <missing-values><range><category value="1"/></range></missing-values></variable>)",
+     4, "category is required in range element node!!"},
+    {"empty low end",
+     R"(<variable name="v" storage-type="NUMERIC" measurement-level="NOMINAL">
+        <missing-values><range><category value=""/><category value="5"/></range>
+        </missing-values></variable>)",
+     7, "category value is required!!"},
+    {"empty high end",
+     R"(<variable name="v" storage-type="NUMERIC" measurement-level="NOMINAL">
+        <missing-values><range><category value="1"/><category value=""/></range>
+        </missing-values></variable>)",
+     7, "category value is required!!"},
+    {"other child of variable",
+     R"(<variable name="v" storage-type="NUMERIC" measurement-level="NOMINAL">
+        <categories/><labels/></variable>)",
+     1, "labels"},
+    {"empty categories with missing values",
+     R"(<variable name="v" storage-type="NUMERIC" measurement-level="NOMINAL">
+        <categories/><missing-values><category value="9"/></missing-values></variable>)",
+     6, "category values are required!!!"},
+    {"category is a missing category",
+     R"(<variable name="v" storage-type="STRING" measurement-level="NOMINAL">
+        <categories><category value="a"/><category value="b"/></categories>
+        <missing-values><category value="b"/></missing-values></variable>)",
+     6, "Missing Value and Valid value intersect"},
+    {"category inside a missing range",
+     R"(<variable name="v" storage-type="NUMERIC" measurement-level="ORDINAL">
+        <missing-values><range><a value="1"/><b value="5"/></range></missing-values>
+        <categories><category value="0"/><category value="3"/></categories></variable>)",
+     6, "Missing Value and Valid value intersect"},
+    // Faults that the attribute and value checks report.
+    {"no name", R"(<variable storage-type="NUMERIC" measurement-level="NOMINAL"/>)", 4,
+     "Attribute name is missing from Node \"variable\""},
+    {"bad category number",
+     R"(<variable name="v" storage-type="NUMERIC" measurement-level="NOMINAL">
+        <categories><category value="1x"/></categories></variable>)",
+     3, "1xInvalid double string -- "},
+};
+
+TEST_F(QRTZTranslatorTest, EveryFaultIsReportedAndNothingIsLeft) {
+  for (const FailureCase& c : kFailures) {
+    SCOPED_TRACE(c.what);
+    DOMElement* dictionary = c.variables == nullptr
+                                 ? Load("<qrtz-ml/>")
+                                 : LoadVariables(std::string(kGood) + c.variables);
+    try {
+      delete translator_->ParseDictionary(dictionary);
+      ADD_FAILURE() << "no exception";
+    } catch (const OVException& e) {
+      EXPECT_EQ(c.code, e.GetErrorCode());
+      EXPECT_EQ(c.message, e.GetErrorMessage());
+    }
+  }
+}
+
+TEST_F(QRTZTranslatorTest, DictionaryWithoutVariablesIsRefused) {
+  for (const char* body : {"", " <!-- none --> text "}) {
+    try {
+      Read(body);
+      ADD_FAILURE() << "no exception for \"" << body << "\"";
+    } catch (const OVException& e) {
+      EXPECT_EQ(6, e.GetErrorCode());
+      EXPECT_EQ("Dicitonary is empty!!", e.GetErrorMessage());
+    }
+  }
+}
+
+TEST_F(QRTZTranslatorTest, BadFormatNumbersFailThroughXerces) {
+  for (const char* attributes : {R"(decimals="2" width="8")", R"(format="5" decimals="2" width="")",
+                                 R"(format="5" decimals="two" width="8")"}) {
+    SCOPED_TRACE(attributes);
+    const std::string variable =
+        std::string(R"(<variable name="v" storage-type="NUMERIC" measurement-level="NOMINAL">)") +
+        "<format-spec " + attributes + "/></variable>";
+    EXPECT_THROW(Read(kGood + variable), xercesc::NumberFormatException);
+  }
+}
+
+TEST_F(QRTZTranslatorTest, ReadsAWholeDocument) {
+  parser_.reset(new xercesc::XercesDOMParser);
+  parser_->parse(ORVANE_TEST_DATA_DIR "/qrtz/dictionary.xml");
+  ASSERT_EQ(0u, parser_->getErrorCount());
+  std::unique_ptr<ScoreDictionary> dictionary(
+      translator_->ParseDictionary(static_cast<DOMElement*>(BaseTranslator::GetChildByTag(
+          parser_->getDocument()->getDocumentElement(), QRTZTags::gDictionary))));
+
+  const std::vector<ScoreDictVar*> vars = dictionary->GetScoreDictVars();
+  ASSERT_EQ(3u, vars.size());
+  EXPECT_EQ("Grade", vars[0]->GetName());
+  EXPECT_EQ("age", vars[1]->GetName());
+  EXPECT_EQ("region", vars[2]->GetName());
+
+  const ScoreDictVar* region = vars[2];
+  EXPECT_EQ(ScoreDictVar::kNOMINAL, region->GetMLevel());
+  EXPECT_EQ("Sales r\xE9gion", region->GetLabel());  // CP1252
+  ASSERT_EQ(3, region->GetValueLabels()->Size());
+  const StringValue north("N"), west("W"), unknown("?");
+  EXPECT_EQ("North", region->GetLabelOfValue(&north));
+  EXPECT_EQ("W", region->GetLabelOfValue(&west));  // No display-value: the value.
+  EXPECT_TRUE(region->IsMissingValue(&unknown));
+  EXPECT_EQ(nullptr, region->GetVarStats());
+
+  const ScoreDictVar* age = vars[1];
+  EXPECT_EQ(ScoreDictVar::kCONTINUOUS, age->GetMLevel());
+  EXPECT_EQ("age", age->GetLabel());
+  EXPECT_EQ(2, age->GetMissingValues()->Size());
+  EXPECT_TRUE(IsMissing(age, -1));
+  EXPECT_TRUE(IsMissing(age, 950));
+  EXPECT_FALSE(IsMissing(age, 40));
+  EXPECT_EQ(1, age->GetDecimal());
+  EXPECT_EQ(8, age->GetWidth());
+  const ScoreVarStats* stats = age->GetVarStats();
+  ASSERT_NE(nullptr, stats);
+  EXPECT_EQ(18, stats->GetMin());
+  EXPECT_EQ(95, stats->GetMax());
+  EXPECT_EQ(41.5, stats->GetMean());
+  EXPECT_EQ(12.25, stats->GetStddev());
+
+  const ScoreDictVar* grade = vars[0];
+  EXPECT_EQ(ScoreDictVar::kORDINAL, grade->GetMLevel());
+  EXPECT_EQ("Grade", grade->GetLabel());  // An empty label counts as absent.
+  EXPECT_EQ(3, grade->GetNumberOfCats());
+  EXPECT_EQ(nullptr, grade->GetMissingValues());
+}
+
+TEST_F(QRTZTranslatorTest, StorageTypeKeywordIsExact) {
+  std::unique_ptr<ScoreDictionary> dictionary = Read(
+      R"(<variable name="s" storage-type="string" measurement-level="CONTINUOUS"/>
+         <variable name="d" storage-type="DATE" measurement-level="CONTINUOUS"/>)");
+  EXPECT_EQ(ScoreDictVar::kNUMERIC_VAR, dictionary->GetVar("s")->GetVarType());
+  EXPECT_EQ(ScoreDictVar::kCONTINUOUS, dictionary->GetVar("s")->GetMLevel());
+  EXPECT_EQ(ScoreDictVar::kNUMERIC_VAR, dictionary->GetVar("d")->GetVarType());
+}
+
+TEST_F(QRTZTranslatorTest, RangeIsInclusiveWhateverItsChildrenAreCalled) {
+  std::unique_ptr<ScoreDictionary> dictionary =
+      Read(R"(<variable name="v" storage-type="NUMERIC" measurement-level="CONTINUOUS">
+        <missing-values><range><from value="1"/><!-- --><to value="5"/><extra/></range>
+        <ignored value="7"/></missing-values></variable>)");
+  const ScoreDictVar* var = dictionary->GetVar("v");
+  ASSERT_EQ(1, var->GetMissingValues()->Size());
+  for (double x : {1.0, 3.0, 5.0}) EXPECT_TRUE(IsMissing(var, x)) << x;
+  for (double x : {0.5, 5.5, 7.0}) EXPECT_FALSE(IsMissing(var, x)) << x;
+}
+
+TEST_F(QRTZTranslatorTest, UnreadableStatisticsBecomeSystemMissing) {
+  std::unique_ptr<ScoreDictionary> dictionary =
+      Read(R"(<variable name="v" storage-type="NUMERIC" measurement-level="CONTINUOUS">
+        <var-stats minimum="abc" maximum="" mean="2.5"/></variable>)");
+  const ScoreVarStats* stats = dictionary->GetVar("v")->GetVarStats();
+  ASSERT_NE(nullptr, stats);
+  EXPECT_EQ(NumericValue::GetSysmisValue(), stats->GetMin());
+  EXPECT_EQ(NumericValue::GetSysmisValue(), stats->GetMax());
+  EXPECT_EQ(2.5, stats->GetMean());
+  EXPECT_EQ(NumericValue::GetSysmisValue(), stats->GetStddev());
+}
+
+TEST_F(QRTZTranslatorTest, EmptyCategoriesWithoutMissingValuesLeaveAnEmptySet) {
+  std::unique_ptr<ScoreDictionary> dictionary =
+      Read(R"(<variable name="v" storage-type="STRING" measurement-level="NOMINAL">
+        <categories/></variable>)");
+  const ScoreValueLabelSet* labels = dictionary->GetVar("v")->GetValueLabels();
+  ASSERT_NE(nullptr, labels);
+  EXPECT_EQ(0, labels->Size());
+  EXPECT_EQ(nullptr, dictionary->GetVar("v")->GetMissingValues());
+}
+
+TEST_F(QRTZTranslatorTest, RepeatedElementsKeepTheLastAndRepeatedMissingValuesOnce) {
+  std::unique_ptr<ScoreDictionary> dictionary =
+      Read(R"(<variable name="v" storage-type="NUMERIC" measurement-level="NOMINAL">
+        <categories><category value="1"/></categories>
+        <categories><category value="2"/><category value="3"/></categories>
+        <missing-values><category value="9"/><category value="9"/></missing-values>
+        <var-stats mean="1"/><var-stats mean="2"/></variable>)");
+  const ScoreDictVar* var = dictionary->GetVar("v");
+  EXPECT_EQ(2, var->GetValueLabels()->Size());
+  EXPECT_EQ(1, var->GetMissingValues()->Size());
+  EXPECT_EQ(2, var->GetVarStats()->GetMean());
+}
+
+TEST_F(QRTZTranslatorTest, WithoutATranscoderTheDefaultCodePageIsUsed) {
+  TestTranslator bare(false);
+  std::unique_ptr<ScoreDictionary> dictionary(bare.ParseDictionary(
+      LoadVariables("<variable name=\"caf\xC3\xA9\" storage-type=\"STRING\" "
+                    "measurement-level=\"NOMINAL\"><categories>"
+                    "<category value=\"\xC3\xA9t\xC3\xA9\"/></categories></variable>")));
+  const ScoreDictVar* var = dictionary->GetVar("caf\xE9");
+  ASSERT_NE(nullptr, var);
+  const StringValue summer("\xE9t\xE9");
+  EXPECT_EQ("\xE9t\xE9", var->GetLabelOfValue(&summer));
+}
+
+}  // namespace
+}  // namespace MCOrvane_600
