@@ -1,0 +1,101 @@
+#include "orvane/values/brix_transcoder.h"
+
+#include <strings.h>
+
+#include <xercesc/util/PlatformUtils.hpp>
+#include <xercesc/util/TransService.hpp>
+#include <xercesc/util/XMLException.hpp>
+#include <xercesc/util/XMLString.hpp>
+
+namespace MCOrvane_600 {
+
+namespace {
+
+const XMLSize_t kBlockSize = 4096;
+const XMLSize_t kBufferSize = 1000;
+
+// Xerces builds differ in the names their external transcoding service knows
+// and in how it treats characters outside the code page; the service's own
+// windows-1252 table behaves the same in all of them.
+const char* ServiceName(const std::string& name) {
+  if (strcasecmp(name.c_str(), "CP1252") == 0) return "windows-1252";
+  return name.c_str();
+}
+
+xercesc::XMLTranscoder* MakeTranscoder(const std::string& name) {
+  if (name.empty() || xercesc::XMLPlatformUtils::fgTransService == nullptr) return nullptr;
+  xercesc::XMLTransService::Codes code = xercesc::XMLTransService::Ok;
+  try {
+    return xercesc::XMLPlatformUtils::fgTransService->makeNewTranscoderFor(
+        ServiceName(name), code, kBlockSize, xercesc::XMLPlatformUtils::fgMemoryManager);
+  } catch (const xercesc::XMLException&) {
+    return nullptr;
+  }
+}
+
+// Number of code units that make up the character starting at `text`
+// (a surrogate pair counts as one character).
+XMLSize_t CharUnits(const XMLCh* text, XMLSize_t remaining) {
+  if (remaining >= 2 && text[0] >= 0xD800 && text[0] <= 0xDBFF && text[1] >= 0xDC00 &&
+      text[1] <= 0xDFFF) {
+    return 2;
+  }
+  return 1;
+}
+
+}  // namespace
+
+BrixTranscoder::BrixTranscoder(const std::string& encodingName)
+    : encoding_name_(encodingName), transcoder_(MakeTranscoder(encodingName)) {}
+
+BrixTranscoder::BrixTranscoder(const BrixTranscoder& other)
+    : encoding_name_(other.encoding_name_),
+      transcoder_(other.transcoder_ ? MakeTranscoder(other.encoding_name_) : nullptr) {}
+
+BrixTranscoder& BrixTranscoder::operator=(const BrixTranscoder& other) {
+  if (this != &other) {
+    encoding_name_ = other.encoding_name_;
+    transcoder_.reset(other.transcoder_ ? MakeTranscoder(encoding_name_) : nullptr);
+  }
+  return *this;
+}
+
+BrixTranscoder::~BrixTranscoder() = default;
+
+std::string BrixTranscoder::transcodeTo(const XMLCh* text) const {
+  std::string result;
+  if (text == nullptr || transcoder_ == nullptr) return result;
+  const XMLSize_t length = xercesc::XMLString::stringLen(text);
+  XMLByte buffer[kBufferSize];
+  XMLSize_t pos = 0;
+  while (pos < length) {
+    XMLSize_t eaten = 0;
+    XMLSize_t produced = 0;
+    try {
+      produced = transcoder_->transcodeTo(text + pos, length - pos, buffer, kBufferSize, eaten,
+                                          xercesc::XMLTranscoder::UnRep_Throw);
+    } catch (const xercesc::XMLException&) {
+      // The failed round returns nothing; redo it one character at a time to
+      // keep what precedes the unrepresentable character.
+      while (pos < length) {
+        const XMLSize_t units = CharUnits(text + pos, length - pos);
+        try {
+          produced = transcoder_->transcodeTo(text + pos, units, buffer, kBufferSize, eaten,
+                                              xercesc::XMLTranscoder::UnRep_Throw);
+        } catch (const xercesc::XMLException&) {
+          break;
+        }
+        if (eaten == 0) break;
+        result.append(reinterpret_cast<const char*>(buffer), produced);
+        pos += eaten;
+      }
+      break;
+    }
+    result.append(reinterpret_cast<const char*>(buffer), produced);
+    if (eaten == 0) break;  // Nothing more can be converted.
+    pos += eaten;
+  }
+  return result;
+}
+
+}  // namespace MCOrvane_600

@@ -1,0 +1,279 @@
+#include "orvane/translate/base_translator.h"
+
+#include <memory>
+#include <sstream>
+#include <string>
+
+#include <gtest/gtest.h>
+#include <xercesc/dom/DOM.hpp>
+#include <xercesc/parsers/XercesDOMParser.hpp>
+#include <xercesc/util/PlatformUtils.hpp>
+
+#include "orvane/dictionary/dict_var.h"
+#include "orvane/translate/mcx_input_source.h"
+#include "orvane/values/brix_transcoder.h"
+#include "orvane/values/date_time_value.h"
+#include "orvane/values/ov_exception.h"
+#include "orvane/values/score_value.h"
+
+namespace MCOrvane_600 {
+namespace {
+
+using xercesc::DOMElement;
+using xercesc::DOMNode;
+using xercesc::XMLString;
+
+class TestTranslator : public BaseTranslator {
+ public:
+  using BaseTranslator::GetTranscoder;
+  using BaseTranslator::ParseFromTree;
+  ScoreModel* ParseFromTree(xercesc::DOMDocument*, const std::string&) override { return nullptr; }
+};
+
+const char kDocument[] =
+    "<?xml version=\"1.0\"?>\n"
+    "<PMML version=\"4.2\">\n"
+    "  <!-- comment -->\n"
+    "  <Header copyright=\"\"><Application name=\"x\"/></Header>\n"
+    "  <?pi data?>\n"
+    "  <DataDictionary numberOfFields=\"2\">\n"
+    "    <DataField name=\"a\" optype=\"continuous\" dataType=\"double\"/>\n"
+    "    <DataField name=\"caf\xC3\xA9\" optype=\"categorical\" dataType=\"string\">"
+    "<Value value=\"x\"/></DataField>\n"
+    "  </DataDictionary>\n"
+    "  <Empty> text <!-- only --> more </Empty>\n"
+    "</PMML>\n";
+
+class XercesTest : public ::testing::Test {
+ protected:
+  void SetUp() override { xercesc::XMLPlatformUtils::Initialize(); }
+  void TearDown() override { xercesc::XMLPlatformUtils::Terminate(); }
+};
+
+using BaseTranslatorValueTest = XercesTest;
+
+class BaseTranslatorTest : public XercesTest {
+ protected:
+  void SetUp() override {
+    XercesTest::SetUp();
+    parser_.reset(new xercesc::XercesDOMParser);
+    std::istringstream in(kDocument);
+    MCXML_600::MCXInputSource source(in);
+    parser_->parse(source);
+    ASSERT_EQ(0u, parser_->getErrorCount());
+    root_ = parser_->getDocument()->getDocumentElement();
+  }
+  void TearDown() override {
+    parser_.reset();
+    XercesTest::TearDown();
+  }
+
+  static std::string Name(const DOMNode* node) {
+    char* name = XMLString::transcode(node->getNodeName());
+    std::string result(name);
+    XMLString::release(&name);
+    return result;
+  }
+
+  std::unique_ptr<xercesc::XercesDOMParser> parser_;
+  DOMElement* root_ = nullptr;
+};
+
+template <typename F>
+void ExpectOVException(F f, int code, const std::string& message) {
+  try {
+    f();
+    ADD_FAILURE() << "no exception, expected: " << message;
+  } catch (const OVException& e) {
+    EXPECT_EQ(code, e.GetErrorCode());
+    EXPECT_EQ(message, e.GetErrorMessage());
+  }
+}
+
+TEST_F(BaseTranslatorTest, ElementNavigationSkipsOtherNodes) {
+  DOMNode* header = BaseTranslator::GetFirstChildElt(root_);
+  ASSERT_NE(nullptr, header);
+  EXPECT_EQ("Header", Name(header));
+  DOMNode* dictionary = BaseTranslator::GetNextSiblingElt(header);
+  EXPECT_EQ("DataDictionary", Name(dictionary));
+  DOMNode* empty = BaseTranslator::GetNextSiblingElt(dictionary);
+  EXPECT_EQ("Empty", Name(empty));
+  EXPECT_EQ(nullptr, BaseTranslator::GetNextSiblingElt(empty));
+  EXPECT_EQ(nullptr, BaseTranslator::GetFirstChildElt(empty));
+  EXPECT_EQ(nullptr, BaseTranslator::GetFirstChildElt(nullptr));
+  EXPECT_EQ(nullptr, BaseTranslator::GetNextSiblingElt(nullptr));
+}
+
+TEST_F(BaseTranslatorTest, ChildLookup) {
+  DOMNode* dictionary = BaseTranslator::GetChildByTag(root_, "DataDictionary");
+  ASSERT_NE(nullptr, dictionary);
+  EXPECT_EQ(dictionary, BaseTranslator::GetChildTag(root_, XMLString::transcode("DataDictionary")));
+  EXPECT_EQ(dictionary, BaseTranslator::GetChildByTagForced(root_, "DataDictionary"));
+  EXPECT_EQ(dictionary,
+            BaseTranslator::GetChildTagForced(root_, XMLString::transcode("DataDictionary")));
+  // Only direct children, exact case, and not text or comments.
+  EXPECT_EQ(nullptr, BaseTranslator::GetChildByTag(root_, "DataField"));
+  EXPECT_EQ(nullptr, BaseTranslator::GetChildByTag(root_, "datadictionary"));
+  EXPECT_EQ(nullptr,
+            BaseTranslator::GetChildByTag(BaseTranslator::GetChildByTag(root_, "Empty"), "Empty"));
+  EXPECT_EQ(nullptr, BaseTranslator::GetChildTag(nullptr, XMLString::transcode("PMML")));
+}
+
+TEST_F(BaseTranslatorTest, MissingNodesThrow) {
+  ExpectOVException(
+      [this] { BaseTranslator::GetChildTagForced(root_, XMLString::transcode("MiningSchema")); }, 4,
+      "MiningSchemaNode is missing --- ");
+  ExpectOVException([this] { BaseTranslator::GetChildByTagForced(root_, "MiningSchema"); }, 4,
+                    "Node is missing --- MiningSchema ---");
+  ExpectOVException(
+      [] {
+        BaseTranslator::GetElementsByTagName(static_cast<const DOMElement*>(nullptr), "DataField");
+      },
+      4, "Node is missing --- DataField ---");
+  ExpectOVException(
+      [] {
+        BaseTranslator::GetElementsByTagName(static_cast<const xercesc::DOMDocument*>(nullptr),
+                                             "Value");
+      },
+      4, "Node is missing --- Value ---");
+}
+
+TEST_F(BaseTranslatorTest, ElementsByTagName) {
+  EXPECT_EQ(2u, BaseTranslator::GetElementsByTagName(root_, "DataField")->getLength());
+  EXPECT_EQ(1u, BaseTranslator::GetElementsByTagName(parser_->getDocument(), "Value")->getLength());
+  EXPECT_EQ(0u, BaseTranslator::GetElementsByTagName(root_, "datafield")->getLength());
+}
+
+TEST_F(BaseTranslatorTest, Attributes) {
+  const DOMElement* header =
+      static_cast<const DOMElement*>(BaseTranslator::GetChildByTag(root_, "Header"));
+  const XMLCh* absent = BaseTranslator::GetAttribute(header, "description");
+  ASSERT_NE(nullptr, absent);
+  EXPECT_EQ(0u, XMLString::stringLen(absent));
+  const XMLCh* empty = BaseTranslator::GetAttributeForced(header, "copyright");
+  ASSERT_NE(nullptr, empty);
+  EXPECT_EQ(0u, XMLString::stringLen(empty));
+  EXPECT_TRUE(BaseTranslator::IsEqual(BaseTranslator::GetAttributeForced(root_, "version"), "4.2"));
+  EXPECT_EQ(nullptr, BaseTranslator::GetAttribute(nullptr, "version"));
+  ExpectOVException([header] { BaseTranslator::GetAttributeForced(header, "description"); }, 4,
+                    "Attribute description is missing from Node \"Header\"");
+}
+
+TEST_F(BaseTranslatorTest, IsEqualIsExact) {
+  DOMNode* second = BaseTranslator::GetNextSiblingElt(
+      BaseTranslator::GetFirstChildElt(BaseTranslator::GetChildByTag(root_, "DataDictionary")));
+  const DOMElement* field = static_cast<const DOMElement*>(second);
+  const XMLCh* optype = BaseTranslator::GetAttribute(field, "optype");
+  EXPECT_TRUE(BaseTranslator::IsEqual(optype, "categorical"));
+  EXPECT_FALSE(BaseTranslator::IsEqual(optype, "Categorical"));
+  EXPECT_FALSE(BaseTranslator::IsEqual(optype, "categorical "));
+
+  TestTranslator translator;
+  translator.CreateTranscoder("");
+  const XMLCh* name = BaseTranslator::GetAttribute(field, "name");
+  EXPECT_TRUE(BaseTranslator::IsEqual(translator.GetTranscoder(), name, "caf\xE9"));
+  EXPECT_FALSE(BaseTranslator::IsEqual(translator.GetTranscoder(), name, "caf\xC3\xA9"));
+  EXPECT_FALSE(BaseTranslator::IsEqual(translator.GetTranscoder(), optype, "Categorical"));
+}
+
+TEST_F(BaseTranslatorValueTest, VerifyDoubleAcceptsNumbers) {
+  const struct {
+    const char* text;
+    double value;
+  } cases[] = {{"1.5e-3", 0.0015}, {"-2", -2},           {"+7", 7},      {".5", 0.5},
+               {"1E+5", 100000},   {"-1.5E-3", -0.0015}, {"0.25e2", 25}, {"-.5", -0.5}};
+  for (const auto& c : cases) EXPECT_DOUBLE_EQ(c.value, BaseTranslator::VerifyDouble(c.text));
+  EXPECT_DOUBLE_EQ(12.5, BaseTranslator::VerifyDouble(u"12.5"));
+}
+
+TEST_F(BaseTranslatorValueTest, VerifyDoubleRejectsMalformedText) {
+  for (const char* text : {"1e",   "e5",    "1.e5", "5.", "1-2",  "+-1",   "--1",   "1e5E2",
+                           "0x1A", "",      "1e5E", "3.", "1e5-", "1e-+5", "1.2.3", " 1",
+                           "1e.5", "1e5.0", "-",    "+",  ".",    "1+2e5", "1e--5"}) {
+    ExpectOVException([text] { BaseTranslator::VerifyDouble(std::string(text)); }, 3,
+                      std::string(text) + "Invalid double string -- ");
+  }
+  ExpectOVException([] { BaseTranslator::VerifyDouble(static_cast<const XMLCh*>(nullptr)); }, 3,
+                    "Invalid double string -- ");
+}
+
+TEST_F(BaseTranslatorValueTest, VerifyInt) {
+  EXPECT_EQ(-12, BaseTranslator::VerifyInt("-12"));
+  EXPECT_EQ(7, BaseTranslator::VerifyInt("+7"));
+  EXPECT_EQ(42, BaseTranslator::VerifyInt(u"0042"));
+  for (const char* text : {"1.0", "-", "+", "", "1-", "--1", "+-1", "1 ", "12a", "1e3"}) {
+    ExpectOVException([text] { BaseTranslator::VerifyInt(std::string(text)); }, 3,
+                      std::string(text) + "Invalid integer string -- ");
+  }
+}
+
+TEST_F(BaseTranslatorValueTest, VerifyDateTime) {
+  EXPECT_EQ(86400, BaseTranslator::VerifyDateTime("1970-01-02", ScoreDictVar::kDATE));
+  EXPECT_EQ(45015, BaseTranslator::VerifyDateTime(u"12:30:15", ScoreDictVar::kTIME));
+  EXPECT_EQ(864000, BaseTranslator::VerifyDateTime("10", ScoreDictVar::kDATE_DAYS_SINCE_1970));
+  ExpectOVException([] { BaseTranslator::VerifyDateTime("2009-13-1", ScoreDictVar::kDATE); }, 3,
+                    "2009-13-1 Invalid date time string -- ");
+  ExpectOVException([] { BaseTranslator::VerifyDateTime(u"1e", ScoreDictVar::kTIME_SECONDS); }, 3,
+                    "1e Invalid date time string -- ");
+}
+
+TEST_F(BaseTranslatorTest, CarefullyMakeVarValue) {
+  TestTranslator translator;
+  DictVar text_var("s", ScoreDictVar::kSTRING_VAR);
+  DictVar number_var("n", ScoreDictVar::kNUMERIC_VAR);
+  DictVar time_var("t", ScoreDictVar::kDATETIME_VAR);
+  time_var.SetDateTimeType(ScoreDictVar::kDATETIME_SECONDS_SINCE_1970);
+
+  // Without a transcoder the default code page is used.
+  std::unique_ptr<ScoreValue> value(translator.CarefullyMakeVarValue(&text_var, u"caf\u00E9"));
+  EXPECT_EQ(ScoreValue::kSTRING_VALUE, value->GetType());
+  EXPECT_EQ("caf\xE9", value->GetString());
+  translator.CreateTranscoder("UTF-8");
+  value.reset(translator.CarefullyMakeVarValue(&text_var, u"caf\u00E9"));
+  EXPECT_EQ("caf\xC3\xA9", value->GetString());
+
+  value.reset(translator.CarefullyMakeVarValue(&number_var, u"2.5"));
+  EXPECT_EQ(ScoreValue::kNUMERIC_VALUE, value->GetType());
+  EXPECT_EQ(2.5, value->GetDouble());
+
+  value.reset(translator.CarefullyMakeVarValue(&time_var, u"12345"));
+  ASSERT_EQ(ScoreValue::kDATETIME_VALUE, value->GetType());
+  EXPECT_EQ(12345, value->GetDouble());
+  EXPECT_EQ(DateTimeValue::kDATETIME_VAL,
+            static_cast<DateTimeValue*>(value.get())->GetDateTimeType());
+  time_var.SetDateTimeType(ScoreDictVar::kDATE_DAYS_SINCE_1970);
+  value.reset(translator.CarefullyMakeVarValue(&time_var, u"10"));
+  EXPECT_EQ(864000, value->GetDouble());
+
+  ExpectOVException([&] { translator.CarefullyMakeVarValue(&time_var, u"2001-01-01"); }, 3,
+                    "2001-01-01Invalid double string -- ");
+  ExpectOVException([&] { translator.CarefullyMakeVarValue(&number_var, u"abc"); }, 3,
+                    "abcInvalid double string -- ");
+  EXPECT_EQ(nullptr, translator.CarefullyMakeVarValue(nullptr, u"1"));
+}
+
+TEST_F(BaseTranslatorTest, CopiesOwnTheirTranscoder) {
+  std::unique_ptr<TestTranslator> original(new TestTranslator);
+  original->CreateTranscoder("");
+  TestTranslator copy(*original);
+  TestTranslator assigned;
+  assigned = *original;
+  original.reset();
+  ASSERT_NE(nullptr, copy.GetTranscoder());
+  EXPECT_EQ("\xE9", copy.GetTranscoder()->transcodeTo(u"\u00E9"));
+  EXPECT_EQ("\xE9", assigned.GetTranscoder()->transcodeTo(u"\u00E9"));
+  TestTranslator empty;
+  assigned = empty;
+  EXPECT_EQ(nullptr, assigned.GetTranscoder());
+}
+
+TEST_F(BaseTranslatorTest, BaseParseFormsBuildNoModel) {
+  TestTranslator translator;
+  std::istringstream in(kDocument);
+  EXPECT_EQ(nullptr, translator.ParseFromTree(std::string("file.xml"), std::string()));
+  EXPECT_EQ(nullptr, translator.ParseFromTree(in, std::string()));
+  EXPECT_EQ(nullptr, translator.ParseFromTree(in, std::string(), std::string()));
+}
+
+}  // namespace
+}  // namespace MCOrvane_600
