@@ -1,0 +1,88 @@
+#ifndef ORVANE_TESTS_TRANSLATE_PMML_DOCUMENT_FIXTURE_H_
+#define ORVANE_TESTS_TRANSLATE_PMML_DOCUMENT_FIXTURE_H_
+
+#include <memory>
+#include <string>
+
+#include <gtest/gtest.h>
+#include <xercesc/dom/DOM.hpp>
+#include <xercesc/framework/MemBufInputSource.hpp>
+#include <xercesc/parsers/XercesDOMParser.hpp>
+#include <xercesc/util/PlatformUtils.hpp>
+
+#include "orvane/dictionary/score_dictionary.h"
+#include "orvane/translate/pmml_translator.h"
+#include "orvane/values/ov_exception.h"
+
+namespace MCOrvane_600 {
+
+// Parses small documents with the platform initialised around each test. The
+// translator goes before the platform does: its transcoder belongs to it.
+class PMMLDocumentTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    xercesc::XMLPlatformUtils::Initialize();
+    translator_.reset(new PMMLTranslator);
+  }
+  void TearDown() override {
+    translator_.reset();
+    parser_.reset();
+    xercesc::XMLPlatformUtils::Terminate();
+  }
+
+  // The root element of `xml`, or null when it does not parse.
+  xercesc::DOMElement* Parse(const std::string& xml) {
+    xercesc::MemBufInputSource source(reinterpret_cast<const XMLByte*>(xml.data()), xml.size(),
+                                      "inline");
+    return ParseSource(source);
+  }
+  xercesc::DOMElement* ParseFile(const std::string& path) {
+    NewParser();
+    parser_->parse(path.c_str());
+    return Root();
+  }
+
+  // A document whose root is a DataDictionary with the given fields.
+  xercesc::DOMElement* Dictionary(const std::string& fields, const std::string& attributes = "") {
+    return Parse("<DataDictionary" + attributes + ">" + fields + "</DataDictionary>");
+  }
+
+  std::unique_ptr<ScoreDictionary> Read(const std::string& fields) {
+    return std::unique_ptr<ScoreDictionary>(translator_->ParseDictionary(Dictionary(fields)));
+  }
+
+  // `f` must throw an OVException with `code` and `message`.
+  template <typename F>
+  static void ExpectOVException(F f, int code, const std::string& message) {
+    try {
+      f();
+      ADD_FAILURE() << "no exception, expected: " << message;
+    } catch (const OVException& e) {
+      EXPECT_EQ(code, e.GetErrorCode()) << message;
+      EXPECT_EQ(message, e.GetErrorMessage());
+    }
+  }
+
+  std::unique_ptr<PMMLTranslator> translator_;
+  std::unique_ptr<xercesc::XercesDOMParser> parser_;
+
+ private:
+  void NewParser() {
+    parser_.reset(new xercesc::XercesDOMParser);
+    parser_->setValidationScheme(xercesc::XercesDOMParser::Val_Never);
+    parser_->setLoadExternalDTD(false);
+  }
+  xercesc::DOMElement* ParseSource(const xercesc::InputSource& source) {
+    NewParser();
+    parser_->parse(source);
+    return Root();
+  }
+  xercesc::DOMElement* Root() {
+    if (parser_->getErrorCount() != 0 || parser_->getDocument() == nullptr) return nullptr;
+    return parser_->getDocument()->getDocumentElement();
+  }
+};
+
+}  // namespace MCOrvane_600
+
+#endif  // ORVANE_TESTS_TRANSLATE_PMML_DOCUMENT_FIXTURE_H_
