@@ -1,0 +1,575 @@
+#include <memory>
+#include <string>
+
+#include <gtest/gtest.h>
+#include <xercesc/dom/DOM.hpp>
+#include <xercesc/framework/MemBufInputSource.hpp>
+#include <xercesc/parsers/XercesDOMParser.hpp>
+#include <xercesc/util/PlatformUtils.hpp>
+
+#include "orvane/dictionary/score_dictionary.h"
+#include "orvane/dictionary/score_missing_value_set.h"
+#include "orvane/dictionary/score_value_label_set.h"
+#include "orvane/dictionary/score_value_range.h"
+#include "orvane/transform/function_tree.h"
+#include "orvane/transform/transform_var.h"
+#include "orvane/transform/transformation_dictionary.h"
+#include "orvane/translate/pmml_translator.h"
+#include "orvane/values/date_time_value.h"
+#include "orvane/values/numeric_value.h"
+#include "orvane/values/ov_exception.h"
+#include "orvane/values/string_value.h"
+
+namespace MCOrvane_600 {
+namespace {
+
+using TD = TransformationDictionary;
+
+const char kDataDictionary[] =
+    "<DataDictionary>"
+    "<DataField name='x' optype='continuous' dataType='double'/>"
+    "<DataField name='y' optype='continuous' dataType='double'/>"
+    "<DataField name='s' optype='categorical' dataType='string'/>"
+    "<DataField name='n' optype='categorical' dataType='integer'>"
+    "<Value value='1'/><Value value='2'/><Value value='9' property='missing'/></DataField>"
+    "<DataField name='d' optype='continuous' dataType='dateDaysSince[1970]'/>"
+    "</DataDictionary>";
+
+// A numeric continuous derived field "a" around `body`.
+std::string Numeric(const std::string& body) {
+  return "<DerivedField name='a' optype='continuous' dataType='double'>" + body + "</DerivedField>";
+}
+
+// A string categorical derived field "a" around `body`.
+std::string Text(const std::string& body) {
+  return "<DerivedField name='a' optype='categorical' dataType='string'>" + body +
+         "</DerivedField>";
+}
+
+std::string Apply(const std::string& function, const std::string& arguments) {
+  return Numeric("<Apply function='" + function + "'>" + arguments + "</Apply>");
+}
+
+const char kFieldColumnPair[] = "<FieldColumnPair field='s' column='in'/>";
+
+std::string MapValues(const std::string& children) {
+  return "<MapValues outputColumn='out'>" + children + "</MapValues>";
+}
+
+std::string Table(const std::string& rows) { return "<InlineTable>" + rows + "</InlineTable>"; }
+
+std::string Bin(const std::string& value, const std::string& children) {
+  return "<DiscretizeBin binValue='" + value + "'>" + children + "</DiscretizeBin>";
+}
+
+std::string Interval(const std::string& closure, const std::string& margins) {
+  return "<Interval closure='" + closure + "' " + margins + "/>";
+}
+
+std::string Discretize(const std::string& children) {
+  return "<Discretize field='x'>" + children + "</Discretize>";
+}
+
+std::string Extension(const std::string& name, const std::string& value = "1") {
+  return "<Extension name='" + name + "' value='" + value + "'/>";
+}
+
+// Reads the transformation dictionary of a small PMML document; the platform
+// is initialised around each test, and everything Xerces-made goes first.
+class TransformationReaderTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    xercesc::XMLPlatformUtils::Initialize();
+    translator_.reset(new PMMLTranslator);
+  }
+  void TearDown() override {
+    translator_.reset();
+    parser_.reset();
+    xercesc::XMLPlatformUtils::Terminate();
+  }
+
+  // The dictionary read from `derived` (the content of the
+  // TransformationDictionary element); the caller owns it.
+  TransformationDictionary* Read(const std::string& derived) {
+    const std::string xml = std::string("<PMML>") + kDataDictionary + "<TransformationDictionary>" +
+                            derived + "</TransformationDictionary></PMML>";
+    parser_.reset(new xercesc::XercesDOMParser);
+    xercesc::MemBufInputSource source(reinterpret_cast<const XMLByte*>(xml.data()), xml.size(),
+                                      "inline");
+    parser_->parse(source);
+    EXPECT_EQ(0u, parser_->getErrorCount()) << xml;
+    xercesc::DOMElement* root = parser_->getDocument()->getDocumentElement();
+    data_.reset(
+        translator_->ParseDictionary(BaseTranslator::GetChildByTagForced(root, "DataDictionary")));
+    return translator_->HandleTransformationDictionary(
+        dynamic_cast<xercesc::DOMElement*>(
+            BaseTranslator::GetChildByTagForced(root, "TransformationDictionary")),
+        data_.get());
+  }
+
+  const TransformVar* Var(const TransformationDictionary& dictionary, const std::string& name) {
+    return dynamic_cast<const TransformVar*>(dictionary.GetVar(name));
+  }
+
+  std::unique_ptr<PMMLTranslator> translator_;
+  std::unique_ptr<xercesc::XercesDOMParser> parser_;
+  std::unique_ptr<ScoreDictionary> data_;
+};
+
+struct Failure {
+  std::string derived;
+  int code;
+  std::string message;
+};
+
+void PrintTo(const Failure& failure, std::ostream* os) { *os << failure.message; }
+
+class TransformationFailureTest : public TransformationReaderTest,
+                                  public ::testing::WithParamInterface<Failure> {};
+
+// Every bad document fails with its code and exact message and, under the
+// sanitizers, leaves nothing behind.
+TEST_P(TransformationFailureTest, ThrowsCodeAndMessage) {
+  const Failure& failure = GetParam();
+  try {
+    std::unique_ptr<TransformationDictionary> dictionary(Read(failure.derived));
+    ADD_FAILURE() << "no exception for " << failure.derived;
+  } catch (const OVException& e) {
+    EXPECT_EQ(failure.code, e.GetErrorCode()) << failure.derived;
+    EXPECT_EQ(failure.message, e.GetErrorMessage()) << failure.derived;
+  }
+}
+
+const Failure kDerivedFieldFailures[] = {
+    {"", 1, "<DerivedField> is required!!"},
+    {"<DerivedField name='' optype='continuous' dataType='double'/>", 1,
+     "Variable name can't be empty string!"},
+    {"<DerivedField name='x' optype='continuous' dataType='double'/>", 1, "x: Redefinition!"},
+    {Numeric("") + Numeric(""), 1, "a: Redefinition!"},
+    {"<DerivedField name='a' optype='' dataType='double'/>", 11, "opType is required!!"},
+    {"<DerivedField name='a' optype='Continuous' dataType='double'/>", 11,
+     "Continuous: Invalid Variable Type"},
+    {"<DerivedField name='a' optype='continuous' dataType='string'/>", 11,
+     "string: Invalid Variable dataType -- string variable can't be continuous!!"},
+    {"<DerivedField name='a' dataType='double'/>", 4,
+     "Attribute optype is missing from Node \"DerivedField\""},
+    {"<DerivedField name='a' optype='continuous'/>", 4,
+     "Attribute dataType is missing from Node \"DerivedField\""},
+    {"<DerivedField name='a' optype='categorical' dataType='double'>"
+     "<Extension name='MissingValues'><Value value='1'/></Extension>"
+     "<Value value='2'/><Value value='1'/><FieldRef field='x'/></DerivedField>",
+     1, "a: category value is defined as both valid and invalid/missing!!!"},
+    {Numeric("<Foo/><FieldRef field='x'/>"), 1, "Invalid EXPRESSION"},
+    {Numeric("<FieldRef field='x'/><Constant>1</Constant>"), 1, "Only one EXPRESSION is allowed"},
+    {Numeric("<FieldRef field='x'/><Foo/>"), 1, "Only one EXPRESSION is allowed"},
+    {Numeric("<NormDiscrete field='s' value='a'/><FieldRef field='x'/>"), 1,
+     "Only one EXPRESSION is allowed"},
+    {Numeric("<FieldRef field='zz'/>"), 8, "zz: not predefined"},
+    {Text("<FieldRef field='x'/>"), 8, "x: has to have the same type as a\n"},
+    {Numeric("<FieldRef/>"), 4, "Attribute field is missing from Node \"FieldRef\""},
+    {Numeric("<Constant/>"), 4, "Constant value is required!"},
+    {Numeric("<Constant>abc</Constant>"), 3, "abcInvalid double string -- "},
+    {Numeric("<Constant dataType='date'>2001-01-01</Constant>"), 3,
+     "2001-01-01Invalid double string -- "},
+    {"<DerivedField name='a' optype='categorical' dataType='double'>"
+     "<Value value='1' property='missing'/><FieldRef field='x'/></DerivedField>",
+     6, "InValid property value!"},
+    {"<DerivedField name='a' optype='categorical' dataType='double'>"
+     "<Value value='one'/><FieldRef field='x'/></DerivedField>",
+     3, "oneInvalid double string -- "},
+    {Text("<Extension name='MissingValues'><Interval closure='openOpen' leftMargin='0'/>"
+          "</Extension><FieldRef field='s'/>"),
+     1, "InterVal is not allowed!!"},
+    {Numeric("<Extension name='MissingValues'>" + Extension("invalidRangeLower", "0") +
+             Extension("invalidRangeLower", "1") + "</Extension><FieldRef field='x'/>"),
+     5, "Only one \"invalidRangeLower\" or \"invalidRangeUpper\" is allowed!"},
+    {Numeric(Extension("width", "wide") + "<FieldRef field='x'/>"), 3,
+     "wideInvalid integer string -- "},
+};
+INSTANTIATE_TEST_SUITE_P(DerivedField, TransformationFailureTest,
+                         ::testing::ValuesIn(kDerivedFieldFailures));
+
+const std::string kLinearNorms = "<LinearNorm orig='0' norm='0'/><LinearNorm orig='10' norm='1'/>";
+
+const Failure kTableFailures[] = {
+    {Numeric("<NormContinuous field='x'><LinearNorm orig='0' norm='0'/></NormContinuous>"), 1,
+     "At least two <LinearNorm>s are required!!"},
+    {Numeric("<NormContinuous field='zz'>" + kLinearNorms + "</NormContinuous>"), 1,
+     "zz: must predefined as continuous type"},
+    {Numeric("<NormContinuous field='n'>" + kLinearNorms + "</NormContinuous>"), 1,
+     "n: must predefined as continuous type"},
+    {Numeric("<NormContinuous field='x'>" + kLinearNorms +
+             "<LinearNorm orig='20' norm='5'/></NormContinuous>"),
+     5, "x: only a straight line of <LinearNorm>s is supported!!"},
+    {Numeric(MapValues(Table(""))), 5, "Multi-dimensional case not supported!!"},
+    {Numeric(MapValues(std::string(kFieldColumnPair) + kFieldColumnPair)), 5,
+     "Multi-dimensional case not supported!!"},
+    {Numeric(MapValues("<FieldColumnPair field='zz' column='in'/>")), 1, "zz: not predefined!"},
+    {Numeric(MapValues(Table("") + kFieldColumnPair)), 1,
+     "Element <FieldColumnPair> should defined before!"},
+    {Numeric(MapValues(kFieldColumnPair + Table("") + Table(""))), 1,
+     "Only one <InlineTable> is allowed!!"},
+    {Text(MapValues(kFieldColumnPair + Extension("recodeTargetSysmis", "a"))), 5,
+     "Only numeric type derived variable is allowed!"},
+    {Text(MapValues(kFieldColumnPair + Table(Extension("recodeTargetSysmis", "a")))), 5,
+     "Only numeric type derived variable is allowed!"},
+    {Numeric(MapValues(kFieldColumnPair + Table("<row><x>a</x><out>1</out></row>"))), 1,
+     "Child element in is not found in <Row>!"},
+    {Numeric(MapValues(kFieldColumnPair + Table("<row><in>a</in><o>1</o></row>"))), 1,
+     "Child element out is not found in <Row>!"},
+    {Numeric(MapValues(kFieldColumnPair + Table("<row><in>a</in><out/></row>"))), 1,
+     "No Element Found from out!!!"},
+    {Numeric(MapValues(kFieldColumnPair + Table("<row><in>a</in><out>one</out></row>"))), 3,
+     "oneInvalid double string -- "},
+    {Numeric(MapValues(kFieldColumnPair + std::string("<Foo/>"))), 1, "Invalid element!"},
+    {Numeric("<MapValues>" + std::string(kFieldColumnPair) + "</MapValues>"), 4,
+     "Attribute outputColumn is missing from Node \"MapValues\""},
+    {Numeric("<Discretize field='zz'>" + Bin("1", "") + "</Discretize>"), 1, "zz: not predefined!"},
+    {Numeric(Discretize("")), 1, "<DiscretizeBin> is required"},
+    {Numeric(Discretize(Bin("1", Interval("closedOpen", "") + Interval("closedOpen", "")))), 1,
+     "ONLY one <Interval> is allowed."},
+    {Numeric(Discretize(Bin("1", "<Foo/>"))), 1, "Only <Extension> and <Interval> are allowed!"},
+    {Numeric(Discretize(Bin("1", ""))), 1, "Element Interval is required"},
+    {Numeric(Discretize(Bin("1", Extension("recodeElseCopy")))), 1, "Element Interval is required"},
+    {Numeric(Discretize(Bin("1", Interval("closedOpen", "")) + Extension("recodeTargetSysmis"))), 1,
+     "Element Interval is required"},
+    {Numeric(Discretize(Bin("1", Interval("closedOpen", "")) + "<Foo/>")), 1,
+     "Only <Extension> and <DisCretizeBin> are allowed!"},
+    {Numeric(Discretize(Bin("1", Interval("closedClosed", "leftMargin='0' rightMargin='10'")) +
+                        Bin("2", Interval("closedClosed", "leftMargin='10' rightMargin='20'")))),
+     1, "Only disjoint value range is allowed"},
+    {Numeric(Discretize(Bin("1", Interval("closedOpen", "leftMargin='0' rightMargin='10'")) +
+                        Bin("2", Interval("closedOpen", "leftMargin='5' rightMargin='20'")))),
+     1, "Only disjoint value range is allowed"},
+    {Numeric(Discretize(Bin("1", Interval("closedOpen", "leftMargin='0' rightMargin='10'")) +
+                        Bin("2", Interval("closedOpen", "leftMargin='0' rightMargin='10'")))),
+     1, "Only disjoint value range is allowed"},
+    {Numeric(Discretize(Bin("1", Interval("closedOpen", "leftMargin='10' rightMargin='20'")) +
+                        Bin("2", Interval("closedClosed", "leftMargin='0' rightMargin='10'")))),
+     1, "Only disjoint value range is allowed"},
+    {Numeric(Discretize(Bin("1", Interval("open", "leftMargin='0'")))), 1,
+     "In valid closure value in <InterVal>."},
+    {Numeric(Discretize(Bin("1", Interval("closedOpen", "leftMargin='0' rightMargin='10'")) +
+                        Bin("2", Interval("closedOpen", "leftMargin='10' rightMargin='20'")) +
+                        Bin("3", Interval("closedOpen", "")))),
+     12, "At least one margin must be defined."},
+    {Numeric(Discretize(Bin("low", Interval("closedOpen", "leftMargin='0'")))), 3,
+     "lowInvalid double string -- "},
+};
+INSTANTIATE_TEST_SUITE_P(Tables, TransformationFailureTest, ::testing::ValuesIn(kTableFailures));
+
+const Failure kExtensionFailures[] = {
+    {Numeric("<MapValues outputColumn='out' defaultValue='1'>" + std::string(kFieldColumnPair) +
+             Extension("recodeElseCopy") + "</MapValues>"),
+     5, "defaultValue value is defined already!!"},
+    {Numeric("<MapValues outputColumn='out' mapMissingTo='1'>" + std::string(kFieldColumnPair) +
+             Extension("recodeMissingCopy") + "</MapValues>"),
+     5, "mapMissingTo value is defined already!!"},
+    {Numeric(MapValues(kFieldColumnPair + Extension("mapSysmisTo", "0") +
+                       Extension("mapSysmisTo", "1"))),
+     5, "mapSysmisTo value is defined already!!"},
+    {Text(MapValues(kFieldColumnPair + Extension("recodeMissingSysmis"))), 5,
+     "Only numeric derived variable is allowed!!"},
+    {Numeric("<MapValues outputColumn='out' mapMissingTo='1'>" + std::string(kFieldColumnPair) +
+             Extension("recodeMissingSysmis") + "</MapValues>"),
+     5, "mapMissing replacement value is defined already!!"},
+    {Numeric(MapValues(kFieldColumnPair + Extension("recodeMissingCopy") +
+                       Extension("recodeMissingSysmis"))),
+     5, "mapMissing replacement value is defined already!!"},
+    {Numeric(Discretize(Extension("mapSysmisTo", "0") + Extension("recodeMissingSysmis") +
+                        Bin("1", Interval("closedOpen", "")))),
+     5, "mapMissing replacement value is defined already!!"},
+    {Numeric(MapValues(kFieldColumnPair + std::string("<Extension name='mapSysmisTo'/>"))), 4,
+     "Attribute value is missing from Node \"Extension\""},
+};
+INSTANTIATE_TEST_SUITE_P(Extensions, TransformationFailureTest,
+                         ::testing::ValuesIn(kExtensionFailures));
+
+std::string FieldRef(const std::string& field) { return "<FieldRef field='" + field + "'/>"; }
+
+std::string Constant(const std::string& text, const std::string& type = "") {
+  return "<Constant" + (type.empty() ? "" : " dataType='" + type + "'") + ">" + text +
+         "</Constant>";
+}
+
+std::string Nested(const std::string& function, const std::string& arguments) {
+  return "<Apply function='" + function + "'>" + arguments + "</Apply>";
+}
+
+const Failure kApplyFailures[] = {
+    {Apply("foo", ""), 5, "foo: not Supported function name"},
+    {Apply("Sum", ""), 5, "Sum: not Supported function name"},
+    {Numeric("<Apply/>"), 4, "Attribute function is missing from Node \"Apply\""},
+    {Apply("+", FieldRef("x")), 6, "Two parameters are required!"},
+    {Apply("mod", FieldRef("x") + FieldRef("x") + FieldRef("x")), 6,
+     "Two parameters are required!"},
+    {Apply("abs", FieldRef("x") + FieldRef("y")), 6, "Only one parameter is allowed!"},
+    {Apply("length", ""), 6, "Only one parameter is allowed!"},
+    {Apply("cdf.normal", FieldRef("x") + FieldRef("y")), 6, "Three parameters are required!"},
+    {Apply("date_days_difference", FieldRef("d")), 6, "Two parameters are required!"},
+    {Apply("year-from-date", FieldRef("d") + FieldRef("d")), 6, "Only one parameter is required!"},
+    {Apply("outlierHandle",
+           FieldRef("x") + FieldRef("x") + FieldRef("x") + FieldRef("x") + FieldRef("x")),
+     6, "Six parameters are required!"},
+    {Apply("value", Constant("1")), 6, "Only <FieldRef> is allowed for function value!"},
+    {Apply("sysmis", Nested("abs", FieldRef("x"))), 6,
+     "Only <FieldRef> is allowed for function value!"},
+    {Apply("value", FieldRef("s")), 6, "Variable type doesn't match!"},
+    {Apply("recast_to_scale", FieldRef("d")), 6, "Variable type doesn't match!"},
+    {Text("<Apply function='sysmis'>" + FieldRef("s") + "</Apply>"), 6,
+     "Variable type doesn't match!"},
+    {Apply("+", FieldRef("x") + Nested("concat", FieldRef("s"))), 6,
+     "Numeric function is required!"},
+    {Text("<Apply function='concat'>" + Nested("abs", FieldRef("x")) + "</Apply>"), 6,
+     "string function is required!"},
+    {Apply("length", Nested("substr", FieldRef("s") + Constant("1"))), 6,
+     "apply functions don't match!"},
+    {Text("<Apply function='substr'>" + FieldRef("x") + Constant("1") + "</Apply>"), 6,
+     "Doesn't match!"},
+    {Text("<Apply function='substr'>" + FieldRef("s") + FieldRef("s") + "</Apply>"), 6,
+     "Doesn't match!"},
+    {Apply("+", FieldRef("x") + Constant("a", "string")), 6, "Doesn't match!"},
+    {Apply("+", FieldRef("x") + Constant("10", "dateDaysSince[1970]")), 6, "Doesn't match!"},
+    {Apply("+", FieldRef("x") + FieldRef("d")), 6, "Doesn't match!"},
+    {Apply("sum", FieldRef("x") + FieldRef("s")), 6, "Doesn't match!"},
+    {Apply("length", Constant("5")), 6, "Doesn't match!"},
+    {Apply("+", FieldRef("x") + FieldRef("zz")), 8, "zz: not predefined"},
+};
+INSTANTIATE_TEST_SUITE_P(Apply, TransformationFailureTest, ::testing::ValuesIn(kApplyFailures));
+
+using TransformationReaderSuccessTest = TransformationReaderTest;
+
+TEST_F(TransformationReaderSuccessTest, ReadsNestedFieldsInDocumentOrder) {
+  std::unique_ptr<TransformationDictionary> dictionary(
+      Read("<DerivedField name='b' optype='continuous' dataType='double'>" + FieldRef("x") +
+           "</DerivedField><Extension><DerivedField name='a' optype='continuous' "
+           "dataType='double' displayName='Alpha'>" +
+           FieldRef("b") + "</DerivedField></Extension>"));
+  ASSERT_EQ(2, dictionary->Size());
+  EXPECT_EQ((std::vector<std::string>{"b", "a"}), dictionary->GetDerivedVarNames());
+  const TransformVar* a = Var(*dictionary, "a");
+  ASSERT_NE(nullptr, a);
+  EXPECT_EQ("Alpha", a->GetLabel());
+  EXPECT_EQ("b", Var(*dictionary, "b")->GetLabel());
+  EXPECT_EQ(TD::kFIELDREF, a->GetTransExpression());
+  EXPECT_EQ("b", a->GetFieldName());
+}
+
+TEST_F(TransformationReaderSuccessTest, RefersOnlyToFieldsDefinedBefore) {
+  try {
+    std::unique_ptr<TransformationDictionary> dictionary(Read(
+        Numeric(FieldRef("b")) + "<DerivedField name='b' optype='continuous' dataType='double'>" +
+        FieldRef("x") + "</DerivedField>"));
+    ADD_FAILURE() << "a later field was found";
+  } catch (const OVException& e) {
+    EXPECT_EQ("b: not predefined", e.GetErrorMessage());
+  }
+}
+
+TEST_F(TransformationReaderSuccessTest, ReadsTypesLevelsAndWidth) {
+  std::unique_ptr<TransformationDictionary> dictionary(
+      Read("<DerivedField name='o' optype='ordinal' dataType='integer'>" + FieldRef("n") +
+           "</DerivedField>"
+           "<DerivedField name='t' optype='categorical' dataType='string'>" +
+           Extension("stringLength", "4") + FieldRef("s") +
+           "</DerivedField>"
+           "<DerivedField name='u' optype='categorical' dataType='string'>" +
+           Extension("width", "0") + FieldRef("s") +
+           "</DerivedField>"
+           "<DerivedField name='w' optype='continuous' dataType='dateTimeSecondsSince[1970]'>" +
+           Constant("86400", "dateTimeSecondsSince[1970]") +
+           "</DerivedField>"
+           "<DerivedField name='z' optype='continuous' dataType='double'><NormDiscrete field='s' "
+           "value='a'/></DerivedField>"));
+  EXPECT_EQ(ScoreDictVar::kORDINAL, Var(*dictionary, "o")->GetMLevel());
+  EXPECT_EQ(ScoreDictVar::kNUMERIC_VAR, Var(*dictionary, "o")->GetVarType());
+  EXPECT_EQ(ScoreDictVar::kSTRING_VAR, Var(*dictionary, "t")->GetVarType());
+  EXPECT_EQ(ScoreDictVar::kNOMINAL, Var(*dictionary, "t")->GetMLevel());
+  EXPECT_EQ(4, Var(*dictionary, "t")->GetWidth());
+  EXPECT_EQ(-1, Var(*dictionary, "u")->GetWidth());
+  const TransformVar* w = Var(*dictionary, "w");
+  EXPECT_EQ(ScoreDictVar::kDATETIME_VAR, w->GetVarType());
+  EXPECT_EQ(ScoreDictVar::kDATETIME_SECONDS_SINCE_1970, w->GetDateTimeType());
+  EXPECT_EQ(TD::kCONSTANT, w->GetTransExpression());
+  EXPECT_EQ("86400", w->GetConstString());
+  EXPECT_EQ(TD::kNO_EXPRESSION, Var(*dictionary, "z")->GetTransExpression());
+}
+
+TEST_F(TransformationReaderSuccessTest, ReadsCategoriesAndMissingValues) {
+  std::unique_ptr<TransformationDictionary> dictionary(
+      Read("<DerivedField name='a' optype='categorical' dataType='double'>"
+           "<Extension name='MissingValues'><Value value='9'/>"
+           "<Interval closure='closedClosed' leftMargin='0' rightMargin='100'/>" +
+           Extension("invalidRangeLower", "50") + Extension("invalidRangeUpper", "60") +
+           "</Extension><Value value='1' displayValue='one' property='valid'/><Value value='2'/>"
+           "<Foo/>" +
+           FieldRef("x") + "</DerivedField>"));
+  const TransformVar* a = Var(*dictionary, "a");
+  const ScoreValueLabelSet* labels = a->GetValueLabels();
+  ASSERT_NE(nullptr, labels);
+  ASSERT_EQ(2, labels->Size());
+  const NumericValue one(1.0);
+  const NumericValue two(2.0);
+  EXPECT_EQ("one", labels->GetLabelOfValue(&one));
+  EXPECT_EQ("2", labels->GetLabelOfValue(&two));
+  for (double missing : {9.0, -1.0, 101.0, 50.0, 55.0, 60.0}) {
+    const NumericValue value(missing);
+    EXPECT_TRUE(a->IsMissingValue(&value)) << missing;
+  }
+  for (double valid : {0.0, 49.0, 61.0, 100.0}) {
+    const NumericValue value(valid);
+    EXPECT_FALSE(a->IsMissingValue(&value)) << valid;
+  }
+}
+
+TEST_F(TransformationReaderSuccessTest, NumbersTreeNodesAcrossTrees) {
+  std::unique_ptr<TransformationDictionary> dictionary(Read(
+      "<DerivedField name='p' optype='continuous' dataType='double'>" +
+      Nested("+", FieldRef("x") + Constant("2.5")) +
+      "</DerivedField><DerivedField name='q' optype='continuous' dataType='double'>" +
+      Nested("*", Nested("abs", FieldRef("y")) + Constant("3", "integer")) + "</DerivedField>"));
+  const FunctionTree* p = Var(*dictionary, "p")->GetRoot();
+  ASSERT_NE(nullptr, p);
+  EXPECT_EQ("0", p->GetNodeStats().GetNodeID());
+  EXPECT_EQ(TD::kFN_PLUS, p->GetNodeStats().GetTransformFunction());
+  ASSERT_EQ(2, p->GetChildCount());
+  const ApplyNodeStats x = p->GetChildAt(0)->GetNodeStats();
+  EXPECT_EQ("1", x.GetNodeID());
+  EXPECT_EQ("x", x.GetParameterName());
+  EXPECT_FALSE(x.IsConstNode());
+  EXPECT_EQ(TD::kFN_NONE, x.GetTransformFunction());
+  const ApplyNodeStats constant = p->GetChildAt(1)->GetNodeStats();
+  EXPECT_EQ("2", constant.GetNodeID());
+  EXPECT_EQ("Constant_D_2.5", constant.GetParameterName());
+  EXPECT_TRUE(constant.IsConstNode());
+
+  const FunctionTree* q = Var(*dictionary, "q")->GetRoot();
+  EXPECT_EQ("3", q->GetNodeStats().GetNodeID());
+  const FunctionTree* abs = q->GetChildAt(0);
+  EXPECT_EQ("4", abs->GetNodeStats().GetNodeID());
+  EXPECT_EQ(TD::kFN_ABS, abs->GetNodeStats().GetTransformFunction());
+  EXPECT_EQ(q, abs->GetParent());
+  EXPECT_EQ("5", abs->GetChildAt(0)->GetNodeStats().GetNodeID());
+  EXPECT_EQ("6", q->GetChildAt(1)->GetNodeStats().GetNodeID());
+  EXPECT_EQ(TD::kAPPLY, Var(*dictionary, "q")->GetTransExpression());
+  EXPECT_EQ("", Var(*dictionary, "q")->GetFieldName());
+}
+
+TEST_F(TransformationReaderSuccessTest, EncodesConstantsByType) {
+  std::unique_ptr<TransformationDictionary> dictionary(Read(
+      Text("<Apply function='concat'>" + Constant("ab c", "string") + FieldRef("s") + "</Apply>") +
+      "<DerivedField name='b' optype='continuous' dataType='double'>" +
+      Nested("date_days_difference", Constant("1", "dateDaysSince[1970]") + FieldRef("d")) +
+      "</DerivedField>"));
+  EXPECT_EQ("Constant_S_ab c",
+            Var(*dictionary, "a")->GetRoot()->GetChildAt(0)->GetNodeStats().GetParameterName());
+  EXPECT_EQ("Constant_T_86400",
+            Var(*dictionary, "b")->GetRoot()->GetChildAt(0)->GetNodeStats().GetParameterName());
+}
+
+TEST_F(TransformationReaderSuccessTest, AcceptsUncheckedAndOpenCounts) {
+  std::unique_ptr<TransformationDictionary> dictionary(
+      Read("<DerivedField name='s0' optype='continuous' dataType='double'>" + Nested("sum", "") +
+           "</DerivedField><DerivedField name='i' optype='continuous' dataType='double'>" +
+           Nested("if", Nested("greaterThan", FieldRef("x") + Constant("a", "string")) +
+                            FieldRef("s") + Constant("1")) +
+           "</DerivedField><DerivedField name='l' optype='continuous' dataType='double'>" +
+           Nested("+", Nested("length", FieldRef("s")) + FieldRef("x")) + "</DerivedField>"));
+  EXPECT_EQ(3, dictionary->Size());
+}
+
+TEST_F(TransformationReaderSuccessTest, AcceptsTouchingAndUnboundedBins) {
+  std::unique_ptr<TransformationDictionary> dictionary(Read(
+      Numeric(Discretize(Bin("1", Interval("closedOpen", "leftMargin='0' rightMargin='10'")) +
+                         Bin("2", Interval("closedClosed", "leftMargin='10' rightMargin='20'")))) +
+      "<DerivedField name='b' optype='continuous' dataType='double'>" +
+      Discretize(Bin("7", Interval("openOpen", ""))) + "</DerivedField>"));
+  EXPECT_EQ(TD::kDISCRETIZE, Var(*dictionary, "a")->GetTransExpression());
+  EXPECT_EQ("x", Var(*dictionary, "a")->GetFieldName());
+  const TransformVar* b = Var(*dictionary, "b");
+  for (double x : {-1e300, 0.0, 1e300}) {
+    const NumericValue value(x);
+    const ScoreValue* binned = b->GetBinningValue(data_->GetVar("x"), &value);
+    ASSERT_NE(nullptr, binned);
+    EXPECT_DOUBLE_EQ(7.0, binned->GetDouble()) << x;
+  }
+}
+
+TEST_F(TransformationReaderSuccessTest, ReadsNormContinuous) {
+  std::unique_ptr<TransformationDictionary> dictionary(
+      Read(Numeric("<NormContinuous field='x'><LinearNorm orig='2' norm='1'/>"
+                   "<Extension name='note'/><LinearNorm orig='4' norm='5'/>"
+                   "<LinearNorm orig='5' norm='7'/></NormContinuous>")));
+  const TransformVar* a = Var(*dictionary, "a");
+  EXPECT_EQ(TD::kNORMCONTINUOUS, a->GetTransExpression());
+  EXPECT_EQ("x", a->GetFieldName());
+  // Slope 2 and intercept -3.
+  EXPECT_DOUBLE_EQ(7.0, a->GetNormValue(5.0));
+  EXPECT_DOUBLE_EQ(-3.0, a->GetNormValue(0.0));
+}
+
+TEST_F(TransformationReaderSuccessTest, ReadsMapValuesTable) {
+  std::unique_ptr<TransformationDictionary> dictionary(
+      Read(Numeric("<MapValues outputColumn='out' mapMissingTo='-1' defaultValue='0'>" +
+                   std::string(kFieldColumnPair) + "<TableLocator/>" +
+                   Table(Extension("recodeTargetSysmis", "z") +
+                         "<row><in>a</in><out>1</out></row><row><out>2</out><in>b</in></row>") +
+                   "</MapValues>")));
+  const TransformVar* a = Var(*dictionary, "a");
+  EXPECT_EQ(TD::kMAPVALUES, a->GetTransExpression());
+  EXPECT_EQ("s", a->GetFieldName());
+  ASSERT_NE(nullptr, a->GetRecodeMissValueRep());
+  EXPECT_DOUBLE_EQ(-1.0, a->GetRecodeMissValueRep()->GetDouble());
+  ASSERT_NE(nullptr, a->GetRecodeDefaultValue());
+  const ScoreDictVar* s = data_->GetVar("s");
+  const StringValue in_a("a"), in_b("b"), in_z("z"), in_q("q");
+  EXPECT_DOUBLE_EQ(1.0, a->GetEncodedValue(s, &in_a)->GetDouble());
+  EXPECT_DOUBLE_EQ(2.0, a->GetEncodedValue(s, &in_b)->GetDouble());
+  EXPECT_TRUE(a->GetEncodedValue(s, &in_z)->IsSystemMissingValue());
+  EXPECT_DOUBLE_EQ(0.0, a->GetEncodedValue(s, &in_q)->GetDouble());
+}
+
+TEST_F(TransformationReaderSuccessTest, ReadsRecodeExtensions) {
+  std::unique_ptr<TransformationDictionary> dictionary(
+      Read(Numeric(MapValues(kFieldColumnPair + Extension("recodeElseCopy") +
+                             Extension("recodeMissingSysmis") + Extension("other"))) +
+           "<DerivedField name='b' optype='categorical' dataType='string'>" +
+           MapValues(kFieldColumnPair + Extension("mapSysmisTo", "none") +
+                     Extension("recodeMissingCopy")) +
+           "</DerivedField>"));
+  const TransformVar* a = Var(*dictionary, "a");
+  EXPECT_TRUE(a->IsRecodeElseCopy());
+  ASSERT_NE(nullptr, a->GetRecodeMissValueRep());
+  EXPECT_TRUE(a->GetRecodeMissValueRep()->IsSystemMissingValue());
+  EXPECT_FALSE(a->IsRecodeMissingCopy());
+  const TransformVar* b = Var(*dictionary, "b");
+  ASSERT_NE(nullptr, b->GetRecodeSysmisValueRep());
+  EXPECT_EQ("none", b->GetRecodeSysmisValueRep()->GetString());
+  EXPECT_TRUE(b->IsRecodeMissingCopy());
+}
+
+TEST_F(TransformationReaderSuccessTest, ReadsDiscretizeRecodeBins) {
+  std::unique_ptr<TransformationDictionary> dictionary(Read(Numeric(Discretize(
+      Bin("0", Extension("mapSysmisTo", "-5") + Interval("closedOpen", "rightMargin='0'")) +
+      Bin("1", Interval("closedOpen", "leftMargin='0' rightMargin='10'")) +
+      Bin("9", Interval("closedOpen", "leftMargin='10' rightMargin='20'") +
+                   Extension("recodeTargetSysmis")) +
+      Bin("9", Extension("recodeIntervalCopy") +
+                   Interval("closedOpen", "leftMargin='20' rightMargin='30'")) +
+      "<Extension name='recodeIntervalCopy'>" +
+      Interval("closedClosed", "leftMargin='30' rightMargin='40'") + "</Extension>"))));
+  const TransformVar* a = Var(*dictionary, "a");
+  ASSERT_NE(nullptr, a->GetRecodeSysmisValueRep());
+  EXPECT_DOUBLE_EQ(-5.0, a->GetRecodeSysmisValueRep()->GetDouble());
+  const ScoreDictVar* x = data_->GetVar("x");
+  const NumericValue five(5.0), fifteen(15.0), twenty_five(25.0), thirty_five(35.0), minus(-1.0);
+  EXPECT_DOUBLE_EQ(1.0, a->GetBinningValue(x, &five)->GetDouble());
+  EXPECT_TRUE(a->GetBinningValue(x, &fifteen)->IsSystemMissingValue());
+  EXPECT_DOUBLE_EQ(25.0, a->GetBinningValue(x, &twenty_five)->GetDouble());
+  EXPECT_DOUBLE_EQ(35.0, a->GetBinningValue(x, &thirty_five)->GetDouble());
+  // The first bin only carried the sysmis recode: -1 falls into no bin.
+  EXPECT_TRUE(a->GetBinningValue(x, &minus)->IsSystemMissingValue());
+}
+
+}  // namespace
+}  // namespace MCOrvane_600
