@@ -1,0 +1,216 @@
+#include "orvane/translate/model_factory.h"
+
+#include <algorithm>
+#include <fstream>
+#include <memory>
+
+#include <xercesc/dom/DOMDocument.hpp>
+#include <xercesc/dom/DOMElement.hpp>
+#include <xercesc/dom/DOMException.hpp>
+#include <xercesc/dom/DOMNodeList.hpp>
+#include <xercesc/parsers/XercesDOMParser.hpp>
+#include <xercesc/sax/SAXException.hpp>
+#include <xercesc/util/SecurityManager.hpp>
+#include <xercesc/util/XMLException.hpp>
+
+#include "orvane/model/score_model.h"
+#include "orvane/translate/base_translator.h"
+#include "orvane/translate/mcx_input_source.h"
+#include "orvane/translate/plugin_library.h"
+#include "orvane/translate/score_sax2_handlers.h"
+#include "orvane/translate/score_translator.h"
+#include "orvane/values/ov_exception.h"
+#include "translate/model_names_file.h"
+#include "translate/xml_document_parse.h"
+
+namespace MCOrvane_600 {
+
+namespace {
+
+using xercesc::DOMDocument;
+using xercesc::DOMElement;
+
+const char kNearestNeighborModel[] = "NearestNeighborModel";
+const char kGiveMyTranslator[] = "GiveMyTranslator";
+const char kPassModelNames[] = "PassModelNames";
+const char kUnsupportedModel[] = "Unsupported Model found!";
+
+// Entity references may expand to at most this many entities in one
+// document: a small document must not be able to exhaust memory.
+constexpr XMLSize_t kEntityExpansionLimit = 10000;
+
+std::string NotSupportedMessage(const std::string& modelType) {
+  return "Doesn't Support " + modelType + "  Model: No Required dll or lib available!";
+}
+
+// The plug-in file of a model type: "TreeModel" -> "TreeModel600r.so".
+std::string PluginFileName(const std::string& modelType) {
+  const std::string served_by =
+      modelType == "AssociationModelLattice" ? std::string("AssociationModel") : modelType;
+  return served_by + "600" + "r" + ".so";
+}
+
+template <typename Function>
+Function SymbolAs(PluginLibrary* library, const char* name) {
+  return reinterpret_cast<Function>(library->GetSymbol(name));
+}
+
+// The plug-in's translator factory; throws code 5 when the plug-in cannot be
+// loaded or does not export one. The library stays loaded.
+GiveMyTranslatorFunction FindTranslatorFactory(PluginLibrary* library,
+                                               const std::string& modelType) {
+  auto give = SymbolAs<GiveMyTranslatorFunction>(library, kGiveMyTranslator);
+  if (give == nullptr) {
+    throw OVException(OVException::kCodeUnsupported, NotSupportedMessage(modelType));
+  }
+  return give;
+}
+
+// The first name of `modelNames` that names an element below `root`.
+std::string FindModelType(const DOMElement* root, const std::vector<std::string>& modelNames) {
+  for (const std::string& name : modelNames) {
+    // "*" is the DOM's wildcard; no element is named so.
+    if (name.empty() || name == "*") continue;
+    if (BaseTranslator::GetElementsByTagName(root, name)->getLength() > 0) return name;
+  }
+  return std::string();
+}
+
+// Runs the plug-in's part of a document-tree parse. A Xerces exception that
+// escapes the plug-in is turned into code 6 here: its text lives in the Xerces
+// platform, which the factory terminates before the exception would reach the
+// host. Every other exception passes unchanged.
+ScoreModel* BuildWithPlugin(PluginLibrary* library, const std::string& modelType,
+                            DOMDocument* document, const std::string& arg,
+                            const std::vector<std::string>& modelNames) {
+  const GiveMyTranslatorFunction give = FindTranslatorFactory(library, modelType);
+  const auto pass = SymbolAs<PassModelNamesFunction>(library, kPassModelNames);
+  std::string failure;
+  try {
+    std::unique_ptr<ScoreTranslator> translator(give());
+    if (translator == nullptr) {
+      throw OVException(OVException::kCodeUnsupported, NotSupportedMessage(modelType));
+    }
+    if (pass != nullptr) pass(translator.get(), &modelNames);
+    return translator->ParseFromTree(document, arg);
+  } catch (const xercesc::XMLException& e) {
+    failure = xml_internal::NarrowText(e.getMessage());
+  } catch (const xercesc::DOMException& e) {
+    failure = xml_internal::NarrowText(e.getMessage());
+  } catch (const xercesc::SAXException& e) {
+    failure = xml_internal::NarrowText(e.getMessage());
+  }
+  throw OVException(OVException::kCodeSemantic, failure);
+}
+
+// The model type named by the kind of document, or "" when the names list
+// decides. Throws code 5 for a root that is no model document.
+std::string ModelTypeOfRoot(const DOMElement* root) {
+  const XMLCh* tag = root->getTagName();
+  if (BaseTranslator::IsEqual(tag, "PMML")) return std::string();
+  if (BaseTranslator::IsEqual(tag, "qrtz-ml")) {
+    const bool regression =
+        BaseTranslator::GetElementsByTagName(root, "regression-model")->getLength() > 0;
+    return regression ? "GeneralRegressionModel" : std::string();
+  }
+  if (BaseTranslator::IsEqual(tag, "Tree")) return "TreeModel";
+  if (BaseTranslator::IsEqual(tag, "AssocLattice") ||
+      BaseTranslator::IsEqual(tag, "SequentialAssociationLattice")) {
+    return std::string();
+  }
+  throw OVException(OVException::kCodeUnsupported, kUnsupportedModel);
+}
+
+// The document path: the stream is parsed into a tree that the plug-in's
+// translator reads. Every Xerces object of this scope is declared after the
+// platform session, so all are gone (translator, then parser with its
+// document) before the platform is terminated, on every way out.
+ScoreModel* MakeModelFromDocument(std::istream& in, const std::vector<std::string>& modelNames,
+                                  const std::string& arg) {
+  const xml_internal::XercesPlatformSession session;
+  xercesc::SecurityManager security;
+  security.setEntityExpansionLimit(kEntityExpansionLimit);
+  std::unique_ptr<xercesc::XercesDOMParser> parser(new xercesc::XercesDOMParser());
+  parser->setLoadExternalDTD(false);
+  parser->setValidationScheme(xercesc::XercesDOMParser::Val_Never);
+  // No external entity is fetched either, and entities cannot multiply.
+  parser->setDisableDefaultEntityResolution(true);
+  parser->setSecurityManager(&security);
+
+  DOMDocument* document = nullptr;
+  {
+    const MCXML_600::MCXInputSource source(in);
+    document = xml_internal::ParseDocument(parser.get(), source);
+  }
+  const DOMElement* root = document->getDocumentElement();
+  if (root == nullptr) {
+    throw OVException(OVException::kCodeOpen,
+                      "\nInvalid XML document or no dtd file avaible in current directory");
+  }
+  const XMLCh* tag = root->getTagName();
+  if (tag == nullptr || *tag == 0) {
+    throw OVException(OVException::kCodeOpen, "\nInvalid XML document: root tag name is empty!!");
+  }
+  std::string model_type = ModelTypeOfRoot(root);
+  if (model_type.empty()) model_type = FindModelType(root, modelNames);
+  if (model_type.empty()) throw OVException(OVException::kCodeUnsupported, kUnsupportedModel);
+
+  PluginLibrary library(PluginFileName(model_type));
+  return BuildWithPlugin(&library, model_type, document, arg, modelNames);
+}
+
+// The nearest-neighbour path: the plug-in's translator reads the stream
+// itself, and keeps its translator.
+ScoreModel* MakeNearestNeighborModel(std::istream& in, const std::vector<std::string>& modelNames,
+                                     const std::string& nnArg) {
+  if (std::find(modelNames.begin(), modelNames.end(), kNearestNeighborModel) == modelNames.end()) {
+    throw OVException(OVException::kCodeUnsupported, NotSupportedMessage(kNearestNeighborModel));
+  }
+  PluginLibrary library(PluginFileName(kNearestNeighborModel));
+  const GiveMyTranslatorFunction give = FindTranslatorFactory(&library, kNearestNeighborModel);
+  // Only a BaseTranslator has the stream form that takes both arguments.
+  BaseTranslator* translator = dynamic_cast<BaseTranslator*>(give());
+  if (translator == nullptr) {
+    throw OVException(OVException::kCodeUnsupported, NotSupportedMessage(kNearestNeighborModel));
+  }
+  return translator->ParseFromTree(in, std::string(), nnArg);
+}
+
+}  // namespace
+
+ScoreModel* ModelFactory::MakeModelFromXML(const std::string& modelFile,
+                                           const std::string& namesFile, const std::string& arg) {
+  return MakeModelFromXML(modelFile, namesFile, arg, std::string());
+}
+
+ScoreModel* ModelFactory::MakeModelFromXML(const std::string& modelFile,
+                                           const std::string& namesFile, const std::string& arg,
+                                           const std::string& nnArg) {
+  std::vector<std::string> model_names;
+  model_names_file::ReadNames(namesFile.empty() ? model_names_file::kDefaultFileName : namesFile,
+                              &model_names);
+  std::ifstream in(modelFile);
+  if (!in.is_open()) throw OVException(OVException::kCodeOpen, "Could not open model file");
+  return MakeModelFromXML(in, model_names, arg, nnArg);
+}
+
+ScoreModel* ModelFactory::MakeModelFromXML(std::istream& in,
+                                           const std::vector<std::string>& modelNames,
+                                           const std::string& arg) {
+  return MakeModelFromXML(in, modelNames, arg, std::string());
+}
+
+ScoreModel* ModelFactory::MakeModelFromXML(std::istream& in,
+                                           const std::vector<std::string>& modelNames,
+                                           const std::string& arg, const std::string& nnArg) {
+  const bool nearest_neighbor = ScanForElement(kNearestNeighborModel, in);
+  // Both paths read the document from its start again.
+  if (!in.bad()) {
+    in.clear();
+    in.seekg(0, std::ios::beg);
+  }
+  if (nearest_neighbor) return MakeNearestNeighborModel(in, modelNames, nnArg);
+  return MakeModelFromDocument(in, modelNames, arg);
+}
+
+}  // namespace MCOrvane_600

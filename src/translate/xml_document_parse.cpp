@@ -1,0 +1,91 @@
+#include "translate/xml_document_parse.h"
+
+#include <cxxabi.h>
+
+#include <xercesc/dom/DOMException.hpp>
+#include <xercesc/parsers/XercesDOMParser.hpp>
+#include <xercesc/util/PlatformUtils.hpp>
+#include <xercesc/util/XMLException.hpp>
+
+#include "orvane/values/ov_exception.h"
+
+namespace MCOrvane_600 {
+namespace xml_internal {
+
+XercesPlatformSession::XercesPlatformSession() {
+  // The message is copied out and the Xerces exception released before the
+  // platform goes down: the exception's text lives in the platform's memory.
+  std::string failure;
+  bool failed = false;
+  try {
+    xercesc::XMLPlatformUtils::Initialize();
+  } catch (const xercesc::XMLException& e) {
+    failure = NarrowText(e.getMessage());
+    failed = true;
+  }
+  if (failed) {
+    xercesc::XMLPlatformUtils::Terminate();
+    throw OVException(OVException::kCodeUnsupported, failure);
+  }
+}
+
+XercesPlatformSession::~XercesPlatformSession() { xercesc::XMLPlatformUtils::Terminate(); }
+
+std::string NarrowText(const XMLCh* text) {
+  std::string out;
+  if (text == nullptr) return out;
+  for (const XMLCh* p = text; *p != 0; ++p) {
+    char32_t c = *p;
+    if (c >= 0xD800 && c <= 0xDBFF && p[1] >= 0xDC00 && p[1] <= 0xDFFF) {
+      c = 0x10000 + ((c - 0xD800) << 10) + (p[1] - 0xDC00);
+      ++p;
+    } else if (c >= 0xD800 && c <= 0xDFFF) {
+      c = 0xFFFD;  // an unpaired surrogate
+    }
+    if (c < 0x80) {
+      out += static_cast<char>(c);
+    } else if (c < 0x800) {
+      out += static_cast<char>(0xC0 | (c >> 6));
+      out += static_cast<char>(0x80 | (c & 0x3F));
+    } else if (c < 0x10000) {
+      out += static_cast<char>(0xE0 | (c >> 12));
+      out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+      out += static_cast<char>(0x80 | (c & 0x3F));
+    } else {
+      out += static_cast<char>(0xF0 | (c >> 18));
+      out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
+      out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+      out += static_cast<char>(0x80 | (c & 0x3F));
+    }
+  }
+  return out;
+}
+
+xercesc::DOMDocument* ParseDocument(xercesc::XercesDOMParser* parser,
+                                    const xercesc::InputSource& source) {
+  std::string failure;
+  bool failed = false;
+  try {
+    parser->parse(source);
+  } catch (const xercesc::XMLException& e) {
+    failure = NarrowText(e.getMessage());
+    failed = true;
+  } catch (const xercesc::DOMException& e) {
+    failure = NarrowText(e.getMessage());
+    failed = true;
+  } catch (abi::__forced_unwind&) {
+    throw;  // thread cancellation must go on unwinding
+  } catch (...) {
+    failure = "Invalid XML file!!";
+    failed = true;
+  }
+  if (failed) throw OVException(OVException::kCodeSemantic, failure);
+  xercesc::DOMDocument* document = parser->getDocument();
+  if (document == nullptr) {
+    throw OVException(OVException::kCodeAbsent, "\nInput XML is not parseable into a document");
+  }
+  return document;
+}
+
+}  // namespace xml_internal
+}  // namespace MCOrvane_600
