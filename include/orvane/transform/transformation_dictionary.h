@@ -1,9 +1,24 @@
 #ifndef ORVANE_TRANSFORM_TRANSFORMATION_DICTIONARY_H_
 #define ORVANE_TRANSFORM_TRANSFORMATION_DICTIONARY_H_
 
+#include <cstddef>
+#include <map>
+#include <memory>
+#include <string>
+#include <unordered_map>
+#include <unordered_set>
+#include <vector>
+
 #include "orvane/dictionary/base_dictionary.h"
+#include "orvane/values/date_time_value.h"
 
 namespace MCOrvane_600 {
+
+class ApplyEvaluator;
+class CaseRecord;
+class ScoreCaseRecord;
+class ScoreValue;
+class StringValue;
 
 // Holds the derived variables of one model document and computes them for a
 // case. It also carries the codes shared by expression trees, derived
@@ -88,6 +103,176 @@ class TransformationDictionary : public BaseDictionary {
     kAPPLY = 6,
     kNO_EXPRESSION = 7,  // a derived variable not yet given an expression
   };
+
+  // Empty: no derived variables, no records, not set up.
+  TransformationDictionary();
+  // Copies the variables as BaseDictionary does (each through its Clone, so
+  // derived variables arrive as plain DictVar copies). The copy has no
+  // derived names, no computed flags and no records, and is not set up.
+  TransformationDictionary(const TransformationDictionary& other);
+  // Assigns the variables as BaseDictionary does and copies the derived names,
+  // the computed flags and the set-up flag. The records are deep copies of
+  // the source's (none when it has none), so no record has two owners.
+  TransformationDictionary& operator=(const TransformationDictionary& other);
+  // Destroys both records, then the variables.
+  ~TransformationDictionary() override;
+
+  // Appends `name` to the evaluation order (document order). The variable
+  // itself is added with AddVar.
+  void AddDerievedVarName(const std::string& name);
+  std::vector<std::string> GetDerivedVarNames() const;
+  // Builds the derived record, one initial value per derived name, and the
+  // computed flags. Only the first call has an effect.
+  void SetUpDerivedCaseRecord();
+  // Computes every derived variable for the case in `record`, in document
+  // order, and returns the derived record (lent; null before set-up). The
+  // values stay valid until the next call. A null `record` computes nothing.
+  // A variable that needs itself, directly or through other derived
+  // variables, or needs one that does, is not computed: it is stored as
+  // system-missing (an empty text for a text variable).
+  const ScoreCaseRecord* GetValuesForDeriedVars(const ScoreCaseRecord* record,
+                                                const ScoreDictionary* dataDictionary);
+  // The stored value of `name` for the current case; lent, null without a
+  // derived record.
+  const ScoreValue* GetVarValue(const std::string& name) const;
+  // True when the value of `name` has been stored for the current case.
+  bool IsVarValueComputed(const std::string& name) const;
+
+  // The built-in functions. Numbers equal to the system-missing value are
+  // missing: unless a function says otherwise, a missing argument gives the
+  // system-missing value, as does every failure (no function throws).
+
+  static double Plus(double a, double b);
+  // Two entries each.
+  static double Minus(const std::vector<double>& values);
+  static double Multiply(const std::vector<double>& values);
+  // Division by 0 is missing.
+  static double Divided(const std::vector<double>& values);
+  // `x` to the integer power `n` by repeated squaring; x^0 is 1. A result
+  // that is not finite (0 to a negative power, overflow) is missing.
+  static double Pow(double x, int n);
+  // The remainder of a / b truncated toward zero: the sign follows `a`.
+  static double Mod(double a, double b);
+  static double Abs(double x);
+  static double Sqrt(double x);
+  static double Ln(double x);
+  static double Log10(double x);
+  // Missing above 709, 0 at -708 and below.
+  static double Exp(double x);
+  // Missing outside the open int range (-2147483648, 2147483647).
+  static double Trunc(double x);
+  // Halves round away from zero.
+  static double Rnd(double x);
+
+  // Over the entries that are not missing; missing when none is.
+  static double Sum(const std::vector<double>& values);
+  static double Max(const std::vector<double>& values);
+  static double Min(const std::vector<double>& values);
+  static double Mean(const std::vector<double>& values);
+  // Sample standard deviation and variance (divisor n - 1); missing for fewer
+  // than two valid entries.
+  static double Sd(const std::vector<double>& values);
+  static double Variance(const std::vector<double>& values);
+
+  // (x, mean, sd). CdfNormal answers the distribution library's missing value
+  // for sd <= 0.
+  static double CdfNormal(const std::vector<double>& values);
+  static double CdfNorm(double z);
+  // (p, mean, sd).
+  static double IdfNormal(const std::vector<double>& values);
+  // (x, mean, sd).
+  static double PdfNormal(const std::vector<double>& values);
+  // Clips `x` to centre +- spread * factor / sqrt(count) when `method` is
+  // "asExtremeValues"; any other method makes an outlier missing.
+  static double OutlierHandle(double x, const std::string& method, double centre, double spread,
+                              double factor, double count);
+
+  // 1.0 or 0.0. These four take ownership of every value in `values` (and of
+  // `tested`), destroy them and leave `values` empty. Two values match when
+  // they have the same value type and compare equal.
+  static double equal(std::vector<ScoreValue*>& values);
+  static double notEqual(std::vector<ScoreValue*>& values);
+  static double isIn(std::vector<ScoreValue*>& values, ScoreValue* tested);
+  static double isNotIn(std::vector<ScoreValue*>& values, ScoreValue* tested);
+
+  // 1.0 or 0.0; missing numbers compare as numbers and count as non-zero.
+  static double lessThan(const std::vector<double>& values);
+  static double lessOrEqual(const std::vector<double>& values);
+  static double greaterThan(const std::vector<double>& values);
+  static double greaterOrEqual(const std::vector<double>& values);
+  static double AndOperator(const std::vector<double>& values);
+  static double OrOperator(const std::vector<double>& values);
+  static double NotOperator(const std::vector<double>& values);
+
+  // Text functions. `length` receives the declared length of the answer; a
+  // null `s` is an empty text of length 0.
+  static std::string Ltrim(const StringValue* s, int& length);
+  static std::string Rtrim(const StringValue* s, int& length);
+  // From character `start` (counting from 1) to the end when 1 <= start <
+  // number of characters, else empty; `length` becomes the answer's size.
+  static std::string Substring(const StringValue* s, int start, int& length);
+  // Each text cut or padded with spaces to its length, then joined; `length`
+  // becomes the sum of the lengths. A negative length stands for the text's
+  // own size. Texts beyond the number of lengths are ignored.
+  static std::string Concat(const std::vector<std::string>& texts, const std::vector<int>& lengths,
+                            int& length);
+  std::string ToLowerCase(const StringValue* s, int& length) const;
+  std::string ToUpperCase(const StringValue* s, int& length) const;
+
+ private:
+  friend class ApplyEvaluator;
+
+  // One derived name of the record, with the places where its value and flag
+  // live, so that a case costs no name lookups there.
+  struct DerivedSlot {
+    std::string name;
+    ScoreValue* value;  // lent from the derived record; null without a value
+    bool* computed;     // lent from the computed flags
+  };
+
+  // Sets every computed flag to false.
+  void Reset();
+  // Stores `value` (not taken) for `name`; null leaves the name without a
+  // value.
+  void AddVarCaseValue(const std::string& name, const ScoreValue* value);
+  void AddVarCaseValue(const std::string& name, double value);
+  void AddVarCaseValue(const std::string& name, double value, DateTimeValue::DateTimeValType kind);
+  void AddVarCaseValue(const std::string& name, const std::string& text);
+  // Stores `value` through the slot when the types allow it, else by name.
+  void StoreValue(DerivedSlot& slot, const ScoreValue* value);
+  // Stores the missing value of `var`'s type for the slot's name.
+  void StoreMissingValue(DerivedSlot& slot, const ScoreDictVar* var);
+  void RebuildSlots();
+  // When `name` has been computed for this case: true, with its stored value
+  // (possibly null) in `value`. As IsVarValueComputed and GetVarValue.
+  bool FindComputedValue(const std::string& name, const ScoreValue** value) const;
+  // True when computing `var` would never end: it needs itself, directly or
+  // through other derived variables, or needs a variable that does. Names are
+  // resolved against `dataDictionary` first, as evaluation does. The answer
+  // is cached until either dictionary or the derived names change in number.
+  bool DependsOnCycle(const ScoreDictVar* var, const ScoreDictionary* dataDictionary) const;
+  void FindCycleDependentVars(const ScoreDictionary* dataDictionary) const;
+
+  // Owning; null until set-up.
+  std::unique_ptr<CaseRecord> derived_record_;
+  // Owning; the values as set-up made them. Not read afterwards.
+  std::unique_ptr<CaseRecord> initial_record_;
+  std::map<std::string, bool> computed_flags_;
+  // Document order, which is the evaluation order.
+  std::vector<std::string> derived_names_;
+  bool set_up_ = false;
+  // Parallel to the names set up, in order; rebuilt whenever the records are.
+  std::vector<DerivedSlot> slots_;
+  // The first slot of each name, for lookups during evaluation.
+  std::unordered_map<std::string, std::size_t> slot_index_;
+
+  // The variables for which DependsOnCycle is true, and what they were found
+  // for.
+  mutable std::unordered_set<const ScoreDictVar*> cycle_dependent_;
+  mutable const ScoreDictionary* cycles_data_dictionary_ = nullptr;
+  mutable int cycles_data_size_ = -1;
+  mutable int cycles_size_ = -1;
+  mutable std::size_t cycles_names_ = 0;
 };
 
 // Plug-ins are compiled against 32-bit codes.

@@ -1,0 +1,308 @@
+#include <gtest/gtest.h>
+
+#include <initializer_list>
+#include <memory>
+#include <string>
+
+#include "orvane/dictionary/base_dictionary.h"
+#include "orvane/dictionary/case_record.h"
+#include "orvane/dictionary/dict_var.h"
+#include "orvane/dictionary/missing_value_set.h"
+#include "orvane/dictionary/range.h"
+#include "orvane/transform/apply_node_stats.h"
+#include "orvane/transform/function_tree_imp.h"
+#include "orvane/transform/transform_var.h"
+#include "orvane/transform/transformation_dictionary.h"
+#include "orvane/values/date_time_value.h"
+#include "orvane/values/numeric_value.h"
+#include "orvane/values/string_value.h"
+#include "transform/apply_evaluator.h"
+
+namespace MCOrvane_600 {
+namespace {
+
+using TD = TransformationDictionary;
+using Tree = std::unique_ptr<FunctionTree>;
+constexpr double kSysmis = NumericValue::GetSysmisValue();
+
+FunctionTree* Node(TD::TransformFunction f, const std::string& parameter, bool constant) {
+  static int next_id = 0;
+  auto* node = new FunctionTreeImp(f != TD::kFN_NONE);
+  ApplyNodeStats stats;
+  stats.SetTransformFunction(f);
+  stats.SetParameterName(parameter);
+  stats.SetNodeID(std::to_string(++next_id));
+  stats.SetConstNode(constant);
+  node->SetNodeStats(stats);
+  return node;
+}
+
+FunctionTree* Call(TD::TransformFunction f, std::initializer_list<FunctionTree*> args) {
+  FunctionTree* node = Node(f, "", false);
+  for (FunctionTree* arg : args) node->Add(arg);
+  return node;
+}
+
+FunctionTree* Ref(const std::string& name) { return Node(TD::kFN_NONE, name, false); }
+FunctionTree* Num(const std::string& text) {
+  return Node(TD::kFN_NONE, "Constant_D_" + text, true);
+}
+FunctionTree* Str(const std::string& text) {
+  return Node(TD::kFN_NONE, "Constant_S_" + text, true);
+}
+FunctionTree* Date(const std::string& seconds) {
+  return Node(TD::kFN_NONE, "Constant_T_" + seconds, true);
+}
+
+// Inputs: x numeric with 99 user-missing, y numeric, s text of width 5, a
+// and b texts of widths 3 and 2, w a text without width, d a date-time.
+// Derived: D is y + 0 by field reference.
+class ApplyEvaluatorTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    auto* x = new DictVar("x", ScoreDictVar::kNUMERIC_VAR);
+    auto* missing = new MissingValueSet();
+    missing->Add(new Range(new NumericValue(99.0)));
+    x->SetMissingValues(missing);
+    data_.AddVar("x", x);
+    data_.AddVar("y", new DictVar("y", ScoreDictVar::kNUMERIC_VAR));
+    AddText("s", 5);
+    AddText("a", 3);
+    AddText("b", 2);
+    data_.AddVar("w", new DictVar("w", ScoreDictVar::kSTRING_VAR));
+    auto* d = new DictVar("d", ScoreDictVar::kDATETIME_VAR);
+    d->SetDateTimeType(ScoreDictVar::kDATETIME);
+    data_.AddVar("d", d);
+
+    auto* derived = new TransformVar("D", ScoreDictVar::kNUMERIC_VAR);
+    derived->AddFieldNameAndTransExpression("y", TD::kFIELDREF);
+    derived_.AddVar("D", derived);
+    derived_.AddDerievedVarName("D");
+  }
+
+  void AddText(const std::string& name, int width) {
+    auto* var = new DictVar(name, ScoreDictVar::kSTRING_VAR);
+    var->SetWidth(width);
+    data_.AddVar(name, var);
+  }
+
+  const ScoreValue* Eval(FunctionTree* root) {
+    tree_.reset(root);
+    return evaluator_.TravelSal(tree_.get(), &record_, &data_, &derived_);
+  }
+
+  double EvalNumber(FunctionTree* root) { return Eval(root)->GetDouble(); }
+
+  BaseDictionary data_;
+  TransformationDictionary derived_;
+  CaseRecord record_;
+  NumericValue numeric_;
+  StringValue text_;
+  DateTimeValue date_time_;
+  ApplyEvaluator evaluator_{&numeric_, &text_, &date_time_};
+  Tree tree_;
+};
+
+TEST_F(ApplyEvaluatorTest, BinaryFunctionsFoldLeft) {
+  record_.Add("y", new NumericValue(2.0));
+  EXPECT_EQ(EvalNumber(Call(TD::kFN_PLUS, {Num("1"), Ref("x")})), kSysmis);
+  EXPECT_EQ(EvalNumber(Call(TD::kFN_PLUS, {Num("1"), Ref("y"), Num("3")})), 6.0);
+  EXPECT_EQ(EvalNumber(Call(TD::kFN_POW, {Num("2"), Num("3.7")})), 8.0);
+  EXPECT_EQ(EvalNumber(Call(TD::kFN_MOD, {Num("-7"), Num("3")})), -1.0);
+  EXPECT_EQ(EvalNumber(Call(TD::kFN_MOD, {Num("7"), Num("0")})), kSysmis);
+  EXPECT_EQ(EvalNumber(Call(TD::kFN_ABS, {Num("-2.5")})), 2.5);
+  EXPECT_EQ(EvalNumber(Call(TD::kFN_SQRT, {Call(TD::kFN_ABS, {Num("-16")})})), 4.0);
+}
+
+TEST_F(ApplyEvaluatorTest, CollectedFunctions) {
+  EXPECT_EQ(EvalNumber(Call(TD::kFN_SUM, {Num("1"), Ref("x"), Num("2")})), 3.0);
+  EXPECT_EQ(EvalNumber(Call(TD::kFN_SUM, {})), kSysmis);
+  EXPECT_EQ(EvalNumber(Call(TD::kFN_DIVIDE, {Num("1"), Num("0")})), kSysmis);
+  EXPECT_EQ(EvalNumber(Call(TD::kFN_MINUS, {Num("5"), Num("7")})), -2.0);
+  EXPECT_EQ(EvalNumber(Call(TD::kFN_LESS_THAN, {Num("1"), Num("2"), Num("3")})), 0.0);
+  EXPECT_EQ(EvalNumber(Call(TD::kFN_NOT, {Num("0"), Num("0")})), 0.0);
+  EXPECT_EQ(EvalNumber(Call(TD::kFN_AND, {Num("1"), Call(TD::kFN_NOT, {Num("0")})})), 1.0);
+  // More arguments than fit without the heap.
+  EXPECT_EQ(EvalNumber(Call(TD::kFN_MAX, {Num("1"), Num("2"), Num("3"), Num("4"), Num("5"),
+                                          Num("6"), Num("7"), Num("8"), Num("12"), Num("9")})),
+            12.0);
+  EXPECT_EQ(EvalNumber(Call(TD::kFN_CDF_NORMAL, {Num("2"), Num("2"), Num("1")})), 0.5);
+}
+
+TEST_F(ApplyEvaluatorTest, UserMissingNumbersBecomeSystemMissingExceptForSysmisAndValue) {
+  record_.Add("x", new NumericValue(99.0));
+  EXPECT_EQ(EvalNumber(Call(TD::kFN_PLUS, {Ref("x"), Num("1")})), kSysmis);
+  EXPECT_EQ(EvalNumber(Call(TD::kFN_VALUE, {Ref("x")})), 99.0);
+  EXPECT_EQ(EvalNumber(Call(TD::kFN_SYSMIS, {Ref("x")})), 0.0);
+  EXPECT_EQ(EvalNumber(Call(TD::kFN_RECAST_TO_SCALE, {Ref("x")})), kSysmis);
+  EXPECT_EQ(EvalNumber(Call(TD::kFN_IS_MISSING, {Ref("x")})), 1.0);
+  EXPECT_EQ(EvalNumber(Call(TD::kFN_IS_NOT_MISSING, {Ref("x")})), 0.0);
+
+  // A leaf evaluated on its own still knows its parent's function.
+  tree_.reset(Call(TD::kFN_VALUE, {Ref("x")}));
+  EXPECT_EQ(evaluator_.TravelSal(tree_->GetChildAt(0), &record_, &data_, &derived_)->GetDouble(),
+            99.0);
+}
+
+TEST_F(ApplyEvaluatorTest, MissingTests) {
+  record_.Add("y", new NumericValue(3.0));
+  EXPECT_EQ(EvalNumber(Call(TD::kFN_SYSMIS, {Ref("x")})), 1.0);  // absent
+  EXPECT_EQ(EvalNumber(Call(TD::kFN_IS_MISSING, {Ref("x")})), 1.0);
+  EXPECT_EQ(EvalNumber(Call(TD::kFN_IS_MISSING, {Ref("y")})), 0.0);
+  EXPECT_EQ(EvalNumber(Call(TD::kFN_IS_NOT_MISSING, {Ref("y")})), 1.0);
+  // Only a field can be asked.
+  EXPECT_EQ(EvalNumber(Call(TD::kFN_IS_MISSING, {Num("1")})), 0.0);
+  EXPECT_EQ(EvalNumber(Call(TD::kFN_IS_NOT_MISSING, {Num("1")})), 0.0);
+}
+
+TEST_F(ApplyEvaluatorTest, ConstantsAreDecodedByPosition) {
+  EXPECT_EQ(EvalNumber(Call(TD::kFN_VALUE, {Num("2.5")})), 2.5);
+  EXPECT_EQ(EvalNumber(Call(TD::kFN_VALUE, {Num("1e999")})), NumericValue::GetInfinity());
+  EXPECT_EQ(EvalNumber(Call(TD::kFN_VALUE, {Num(" 12abc")})), 12.0);
+  EXPECT_EQ(EvalNumber(Call(TD::kFN_VALUE, {Num("")})), kSysmis);
+
+  tree_.reset(Str("a b"));
+  const ScoreValue* text = evaluator_.TravelSal(tree_.get(), &record_, &data_, &derived_);
+  ASSERT_EQ(text, &text_);
+  EXPECT_EQ(text_.GetString(), "a b");
+  EXPECT_EQ(text_.GetLength(), 0);
+
+  tree_.reset(Date("86400"));
+  EXPECT_EQ(evaluator_.TravelSal(tree_.get(), &record_, &data_, &derived_), &date_time_);
+  EXPECT_EQ(date_time_.GetDouble(), 86400.0);
+}
+
+TEST_F(ApplyEvaluatorTest, FieldsAbsentFromTheCase) {
+  EXPECT_EQ(Eval(Call(TD::kFN_VALUE, {Ref("nowhere")}))->GetDouble(), kSysmis);
+  tree_.reset(Ref("s"));
+  EXPECT_EQ(evaluator_.TravelSal(tree_.get(), &record_, &data_, &derived_), &text_);
+  EXPECT_EQ(text_.GetString(), "");
+  EXPECT_EQ(text_.GetLength(), 5);
+  tree_.reset(Ref("d"));
+  EXPECT_EQ(evaluator_.TravelSal(tree_.get(), &record_, &data_, &derived_), &date_time_);
+  EXPECT_TRUE(date_time_.IsSystemMissingValue());
+  // A value no dictionary knows is passed on as it is.
+  record_.Add("free", new NumericValue(4.0));
+  EXPECT_EQ(EvalNumber(Call(TD::kFN_PLUS, {Ref("free"), Num("1")})), 5.0);
+}
+
+TEST_F(ApplyEvaluatorTest, TextFunctionsCarryLengths) {
+  record_.Add("a", new StringValue("ab"));
+  record_.Add("b", new StringValue("xyz"));
+  record_.Add("s", new StringValue("hello"));
+  record_.Add("w", new StringValue(" Mixed  "));
+
+  const ScoreValue* result = Eval(Call(TD::kFN_CONCAT, {Ref("a"), Ref("b")}));
+  EXPECT_EQ(result->GetString(), "ab xy");
+  EXPECT_EQ(text_.GetLength(), 5);
+
+  EXPECT_EQ(Eval(Call(TD::kFN_SUBSTR, {Ref("s"), Num("2")}))->GetString(), "ello");
+  EXPECT_EQ(text_.GetLength(), 4);
+  EXPECT_EQ(Eval(Call(TD::kFN_SUBSTR, {Ref("s"), Num("5")}))->GetString(), "");
+  EXPECT_EQ(Eval(Call(TD::kFN_SUBSTR, {Num("12345"), Num("2")}))->GetString(), "");
+
+  EXPECT_EQ(Eval(Call(TD::kFN_UPPERCASE, {Ref("s")}))->GetString(), "HELLO");
+  EXPECT_EQ(text_.GetLength(), 5);
+  EXPECT_EQ(Eval(Call(TD::kFN_LOWER, {Ref("w")}))->GetString(), " mixed  ");
+  EXPECT_EQ(Eval(Call(TD::kFN_RTRIM, {Ref("w")}))->GetString(), " Mixed");
+  EXPECT_EQ(text_.GetLength(), 6);
+  EXPECT_EQ(Eval(Call(TD::kFN_LTRIM, {Call(TD::kFN_RTRIM, {Ref("w")})}))->GetString(), "Mixed");
+  EXPECT_EQ(text_.GetLength(), 5);
+
+  // The declared length: a field's width, a text constant's 0.
+  EXPECT_EQ(EvalNumber(Call(TD::kFN_LENGTH, {Ref("s")})), 5.0);
+  EXPECT_EQ(EvalNumber(Call(TD::kFN_LENGTH, {Ref("w")})), 8.0);
+  EXPECT_EQ(EvalNumber(Call(TD::kFN_LENGTH, {Str("abc")})), 0.0);
+
+  // The case's own values keep their lengths.
+  EXPECT_EQ(static_cast<const StringValue*>(record_.Get("a"))->GetLength(), 2);
+}
+
+TEST_F(ApplyEvaluatorTest, ValueOfTextsAndDates) {
+  record_.Add("a", new StringValue("abcdef"));
+  record_.Add("d", new DateTimeValue(86400.0, DateTimeValue::kDATE_VAL));
+  const ScoreValue* text = Eval(Call(TD::kFN_VALUE, {Ref("a")}));
+  EXPECT_EQ(text, &text_);
+  EXPECT_EQ(text_.GetString(), "abcdef");
+  EXPECT_EQ(text_.GetLength(), 3);
+  const ScoreValue* date = Eval(Call(TD::kFN_VALUE, {Ref("d")}));
+  EXPECT_EQ(date, &date_time_);
+  EXPECT_EQ(date_time_.GetDouble(), 86400.0);
+  EXPECT_EQ(date_time_.GetDateTimeType(), DateTimeValue::kDATE_VAL);
+}
+
+TEST_F(ApplyEvaluatorTest, EqualityAndMembershipCompareCopies) {
+  record_.Add("a", new StringValue("2"));
+  EXPECT_EQ(EvalNumber(Call(TD::kFN_EQUAL, {Ref("a"), Num("2")})), 0.0);
+  EXPECT_EQ(EvalNumber(Call(TD::kFN_NOT_EQUAL, {Ref("a"), Num("2")})), 1.0);
+  EXPECT_EQ(EvalNumber(Call(TD::kFN_EQUAL, {Ref("a"), Str("2  ")})), 1.0);
+  // Both arguments come back in the same working value: the first is copied.
+  EXPECT_EQ(EvalNumber(Call(TD::kFN_EQUAL, {Call(TD::kFN_PLUS, {Num("1"), Num("2")}),
+                                            Call(TD::kFN_PLUS, {Num("3"), Num("4")})})),
+            0.0);
+  EXPECT_EQ(EvalNumber(Call(TD::kFN_EQUAL, {Num("1"), Num("1"), Num("1")})), 0.0);
+  EXPECT_EQ(EvalNumber(Call(TD::kFN_NOT_EQUAL, {Num("1")})), 1.0);
+
+  EXPECT_EQ(EvalNumber(Call(TD::kFN_IS_IN, {Num("2"), Num("1"), Num("2"), Num("3")})), 1.0);
+  EXPECT_EQ(EvalNumber(Call(TD::kFN_IS_NOT_IN, {Num("4"), Num("1"), Num("2"), Num("3")})), 1.0);
+  EXPECT_EQ(EvalNumber(Call(TD::kFN_IS_IN, {Str("b"), Str("a"), Str("b")})), 1.0);
+  EXPECT_EQ(EvalNumber(Call(TD::kFN_IS_IN, {Ref("a"), Num("2")})), 0.0);
+  EXPECT_EQ(EvalNumber(Call(TD::kFN_IS_IN, {})), 0.0);
+  EXPECT_EQ(EvalNumber(Call(TD::kFN_IS_NOT_IN, {})), 1.0);
+}
+
+TEST_F(ApplyEvaluatorTest, DateTimeFunctionsKeepTheFirstArgument) {
+  // 2009-03-07 10:20:30.
+  record_.Add("d", new DateTimeValue(1236421230.0, DateTimeValue::kDATETIME_VAL));
+  EXPECT_EQ(EvalNumber(Call(TD::kFN_YEAR_FROM_DATE, {Ref("d")})), 2009.0);
+  EXPECT_EQ(EvalNumber(Call(TD::kFN_MINUTE_FROM_TIME, {Ref("d")})), 20.0);
+  EXPECT_EQ(EvalNumber(Call(TD::kFN_TIME_HOURS_DIFFERENCE, {Ref("d"), Date("1236424830")})), 1.0);
+  // Both constants come back in the working date/time value.
+  EXPECT_EQ(EvalNumber(Call(TD::kFN_DATE_DAYS_DIFFERENCE, {Date("0"), Date("172800")})), 2.0);
+  EXPECT_EQ(EvalNumber(Call(TD::kFN_YEAR_FROM_DATE, {Num("1236421230")})), kSysmis);
+  EXPECT_EQ(EvalNumber(Call(TD::kFN_YEAR_FROM_DATE, {Ref("x")})), kSysmis);
+}
+
+TEST_F(ApplyEvaluatorTest, OutlierHandle) {
+  auto outlier = [&](const std::string& x, const std::string& method) {
+    return EvalNumber(Call(TD::kFN_OUTLIER_HANDLE,
+                           {Num(x), Str(method), Num("10"), Num("2"), Num("3"), Num("4")}));
+  };
+  EXPECT_EQ(outlier("1", "asExtremeValues"), 7.0);
+  EXPECT_EQ(outlier("15", "asExtremeValues"), 13.0);
+  EXPECT_EQ(outlier("8", "asMissingValues"), 8.0);
+  EXPECT_EQ(outlier("15", "asMissingValues"), kSysmis);
+  EXPECT_EQ(EvalNumber(Call(TD::kFN_OUTLIER_HANDLE, {Num("1"), Str("asExtremeValues")})), kSysmis);
+}
+
+TEST_F(ApplyEvaluatorTest, IfChoosesABranch) {
+  record_.Add("y", new NumericValue(0.0));
+  EXPECT_EQ(EvalNumber(Call(TD::kFN_IF, {Num("1"), Num("10"), Num("20")})), 10.0);
+  EXPECT_EQ(EvalNumber(Call(TD::kFN_IF, {Ref("y"), Num("10"), Num("20")})), 20.0);
+  EXPECT_EQ(EvalNumber(Call(TD::kFN_IF, {Ref("x"), Num("10"), Num("20")})), 20.0);
+  EXPECT_EQ(EvalNumber(Call(TD::kFN_IF, {Num("-0.5"), Num("10")})), 10.0);
+  EXPECT_EQ(EvalNumber(Call(TD::kFN_IF, {Num("0"), Num("10")})), kSysmis);
+  EXPECT_EQ(EvalNumber(Call(TD::kFN_IF, {})), kSysmis);
+  EXPECT_EQ(Eval(Call(TD::kFN_IF,
+                      {Call(TD::kFN_GREATER_THAN, {Num("2"), Num("1")}), Str("yes"), Str("no")}))
+                ->GetString(),
+            "yes");
+}
+
+TEST_F(ApplyEvaluatorTest, DerivedFieldsAreComputedOnDemand) {
+  record_.Add("y", new NumericValue(4.0));
+  EXPECT_EQ(EvalNumber(Call(TD::kFN_PLUS, {Ref("D"), Num("1")})), 5.0);
+  // A value the case holds under a derived name is taken as it is.
+  record_.Add("D", new NumericValue(10.0));
+  EXPECT_EQ(EvalNumber(Call(TD::kFN_PLUS, {Ref("D"), Num("1")})), 11.0);
+}
+
+TEST_F(ApplyEvaluatorTest, NullTreeIsSystemMissing) {
+  EXPECT_EQ(evaluator_.TravelSal(nullptr, &record_, &data_, &derived_), &numeric_);
+  EXPECT_EQ(numeric_.GetDouble(), kSysmis);
+  tree_.reset(Call(TD::kFN_PLUS, {Num("1"), Num("2")}));
+  EXPECT_EQ(evaluator_.TravelSal(tree_.get(), nullptr, nullptr, nullptr)->GetDouble(), 3.0);
+}
+
+}  // namespace
+}  // namespace MCOrvane_600

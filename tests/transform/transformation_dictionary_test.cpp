@@ -1,0 +1,292 @@
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "orvane/dictionary/base_dictionary.h"
+#include "orvane/dictionary/case_record.h"
+#include "orvane/dictionary/dict_var.h"
+#include "orvane/transform/apply_node_stats.h"
+#include "orvane/transform/function_tree_imp.h"
+#include "orvane/transform/transform_var.h"
+#include "orvane/transform/transformation_dictionary.h"
+#include "orvane/values/date_time_value.h"
+#include "orvane/values/numeric_value.h"
+#include "orvane/values/string_value.h"
+#include "transform/apply_evaluator.h"
+
+namespace MCOrvane_600 {
+namespace {
+
+using TD = TransformationDictionary;
+constexpr double kSysmis = NumericValue::GetSysmisValue();
+
+FunctionTree* Node(TD::TransformFunction f, const std::string& parameter, bool constant) {
+  static int next_id = 0;
+  auto* node = new FunctionTreeImp(f != TD::kFN_NONE);
+  ApplyNodeStats stats;
+  stats.SetTransformFunction(f);
+  stats.SetParameterName(parameter);
+  stats.SetNodeID(std::to_string(++next_id));
+  stats.SetConstNode(constant);
+  node->SetNodeStats(stats);
+  return node;
+}
+
+// f(field, constant).
+FunctionTree* Call(TD::TransformFunction f, const std::string& field, const std::string& number) {
+  FunctionTree* node = Node(f, "", false);
+  node->Add(Node(TD::kFN_NONE, field, false));
+  node->Add(Node(TD::kFN_NONE, "Constant_D_" + number, true));
+  return node;
+}
+
+// Inputs y (numeric), s (text) and d (date-time).
+class TransformationDictionaryTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    data_.AddVar("y", new DictVar("y", ScoreDictVar::kNUMERIC_VAR));
+    data_.AddVar("s", new DictVar("s", ScoreDictVar::kSTRING_VAR));
+    auto* d = new DictVar("d", ScoreDictVar::kDATETIME_VAR);
+    d->SetDateTimeType(ScoreDictVar::kDATE);
+    data_.AddVar("d", d);
+  }
+
+  // A derived variable that copies `field`, added in document order.
+  void AddRef(TD& dictionary, const std::string& name, const std::string& field,
+              ScoreDictVar::VariableType type = ScoreDictVar::kNUMERIC_VAR) {
+    auto* var = new TransformVar(name, type);
+    var->AddFieldNameAndTransExpression(field, TD::kFIELDREF);
+    ASSERT_TRUE(dictionary.AddVar(name, var));
+    dictionary.AddDerievedVarName(name);
+  }
+
+  // A derived variable computing `root`, added in document order.
+  void AddApply(TD& dictionary, const std::string& name, FunctionTree* root,
+                ScoreDictVar::VariableType type = ScoreDictVar::kNUMERIC_VAR) {
+    auto* var = new TransformVar(name, type);
+    var->AddFieldNameAndTransExpression("", TD::kAPPLY);
+    var->SetRoot(root);
+    ASSERT_TRUE(dictionary.AddVar(name, var));
+    dictionary.AddDerievedVarName(name);
+  }
+
+  double Number(const TD& dictionary, const std::string& name) {
+    const ScoreValue* value = dictionary.GetVarValue(name);
+    return value != nullptr ? value->GetDouble() : -1.0;
+  }
+
+  BaseDictionary data_;
+  CaseRecord record_;
+  TD derived_;
+};
+
+TEST_F(TransformationDictionaryTest, SetUpMakesOneInitialValuePerDerivedName) {
+  AddRef(derived_, "n", "y");
+  AddRef(derived_, "t", "s", ScoreDictVar::kSTRING_VAR);
+  AddRef(derived_, "a", "d", ScoreDictVar::kDATETIME_VAR);
+  EXPECT_EQ(derived_.GetDerivedVarNames(), (std::vector<std::string>{"n", "t", "a"}));
+  EXPECT_EQ(derived_.GetVarValue("n"), nullptr);
+
+  derived_.SetUpDerivedCaseRecord();
+  ASSERT_NE(derived_.GetVarValue("n"), nullptr);
+  EXPECT_EQ(derived_.GetVarValue("n")->GetType(), ScoreValue::kNUMERIC_VALUE);
+  EXPECT_TRUE(derived_.GetVarValue("n")->IsSystemMissingValue());
+  EXPECT_EQ(derived_.GetVarValue("t")->GetType(), ScoreValue::kSTRING_VALUE);
+  EXPECT_EQ(derived_.GetVarValue("t")->GetString(), "");
+  EXPECT_EQ(derived_.GetVarValue("a")->GetType(), ScoreValue::kDATETIME_VALUE);
+  EXPECT_FALSE(derived_.IsVarValueComputed("n"));
+  EXPECT_FALSE(derived_.IsVarValueComputed("unknown"));
+
+  // Only the first set-up counts, even after more variables were added.
+  AddRef(derived_, "late", "y");
+  derived_.SetUpDerivedCaseRecord();
+  EXPECT_EQ(derived_.GetVarValue("late"), nullptr);
+}
+
+TEST_F(TransformationDictionaryTest, ComputesEveryDerivedVariableInDocumentOrder) {
+  // "a" needs "b", which comes later: "b" is computed on demand first.
+  AddRef(derived_, "a", "b");
+  AddRef(derived_, "b", "y");
+  AddRef(derived_, "t", "s", ScoreDictVar::kSTRING_VAR);
+  AddRef(derived_, "day", "d", ScoreDictVar::kDATETIME_VAR);
+  derived_.SetUpDerivedCaseRecord();
+  record_.Add("y", new NumericValue(3.0));
+  record_.Add("s", new StringValue("abc"));
+  record_.Add("d", new DateTimeValue(86400.0, DateTimeValue::kDATE_VAL));
+
+  const ScoreCaseRecord* values = derived_.GetValuesForDeriedVars(&record_, &data_);
+  ASSERT_NE(values, nullptr);
+  const ScoreValue* stored = values->Get("a");
+  EXPECT_EQ(Number(derived_, "a"), 3.0);
+  EXPECT_EQ(Number(derived_, "b"), 3.0);
+  EXPECT_EQ(values->Get("t")->GetString(), "abc");
+  const auto* day = dynamic_cast<const DateTimeValue*>(values->Get("day"));
+  ASSERT_NE(day, nullptr);
+  EXPECT_EQ(day->GetDouble(), 86400.0);
+  EXPECT_EQ(day->GetDateTimeType(), DateTimeValue::kDATE_VAL);
+  for (const char* name : {"a", "b", "t", "day"}) EXPECT_TRUE(derived_.IsVarValueComputed(name));
+
+  // The next case is stored in the same values.
+  record_.SetValue("y", 5.0);
+  record_.SetValue("s", "xy");
+  EXPECT_EQ(derived_.GetValuesForDeriedVars(&record_, &data_), values);
+  EXPECT_EQ(values->Get("a"), stored);
+  EXPECT_EQ(Number(derived_, "a"), 5.0);
+  EXPECT_EQ(values->Get("t")->GetString(), "xy");
+  EXPECT_TRUE(derived_.IsVarValueComputed("t"));
+}
+
+TEST_F(TransformationDictionaryTest, WithoutSetUpOrRecordNothingIsStored) {
+  AddRef(derived_, "a", "y");
+  record_.Add("y", new NumericValue(3.0));
+  EXPECT_EQ(derived_.GetValuesForDeriedVars(&record_, &data_), nullptr);
+  EXPECT_FALSE(derived_.IsVarValueComputed("a"));
+
+  derived_.SetUpDerivedCaseRecord();
+  const ScoreCaseRecord* values = derived_.GetValuesForDeriedVars(&record_, &data_);
+  record_.SetValue("y", 7.0);
+  EXPECT_EQ(derived_.GetValuesForDeriedVars(nullptr, &data_), values);
+  EXPECT_TRUE(derived_.IsVarValueComputed("a"));
+  EXPECT_EQ(Number(derived_, "a"), 3.0);
+}
+
+TEST_F(TransformationDictionaryTest, ComputedValuesAreReadFromTheDerivedRecord) {
+  AddRef(derived_, "a", "y");
+  derived_.SetUpDerivedCaseRecord();
+  record_.Add("y", new NumericValue(3.0));
+  derived_.GetValuesForDeriedVars(&record_, &data_);
+  record_.SetValue("y", 8.0);
+
+  // Until the next case the stored 3 answers for "a", not a new computation.
+  NumericValue numeric;
+  StringValue text;
+  DateTimeValue date_time;
+  ApplyEvaluator evaluator(&numeric, &text, &date_time);
+  auto* leaf = new FunctionTreeImp(false);
+  ApplyNodeStats stats;
+  stats.SetParameterName("a");
+  leaf->SetNodeStats(stats);
+  FunctionTreeImp root(true);
+  stats.SetParameterName("");
+  stats.SetTransformFunction(TD::kFN_VALUE);
+  root.SetNodeStats(stats);
+  root.Add(leaf);
+  EXPECT_EQ(evaluator.TravelSal(&root, &record_, &data_, &derived_)->GetDouble(), 3.0);
+}
+
+TEST_F(TransformationDictionaryTest, CopiesOwnTheirRecords) {
+  AddRef(derived_, "a", "y");
+  derived_.SetUpDerivedCaseRecord();
+  record_.Add("y", new NumericValue(3.0));
+  derived_.GetValuesForDeriedVars(&record_, &data_);
+
+  const TD copy(derived_);
+  EXPECT_NE(copy.GetVar("a"), nullptr);
+  EXPECT_TRUE(copy.GetDerivedVarNames().empty());
+  EXPECT_EQ(copy.GetVarValue("a"), nullptr);
+  EXPECT_FALSE(copy.IsVarValueComputed("a"));
+
+  auto source = std::make_unique<TD>();
+  AddRef(*source, "b", "y");
+  source->SetUpDerivedCaseRecord();
+  source->GetValuesForDeriedVars(&record_, &data_);
+  TD target;
+  target = *source;
+  EXPECT_EQ(target.GetDerivedVarNames(), std::vector<std::string>{"b"});
+  EXPECT_TRUE(target.IsVarValueComputed("b"));
+  ASSERT_NE(target.GetVarValue("b"), nullptr);
+  EXPECT_NE(target.GetVarValue("b"), source->GetVarValue("b"));
+  source.reset();
+  EXPECT_EQ(Number(target, "b"), 3.0);
+
+  target = target;
+  EXPECT_EQ(Number(target, "b"), 3.0);
+  // The assigned variables are plain copies: nothing is computed into them.
+  target.SetUpDerivedCaseRecord();
+  EXPECT_NE(target.GetValuesForDeriedVars(&record_, &data_), nullptr);
+  EXPECT_FALSE(target.IsVarValueComputed("b"));
+  EXPECT_EQ(Number(target, "b"), 3.0);
+
+  // Assigning a dictionary that was never set up drops the records.
+  target = TD();
+  EXPECT_EQ(target.GetVarValue("b"), nullptr);
+  EXPECT_TRUE(target.GetDerivedVarNames().empty());
+}
+
+TEST_F(TransformationDictionaryTest, VariablesThatNeedThemselvesAreMissing) {
+  // a <-> b is a cycle; c needs it; e does not; t is a text in a cycle.
+  AddRef(derived_, "a", "b");
+  AddRef(derived_, "b", "a");
+  AddRef(derived_, "c", "a");
+  AddRef(derived_, "e", "y");
+  AddRef(derived_, "t", "t", ScoreDictVar::kSTRING_VAR);
+  // "y" is an input, so this is no cycle.
+  AddRef(derived_, "f", "y");
+  derived_.SetUpDerivedCaseRecord();
+  record_.Add("y", new NumericValue(3.0));
+
+  derived_.GetValuesForDeriedVars(&record_, &data_);
+  EXPECT_EQ(Number(derived_, "a"), kSysmis);
+  EXPECT_EQ(Number(derived_, "b"), kSysmis);
+  EXPECT_EQ(Number(derived_, "c"), kSysmis);
+  EXPECT_EQ(Number(derived_, "e"), 3.0);
+  EXPECT_EQ(Number(derived_, "f"), 3.0);
+  EXPECT_EQ(derived_.GetVarValue("t")->GetString(), "");
+  EXPECT_TRUE(derived_.IsVarValueComputed("a"));
+
+  // An Apply tree reaching the cycle stops there too.
+  NumericValue numeric;
+  StringValue text;
+  DateTimeValue date_time;
+  ApplyEvaluator evaluator(&numeric, &text, &date_time);
+  FunctionTreeImp leaf(false);
+  ApplyNodeStats stats;
+  stats.SetParameterName("c");
+  leaf.SetNodeStats(stats);
+  CaseRecord empty;
+  EXPECT_EQ(evaluator.TravelSal(&leaf, &empty, &data_, &derived_)->GetDouble(), kSysmis);
+}
+
+TEST_F(TransformationDictionaryTest, ApplyVariablesBuildOnEachOther) {
+  // p = q + 1 with q later in the document; r = p * 2 reads the stored p.
+  AddApply(derived_, "p", Call(TD::kFN_PLUS, "q", "1"));
+  AddRef(derived_, "q", "y");
+  AddApply(derived_, "r", Call(TD::kFN_MULTIPLY, "p", "2"));
+  derived_.SetUpDerivedCaseRecord();
+  record_.Add("y", new NumericValue(3.0));
+  derived_.GetValuesForDeriedVars(&record_, &data_);
+  EXPECT_EQ(Number(derived_, "p"), 4.0);
+  EXPECT_EQ(Number(derived_, "q"), 3.0);
+  EXPECT_EQ(Number(derived_, "r"), 8.0);
+  record_.Remove("y");
+  derived_.GetValuesForDeriedVars(&record_, &data_);
+  EXPECT_EQ(Number(derived_, "r"), kSysmis);
+}
+
+TEST_F(TransformationDictionaryTest, ApplyCyclesAreMissing) {
+  AddApply(derived_, "p", Call(TD::kFN_PLUS, "q", "1"));
+  AddApply(derived_, "q", Call(TD::kFN_PLUS, "p", "1"));
+  AddApply(derived_, "z", Call(TD::kFN_PLUS, "y", "1"));
+  derived_.SetUpDerivedCaseRecord();
+  record_.Add("y", new NumericValue(3.0));
+  derived_.GetValuesForDeriedVars(&record_, &data_);
+  EXPECT_EQ(Number(derived_, "p"), kSysmis);
+  EXPECT_EQ(Number(derived_, "q"), kSysmis);
+  EXPECT_EQ(Number(derived_, "z"), 4.0);
+}
+
+TEST_F(TransformationDictionaryTest, LongChainsAreNoCycle) {
+  AddRef(derived_, "v0", "y");
+  for (int i = 1; i < 2000; ++i) {
+    AddRef(derived_, "v" + std::to_string(i), "v" + std::to_string(i - 1));
+  }
+  derived_.SetUpDerivedCaseRecord();
+  record_.Add("y", new NumericValue(3.0));
+  derived_.GetValuesForDeriedVars(&record_, &data_);
+  EXPECT_EQ(Number(derived_, "v1999"), 3.0);
+}
+
+}  // namespace
+}  // namespace MCOrvane_600
