@@ -10,7 +10,6 @@
 #include <xercesc/dom/DOMNodeList.hpp>
 #include <xercesc/parsers/XercesDOMParser.hpp>
 #include <xercesc/sax/SAXException.hpp>
-#include <xercesc/util/SecurityManager.hpp>
 #include <xercesc/util/XMLException.hpp>
 
 #include "orvane/model/score_model.h"
@@ -34,10 +33,6 @@ const char kNearestNeighborModel[] = "NearestNeighborModel";
 const char kGiveMyTranslator[] = "GiveMyTranslator";
 const char kPassModelNames[] = "PassModelNames";
 const char kUnsupportedModel[] = "Unsupported Model found!";
-
-// Entity references may expand to at most this many entities in one
-// document: a small document must not be able to exhaust memory.
-constexpr XMLSize_t kEntityExpansionLimit = 10000;
 
 std::string NotSupportedMessage(const std::string& modelType) {
   return "Doesn't Support " + modelType + "  Model: No Required dll or lib available!";
@@ -128,14 +123,9 @@ std::string ModelTypeOfRoot(const DOMElement* root) {
 ScoreModel* MakeModelFromDocument(std::istream& in, const std::vector<std::string>& modelNames,
                                   const std::string& arg) {
   const xml_internal::XercesPlatformSession session;
-  xercesc::SecurityManager security;
-  security.setEntityExpansionLimit(kEntityExpansionLimit);
+  xml_internal::ParserGuards guards;
   std::unique_ptr<xercesc::XercesDOMParser> parser(new xercesc::XercesDOMParser());
-  parser->setLoadExternalDTD(false);
-  parser->setValidationScheme(xercesc::XercesDOMParser::Val_Never);
-  // No external entity is fetched either, and entities cannot multiply.
-  parser->setDisableDefaultEntityResolution(true);
-  parser->setSecurityManager(&security);
+  guards.Apply(parser.get());
 
   DOMDocument* document = nullptr;
   {

@@ -13,8 +13,6 @@
 #include <xercesc/dom/DOMDocument.hpp>
 #include <xercesc/dom/DOMElement.hpp>
 #include <xercesc/parsers/XercesDOMParser.hpp>
-#include <xercesc/sax/HandlerBase.hpp>
-#include <xercesc/util/SecurityManager.hpp>
 #include <xercesc/util/XMLException.hpp>
 
 #include "orvane/dictionary/score_dictionary.h"
@@ -33,26 +31,6 @@ namespace {
 
 using T = PMMLModelTags;
 
-// Entity expansions one document may make: far above what a model needs,
-// far below what an entity bomb asks for.
-const XMLSize_t kEntityExpansionLimit = 10000;
-
-// A DOM parser that neither validates nor reads anything outside the
-// document (no external DTD, no external entity), caps entity expansion and
-// stops at the first fatal error by throwing, so that a broken document is
-// never read in part. `security` and `errors` must outlive the parser.
-std::unique_ptr<xercesc::XercesDOMParser> MakeParser(xercesc::SecurityManager* security,
-                                                     xercesc::ErrorHandler* errors) {
-  std::unique_ptr<xercesc::XercesDOMParser> parser(new xercesc::XercesDOMParser);
-  security->setEntityExpansionLimit(kEntityExpansionLimit);
-  parser->setSecurityManager(security);
-  parser->setLoadExternalDTD(false);
-  parser->setDisableDefaultEntityResolution(true);
-  parser->setValidationScheme(xercesc::XercesDOMParser::Val_Never);
-  parser->setErrorHandler(errors);
-  return parser;
-}
-
 }  // namespace
 
 TransformationDictionary* ModelFactory::GetTransformationDictionaryFromXML(
@@ -67,9 +45,9 @@ TransformationDictionary* ModelFactory::GetTransformationDictionaryFromXML(
   // Declared in the order of need, so they are released in the reverse one:
   // the translator and the parser before the platform goes.
   const xml_internal::XercesPlatformSession session;
-  xercesc::SecurityManager security;
-  xercesc::HandlerBase errors;
-  std::unique_ptr<xercesc::XercesDOMParser> parser = MakeParser(&security, &errors);
+  xml_internal::ParserGuards guards;
+  std::unique_ptr<xercesc::XercesDOMParser> parser(new xercesc::XercesDOMParser);
+  guards.Apply(parser.get());
 
   xercesc::DOMDocument* document = nullptr;
   {

@@ -9,6 +9,8 @@
 #include <xercesc/util/PlatformUtils.hpp>
 #include <xercesc/util/XMLException.hpp>
 #include <xercesc/util/XMLString.hpp>
+
+#include "translate/xml_document_parse.h"
 #include <xercesc/util/XMLUni.hpp>
 
 #include "orvane/translate/mcx_input_source.h"
@@ -95,16 +97,16 @@ bool ScanForElement(const std::string& elementName, std::istream& in) {
   try {
     // Declared in this order so that the handler and the source outlive the
     // reader that refers to them.
+    xml_internal::ParserGuards guards;
     ScoreSAX2Handlers handler(elementName.c_str());
     MCXML_600::MCXInputSource source(in);
     std::unique_ptr<xercesc::SAX2XMLReader> reader(xercesc::XMLReaderFactory::createXMLReader());
-    reader->setFeature(XMLUni::fgSAX2CoreValidation, false);
-    reader->setFeature(XMLUni::fgXercesLoadExternalDTD, false);
     reader->setFeature(XMLUni::fgXercesDynamic, true);
     reader->setFeature(XMLUni::fgSAX2CoreNameSpaces, true);
     reader->setFeature(XMLUni::fgXercesSchema, false);
     reader->setFeature(XMLUni::fgXercesSchemaFullChecking, false);
     reader->setFeature(XMLUni::fgSAX2CoreNameSpacePrefixes, false);
+    guards.Apply(reader.get());
     reader->setContentHandler(&handler);
     reader->setErrorHandler(&handler);
     try {

@@ -4,6 +4,8 @@
 
 #include <xercesc/dom/DOMException.hpp>
 #include <xercesc/parsers/XercesDOMParser.hpp>
+#include <xercesc/sax2/SAX2XMLReader.hpp>
+#include <xercesc/util/XMLUni.hpp>
 #include <xercesc/util/PlatformUtils.hpp>
 #include <xercesc/util/XMLException.hpp>
 
@@ -30,6 +32,24 @@ XercesPlatformSession::XercesPlatformSession() {
 }
 
 XercesPlatformSession::~XercesPlatformSession() { xercesc::XMLPlatformUtils::Terminate(); }
+
+ParserGuards::ParserGuards() { security_.setEntityExpansionLimit(kEntityExpansionLimit); }
+
+void ParserGuards::Apply(xercesc::XercesDOMParser* parser) {
+  parser->setLoadExternalDTD(false);
+  parser->setValidationScheme(xercesc::XercesDOMParser::Val_Never);
+  parser->setDisableDefaultEntityResolution(true);
+  parser->setSecurityManager(&security_);
+  parser->setErrorHandler(&stop_on_fatal_error_);
+}
+
+void ParserGuards::Apply(xercesc::SAX2XMLReader* reader) {
+  using xercesc::XMLUni;
+  reader->setFeature(XMLUni::fgSAX2CoreValidation, false);
+  reader->setFeature(XMLUni::fgXercesLoadExternalDTD, false);
+  reader->setFeature(XMLUni::fgXercesDisableDefaultEntityResolution, true);
+  reader->setProperty(XMLUni::fgXercesSecurityManager, &security_);
+}
 
 std::string NarrowText(const XMLCh* text) {
   std::string out;

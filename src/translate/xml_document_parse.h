@@ -3,11 +3,14 @@
 
 #include <string>
 
+#include <xercesc/sax/HandlerBase.hpp>
+#include <xercesc/util/SecurityManager.hpp>
 #include <xercesc/util/XercesDefs.hpp>
 
 XERCES_CPP_NAMESPACE_BEGIN
 class DOMDocument;
 class InputSource;
+class SAX2XMLReader;
 class XercesDOMParser;
 XERCES_CPP_NAMESPACE_END
 
@@ -25,6 +28,30 @@ class XercesPlatformSession {
   ~XercesPlatformSession();
   XercesPlatformSession(const XercesPlatformSession&) = delete;
   XercesPlatformSession& operator=(const XercesPlatformSession&) = delete;
+};
+
+// What every parser of the library is given, so that no document can make it
+// read outside itself or grow without bound: entity expansion capped, no
+// external DTD or entity fetched, no validation, and (for document parsers)
+// a stop at the first fatal error, so a broken document is never read in
+// part. Must outlive the parsers it is applied to.
+class ParserGuards {
+ public:
+  // Entity expansions one document may make: far above what a model needs,
+  // far below what an entity bomb asks for.
+  static constexpr XMLSize_t kEntityExpansionLimit = 10000;
+
+  ParserGuards();
+  ParserGuards(const ParserGuards&) = delete;
+  ParserGuards& operator=(const ParserGuards&) = delete;
+
+  void Apply(xercesc::XercesDOMParser* parser);
+  // The reader keeps the error handler it is given by its user.
+  void Apply(xercesc::SAX2XMLReader* reader);
+
+ private:
+  xercesc::SecurityManager security_;
+  xercesc::HandlerBase stop_on_fatal_error_;
 };
 
 // UTF-8 text of a Xerces string; empty for null. Needs no Xerces service, so
