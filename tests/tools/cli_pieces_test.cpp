@@ -64,7 +64,9 @@ TEST(ParseNumberTest, WholeTextOnly) {
   for (const Case& c : cases) {
     double x = 0;
     EXPECT_EQ(orvane_cli::ParseNumber(c.text, &x), c.ok) << c.text;
-    if (c.ok) EXPECT_EQ(x, c.value) << c.text;
+    if (c.ok) {
+      EXPECT_EQ(x, c.value) << c.text;
+    }
   }
 }
 
