@@ -69,3 +69,14 @@ expect_match("${err}" "no_td.pmml: error 4: " no_transformations)
 expect_run(1 out err derive ${WORK_DIR}/absent.pmml ${cases})
 expect_match("${err}" "absent.pmml: cannot open the document" absent)
 expect_run(2 out err frobnicate ${doc})
+
+# score: the tree test plug-in, found through the loader's search path.
+set(ENV{LD_LIBRARY_PATH} "${PLUGINS}")
+file(WRITE ${WORK_DIR}/names.txt "RegressionModel, TreeModel\n")
+file(WRITE ${WORK_DIR}/tree_cases.csv "age,colour\n30,blue\n50,green\n,green\n")
+expect_run(0 out err score ${TREE_DOCUMENT} ${WORK_DIR}/tree_cases.csv --models ${WORK_DIR}/names.txt)
+expect_equal("${out}" ${EXPECTED}/tree.scored.csv score_csv)
+
+expect_run(1 out err score ${TREE_DOCUMENT} ${WORK_DIR}/tree_cases.csv --models ${WORK_DIR}/absent.txt)
+expect_match("${err}" "tree.pmml: error 2: Could not open model names file\n$" no_names_file)
+expect_run(2 out err score ${TREE_DOCUMENT} ${WORK_DIR}/tree_cases.csv)

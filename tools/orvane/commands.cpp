@@ -14,6 +14,7 @@ using MCOrvane_600::CaseRecord;
 using MCOrvane_600::ModelFactory;
 using MCOrvane_600::OVException;
 using MCOrvane_600::ScoreDictionary;
+using MCOrvane_600::ScoreModel;
 using MCOrvane_600::ScoreDictVar;
 using MCOrvane_600::TransformationDictionary;
 using MCOrvane_600::TransformVar;
@@ -166,6 +167,77 @@ void DescribeField(const ScoreDictVar* var, std::ostream& out) {
   }
 }
 
+// Reads the cases of `options`, fills a case record for each against
+// `dictionary` and writes the input columns with the values that `compute`
+// gives for `names` (and, with `with_advice`, its advice texts). `compute`
+// answers false for a case it cannot handle.
+template <typename Compute>
+int ForEachCase(const Options& options, const ScoreDictionary* dictionary,
+                const std::vector<std::string>& names, bool with_advice, std::ostream& out,
+                std::ostream& err, Compute compute) {
+  CaseSource source;
+  if (!source.Open(options.cases, err)) return 1;
+  const std::string cases_name = options.cases == "-" ? "<stdin>" : options.cases;
+
+  CsvReader reader(source.stream());
+  std::vector<std::string> header;
+  if (!reader.Next(&header) || !reader.error().empty()) {
+    err << "orvane: " << cases_name << ": no header row of field names\n";
+    return 1;
+  }
+  Sink sink(options.output, out);
+  if (!sink.ok()) {
+    err << "orvane: " << options.output << ": cannot write\n";
+    return 1;
+  }
+  RowWriter writer(sink.stream(), options.format, header, names, with_advice);
+  writer.WriteHeader();
+
+  CaseFiller filler(dictionary, header);
+  CaseRecord record;
+  filler.Prepare(&record);
+  std::vector<std::string> cells;
+  const std::vector<std::string> no_advice;
+  long rows = 0;
+  while (reader.Next(&cells)) {
+    if (cells.size() == 1 && cells[0].empty()) continue;  // blank line
+    if (!reader.error().empty()) {
+      err << "orvane: " << cases_name << ": line " << reader.line() << ": " << reader.error()
+          << '\n';
+      return 1;
+    }
+    if (cells.size() != header.size()) {
+      err << "orvane: " << cases_name << ": line " << reader.line() << ": " << cells.size()
+          << " cells where the header has " << header.size() << '\n';
+      return 1;
+    }
+    size_t column = 0;
+    std::string why;
+    if (!filler.Fill(cells, &record, &column, &why)) {
+      err << "orvane: " << cases_name << ": line " << reader.line() << ", column "
+          << header[column] << ": " << why << '\n';
+      return 1;
+    }
+    const MCOrvane_600::ScoreCaseRecord* values = nullptr;
+    std::vector<std::string>* advice = nullptr;
+    if (!compute(static_cast<const MCOrvane_600::ScoreCaseRecord&>(record), &values, &advice)) {
+      err << "orvane: " << cases_name << ": line " << reader.line() << ": the case was refused\n";
+      return 1;
+    }
+    writer.WriteRow(cells, values, advice != nullptr ? *advice : no_advice);
+    if (options.progress && ++rows % 100000 == 0) {
+      err << "\rorvane: " << rows << " cases" << std::flush;
+    }
+  }
+  if (options.progress && rows >= 100000) err << "\rorvane: " << rows << " cases\n";
+  if (!sink.Commit()) {
+    err << "orvane: " << (options.output.empty() ? "<stdout>" : options.output)
+        << ": write failed\n";
+    return 1;
+  }
+  return 0;
+}
+
 }  // namespace
 
 int RunDescribe(const Options& options, std::ostream& out, std::ostream& err) {
@@ -198,72 +270,57 @@ int RunDescribe(const Options& options, std::ostream& out, std::ostream& err) {
 int RunDerive(const Options& options, std::ostream& out, std::ostream& err) {
   Dictionaries dicts;
   if (!LoadDictionaries(options.document, &dicts, err)) return 1;
-  CaseSource source;
-  if (!source.Open(options.cases, err)) return 1;
-  const std::string cases_name = options.cases == "-" ? "<stdin>" : options.cases;
-
-  CsvReader reader(source.stream());
-  std::vector<std::string> header;
-  if (!reader.Next(&header) || !reader.error().empty()) {
-    err << "orvane: " << cases_name << ": no header row of field names\n";
-    return 1;
-  }
   std::vector<std::string> derived_names;
   if (dicts.derived != nullptr) derived_names = dicts.derived->GetDerivedVarNames();
-
-  Sink sink(options.output, out);
-  if (!sink.ok()) {
-    err << "orvane: " << options.output << ": cannot write\n";
-    return 1;
-  }
-  RowWriter writer(sink.stream(), options.format, header, derived_names);
-  writer.WriteHeader();
-
-  CaseFiller filler(dicts.data.get(), header);
-  CaseRecord record;
-  filler.Prepare(&record);
-  std::vector<std::string> cells;
-  long rows = 0;
-  while (reader.Next(&cells)) {
-    if (cells.size() == 1 && cells[0].empty()) continue;  // blank line
-    if (!reader.error().empty()) {
-      err << "orvane: " << cases_name << ": line " << reader.line() << ": " << reader.error()
-          << '\n';
-      return 1;
-    }
-    if (cells.size() != header.size()) {
-      err << "orvane: " << cases_name << ": line " << reader.line() << ": " << cells.size()
-          << " cells where the header has " << header.size() << '\n';
-      return 1;
-    }
-    size_t column = 0;
-    std::string why;
-    if (!filler.Fill(cells, &record, &column, &why)) {
-      err << "orvane: " << cases_name << ": line " << reader.line() << ", column "
-          << header[column] << ": " << why << '\n';
-      return 1;
-    }
-    const MCOrvane_600::ScoreCaseRecord* derived =
-        dicts.derived != nullptr ? dicts.derived->GetValuesForDeriedVars(&record, dicts.data.get())
-                                 : nullptr;
-    writer.WriteRow(cells, derived);
-    if (options.progress && ++rows % 100000 == 0) {
-      err << "\rorvane: " << rows << " cases" << std::flush;
-    }
-  }
-  if (options.progress && rows >= 100000) err << "\rorvane: " << rows << " cases\n";
-  if (!sink.Commit()) {
-    err << "orvane: " << (options.output.empty() ? "<stdout>" : options.output)
-        << ": write failed\n";
-    return 1;
-  }
-  return 0;
+  return ForEachCase(options, dicts.data.get(), derived_names, false, out, err,
+                     [&](const MCOrvane_600::ScoreCaseRecord& record,
+                         const MCOrvane_600::ScoreCaseRecord** values, std::vector<std::string>**) {
+                       *values = dicts.derived != nullptr
+                                     ? dicts.derived->GetValuesForDeriedVars(&record,
+                                                                             dicts.data.get())
+                                     : nullptr;
+                       return true;
+                     });
 }
 
 int RunScore(const Options& options, std::ostream& out, std::ostream& err) {
-  (void)out;
-  err << "orvane: score: " << options.document << ": not available yet\n";
-  return 1;
+  std::unique_ptr<ScoreModel> model;
+  {
+    std::ifstream probe(options.document);
+    if (!probe) {
+      err << "orvane: " << options.document << ": cannot open the document\n";
+      return 1;
+    }
+  }
+  try {
+    model.reset(ModelFactory::MakeModelFromXML(options.document, options.models_file, ""));
+  } catch (const OVException& e) {
+    ReportException(err, options.document, e);
+    return 1;
+  }
+  if (model == nullptr || model->GetDictionary() == nullptr ||
+      model->GetResultDictionary() == nullptr) {
+    err << "orvane: " << options.document << ": the plug-in built no model that can score\n";
+    return 1;
+  }
+  std::vector<std::string> result_names;
+  for (const ScoreDictVar* var : model->GetResultDictionary()->GetScoreDictVars()) {
+    result_names.push_back(var->GetName());
+  }
+  std::unique_ptr<MCOrvane_600::ScoreCaseRecord> result(model->CreateResultRecord());
+  std::vector<MCOrvane_600::ResultAdvice> advice;
+  std::vector<std::string> advice_texts;
+  return ForEachCase(
+      options, model->GetDictionary(), result_names, true, out, err,
+      [&](const MCOrvane_600::ScoreCaseRecord& record,
+          const MCOrvane_600::ScoreCaseRecord** values, std::vector<std::string>** texts) {
+        advice_texts.clear();
+        if (result == nullptr || !model->Score(&record, result.get(), &advice)) return false;
+        for (MCOrvane_600::ResultAdvice& note : advice) advice_texts.push_back(note.ToString());
+        *values = result.get();
+        *texts = &advice_texts;
+        return true;
+      });
 }
 
 }  // namespace orvane_cli

@@ -50,17 +50,19 @@ std::string CsvQuote(const std::string& text) {
 }
 
 RowWriter::RowWriter(std::ostream& out, Format format, std::vector<std::string> input_names,
-                     std::vector<std::string> derived_names)
+                     std::vector<std::string> derived_names, bool with_advice)
     : out_(out),
       format_(format),
       input_names_(std::move(input_names)),
-      derived_names_(std::move(derived_names)) {}
+      derived_names_(std::move(derived_names)),
+      with_advice_(with_advice) {}
 
 void RowWriter::WriteHeader() {
   if (format_ != Format::kCsv) return;
   size_t i = 0;
   for (const std::string& name : input_names_) Separator(i++, ""), out_ << CsvQuote(name);
   for (const std::string& name : derived_names_) Separator(i++, ""), out_ << CsvQuote(name);
+  if (with_advice_) Separator(i++, ""), out_ << "advice";
   out_ << '\n';
 }
 
@@ -97,7 +99,8 @@ void RowWriter::WriteValue(const ScoreValue* value) {
   }
 }
 
-void RowWriter::WriteRow(const std::vector<std::string>& cells, const ScoreCaseRecord* derived) {
+void RowWriter::WriteRow(const std::vector<std::string>& cells, const ScoreCaseRecord* derived,
+                         const std::vector<std::string>& advice) {
   size_t i = 0;
   for (size_t c = 0; c < input_names_.size(); ++c) {
     Separator(i++, input_names_[c]);
@@ -111,6 +114,18 @@ void RowWriter::WriteRow(const std::vector<std::string>& cells, const ScoreCaseR
   for (const std::string& name : derived_names_) {
     Separator(i++, name);
     WriteValue(derived != nullptr ? derived->Get(name) : nullptr);
+  }
+  if (with_advice_) {
+    Separator(i++, "advice");
+    if (format_ == Format::kCsv) {
+      std::string joined;
+      for (const std::string& text : advice) joined += (joined.empty() ? "" : "; ") + text;
+      WriteText(joined);
+    } else {
+      out_ << '[';
+      for (size_t a = 0; a < advice.size(); ++a) out_ << (a ? "," : "") << JsonQuote(advice[a]);
+      out_ << ']';
+    }
   }
   if (format_ == Format::kJsonLines) out_ << (i == 0 ? "{}" : "}");
   out_ << '\n';

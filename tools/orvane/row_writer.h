@@ -17,15 +17,17 @@ enum class Format { kCsv, kJsonLines };
 // to the same double.
 class RowWriter {
  public:
-  // Lends `out`, which must outlive the writer.
+  // Lends `out`, which must outlive the writer. With `with_advice` every row
+  // ends with an "advice" column: the texts joined by "; " (CSV) or a list.
   RowWriter(std::ostream& out, Format format, std::vector<std::string> input_names,
-            std::vector<std::string> derived_names);
+            std::vector<std::string> derived_names, bool with_advice = false);
 
   // The CSV header line; nothing for JSON Lines.
   void WriteHeader();
   // `derived` may be null (no derived record): every derived value is absent.
   void WriteRow(const std::vector<std::string>& cells,
-                const MCOrvane_600::ScoreCaseRecord* derived);
+                const MCOrvane_600::ScoreCaseRecord* derived,
+                const std::vector<std::string>& advice = {});
 
  private:
   void WriteText(const std::string& text);
@@ -36,6 +38,7 @@ class RowWriter {
   Format format_;
   std::vector<std::string> input_names_;
   std::vector<std::string> derived_names_;
+  bool with_advice_;
 };
 
 // The shortest text that reads back to `x`.
