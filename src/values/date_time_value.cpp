@@ -14,6 +14,49 @@ constexpr double kDaysFrom1960 = 3653.0;
 constexpr double kDaysFrom1980 = -3652.0;
 constexpr double kDay = 86400.0;
 
+// How the written number of a date/time type relates to stored seconds:
+// seconds = (number - epoch) * unit, number = seconds / unit + epoch.
+struct NumberEncoding {
+  double unit;
+  double epoch;
+};
+
+// False for a type that has no number form.
+bool FindNumberEncoding(ScoreDictVar::DateTimeType type, NumberEncoding* encoding) {
+  switch (type) {
+    case ScoreDictVar::kDATE:
+    case ScoreDictVar::kTIME:
+    case ScoreDictVar::kDATETIME:
+    case ScoreDictVar::kTIME_SECONDS:
+    case ScoreDictVar::kDATETIME_SECONDS_SINCE_1970:
+      *encoding = {1.0, 0.0};
+      return true;
+    case ScoreDictVar::kDATE_DAYS_SINCE_0:
+      *encoding = {kDay, kDaysFrom0};
+      return true;
+    case ScoreDictVar::kDATE_DAYS_SINCE_1960:
+      *encoding = {kDay, kDaysFrom1960};
+      return true;
+    case ScoreDictVar::kDATE_DAYS_SINCE_1970:
+      *encoding = {kDay, 0.0};
+      return true;
+    case ScoreDictVar::kDATE_DAYS_SINCE_1980:
+      *encoding = {kDay, kDaysFrom1980};
+      return true;
+    case ScoreDictVar::kDATETIME_SECONDS_SINCE_0:
+      *encoding = {1.0, kDaysFrom0 * kDay};
+      return true;
+    case ScoreDictVar::kDATETIME_SECONDS_SINCE_1960:
+      *encoding = {1.0, kDaysFrom1960 * kDay};
+      return true;
+    case ScoreDictVar::kDATETIME_SECONDS_SINCE_1980:
+      *encoding = {1.0, kDaysFrom1980 * kDay};
+      return true;
+    default:
+      return false;
+  }
+}
+
 // Whether stored seconds have a place in the calendar (a 64-bit count of
 // seconds); infinities and NaN do not.
 bool IsCalendarNumber(double seconds) {
@@ -125,32 +168,9 @@ void DateTimeValue::SetDateTimeValue(double seconds, DateTimeValType kind) {
 }
 
 ScoreValue* DateTimeValue::GetValue(ScoreDictVar::DateTimeType type) const {
-  const double s = GetDouble();
-  if (IsSystemMissingValue()) return new NumericValue();
-  switch (type) {
-    case ScoreDictVar::kDATE:
-    case ScoreDictVar::kTIME:
-    case ScoreDictVar::kDATETIME:
-    case ScoreDictVar::kTIME_SECONDS:
-    case ScoreDictVar::kDATETIME_SECONDS_SINCE_1970:
-      return new NumericValue(s);
-    case ScoreDictVar::kDATE_DAYS_SINCE_0:
-      return new NumericValue(s / kDay + kDaysFrom0);
-    case ScoreDictVar::kDATE_DAYS_SINCE_1960:
-      return new NumericValue(s / kDay + kDaysFrom1960);
-    case ScoreDictVar::kDATE_DAYS_SINCE_1970:
-      return new NumericValue(s / kDay);
-    case ScoreDictVar::kDATE_DAYS_SINCE_1980:
-      return new NumericValue(s / kDay + kDaysFrom1980);
-    case ScoreDictVar::kDATETIME_SECONDS_SINCE_0:
-      return new NumericValue(s + kDaysFrom0 * kDay);
-    case ScoreDictVar::kDATETIME_SECONDS_SINCE_1960:
-      return new NumericValue(s + kDaysFrom1960 * kDay);
-    case ScoreDictVar::kDATETIME_SECONDS_SINCE_1980:
-      return new NumericValue(s + kDaysFrom1980 * kDay);
-    default:
-      return new NumericValue();
-  }
+  NumberEncoding encoding;
+  if (IsSystemMissingValue() || !FindNumberEncoding(type, &encoding)) return new NumericValue();
+  return new NumericValue(GetDouble() / encoding.unit + encoding.epoch);
 }
 
 std::string DateTimeValue::GetNumericString() const { return NumericValue::GetString(); }
@@ -254,39 +274,9 @@ void DateTimeValue::FromString(const std::string& text, ScoreDictVar::DateTimeTy
 
 void DateTimeValue::FromNumeric(double x, ScoreDictVar::DateTimeType type) {
   SetDoubleValue(GetSysmisValue());
-  if (IsSystemMissingValue(x)) return;
-  switch (type) {
-    case ScoreDictVar::kDATE:
-    case ScoreDictVar::kTIME:
-    case ScoreDictVar::kDATETIME:
-    case ScoreDictVar::kTIME_SECONDS:
-    case ScoreDictVar::kDATETIME_SECONDS_SINCE_1970:
-      SetDoubleValue(x);
-      break;
-    case ScoreDictVar::kDATE_DAYS_SINCE_0:
-      SetDoubleValue((x - kDaysFrom0) * kDay);
-      break;
-    case ScoreDictVar::kDATE_DAYS_SINCE_1960:
-      SetDoubleValue((x - kDaysFrom1960) * kDay);
-      break;
-    case ScoreDictVar::kDATE_DAYS_SINCE_1970:
-      SetDoubleValue(x * kDay);
-      break;
-    case ScoreDictVar::kDATE_DAYS_SINCE_1980:
-      SetDoubleValue((x - kDaysFrom1980) * kDay);
-      break;
-    case ScoreDictVar::kDATETIME_SECONDS_SINCE_0:
-      SetDoubleValue(x - kDaysFrom0 * kDay);
-      break;
-    case ScoreDictVar::kDATETIME_SECONDS_SINCE_1960:
-      SetDoubleValue(x - kDaysFrom1960 * kDay);
-      break;
-    case ScoreDictVar::kDATETIME_SECONDS_SINCE_1980:
-      SetDoubleValue(x - kDaysFrom1980 * kDay);
-      break;
-    default:
-      break;
-  }
+  NumberEncoding encoding;
+  if (IsSystemMissingValue(x) || !FindNumberEncoding(type, &encoding)) return;
+  SetDoubleValue((x - encoding.epoch) * encoding.unit);
 }
 
 }  // namespace MCOrvane_600

@@ -106,7 +106,16 @@ double MCDistFun::BetaRatio(double x, double cx, double a, double b, long& err) 
     return exponent < -708.0 ? 0.0 : std::exp(exponent);
   }
   double v;
-  if (!(a > 1.0 && b > 1.0) && BetaSeries(x, a, b, v)) return ScaleByBetaFactor(v, x, cx, a, b);
+  if (!(a > 1.0 && b > 1.0)) {
+    if (BetaSeries(x, a, b, v)) return ScaleByBetaFactor(v, x, cx, a, b);
+    // Near x = 1 the series of the mirrored ratio I_(1-x)(b, a) converges
+    // instead; its complement is kept unless it would cancel (the fraction
+    // below loses digits there when 1 - x is tiny).
+    if (BetaSeries(cx, b, a, v)) {
+      const double mirrored = ScaleByBetaFactor(v, cx, x, b, a);
+      if (mirrored <= 0.999) return 1.0 - mirrored;
+    }
+  }
 
   // The fraction converges fast below the mean; above it, use the symmetry
   // I_x(a, b) = 1 - I_(1-x)(b, a).

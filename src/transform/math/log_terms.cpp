@@ -51,8 +51,11 @@ double LogBinomialTerm(double k, double n, double p, double q) {
   if (k == 0.0) return n * (p < 0.5 ? std::log1p(-p) : std::log(q));
   if (k == n) return n * (q < 0.5 ? std::log1p(-q) : std::log(p));
   const double rest = n - k;
-  const double lc = StirlingError(n) - StirlingError(k) - StirlingError(rest) -
-                    Deviance(k, n * p) - Deviance(rest, n * q);
+  // n p and n q from the smaller of p and q, the one the caller has exactly.
+  const double np = p <= q ? n * p : n - n * q;
+  const double nq = p <= q ? n - n * p : n * q;
+  const double lc = StirlingError(n) - StirlingError(k) - StirlingError(rest) - Deviance(k, np) -
+                    Deviance(rest, nq);
   return lc - 0.5 * (kLn2Pi + std::log(k) + std::log(rest / n));
 }
 

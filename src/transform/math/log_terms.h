@@ -17,7 +17,8 @@ double StirlingError(double z);
 double Deviance(double x, double m);
 
 // ln[Gamma(n + 1) / (Gamma(k + 1) Gamma(n - k + 1)) p^k q^(n - k)], q = 1 - p,
-// for 0 <= k <= n and 0 < p < 1 (k and n need not be integers).
+// for 0 <= k <= n and 0 < p < 1 (k and n need not be integers). Both p and q
+// are passed so that the smaller one carries its full precision.
 double LogBinomialTerm(double k, double n, double p, double q);
 
 // ln[x^a e^-x / Gamma(a + 1)] for a > 0 and x > 0.
