@@ -23,6 +23,9 @@ struct UnaryCase {
   double expected;
 };
 
+// Names the case in test listings instead of dumping its bytes.
+void PrintTo(const UnaryCase& c, std::ostream* os) { *os << c.name; }
+
 class UnaryTest : public ::testing::TestWithParam<UnaryCase> {};
 
 TEST_P(UnaryTest, Computes) {
@@ -71,6 +74,9 @@ struct VectorCase {
   std::vector<double> values;
   double expected;
 };
+
+// Names the case in test listings instead of dumping its bytes.
+void PrintTo(const VectorCase& c, std::ostream* os) { *os << c.name; }
 
 class VectorTest : public ::testing::TestWithParam<VectorCase> {};
 

@@ -95,6 +95,9 @@ struct MapCase {
   const char* text;  // expected of a text target
 };
 
+// Names the case in test listings instead of dumping its bytes.
+void PrintTo(const MapCase& c, std::ostream* os) { *os << c.name; }
+
 class MapValuesTest : public TransformVarEvalTest, public ::testing::WithParamInterface<MapCase> {};
 
 TEST_P(MapValuesTest, RecodesNumericAndTextTargets) {

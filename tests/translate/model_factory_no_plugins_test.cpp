@@ -26,6 +26,9 @@ struct Unloadable {
   const char* reported_type;
 };
 
+// Names the case in test listings instead of dumping its bytes.
+void PrintTo(const Unloadable& c, std::ostream* os) { *os << c.label; }
+
 class UnloadablePluginTest : public ::testing::TestWithParam<Unloadable> {};
 
 TEST_P(UnloadablePluginTest, ReportsTheModelTypeAsFound) {

@@ -208,6 +208,9 @@ struct RootCase {
 
 const char kDeclaration[] = "<?xml version='1.0'?>";
 
+// Names the case in test listings instead of dumping its bytes.
+void PrintTo(const RootCase& c, std::ostream* os) { *os << c.label; }
+
 class DocumentKindTest : public ::testing::TestWithParam<RootCase> {};
 
 TEST_P(DocumentKindTest, RootChoosesThePlugin) {
@@ -371,6 +374,9 @@ struct FailureCase {
   int code;
   std::string message;
 };
+
+// Names the case in test listings instead of dumping its bytes.
+void PrintTo(const FailureCase& c, std::ostream* os) { *os << c.label; }
 
 class FactoryFailureTest : public ::testing::TestWithParam<FailureCase> {};
 

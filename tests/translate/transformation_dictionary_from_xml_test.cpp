@@ -258,6 +258,9 @@ struct FactoryFailure {
   std::string message;  // empty: any message
 };
 
+// Names the case in test listings instead of dumping its bytes.
+void PrintTo(const FactoryFailure& c, std::ostream* os) { *os << "code " << c.code; }
+
 class FactoryFailureTest : public ::testing::TestWithParam<FactoryFailure> {};
 
 // Each failure leaves the out-parameter alone, keeps nothing alive and
