@@ -44,7 +44,7 @@ bool BetaSeries(double x, double a, double b, double& sum) {
 // false when it has not converged after kMaxTerms steps.
 bool BetaFraction(double x, double a, double b, double& value) {
   constexpr double kTiny = 1e-300;
-  const double factor = 10.0 * std::max(a + b, 1.0);
+  constexpr double kFactor = 10.0;
   const auto guard = [](double t) { return std::fabs(t) < kTiny ? kTiny : t; };
   double c = 1.0;
   double d = 1.0 / guard(1.0 - (a + b) * x / (a + 1.0));
@@ -60,7 +60,7 @@ bool BetaFraction(double x, double a, double b, double& value) {
     d = 1.0 / guard(1.0 + step * d);
     c = guard(1.0 + step / c);
     h *= d * c;
-    if (MCPower::AlmostEqual(previous, h, factor)) {
+    if (MCPower::AlmostEqual(previous, h, kFactor)) {
       value = h;
       return true;
     }
@@ -179,9 +179,11 @@ double MCDistFun::BetaQuantile(double p, double a, double b, double& complement)
       return 0.5;
     }
     if (a == 0.5) {
-      const double angle = kPi * p / 2.0;
-      complement = std::cos(angle) * std::cos(angle);
-      return std::sin(angle) * std::sin(angle);
+      // sin^2(pi p / 2); each side from its own small angle.
+      const double low = std::sin(kPi * p / 2.0);
+      const double high = std::sin(kPi * (1.0 - p) / 2.0);
+      complement = high * high;
+      return low * low;
     }
   }
   if (a == 1.0) {
@@ -207,97 +209,118 @@ double MCDistFun::BetaQuantile(double p, double a, double b, double& complement)
     return 1.0;
   }
 
-  // Work on the smaller tail, unless the quantile lies so close to 0 that on
-  // the upper tail it would be 1 minus a number within rounding of 1; the
-  // leading term of the series, x^a / (a B(a, b)), then finds it directly.
+  // Work on the smaller tail, unless the quantile lies so close to one end
+  // that on that tail it would be 1 minus a number within rounding of 1: the
+  // leading term of the series at the near end, x^a / (a B(a, b)) at 0 or
+  // (1 - x)^b / (b B(a, b)) at 1, then finds it directly.
   const double log_beta = dnlgam(a) + dnlgam(b) - dnlgam(a + b);
   const double near_zero = (std::log(p * a) + log_beta) / a;
-  const bool upper = p > 0.5 && !(near_zero < -20.0 && b * std::exp(near_zero) < 1e-3);
+  const double near_one = (std::log1p(-p) + std::log(b) + log_beta) / b;
+  bool upper = p > 0.5;
+  bool leading_term_start = false;
+  if (upper && near_zero < -7.0 && b * std::exp(near_zero) < 1e-3) {
+    upper = false;
+    leading_term_start = true;
+  } else if (!upper && near_one < -7.0 && a * std::exp(near_one) < 1e-3) {
+    upper = true;
+    leading_term_start = true;
+  }
   const double tail = upper ? 1.0 - p : p;
   const double pp = upper ? b : a;
   const double qq = upper ? a : b;
   const double y = -probit(tail);
-  const auto finish = [&](double x) {
-    complement = upper ? x : 1.0 - x;
-    return upper ? 1.0 - x : x;
+  // x and 1 - x are carried side by side, each exact where it is small.
+  const auto finish = [&](double x, double cx) {
+    complement = upper ? x : cx;
+    return upper ? cx : x;
   };
 
   // Starting value of AS 109 (Majumder and Bhattacharjee 1973).
   double x;
-  bool power_start = false;
-  if (p > 0.5 && !upper) {
-    x = std::exp(near_zero);
-    power_start = true;
+  double cx;
+  double exponent = 0.0;
+  if (leading_term_start) {
+    exponent = (std::log(tail * pp) + log_beta) / pp;
+    x = std::exp(exponent);
+    cx = -std::expm1(exponent);
   } else if (pp > 1.0 && qq > 1.0) {
     const double r = (y * y - 3.0) / 6.0;
     const double s = 1.0 / (2.0 * pp - 1.0);
     const double t = 1.0 / (2.0 * qq - 1.0);
     const double h = 2.0 / (s + t);
     const double w = y * std::sqrt(h + r) / h - (t - s) * (r + 5.0 / 6.0 - 2.0 / (3.0 * h));
-    if (2.0 * w > 709.0) return finish(pp / (pp + qq));
-    x = pp / (pp + qq * std::exp(2.0 * w));
+    exponent = 2.0 * w;
+    const double scaled = qq * std::exp(std::min(exponent, 709.0));
+    x = pp / (pp + scaled);
+    cx = scaled / (pp + scaled);
   } else {
     const double r = 2.0 * qq;
     double t = 1.0 / (9.0 * qq);
     t = r * std::pow(1.0 - t + y * std::sqrt(t), 3.0);
     if (t > 0.0) t = (4.0 * pp + r - 2.0) / t;
-    double exponent = 0.0;
     x = 0.0;
     if (t <= 0.0) {
       // Leading term of the series at x = 1.
       exponent = (std::log1p(-tail) + std::log(qq) + log_beta) / qq;
       x = -std::expm1(exponent);
+      cx = std::exp(exponent);
     }
     if (t > 1.0) {
-      x = 1.0 - 2.0 / (t + 1.0);
+      x = (t - 1.0) / (t + 1.0);
+      cx = 2.0 / (t + 1.0);
     } else if (!(x > 0.0)) {
       // Leading term of the series at x = 0 (also when the form at 1 gives
       // nothing in (0, 1)).
       exponent = (std::log(tail * pp) + log_beta) / pp;
       x = std::exp(exponent);
-      power_start = true;
+      cx = -std::expm1(exponent);
     }
-    if (exponent > 709.0) return finish(pp / (pp + qq));
   }
-  // A quantile below the smallest double is 0. A small power-form start is
-  // kept: Newton steps from 1e-8 down to it would take too long.
-  if (!(x > 0.0)) return finish(0.0);
-  x = std::min(x, 0.9999999);
-  if (!power_start) x = std::max(x, 1e-8);
+  if (exponent > 709.0) return finish(pp / (pp + qq), qq / (pp + qq));
+  // A quantile below the smallest double is 0 (or 1).
+  if (!(x > 0.0)) return finish(0.0, 1.0);
+  if (!(cx > 0.0)) return finish(1.0, 0.0);
 
   // Newton steps on I_x - tail, each cut by 3 until it shrinks and stays in
-  // (0, 1). The stopping rule (a squared correction of 1e-20) is taken
-  // relative to the nearer end of (0, 1), and the last correction is kept.
+  // (0, 1). The variable stepped is the smaller of x and 1 - x, so that the
+  // start needs no clamping away from the ends and both keep their digits.
+  // The stopping rule (a squared correction of 1e-20) is taken relative to
+  // that variable, and the last correction is kept.
+  const bool step_complement = x > 0.5;
+  double u = step_complement ? cx : x;
   const double r = 1.0 - pp;
   const double t = 1.0 - qq;
   double previous_y = 0.0;
   double square = 1.0;
   double previous = 1.0;
   for (int step = 0; step < 50; ++step) {
+    x = step_complement ? 1.0 - u : u;
+    cx = step_complement ? u : 1.0 - u;
     long err;
-    const double ratio = BetaRatio(x, 1.0 - x, pp, qq, err);
+    const double ratio = BetaRatio(x, cx, pp, qq, err);
     if (err != 0) return -1.0;
-    const double exponent = std::min(log_beta + r * std::log(x) + t * std::log1p(-x), 709.0);
-    const double yn = (ratio - tail) * std::exp(exponent);
+    const double log_density = std::min(log_beta + r * std::log(x) + t * std::log(cx), 709.0);
+    double yn = (ratio - tail) * std::exp(log_density);
     if (!std::isfinite(yn)) return -1.0;
+    if (step_complement) yn = -yn;
     if (yn * previous_y <= 0.0) previous = std::max(square, kSmallestSquare);
     double g = 1.0;
     double next;
     for (;;) {
       const double adjustment = g * yn;
       square = adjustment * adjustment;
-      next = x - adjustment;
+      next = u - adjustment;
       if (square < previous && next > 0.0 && next < 1.0) break;
       g /= 3.0;
     }
-    const double limit = kRelativeAccuracy * std::min(x, 1.0 - x);
+    const double limit = kRelativeAccuracy * u;
     const bool done = std::sqrt(previous) <= limit || std::fabs(yn) <= limit;
-    if (next == x) break;
-    x = next;
+    if (next == u) break;
+    u = next;
     previous_y = yn;
     if (done) break;
   }
-  return finish(x);
+  return step_complement ? finish(1.0 - u, u) : finish(u, 1.0 - u);
 }
 
 double MCDistFun::betinv(double p, double a, double b) {
@@ -342,7 +365,8 @@ double MCDistFun::IdfF(double p, double df1, double df2) {
   if (p == 0.0) return 0.0;
   double complement;
   const double q = BetaQuantile(p, df1 / 2.0, df2 / 2.0, complement);
-  if (!(q >= 0.0 && q < 1.0) || !(complement > 0.0)) return MCMV::Missing();
+  // 1 - q comes from the quantile routine, so q rounding to 1 is no failure.
+  if (!(q >= 0.0) || !(complement > 0.0)) return MCMV::Missing();
   return df2 / df1 * q / complement;
 }
 
