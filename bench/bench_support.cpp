@@ -12,6 +12,7 @@
 #include "orvane/translate/model_factory.h"
 #include "orvane/values/ov_exception.h"
 #include "orvane/values/score_value.h"
+#include "bench_stats.h"
 
 namespace orvane_bench {
 
@@ -23,18 +24,6 @@ namespace {
 [[noreturn]] void Die(const std::string& message) {
   std::fprintf(stderr, "%s\n", message.c_str());
   std::exit(1);
-}
-
-std::vector<std::string> SplitCsv(const std::string& line) {
-  std::vector<std::string> cells(1);
-  for (char c : line) {
-    if (c == ',') {
-      cells.emplace_back();
-    } else if (c != '\r') {
-      cells.back() += c;
-    }
-  }
-  return cells;
 }
 
 // A field of /proc/self/status in kB, as bytes.

@@ -20,6 +20,7 @@
 #include <vector>
 
 #include "bench_support.h"
+#include "bench_stats.h"
 
 namespace orvane_bench {
 namespace {
@@ -103,18 +104,6 @@ void BM_Fill(benchmark::State& state, Document* doc) {
     if (++row == count) row = 0;
   }
   SetCounters(state, *doc);
-}
-
-double Min(const std::vector<double>& v) {
-  double m = v.empty() ? 0 : v[0];
-  for (double x : v) m = x < m ? x : m;
-  return m;
-}
-
-double Max(const std::vector<double>& v) {
-  double m = v.empty() ? 0 : v[0];
-  for (double x : v) m = x > m ? x : m;
-  return m;
 }
 
 }  // namespace

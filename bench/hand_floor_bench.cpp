@@ -21,6 +21,7 @@
 #include <fstream>
 #include <string>
 #include <vector>
+#include "bench_stats.h"
 
 #ifndef FLOOR_LABEL
 #error "FLOOR_LABEL names the document"
@@ -28,20 +29,12 @@
 
 namespace {
 
+using orvane_bench::Max;
+using orvane_bench::Min;
+using orvane_bench::SplitCsv;
+
 constexpr int kInputs = gen::kFields + gen::kCats;
 constexpr int kLabelCount = sizeof(gen::kLabels[0]) / sizeof(gen::kLabels[0][0]);
-
-std::vector<std::string> SplitCsv(const std::string& line) {
-  std::vector<std::string> cells(1);
-  for (char c : line) {
-    if (c == ',') {
-      cells.emplace_back();
-    } else if (c != '\r') {
-      cells.back() += c;
-    }
-  }
-  return cells;
-}
 
 // A number, a category's position, -1 for an unknown label, NaN when empty.
 double Decode(int column, const std::string& text) {
@@ -71,18 +64,6 @@ void BM_HandParsed(benchmark::State& state) {
   state.counters["fields"] = gen::kDerived;
   state.counters["s_per_field"] = benchmark::Counter(
       gen::kDerived, benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
-}
-
-double Min(const std::vector<double>& v) {
-  double m = v.empty() ? 0 : v[0];
-  for (double x : v) m = x < m ? x : m;
-  return m;
-}
-
-double Max(const std::vector<double>& v) {
-  double m = v.empty() ? 0 : v[0];
-  for (double x : v) m = x > m ? x : m;
-  return m;
 }
 
 }  // namespace

@@ -41,6 +41,7 @@
 #include "orvane/model/score_model.h"
 #include "orvane/translate/model_factory.h"
 #include "orvane/values/ov_exception.h"
+#include "bench_stats.h"
 
 #ifndef ORVANE_BENCH_PLUGIN_PATH
 #error "ORVANE_BENCH_PLUGIN_PATH names the bench plug-in library"
@@ -160,18 +161,6 @@ void BM_FloorSax2Scan(benchmark::State& state, const Document* doc) {
       break;
     }
   }
-}
-
-double Min(const std::vector<double>& v) {
-  double m = v.empty() ? 0 : v[0];
-  for (double x : v) m = x < m ? x : m;
-  return m;
-}
-
-double Max(const std::vector<double>& v) {
-  double m = v.empty() ? 0 : v[0];
-  for (double x : v) m = x > m ? x : m;
-  return m;
 }
 
 }  // namespace
