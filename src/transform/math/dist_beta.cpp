@@ -21,8 +21,9 @@ constexpr int kMaxTerms = 10000;
 // v * x^a (1 - x)^b / (a B(a, b)), the factor that turns the series and the
 // continued fraction into I_x(a, b); 0 when it underflows.
 double ScaleByBetaFactor(double v, double x, double cx, double a, double b) {
-  const double exponent = std::log(v) + std::log(b / (a + b)) +
-                          log_terms::LogBinomialTerm(a, a + b, x, cx);
+  if (!(v > 0.0)) return 0.0;
+  const double exponent =
+      std::log(v) + std::log(b / (a + b)) + log_terms::LogBinomialTerm(a, a + b, x, cx);
   return exponent < -708.0 ? 0.0 : std::exp(exponent);
 }
 
@@ -40,10 +41,13 @@ bool BetaSeries(double x, double a, double b, double& sum) {
   return false;
 }
 
-// Continued fraction of I_x(a, b) / factor, by the modified Lentz method;
-// false when it has not converged after kMaxTerms steps.
+// Continued fraction of I_x(a, b) / factor, by the modified Lentz method,
+// until two successive values agree by AlmostEqual; false when it has not
+// converged after kMaxTerms steps.
 bool BetaFraction(double x, double a, double b, double& value) {
   constexpr double kTiny = 1e-300;
+  // Ten epsilons whatever a and b: a tolerance that grows with a + b stops
+  // early enough to lose five digits at a = b = 1e10.
   constexpr double kFactor = 10.0;
   const auto guard = [](double t) { return std::fabs(t) < kTiny ? kTiny : t; };
   double c = 1.0;
@@ -74,8 +78,8 @@ double PeizerPrattBeta(double x, double cx, double a, double b, long& err) {
   const double n = a + b - 1.0;
   const double p = cx;
   const double q = x;
-  const double d = b - 1.0 / 3.0 - (n + 1.0 / 3.0) * p +
-                   (q / b - p / a + (q - 0.5) / (n + 1.0)) / 50.0;
+  const double d =
+      b - 1.0 / 3.0 - (n + 1.0 / 3.0) * p + (q / b - p / a + (q - 0.5) / (n + 1.0)) / 50.0;
   const double g_low = MCDistFun::cbtaux((b - 0.5) / (n * p));
   const double g_high = MCDistFun::cbtaux((a - 0.5) / (n * q));
   const double spread = 1.0 + q * g_low + p * g_high;
@@ -90,7 +94,7 @@ double PeizerPrattBeta(double x, double cx, double a, double b, long& err) {
 
 double MCDistFun::BetaRatio(double x, double cx, double a, double b, long& err) {
   err = 0;
-  if (!(a > 0.0) || !(b > 0.0)) {
+  if (!(a > 0.0) || !(b > 0.0) || std::isnan(x)) {
     err = 1;
     return MCMV::Missing();
   }

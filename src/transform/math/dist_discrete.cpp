@@ -25,8 +25,8 @@ double PeizerPrattBinomial(double j, double n, double p) {
   // s ln(s / np) + t ln(t / nq), as two deviances (s + t = n).
   const double log_term = log_terms::Deviance(s, n * p) + log_terms::Deviance(t, n * q);
   if (!(log_term > 0.0)) return 0.5;
-  const double d =
-      j + 2.0 / 3.0 - (n + 1.0 / 3.0) * p + (q / (j + 1.0) - p / (n - j) + (q - 0.5) / (n + 1.0)) / 50.0;
+  const double d = j + 2.0 / 3.0 - (n + 1.0 / 3.0) * p +
+                   (q / (j + 1.0) - p / (n - j) + (q - 0.5) / (n + 1.0)) / 50.0;
   const double z = d / std::fabs(difference) * std::sqrt(2.0 * log_term / (1.0 + 1.0 / (6.0 * n)));
   return MCDistFun::prbnrm(z);
 }
@@ -69,7 +69,7 @@ double MCDistFun::CdfBin(double k, double n, double prob, long& err) {
     err = 3;
     return MCMV::Missing();
   }
-  if (n < 1.0 || !(prob >= 0.0 && prob <= 1.0)) {
+  if (n < 1.0 || !(prob >= 0.0 && prob <= 1.0) || std::isnan(k)) {
     err = 1;
     return MCMV::Missing();
   }
@@ -162,7 +162,7 @@ double MCDistFun::CDFHyper(double x, double population, double a, double b, int&
   err = 0;
   const double n = population;
   if (!(n <= 2147483647.0) || std::floor(n) != n || std::floor(a) != a || std::floor(b) != b ||
-      std::min(a, b) < 1.0 || std::max(a, b) > n) {
+      std::min(a, b) < 1.0 || std::max(a, b) > n || std::isnan(x)) {
     err = 1;
     return MCMV::Missing();
   }

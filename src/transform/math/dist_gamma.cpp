@@ -38,12 +38,12 @@ constexpr double kQ2[8] = {1.830328399370592604055942e2, 7.765049321445005871323
                            5.267964117437946917577538e6, 1.346701454311101692290052e7,
                            1.782736530353274213975932e7, 9.533095591844353613395747e6};
 constexpr double kD4 = 1.791759469228055000094023e0;
-constexpr double kP4[8] = {1.474502166059939948905062e4, 2.426813369486704502836312e6,
-                           1.214755574045093227939592e8, 2.663432449630976949898078e9,
+constexpr double kP4[8] = {1.474502166059939948905062e4,  2.426813369486704502836312e6,
+                           1.214755574045093227939592e8,  2.663432449630976949898078e9,
                            2.940378956634553899906876e10, 1.702665737765398868392998e11,
                            4.926125793377430887588120e11, 5.606251856223951465078242e11};
-constexpr double kQ4[8] = {2.690530175870899333379843e3, 6.393885654300092398984238e5,
-                           4.135599930241388052042842e7, 1.120872109616147941376570e9,
+constexpr double kQ4[8] = {2.690530175870899333379843e3,  6.393885654300092398984238e5,
+                           4.135599930241388052042842e7,  1.120872109616147941376570e9,
                            1.488613728678813811542398e10, 1.016803586272438228077304e11,
                            3.417476345507377132798597e11, 4.463158187419713286462081e11};
 
@@ -70,7 +70,8 @@ double LogGammaSmall(double x) {
     } else {
       xm1 = (x - 0.5) - 0.5;
     }
-    if (x <= 0.5 || x >= 0.6796875) return correction + xm1 * (kD1 + xm1 * RatioOf(kP1, kQ1, 1.0, xm1));
+    if (x <= 0.5 || x >= 0.6796875)
+      return correction + xm1 * (kD1 + xm1 * RatioOf(kP1, kQ1, 1.0, xm1));
     const double xm2 = (x - 0.5) - 0.5;
     return correction + xm2 * (kD2 + xm2 * RatioOf(kP2, kQ2, 1.0, xm2));
   }
@@ -130,11 +131,12 @@ double MCDistFun::gammad(double x, double shape, bool lower, long& err) {
   static const double overflow_bound = std::sqrt(std::numeric_limits<double>::max());
   constexpr double kTolerance = 1e-14;
   err = 0;
-  if (!(shape > 0.0)) {
+  if (!(shape > 0.0) || std::isnan(x)) {
     err = 1;
     return MCMV::Missing();
   }
   if (!(x > 0.0)) return lower ? 0.0 : 1.0;
+  if (std::isinf(x)) return lower ? 1.0 : 0.0;
   if (shape == 1.0) {
     if (lower) return -std::expm1(-x);
     return -x < -708.0 ? 0.0 : std::exp(-x);
@@ -165,7 +167,9 @@ double MCDistFun::gammad(double x, double shape, bool lower, long& err) {
   double pn3 = x + 1.0;
   double pn4 = x * b;
   double value = pn3 / pn4;
-  for (;;) {
+  // It converges in O(sqrt(shape)) steps; the bound only guards against a
+  // loop without end.
+  for (long step = 0; step < 100000000L; ++step) {
     a += 1.0;
     b += 2.0;
     c += 1.0;
@@ -174,8 +178,9 @@ double MCDistFun::gammad(double x, double shape, bool lower, long& err) {
     const double pn6 = b * pn4 - an * pn2;
     if (pn6 != 0.0) {
       const double rn = pn5 / pn6;
-      if (std::fabs(value - rn) <= std::min(kTolerance, kTolerance * rn)) break;
+      const bool settled = std::fabs(value - rn) <= std::min(kTolerance, kTolerance * rn);
       value = rn;
+      if (settled) break;
     }
     pn1 = pn3;
     pn2 = pn4;
@@ -268,15 +273,16 @@ double MCDistFun::ChiQuantile(double p, double df, long& err) {
     const double t = p2 * std::exp(exponent);
     const double b = t / ch;
     const double a = 0.5 * t - b * c;
-    const double s1 = (210.0 + a * (140.0 + a * (105.0 + a * (84.0 + a * (70.0 + 60.0 * a))))) / 420.0;
+    const double s1 =
+        (210.0 + a * (140.0 + a * (105.0 + a * (84.0 + a * (70.0 + 60.0 * a))))) / 420.0;
     const double s2 = (420.0 + a * (735.0 + a * (966.0 + a * (1141.0 + 1278.0 * a)))) / 2520.0;
     const double s3 = (210.0 + a * (462.0 + a * (707.0 + 932.0 * a))) / 2520.0;
     const double s4 =
         (252.0 + a * (672.0 + 1182.0 * a) + c * (294.0 + a * (889.0 + 1740.0 * a))) / 5040.0;
     const double s5 = (84.0 + 264.0 * a + c * (175.0 + 606.0 * a)) / 2520.0;
     const double s6 = (120.0 + c * (346.0 + 127.0 * c)) / 5040.0;
-    ch += t * (1.0 + 0.5 * t * s1 -
-               b * c * (s1 - b * (s2 - b * (s3 - b * (s4 - b * (s5 - b * s6))))));
+    ch += t *
+          (1.0 + 0.5 * t * s1 - b * c * (s1 - b * (s2 - b * (s3 - b * (s4 - b * (s5 - b * s6))))));
     if (!std::isfinite(ch) || ch <= 0.0) {
       err = 2;
       return MCMV::Missing();
@@ -295,24 +301,30 @@ double MCDistFun::idfchb(double p, double df, long& err) {
   if (p == 0.0) return 0.0;
   const double shape = df / 2.0;
   long gamma_err = 0;
+  // Whether P(X <= x) < p, judged on the smaller tail so that p near 1
+  // keeps its digits.
+  const auto below = [&](double x) {
+    return p > 0.5 ? gammad(x / 2.0, shape, false, gamma_err) > 1.0 - p
+                   : gammad(x / 2.0, shape, true, gamma_err) < p;
+  };
   // Bracket the quantile within a factor of 2 around the mean, then halve
   // the bracket.
   double low = df;
   double high = df;
-  if (gammad(df / 2.0, shape, true, gamma_err) > p) {
+  if (!below(df)) {
     do {
       high = low;
       low /= 2.0;
-    } while (low > 0.0 && gammad(low / 2.0, shape, true, gamma_err) > p);
+    } while (low > 0.0 && !below(low));
   } else {
     do {
       low = high;
       high *= 2.0;
-    } while (std::isfinite(high) && gammad(high / 2.0, shape, true, gamma_err) < p);
+    } while (std::isfinite(high) && below(high));
   }
   double mid = 0.5 * (low + high);
   for (int i = 0; i < 40 && std::isfinite(mid) && high - low >= 1e-8 * mid; ++i) {
-    if (gammad(mid / 2.0, shape, true, gamma_err) < p) {
+    if (below(mid)) {
       low = mid;
     } else {
       high = mid;

@@ -19,8 +19,8 @@ double Interpolate(double a, double b, double low, double high, double target) {
 }
 
 // Values as points at the midpoints of their cumulative frequencies.
-void PointRule(long n, const std::vector<double>& x, const std::vector<double>& f,
-               double target, double& result, long& status) {
+void PointRule(long n, const std::vector<double>& x, const std::vector<double>& f, double target,
+               double& result, long& status) {
   double cumulative = 0.0;
   double previous_mid = 0.0;
   for (long i = 0; i < n; ++i) {

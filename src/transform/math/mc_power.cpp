@@ -28,9 +28,7 @@ bool MCPower::ExpUnderflow(double x) { return x < gMachineMinExp; }
 
 bool MCPower::IsInteger(double x) { return x <= gMachineMaxInt && std::floor(x) == x; }
 
-bool MCPower::IsEvenInteger(double x) {
-  return IsInteger(x) && std::floor(x / 2.0) == x / 2.0;
-}
+bool MCPower::IsEvenInteger(double x) { return IsInteger(x) && std::floor(x / 2.0) == x / 2.0; }
 
 bool MCPower::IsOddInteger(double x) {
   const double half_up = x / 2.0 + 0.5;

@@ -46,14 +46,20 @@ class MCDistFun {
   // invalid input (a <= 0, b <= 0, p outside [0, 1]) gives -1.
   static double IdfBeta(const double& p, const double& a, const double& b);
 
-  // Binomial distribution with n trials of probability `prob`.
+  // Binomial distribution with n trials of probability `prob`. PdfBin: err 1
+  // for n < 1 or prob outside [0, 1]; 0 (no error) for a k that is not an
+  // integer in 0 ... n. CdfBin: err 3 for a non-integer n, 1 for n < 1 or
+  // prob outside [0, 1].
   static double PdfBin(double k, double n, double prob, long& err);
   static double CdfBin(double k, double n, double prob, long& err);
-  // The largest k in -1 ... n with P(X <= k) <= p.
+  // The largest k in -1 ... n with P(X <= k) <= p; err 1 for a non-integer n,
+  // 2 for n < 1 or p or prob outside [0, 1].
   static double IdfBin(double p, double n, double prob, long& err);
 
   // Hypergeometric P(X <= x) for a population of `population` items of which
-  // `a` are marked and a sample of `b` items (symmetric in a and b).
+  // `a` are marked and a sample of `b` items (symmetric in a and b); err 1 for
+  // non-integer counts, a population above 2147483647, min(a, b) < 1 or
+  // max(a, b) above the population.
   static double CDFHyper(double x, double population, double a, double b, int& err);
 
   // Percentile `percent` of `n` grouped values `x` (ascending) with the
@@ -69,8 +75,8 @@ class MCDistFun {
   // values `x` (ascending) with frequencies `f`, at `confidence` percent. The
   // achieved level is computed only when `want_level` is set.
   static void Mednci(long n, const std::vector<double>& x, const std::vector<double>& f,
-                     double total, double confidence, bool want_level, double& lower,
-                     double& upper, double& level);
+                     double total, double confidence, bool want_level, double& lower, double& upper,
+                     double& level);
 
   // ln Gamma(x); the missing value for x <= 0.
   static double qrtzdnlgam(const double& x);
@@ -88,11 +94,13 @@ class MCDistFun {
   // ln Gamma(x) and ln C(n, k); dnlbnc sets err to 1 for n <= 0, k < 0, n < k.
   static double dnlgam(double x);
   static double dnlbnc(double n, double k, long& err);
-  // Regularised incomplete gamma P(shape, x) (lower) or Q (upper), AS 239.
+  // Regularised incomplete gamma P(shape, x) (lower) or Q (upper), AS 239;
+  // err 1 for shape <= 0 or a NaN x.
   static double gammad(double x, double shape, bool lower, long& err);
-  // Chi-square quantile by bisection.
+  // Chi-square quantile by bisection; err 1 for p outside [0, 1) or df <= 0.
   static double idfchb(double p, double df, long& err);
-  // Regularised incomplete beta I_x(a, b).
+  // Regularised incomplete beta I_x(a, b); err 1 for a <= 0, b <= 0 or a NaN
+  // x, 2 when no method converges.
   static double cdfbet(double x, double a, double b, long& err);
   // (1 - u^2 + 2 u ln u) / (1 - u)^2, the auxiliary function of the
   // Peizer-Pratt approximation; missing for u < 0.
