@@ -5,6 +5,13 @@
 #include <memory>
 #include <sstream>
 
+#include <xercesc/dom/DOMDocument.hpp>
+#include <xercesc/dom/DOMElement.hpp>
+#include <xercesc/parsers/XercesDOMParser.hpp>
+#include <xercesc/sax/HandlerBase.hpp>
+#include <xercesc/util/PlatformUtils.hpp>
+#include <xercesc/util/SecurityManager.hpp>
+
 #include "orvane/case_filler.h"
 #include "orvane/csv_reader.h"
 
@@ -41,7 +48,43 @@ struct Dictionaries {
   std::unique_ptr<TransformationDictionary> derived;
 };
 
-bool LoadDictionaries(const std::string& file, Dictionaries* dicts, std::ostream& err) {
+// The data dictionary alone, for a document without derived fields: read
+// with the library's PMML reader over a parse of the tool's own, guarded as
+// the library guards its parsers. Null when the document cannot be parsed;
+// the reader's OVException passes on.
+std::unique_ptr<ScoreDictionary> ReadDataDictionary(const std::string& file) {
+  xercesc::XMLPlatformUtils::Initialize();
+  struct Terminate {
+    ~Terminate() { xercesc::XMLPlatformUtils::Terminate(); }
+  } terminate;
+  // Everything of Xerces below is gone before the platform terminates.
+  xercesc::SecurityManager security;
+  security.setEntityExpansionLimit(10000);
+  xercesc::HandlerBase stop_on_fatal_error;
+  xercesc::XercesDOMParser parser;
+  parser.setLoadExternalDTD(false);
+  parser.setDisableDefaultEntityResolution(true);
+  parser.setSecurityManager(&security);
+  parser.setErrorHandler(&stop_on_fatal_error);
+  try {
+    parser.parse(file.c_str());
+  } catch (...) {
+    return nullptr;
+  }
+  xercesc::DOMDocument* document = parser.getDocument();
+  xercesc::DOMElement* root = document != nullptr ? document->getDocumentElement() : nullptr;
+  if (root == nullptr || !MCOrvane_600::BaseTranslator::IsEqual(root->getTagName(), "PMML")) {
+    return nullptr;
+  }
+  MCOrvane_600::PMMLTranslator translator;
+  return std::unique_ptr<ScoreDictionary>(translator.ParseDictionary(
+      MCOrvane_600::BaseTranslator::GetChildByTagForced(root, "DataDictionary")));
+}
+
+// With `data_alone`, a document whose transformations cannot be read for
+// want of an element (code 4) still gives its data dictionary.
+bool LoadDictionaries(const std::string& file, Dictionaries* dicts, std::ostream& err,
+                      bool data_alone = false) {
   std::ifstream probe(file);
   if (!probe) {
     err << "orvane: " << file << ": cannot open the document\n";
@@ -55,8 +98,17 @@ bool LoadDictionaries(const std::string& file, Dictionaries* dicts, std::ostream
     dicts->data.reset(data);
     dicts->derived.reset(derived);
   } catch (const OVException& e) {
-    ReportException(err, file, e);
-    return false;
+    if (data_alone && e.GetErrorCode() == OVException::kCodeAbsent) {
+      try {
+        dicts->data = ReadDataDictionary(file);
+      } catch (const OVException&) {
+        dicts->data.reset();
+      }
+    }
+    if (dicts->data == nullptr) {
+      ReportException(err, file, e);
+      return false;
+    }
   }
   if (dicts->data == nullptr) {
     err << "orvane: " << file << ": not a PMML document with a data dictionary\n";
@@ -152,7 +204,7 @@ void DescribeField(const ScoreDictVar* var, std::ostream& out) {
     out << '\n';
   }
   if (const auto* missing = var->GetMissingValues()) {
-    out << "    missing values:";
+    out << "    missing or invalid values:";
     for (const auto* range : missing->GetMissingValues()) {
       const auto* low = range->GetMin();
       const auto* high = range->GetMax();
@@ -242,7 +294,7 @@ int ForEachCase(const Options& options, const ScoreDictionary* dictionary,
 
 int RunDescribe(const Options& options, std::ostream& out, std::ostream& err) {
   Dictionaries dicts;
-  if (!LoadDictionaries(options.document, &dicts, err)) return 1;
+  if (!LoadDictionaries(options.document, &dicts, err, true)) return 1;
   if (options.raw) {
     dicts.data->Display(out);
     if (dicts.derived != nullptr) dicts.derived->Display(out);
@@ -251,7 +303,7 @@ int RunDescribe(const Options& options, std::ostream& out, std::ostream& err) {
   out << "Data dictionary: " << dicts.data->Size() << " fields\n";
   for (const ScoreDictVar* var : dicts.data->GetScoreDictVars()) DescribeField(var, out);
   if (dicts.derived == nullptr) {
-    out << "No derived fields\n";
+    out << "No derived fields (no TransformationDictionary)\n";
     return out.flush() ? 0 : 1;
   }
   std::vector<std::string> names = dicts.derived->GetDerivedVarNames();
