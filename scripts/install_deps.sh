@@ -2,7 +2,7 @@
 # Installs the build and test dependencies from Debian's packages.
 set -euo pipefail
 pkgs=(cmake make g++ pkg-config libxerces-c-dev libgtest-dev libgmock-dev
-      libbenchmark-dev python3)
+      libbenchmark-dev python3 clang libclang-rt-14-dev)
 missing=()
 for p in "${pkgs[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "ok installed" || missing+=("$p")

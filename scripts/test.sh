@@ -22,4 +22,6 @@ build() {
 # The benchmarks are built (not run) so that they keep compiling.
 build build/release -DCMAKE_BUILD_TYPE=Release -DORVANE_BUILD_BENCH=ON
 build build/asan -DCMAKE_BUILD_TYPE=Debug -DORVANE_SANITIZE=ON
-echo "All tests passed in both configurations."
+# Every reader under libFuzzer for a short while, from the seed corpora.
+scripts/fuzz.sh "${ORVANE_FUZZ_SECONDS:-20}"
+echo "All tests passed in both configurations; the fuzz targets found nothing."
