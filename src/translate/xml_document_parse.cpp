@@ -5,9 +5,9 @@
 #include <xercesc/dom/DOMException.hpp>
 #include <xercesc/parsers/XercesDOMParser.hpp>
 #include <xercesc/sax2/SAX2XMLReader.hpp>
-#include <xercesc/util/XMLUni.hpp>
 #include <xercesc/util/PlatformUtils.hpp>
 #include <xercesc/util/XMLException.hpp>
+#include <xercesc/util/XMLUni.hpp>
 
 #include "orvane/values/ov_exception.h"
 
@@ -39,6 +39,9 @@ void ParserGuards::Apply(xercesc::XercesDOMParser* parser) {
   parser->setLoadExternalDTD(false);
   parser->setValidationScheme(xercesc::XercesDOMParser::Val_Never);
   parser->setDisableDefaultEntityResolution(true);
+  // Entity references become their text, so a reader that takes an
+  // element's text sees all of it, not the part before the first reference.
+  parser->setCreateEntityReferenceNodes(false);
   parser->setSecurityManager(&security_);
   parser->setErrorHandler(&stop_on_fatal_error_);
 }
