@@ -42,6 +42,9 @@ bool NumericValue::IsEqual(double a, double b) {
   if (a == 0.0 && b == 0.0) return true;
   if (a == gSysmisValue) return b == gSysmisValue;
   if (b == gSysmisValue) return false;
+  // The tolerance underflows to 0 below about 1e-310, where a number would
+  // otherwise differ from itself; infinities stay unequal.
+  if (a == b) return std::isfinite(a);
   // Infinities give a NaN difference here, and NaN compares false.
   return std::fabs(a - b) < fEpsilon * std::max(std::fabs(a), std::fabs(b));
 }

@@ -96,6 +96,10 @@ TEST(NumericValueTest, IsEqual) {
   // Within the tolerance of the system-missing value, but not it.
   EXPECT_FALSE(NumericValue::IsEqual(kSysmis, std::nextafter(kSysmis, 0.0)));
   EXPECT_FALSE(NumericValue::IsEqual(std::nextafter(kSysmis, 0.0), kSysmis));
+  // A subnormal number equals itself although the tolerance underflows.
+  EXPECT_TRUE(NumericValue::IsEqual(99e-319, 99e-319));
+  EXPECT_FALSE(NumericValue::IsEqual(99e-319, 98e-319));
+  EXPECT_FALSE(NumericValue::IsEqual(-kInf, -kInf));
 }
 
 TEST(NumericValueTest, EqualityNeedsPlainNumber) {
