@@ -1,18 +1,25 @@
 #include "orvane/translate/base_translator.h"
 
+#include <cstddef>
 #include <cstdlib>
+#include <limits>
+#include <string_view>
 
+#include <xercesc/dom/DOMAttr.hpp>
 #include <xercesc/dom/DOMDocument.hpp>
 #include <xercesc/dom/DOMElement.hpp>
 #include <xercesc/dom/DOMNode.hpp>
 #include <xercesc/dom/DOMNodeList.hpp>
 #include <xercesc/util/XMLString.hpp>
+#include <xercesc/util/XMLUni.hpp>
 
 #include "orvane/values/brix_transcoder.h"
 #include "orvane/values/date_time_value.h"
 #include "orvane/values/numeric_value.h"
 #include "orvane/values/ov_exception.h"
 #include "orvane/values/string_value.h"
+#include "translate/xml_names.h"
+#include "values/number_prefix.h"
 
 namespace MCOrvane_600 {
 
@@ -20,13 +27,13 @@ namespace {
 
 using xercesc::DOMNode;
 using xercesc::XMLString;
+using xml_internal::WideName;
 
 const char kDefaultEncoding[] = "CP1252";
 
 // A string from XMLString::transcode, released when it goes out of scope.
 class Transcoded {
  public:
-  explicit Transcoded(const std::string& text) : wide_(XMLString::transcode(text.c_str())) {}
   explicit Transcoded(XMLCh* adopted) : wide_(adopted) {}
   ~Transcoded() { XMLString::release(&wide_); }
   Transcoded(const Transcoded&) = delete;
@@ -55,17 +62,45 @@ std::string Narrow(const XMLCh* text) {
   return result;
 }
 
+// The longest text NarrowShortAscii takes; numbers are far shorter.
+const std::size_t kShortText = 64;
+
+// `text` (not null, ASCII, at most kShortText long) as Narrow makes it, into
+// `buffer` (kShortText chars); false for any other text.
+bool NarrowShortAscii(const XMLCh* text, char* buffer, std::size_t* length) {
+  if (text == nullptr) return false;
+  std::size_t i = 0;
+  for (; text[i] != 0; ++i) {
+    if (i == kShortText || text[i] >= 0x80) return false;
+    buffer[i] = static_cast<char>(text[i]);
+  }
+  *length = i;
+  return true;
+}
+
+// The first element child of `parent` whose node name is `tag`.
+DOMNode* FindChild(DOMNode* parent, const XMLCh* tag) {
+  for (DOMNode* child = BaseTranslator::GetFirstChildElt(parent); child != nullptr;
+       child = BaseTranslator::GetNextSiblingElt(child)) {
+    if (XMLString::compareString(child->getNodeName(), tag) == 0) return child;
+  }
+  return nullptr;
+}
+
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 
 // Positions of one character in a text, -1 where absent.
 struct Occurrences {
+  Occurrences() = default;
   Occurrences(const std::string& text, char c) {
     for (size_t i = 0; i < text.size(); ++i) {
-      if (text[i] != c) continue;
-      if (count == 0) first = static_cast<long>(i);
-      last = static_cast<long>(i);
-      ++count;
+      if (text[i] == c) Add(static_cast<long>(i));
     }
+  }
+  void Add(long at) {
+    if (count == 0) first = at;
+    last = at;
+    ++count;
   }
   long first = -1;
   long last = -1;
@@ -74,35 +109,49 @@ struct Occurrences {
 
 // Sign rules of a double: without an exponent one sign at the front at
 // most; with one, any sign after the front must follow the exponent letter.
-bool ValidSign(const std::string& text, char sign, long exponent) {
-  const Occurrences at(text, sign);
-  const long n = static_cast<long>(text.size());
+bool ValidSign(const Occurrences& at, long n, long exponent) {
   if (at.count == 0) return true;
   if (exponent < 0 && (at.count > 1 || at.first != 0)) return false;
   if (at.last == n - 1) return false;
-  for (long i = 1; i < n; ++i) {
-    if (text[i] == sign && i != exponent + 1) return false;
-  }
-  return true;
+  // Every sign after the front stands right after the exponent letter: one
+  // at most, and it is the last.
+  const int after_front = at.count - (at.first == 0 ? 1 : 0);
+  if (after_front > 1) return false;
+  return after_front == 0 || at.last == exponent + 1;
 }
 
-bool IsDoubleText(const std::string& text) {
+// One pass gathers what every rule needs.
+bool IsDoubleText(std::string_view text) {
   const long n = static_cast<long>(text.size());
   if (n == 0) return false;
-  for (char c : text) {
-    if (!IsDigit(c) && c != '.' && c != 'e' && c != 'E' && c != '-' && c != '+') return false;
+  Occurrences e, upper_e, minus, plus, dot;
+  for (long i = 0; i < n; ++i) {
+    switch (text[i]) {
+      case 'e':
+        e.Add(i);
+        break;
+      case 'E':
+        upper_e.Add(i);
+        break;
+      case '-':
+        minus.Add(i);
+        break;
+      case '+':
+        plus.Add(i);
+        break;
+      case '.':
+        dot.Add(i);
+        break;
+      default:
+        if (!IsDigit(text[i])) return false;
+    }
   }
-  const Occurrences e(text, 'e');
-  const Occurrences upper_e(text, 'E');
   if (e.count > 1 || e.first == 0 || e.last == n - 1) return false;
   if (upper_e.count > 1 || upper_e.first == 0 || upper_e.last == n - 1) return false;
   if (e.count > 0 && upper_e.count > 0) return false;
   const long exponent = e.count > 0 ? e.first : upper_e.first;
-  if (!ValidSign(text, '-', exponent) || !ValidSign(text, '+', exponent)) return false;
-  if (exponent < 0 && Occurrences(text, '-').count > 0 && Occurrences(text, '+').count > 0) {
-    return false;
-  }
-  const Occurrences dot(text, '.');
+  if (!ValidSign(minus, n, exponent) || !ValidSign(plus, n, exponent)) return false;
+  if (exponent < 0 && minus.count > 0 && plus.count > 0) return false;
   if (dot.count > 1 || dot.last == n - 1) return false;
   if (exponent >= 0 && dot.count == 1 && dot.first >= exponent - 1) return false;
   return true;
@@ -118,6 +167,31 @@ bool IsIntText(const std::string& text) {
   if (minus.count > 1 || minus.first > 0) return false;
   if (plus.count > 1 || plus.first > 0) return false;
   return !(text.size() == 1 && minus.count + plus.count == 1);
+}
+
+// The attribute node named `name`, or null.
+const xercesc::DOMAttr* FindAttribute(const xercesc::DOMElement* elt, const char* name) {
+  const WideName attribute(name);
+  return elt->getAttributeNode(attribute.get());
+}
+
+[[noreturn]] void ThrowAttributeMissing(const xercesc::DOMElement* elt, const std::string& name) {
+  const std::string tag = elt == nullptr ? std::string() : Narrow(elt->getTagName());
+  throw OVException(OVException::kCodeAbsent,
+                    "Attribute " + name + " is missing from Node \"" + tag + "\"");
+}
+
+// NumericValue(text).GetDouble() for a text that IsDoubleText accepts, read
+// once. Such a text holds only digits, signs, '.', 'e' and 'E', so the number
+// that NumericValue reads is the prefix that ReadNumberPrefix reads; that
+// fails only when it holds no digit or overflows, and only a positive
+// overflow leaves DBL_MAX. NumericValue makes that one infinity and every
+// other failure system-missing.
+double ValueOfDoubleText(std::string_view text) {
+  double number = 0.0;
+  if (internal::ReadNumberPrefix(text, &number)) return number;
+  return number == std::numeric_limits<double>::max() ? NumericValue::GetInfinity()
+                                                      : NumericValue::GetSysmisValue();
 }
 
 }  // namespace
@@ -167,11 +241,7 @@ DOMNode* BaseTranslator::GetNextSiblingElt(DOMNode* node) {
 
 DOMNode* BaseTranslator::GetChildTag(DOMNode* parent, XMLCh* tag) {
   const Transcoded owned_tag(tag);
-  for (DOMNode* child = GetFirstChildElt(parent); child != nullptr;
-       child = GetNextSiblingElt(child)) {
-    if (XMLString::compareString(child->getNodeName(), tag) == 0) return child;
-  }
-  return nullptr;
+  return FindChild(parent, tag);
 }
 
 DOMNode* BaseTranslator::GetChildTagForced(DOMNode* parent, XMLCh* tag) {
@@ -182,71 +252,84 @@ DOMNode* BaseTranslator::GetChildTagForced(DOMNode* parent, XMLCh* tag) {
 }
 
 DOMNode* BaseTranslator::GetChildByTag(DOMNode* parent, const std::string& name) {
-  return GetChildTag(parent, XMLString::transcode(name.c_str()));
+  const WideName tag(name.c_str());
+  return FindChild(parent, tag.get());
 }
 
 DOMNode* BaseTranslator::GetChildByTagForced(DOMNode* parent, const std::string& name) {
   DOMNode* child = GetChildByTag(parent, name);
-  if (child == nullptr) {
-    throw OVException(OVException::kCodeAbsent, "Node is missing --- " + name + " ---");
-  }
+  if (child == nullptr) xml_internal::ThrowNodeMissing(name);
   return child;
 }
 
 xercesc::DOMNodeList* BaseTranslator::GetElementsByTagName(const xercesc::DOMElement* elt,
                                                            const std::string& name) {
-  if (elt == nullptr) {
-    throw OVException(OVException::kCodeAbsent, "Node is missing --- " + name + " ---");
-  }
-  const Transcoded tag(name);
+  if (elt == nullptr) xml_internal::ThrowNodeMissing(name);
+  const WideName tag(name.c_str());
   return elt->getElementsByTagName(tag.get());
 }
 
 xercesc::DOMNodeList* BaseTranslator::GetElementsByTagName(const xercesc::DOMDocument* doc,
                                                            const std::string& name) {
-  if (doc == nullptr) {
-    throw OVException(OVException::kCodeAbsent, "Node is missing --- " + name + " ---");
-  }
-  const Transcoded tag(name);
+  if (doc == nullptr) xml_internal::ThrowNodeMissing(name);
+  const WideName tag(name.c_str());
   return doc->getElementsByTagName(tag.get());
 }
 
 const XMLCh* BaseTranslator::GetAttribute(const xercesc::DOMElement* elt, const std::string& name) {
+  return GetAttribute(elt, name.c_str());
+}
+
+const XMLCh* BaseTranslator::GetAttribute(const xercesc::DOMElement* elt, const char* name) {
   if (elt == nullptr) return nullptr;
-  const Transcoded attribute(name);
-  return elt->getAttribute(attribute.get());
+  const xercesc::DOMAttr* node = FindAttribute(elt, name);
+  return node == nullptr ? xercesc::XMLUni::fgZeroLenString : xml_internal::AttributeValue(node);
 }
 
 const XMLCh* BaseTranslator::GetAttributeForced(const xercesc::DOMElement* elt,
                                                 const std::string& name) {
-  if (elt != nullptr) {
-    const Transcoded attribute(name);
-    if (elt->getAttributeNode(attribute.get()) != nullptr)
-      return elt->getAttribute(attribute.get());
-  }
-  const std::string tag = elt == nullptr ? std::string() : Narrow(elt->getTagName());
-  throw OVException(OVException::kCodeAbsent,
-                    "Attribute " + name + " is missing from Node \"" + tag + "\"");
+  const xercesc::DOMAttr* node = elt == nullptr ? nullptr : FindAttribute(elt, name.c_str());
+  if (node == nullptr) ThrowAttributeMissing(elt, name);
+  return xml_internal::AttributeValue(node);
+}
+
+const XMLCh* BaseTranslator::GetAttributeForced(const xercesc::DOMElement* elt, const char* name) {
+  const xercesc::DOMAttr* node = elt == nullptr ? nullptr : FindAttribute(elt, name);
+  if (node == nullptr) ThrowAttributeMissing(elt, name);
+  return xml_internal::AttributeValue(node);
 }
 
 bool BaseTranslator::IsEqual(const XMLCh* text, const std::string& s) {
   return IsEqual(nullptr, text, s);
 }
 
+bool BaseTranslator::IsEqual(const XMLCh* text, const char* s) {
+  return xml_internal::EqualsName(text, s);
+}
+
 bool BaseTranslator::IsEqual(BrixTranscoder* transcoder, const XMLCh* text, const std::string& s) {
   if (transcoder != nullptr) return transcoder->transcodeTo(text) == s;
-  const Transcoded wide(s);
-  return XMLString::equals(wide.get(), text);
+  return xml_internal::EqualsName(text, s.c_str());
 }
 
 double BaseTranslator::VerifyDouble(const std::string& text) {
   if (!IsDoubleText(text)) {
     throw OVException(OVException::kCodeConversion, text + "Invalid double string -- ");
   }
-  return NumericValue(text).GetDouble();
+  return ValueOfDoubleText(text);
 }
 
-double BaseTranslator::VerifyDouble(const XMLCh* text) { return VerifyDouble(Narrow(text)); }
+double BaseTranslator::VerifyDouble(const XMLCh* text) {
+  // Numbers are short ASCII texts, read here without a std::string; any
+  // other text takes the string form, which also words the refusal.
+  char buffer[kShortText];
+  std::size_t length = 0;
+  if (NarrowShortAscii(text, buffer, &length)) {
+    const std::string_view narrow(buffer, length);
+    if (IsDoubleText(narrow)) return ValueOfDoubleText(narrow);
+  }
+  return VerifyDouble(Narrow(text));
+}
 
 int BaseTranslator::VerifyInt(const std::string& text) {
   if (!IsIntText(text)) {

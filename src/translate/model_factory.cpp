@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <fstream>
 #include <memory>
+#include <string>
+#include <vector>
 
 #include <xercesc/dom/DOMDocument.hpp>
 #include <xercesc/dom/DOMElement.hpp>
@@ -11,6 +13,7 @@
 #include <xercesc/parsers/XercesDOMParser.hpp>
 #include <xercesc/sax/SAXException.hpp>
 #include <xercesc/util/XMLException.hpp>
+#include <xercesc/util/XMLString.hpp>
 
 #include "orvane/model/score_model.h"
 #include "orvane/translate/base_translator.h"
@@ -21,6 +24,7 @@
 #include "orvane/values/ov_exception.h"
 #include "translate/model_names_file.h"
 #include "translate/xml_document_parse.h"
+#include "translate/xml_names.h"
 
 namespace MCOrvane_600 {
 
@@ -61,14 +65,38 @@ GiveMyTranslatorFunction FindTranslatorFactory(PluginLibrary* library,
   return give;
 }
 
-// The first name of `modelNames` that names an element below `root`.
-std::string FindModelType(const DOMElement* root, const std::vector<std::string>& modelNames) {
+// The first name of `modelNames` that names an element below `root`. The
+// names are looked for together and only those earlier in the list than the
+// best found so far: the model element, nearly always a child of the root,
+// is looked for among the children first, and when it bears the first name
+// of the list the rest of the tree need not be walked.
+std::string FindModelType(DOMElement* root, const std::vector<std::string>& modelNames) {
+  std::vector<std::unique_ptr<xml_internal::WideName>> wanted;
+  wanted.reserve(modelNames.size());
   for (const std::string& name : modelNames) {
     // "*" is the DOM's wildcard; no element is named so.
-    if (name.empty() || name == "*") continue;
-    if (BaseTranslator::GetElementsByTagName(root, name)->getLength() > 0) return name;
+    const bool skipped = name.empty() || name == "*";
+    wanted.emplace_back(skipped ? nullptr : new xml_internal::WideName(name.c_str()));
   }
-  return std::string();
+  size_t best = wanted.size();
+  auto look_at = [&wanted, &best](const xercesc::DOMNode* element) {
+    const XMLCh* tag = element->getNodeName();
+    for (size_t i = 0; i < best; ++i) {
+      if (wanted[i] != nullptr && xercesc::XMLString::equals(tag, wanted[i]->get())) {
+        best = i;
+        return;
+      }
+    }
+  };
+  for (xercesc::DOMNode* child = BaseTranslator::GetFirstChildElt(root);
+       child != nullptr && best > 0; child = BaseTranslator::GetNextSiblingElt(child)) {
+    look_at(child);
+  }
+  xml_internal::SubtreeWalk walk(root);
+  for (xercesc::DOMNode* node = walk.Next(); node != nullptr && best > 0; node = walk.Next()) {
+    if (node->getNodeType() == xercesc::DOMNode::ELEMENT_NODE) look_at(node);
+  }
+  return best < modelNames.size() ? modelNames[best] : std::string();
 }
 
 // Runs the plug-in's part of a document-tree parse. A Xerces exception that
@@ -105,7 +133,7 @@ std::string ModelTypeOfRoot(const DOMElement* root) {
   if (BaseTranslator::IsEqual(tag, "PMML")) return std::string();
   if (BaseTranslator::IsEqual(tag, "qrtz-ml")) {
     const bool regression =
-        BaseTranslator::GetElementsByTagName(root, "regression-model")->getLength() > 0;
+        BaseTranslator::GetElementsByTagName(root, "regression-model")->item(0) != nullptr;
     return regression ? "GeneralRegressionModel" : std::string();
   }
   if (BaseTranslator::IsEqual(tag, "Tree")) return "TreeModel";
@@ -132,7 +160,7 @@ ScoreModel* MakeModelFromDocument(std::istream& in, const std::vector<std::strin
     const MCXML_600::MCXInputSource source(in);
     document = xml_internal::ParseDocument(parser.get(), source);
   }
-  const DOMElement* root = document->getDocumentElement();
+  DOMElement* root = document->getDocumentElement();
   if (root == nullptr) {
     throw OVException(OVException::kCodeOpen,
                       "\nInvalid XML document or no dtd file avaible in current directory");

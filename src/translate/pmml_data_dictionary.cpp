@@ -24,6 +24,7 @@
 #include "orvane/values/date_time_value.h"
 #include "orvane/values/numeric_value.h"
 #include "orvane/values/ov_exception.h"
+#include "translate/xml_names.h"
 
 namespace MCOrvane_600 {
 
@@ -65,20 +66,6 @@ bool IsDouble(const XMLCh* text) {
     return false;
   }
 }
-
-// An element's tag name or attribute name, transcoded for a lookup and
-// released afterwards.
-class LocalName {
- public:
-  explicit LocalName(const char* name) : name_(XMLString::transcode(name)) {}
-  ~LocalName() { XMLString::release(&name_); }
-  LocalName(const LocalName&) = delete;
-  LocalName& operator=(const LocalName&) = delete;
-  const XMLCh* get() const { return name_; }
-
- private:
-  XMLCh* name_;
-};
 
 }  // namespace
 
@@ -153,9 +140,10 @@ class PMMLTranslator::DataFieldReader {
 
   // The vendor's extensions anywhere below the field.
   void ReadExtensions() {
-    xercesc::DOMNodeList* extensions = GetElementsByTagName(field_, T::XML_ELE_EXTENSION);
-    for (XMLSize_t i = 0; i < extensions->getLength(); ++i) {
-      const DOMElement* extension = AsElement(extensions->item(i));
+    if (field_ == nullptr) xml_internal::ThrowNodeMissing(T::XML_ELE_EXTENSION);
+    xml_internal::ElementsNamed extensions(field_, T::XML_ELE_EXTENSION);
+    for (DOMElement* extension = extensions.Next(); extension != nullptr;
+         extension = extensions.Next()) {
       const XMLCh* name = GetAttribute(extension, T::XML_ATT_EXT_NAME);
       const XMLCh* value = GetAttribute(extension, T::XML_ATT_EXT_VALUE);
       if (IsEqual(name, kNoSpaceTrim)) {
@@ -486,7 +474,7 @@ ScoreDictionary* PMMLTranslator::ParseDictionary(DOMNode* dataDictionary) {
   }
 
   const DOMElement* element = AsElement(dataDictionary);
-  const LocalName number_of_fields(T::XML_ATT_DATADICT_NUMBEROFFIELDS);
+  const xml_internal::WideName number_of_fields(T::XML_ATT_DATADICT_NUMBEROFFIELDS);
   if (element != nullptr && element->getAttributeNode(number_of_fields.get()) != nullptr) {
     const XMLCh* declared = element->getAttribute(number_of_fields.get());
     if (!IsPresent(declared)) {

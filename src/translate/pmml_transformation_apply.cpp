@@ -143,9 +143,14 @@ FunctionTree* PMMLTranslator::HandleApply(DOMElement* apply, const ScoreDictVar*
     if (node->GetParent() == parent) owned.release();
   }
 
+  // Most functions take one to three arguments: one allocation each.
+  const size_t kUsualArguments = 4;
   std::vector<std::string> names;
   std::vector<int> kinds;
   std::vector<TD::TransformFunction> child_functions;
+  names.reserve(kUsualArguments);
+  kinds.reserve(kUsualArguments);
+  child_functions.reserve(kUsualArguments);
   for (DOMElement* child = FirstChildElement(apply); child != nullptr; child = NextElement(child)) {
     if (IsNamed(child, T::XML_ELE_APPLY)) {
       const FunctionTree* argument = HandleApply(child, target, node, data, derived);
@@ -206,7 +211,7 @@ void PMMLTranslator::VerifyApplyFunction(const std::vector<std::string>& names,
   if (f == TD::kFN_SYSMIS || f == TD::kFN_VALUE || f == TD::kFN_RECAST_TO_ORDINAL ||
       f == TD::kFN_RECAST_TO_SCALE) {
     if (kinds[0] != kFieldArgument) Refuse("Only <FieldRef> is allowed for function value!");
-    const ScoreDictVar* field = TransformVar::FindVariable(names[0], data, derived);
+    const ScoreDictVar* field = FindField(names[0], data, derived);
     if (field != nullptr) {
       const bool matches = f == TD::kFN_SYSMIS
                                ? field->GetVarType() == ScoreDictVar::kNUMERIC_VAR
@@ -240,7 +245,7 @@ void PMMLTranslator::VerifyOneElem(bool numericExpected, bool isConstant, const 
     numeric = name.size() > kConstantTypePosition && name[kConstantTypePosition] == 'D';
   } else {
     // A field no dictionary knows passes as a number.
-    const ScoreDictVar* field = TransformVar::FindVariable(name, data, derived);
+    const ScoreDictVar* field = FindField(name, data, derived);
     numeric = field == nullptr || field->GetVarType() == ScoreDictVar::kNUMERIC_VAR;
   }
   if (numeric != numericExpected) Refuse("Doesn't match!");

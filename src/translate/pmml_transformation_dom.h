@@ -11,14 +11,17 @@
 namespace MCOrvane_600 {
 namespace pmml_transformation {
 
+// Both return element nodes only, which the DOM makes DOMElements: the node
+// type vouches for the cast, as it does inside the DOM itself.
+
 // The first child element of `node`, or null. Lent.
 inline xercesc::DOMElement* FirstChildElement(xercesc::DOMNode* node) {
-  return dynamic_cast<xercesc::DOMElement*>(BaseTranslator::GetFirstChildElt(node));
+  return static_cast<xercesc::DOMElement*>(BaseTranslator::GetFirstChildElt(node));
 }
 
 // The next sibling element of `node`, or null. Lent.
 inline xercesc::DOMElement* NextElement(xercesc::DOMNode* node) {
-  return dynamic_cast<xercesc::DOMElement*>(BaseTranslator::GetNextSiblingElt(node));
+  return static_cast<xercesc::DOMElement*>(BaseTranslator::GetNextSiblingElt(node));
 }
 
 inline bool IsNamed(const xercesc::DOMElement* element, const char* tag) {

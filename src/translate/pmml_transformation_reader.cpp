@@ -11,7 +11,6 @@
 
 #include <xercesc/dom/DOMElement.hpp>
 #include <xercesc/dom/DOMNode.hpp>
-#include <xercesc/dom/DOMNodeList.hpp>
 
 #include "orvane/dictionary/missing_value_set.h"
 #include "orvane/dictionary/range.h"
@@ -29,6 +28,7 @@
 #include "orvane/values/numeric_value.h"
 #include "orvane/values/ov_exception.h"
 #include "translate/pmml_transformation_dom.h"
+#include "translate/xml_names.h"
 
 namespace MCOrvane_600 {
 
@@ -46,11 +46,27 @@ const int kLowerGiven = 1;
 const int kUpperGiven = 10;
 
 // The expression elements of a derived field.
-bool IsExpression(const DOMElement* element) {
-  return IsNamed(element, T::XML_ELE_APPLY) || IsNamed(element, T::XML_ELE_DISCRETIZE) ||
-         IsNamed(element, T::XML_ELE_MAPVALUES) || IsNamed(element, T::XML_ELE_FIELDREF) ||
-         IsNamed(element, T::XML_ELE_CONSTANT) || IsNamed(element, T::XML_ELE_NORMCONTINUOUS) ||
-         IsNamed(element, T::XML_ELE_NORMDISCRETE);
+enum class Expression {
+  kNone,
+  kApply,
+  kDiscretize,
+  kMapValues,
+  kFieldRef,
+  kConstant,
+  kNormContinuous,
+  kNormDiscrete
+};
+
+// The expression an element is, named once per child of a field.
+Expression ExpressionOf(const DOMElement* element) {
+  if (IsNamed(element, T::XML_ELE_APPLY)) return Expression::kApply;
+  if (IsNamed(element, T::XML_ELE_DISCRETIZE)) return Expression::kDiscretize;
+  if (IsNamed(element, T::XML_ELE_MAPVALUES)) return Expression::kMapValues;
+  if (IsNamed(element, T::XML_ELE_FIELDREF)) return Expression::kFieldRef;
+  if (IsNamed(element, T::XML_ELE_CONSTANT)) return Expression::kConstant;
+  if (IsNamed(element, T::XML_ELE_NORMCONTINUOUS)) return Expression::kNormContinuous;
+  if (IsNamed(element, T::XML_ELE_NORMDISCRETE)) return Expression::kNormDiscrete;
+  return Expression::kNone;
 }
 
 // `x` in the fewest significant digits that read back as `x` (classic
@@ -84,24 +100,35 @@ TransformationDictionary* PMMLTranslator::HandleTransformationDictionary(
     DOMElement* transformations, const ScoreDictionary* data) {
   node_counter_ = 0;
   std::unique_ptr<TransformationDictionary> derived(new TransformationDictionary);
+  // The index lives as long as this read, however it ends.
+  struct IndexScope {
+    ~IndexScope() {
+      self->indexed_ = nullptr;
+      self->derived_index_.clear();
+    }
+    PMMLTranslator* self;
+  } const index_scope{this};
+  derived_index_.clear();
+  indexed_ = derived.get();
   InitFunctionMap();
   if (GetTranscoder() == nullptr) CreateTranscoder(encoding_);
   const BrixTranscoder* transcoder = GetTranscoder();
 
-  xercesc::DOMNodeList* fields = GetElementsByTagName(transformations, T::XML_ELE_DERIVEDFIELD);
-  if (fields == nullptr || fields->getLength() == 0) {
+  // The DerivedFields at any depth, in document order, found by one walk of
+  // the subtree as the reading goes.
+  if (transformations == nullptr) xml_internal::ThrowNodeMissing(T::XML_ELE_DERIVEDFIELD);
+  xml_internal::ElementsNamed fields(transformations, T::XML_ELE_DERIVEDFIELD);
+  DOMElement* first = fields.Next();
+  if (first == nullptr) {
     throw OVException(OVException::kCodeStructure, "<DerivedField> is required!!");
   }
 
-  for (XMLSize_t i = 0; i < fields->getLength(); ++i) {
-    DOMElement* field = dynamic_cast<DOMElement*>(fields->item(i));
-    if (field == nullptr) continue;
-
+  for (DOMElement* field = first; field != nullptr; field = fields.Next()) {
     const std::string name = transcoder->transcodeTo(GetAttributeForced(field, T::XML_ATT_NAME));
     if (name.empty()) {
       throw OVException(OVException::kCodeStructure, "Variable name can't be empty string!");
     }
-    if (TransformVar::FindVariable(name, data, derived.get()) != nullptr) {
+    if (FindField(name, data, derived.get()) != nullptr) {
       throw OVException(OVException::kCodeStructure, name + ": Redefinition!");
     }
 
@@ -170,45 +197,70 @@ TransformationDictionary* PMMLTranslator::HandleTransformationDictionary(
       if (has_expression) {
         throw OVException(OVException::kCodeStructure, "Only one EXPRESSION is allowed");
       }
-      if (!IsExpression(child)) {
+      const Expression expression = ExpressionOf(child);
+      if (expression == Expression::kNone) {
         if (has_values) continue;
         throw OVException(OVException::kCodeStructure, "Invalid EXPRESSION");
       }
       has_expression = true;
 
-      if (IsNamed(child, T::XML_ELE_APPLY)) {
-        var->AddFieldNameAndTransExpression(std::string(), TransformationDictionary::kAPPLY);
-        var->SetRoot(HandleApply(child, var.get(), nullptr, data, derived.get()));
-      } else if (IsNamed(child, T::XML_ELE_DISCRETIZE)) {
-        var->AddFieldNameAndTransExpression(HandleDiscritize(child, var.get(), data, derived.get()),
-                                            TransformationDictionary::kDISCRETIZE);
-      } else if (IsNamed(child, T::XML_ELE_MAPVALUES)) {
-        var->AddFieldNameAndTransExpression(HandleMapValues(child, var.get(), data, derived.get()),
-                                            TransformationDictionary::kMAPVALUES);
-      } else if (IsNamed(child, T::XML_ELE_FIELDREF)) {
-        var->AddFieldNameAndTransExpression(HandleFieldRef(child, data, derived.get(), var.get()),
-                                            TransformationDictionary::kFIELDREF);
-      } else if (IsNamed(child, T::XML_ELE_CONSTANT)) {
-        double number = 0.0;
-        ScoreValue::ValueType type = ScoreValue::kNUMERIC_VALUE;
-        const std::string text = HandelConstant(child, number, type);
-        var->AddFieldNameAndTransExpression(std::string(), TransformationDictionary::kCONSTANT);
-        var->SetConstString(text);
-      } else if (IsNamed(child, T::XML_ELE_NORMCONTINUOUS)) {
-        var->AddFieldNameAndTransExpression(
-            HandleNorContinuous(child, var.get(), data, derived.get()),
-            TransformationDictionary::kNORMCONTINUOUS);
+      switch (expression) {
+        case Expression::kApply:
+          var->AddFieldNameAndTransExpression(std::string(), TransformationDictionary::kAPPLY);
+          var->SetRoot(HandleApply(child, var.get(), nullptr, data, derived.get()));
+          break;
+        case Expression::kDiscretize:
+          var->AddFieldNameAndTransExpression(
+              HandleDiscritize(child, var.get(), data, derived.get()),
+              TransformationDictionary::kDISCRETIZE);
+          break;
+        case Expression::kMapValues:
+          var->AddFieldNameAndTransExpression(
+              HandleMapValues(child, var.get(), data, derived.get()),
+              TransformationDictionary::kMAPVALUES);
+          break;
+        case Expression::kFieldRef:
+          var->AddFieldNameAndTransExpression(HandleFieldRef(child, data, derived.get(), var.get()),
+                                              TransformationDictionary::kFIELDREF);
+          break;
+        case Expression::kConstant: {
+          double number = 0.0;
+          ScoreValue::ValueType type = ScoreValue::kNUMERIC_VALUE;
+          const std::string text = HandelConstant(child, number, type);
+          var->AddFieldNameAndTransExpression(std::string(), TransformationDictionary::kCONSTANT);
+          var->SetConstString(text);
+          break;
+        }
+        case Expression::kNormContinuous:
+          var->AddFieldNameAndTransExpression(
+              HandleNorContinuous(child, var.get(), data, derived.get()),
+              TransformationDictionary::kNORMCONTINUOUS);
+          break;
+        case Expression::kNormDiscrete:  // accepted as the expression; builds nothing
+        case Expression::kNone:
+          break;
       }
-      // NormDiscrete is accepted as the expression but builds nothing.
     }
 
     if (!derived->AddVar(name, var.get())) {
       throw OVException(OVException::kCodeStructure, name + ": Redefinition!");
     }
+    derived_index_.emplace(name, var.get());
     var.release();
     derived->AddDerievedVarName(name);
   }
   return derived.release();
+}
+
+const ScoreDictVar* PMMLTranslator::FindField(const std::string& name, const ScoreDictionary* data,
+                                              const ScoreDictionary* derived) const {
+  if (derived == nullptr || derived != indexed_) {
+    return TransformVar::FindVariable(name, data, derived);
+  }
+  const ScoreDictVar* var = data != nullptr ? data->GetVar(name) : nullptr;
+  if (var != nullptr) return var;
+  const auto found = derived_index_.find(name);
+  return found != derived_index_.end() ? found->second : nullptr;
 }
 
 std::string PMMLTranslator::HandleFieldRef(DOMElement* fieldRef, const ScoreDictionary* data,
@@ -216,7 +268,7 @@ std::string PMMLTranslator::HandleFieldRef(DOMElement* fieldRef, const ScoreDict
                                            const ScoreDictVar* target) {
   const std::string field =
       GetTranscoder()->transcodeTo(GetAttributeForced(fieldRef, T::XML_ATT_FIELD));
-  const ScoreDictVar* var = TransformVar::FindVariable(field, data, derived);
+  const ScoreDictVar* var = FindField(field, data, derived);
   if (var == nullptr) throw OVException(OVException::kCodeVariableName, field + ": not predefined");
   if (target != nullptr && var->GetVarType() != target->GetVarType()) {
     throw OVException(OVException::kCodeVariableName,

@@ -9,7 +9,6 @@
 
 #include <xercesc/dom/DOMElement.hpp>
 #include <xercesc/dom/DOMNode.hpp>
-#include <xercesc/dom/DOMNodeList.hpp>
 
 #include "orvane/dictionary/range.h"
 #include "orvane/dictionary/score_dictionary.h"
@@ -22,6 +21,7 @@
 #include "orvane/values/ov_exception.h"
 #include "orvane/values/string_value.h"
 #include "translate/pmml_transformation_dom.h"
+#include "translate/xml_names.h"
 
 namespace MCOrvane_600 {
 
@@ -35,9 +35,24 @@ using T = PMMLModelTags;
 using xercesc::DOMElement;
 using xercesc::DOMNode;
 
-XMLSize_t CountDescendants(const DOMElement* element, const char* tag) {
-  const xercesc::DOMNodeList* found = BaseTranslator::GetElementsByTagName(element, tag);
-  return found == nullptr ? 0 : found->getLength();
+// The first element named `tag` below `element`, at any depth; `*count` gets
+// how many there are, counted up to `limit` (the reader only asks whether
+// there are none, one or enough).
+DOMElement* FindDescendants(DOMElement* element, const char* tag, int limit, int* count) {
+  if (element == nullptr) xml_internal::ThrowNodeMissing(tag);
+  xml_internal::ElementsNamed found(element, tag);
+  DOMElement* first = found.Next();
+  *count = 0;
+  for (DOMElement* next = first; next != nullptr; next = found.Next()) {
+    if (++*count == limit) break;
+  }
+  return first;
+}
+
+int CountDescendants(DOMElement* element, const char* tag, int limit) {
+  int count = 0;
+  FindDescendants(element, tag, limit, &count);
+  return count;
 }
 
 // A new value of `var`'s storage type from `text`: a number for numeric and
@@ -109,12 +124,12 @@ using Bins = std::vector<std::pair<std::unique_ptr<ScoreValueRange>, std::unique
 std::string PMMLTranslator::HandleNorContinuous(DOMElement* norm, ScoreDictVar* target,
                                                 const ScoreDictionary* data,
                                                 const ScoreDictionary* derived) {
-  if (CountDescendants(norm, T::XML_ELE_LINEARNORM) < 2) {
+  if (CountDescendants(norm, T::XML_ELE_LINEARNORM, 2) < 2) {
     throw OVException(OVException::kCodeStructure, "At least two <LinearNorm>s are required!!");
   }
   const std::string field =
       GetTranscoder()->transcodeTo(GetAttributeForced(norm, T::XML_ATT_FIELD));
-  const ScoreDictVar* source = TransformVar::FindVariable(field, data, derived);
+  const ScoreDictVar* source = FindField(field, data, derived);
   if (source == nullptr || source->GetMLevel() != ScoreDictVar::kCONTINUOUS) {
     throw OVException(OVException::kCodeStructure, field + ": must predefined as continuous type");
   }
@@ -169,13 +184,13 @@ std::string PMMLTranslator::HandleMapValues(DOMElement* mapValues, ScoreDictVar*
   const std::string output_column =
       transcoder->transcodeTo(GetAttributeForced(mapValues, T::XML_ATT_MAPVALUES_OUTCOLUMN));
 
-  xercesc::DOMNodeList* pairs = GetElementsByTagName(mapValues, T::XML_ELE_FIELDCOLPAIR);
-  if (pairs == nullptr || pairs->getLength() != 1) {
+  int pairs = 0;
+  const DOMElement* pair = FindDescendants(mapValues, T::XML_ELE_FIELDCOLPAIR, 2, &pairs);
+  if (pairs != 1) {
     throw OVException(OVException::kCodeUnsupported, "Multi-dimensional case not supported!!");
   }
-  const DOMElement* pair = dynamic_cast<const DOMElement*>(pairs->item(0));
   const std::string field = transcoder->transcodeTo(GetAttributeForced(pair, T::XML_ATT_FIELD));
-  const ScoreDictVar* source = TransformVar::FindVariable(field, data, derived);
+  const ScoreDictVar* source = FindField(field, data, derived);
   if (source == nullptr)
     throw OVException(OVException::kCodeStructure, field + ": not predefined!");
   const std::string key_column =
@@ -260,7 +275,7 @@ std::string PMMLTranslator::HandleDiscritize(DOMElement* discretize, ScoreDictVa
   TransformVar* var = dynamic_cast<TransformVar*>(target);
   const std::string field =
       GetTranscoder()->transcodeTo(GetAttributeForced(discretize, T::XML_ATT_FIELD));
-  if (TransformVar::FindVariable(field, data, derived) == nullptr) {
+  if (FindField(field, data, derived) == nullptr) {
     throw OVException(OVException::kCodeStructure, field + ": not predefined!");
   }
   const XMLCh* missing = GetAttribute(discretize, T::XML_ATT_MISSREPVALUE);
@@ -271,11 +286,12 @@ std::string PMMLTranslator::HandleDiscritize(DOMElement* discretize, ScoreDictVa
   if (var != nullptr && HasText(fallback)) {
     var->SetRecodeDefaultValue(CarefullyMakeVarValue(target, fallback));
   }
-  if (CountDescendants(discretize, T::XML_ELE_DISCRETIZEBIN) == 0) {
+  if (CountDescendants(discretize, T::XML_ELE_DISCRETIZEBIN, 1) == 0) {
     throw OVException(OVException::kCodeStructure, "<DiscretizeBin> is required");
   }
 
   Bins bins;
+  bins.reserve(8);  // a handful of bins is usual: one allocation
   auto sysmis = [] { return std::unique_ptr<ScoreValue>(new NumericValue()); };
   for (DOMElement* child = FirstChildElement(discretize); child != nullptr;
        child = NextElement(child)) {

@@ -2,6 +2,7 @@
 
 #include <xercesc/dom/DOMElement.hpp>
 #include <xercesc/dom/DOMNode.hpp>
+#include <xercesc/util/XMLString.hpp>
 #include <xercesc/util/XMLStringTokenizer.hpp>
 
 #include "orvane/translate/pmml_model_tags.h"
@@ -33,6 +34,18 @@ const DateTimeName kDateTimeNames[] = {
     {&T::XML_VAL_DATETIMESECONDSSINCE_1980, ScoreDictVar::kDATETIME_SECONDS_SINCE_1980},
 };
 
+const size_t kNotAscii = static_cast<size_t>(-1);
+
+// The length of an ASCII name, which its transcoding keeps; kNotAscii for
+// any other name.
+size_t AsciiLength(const char* name) {
+  size_t length = 0;
+  for (; name[length] != 0; ++length) {
+    if (static_cast<unsigned char>(name[length]) >= 0x80) return kNotAscii;
+  }
+  return length;
+}
+
 }  // namespace
 
 PMMLTranslator::PMMLTranslator() = default;
@@ -62,8 +75,17 @@ ScoreModel* PMMLTranslator::ParseFromTree(xercesc::DOMDocument*, const std::stri
 }
 
 ScoreDictVar::DateTimeType PMMLTranslator::ParseDateTimeType(const XMLCh* dataType) {
-  for (const DateTimeName& entry : kDateTimeNames) {
-    if (IsEqual(dataType, *entry.name)) return entry.type;
+  // Most data types ("double", "string", "integer") are no date/time name at
+  // all: a text compares only with the names of its length.
+  static const std::vector<size_t> name_lengths = [] {
+    std::vector<size_t> lengths;
+    for (const DateTimeName& entry : kDateTimeNames) lengths.push_back(AsciiLength(*entry.name));
+    return lengths;
+  }();
+  const XMLSize_t length = xercesc::XMLString::stringLen(dataType);
+  for (size_t i = 0; i < name_lengths.size(); ++i) {
+    if (name_lengths[i] != kNotAscii && name_lengths[i] != length) continue;
+    if (IsEqual(dataType, *kDateTimeNames[i].name)) return kDateTimeNames[i].type;
   }
   return ScoreDictVar::kNO_DATETIME;
 }

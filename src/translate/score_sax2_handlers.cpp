@@ -9,9 +9,9 @@
 #include <xercesc/util/PlatformUtils.hpp>
 #include <xercesc/util/XMLException.hpp>
 #include <xercesc/util/XMLString.hpp>
+#include <xercesc/util/XMLUni.hpp>
 
 #include "translate/xml_document_parse.h"
-#include <xercesc/util/XMLUni.hpp>
 
 #include "orvane/translate/mcx_input_source.h"
 

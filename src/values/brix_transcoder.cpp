@@ -2,6 +2,8 @@
 
 #include <strings.h>
 
+#include <cstring>
+
 #include <xercesc/util/PlatformUtils.hpp>
 #include <xercesc/util/TransService.hpp>
 #include <xercesc/util/XMLException.hpp>
@@ -43,6 +45,22 @@ XMLSize_t CharUnits(const XMLCh* text, XMLSize_t remaining) {
   return 1;
 }
 
+// Encodings whose first 128 code points are ASCII's, so that ASCII text
+// passes through them unchanged and can never be unrepresentable.
+bool KeepsAscii(const std::string& name) {
+  static const char kDefault[] = "CP1252";
+  static const char* const kNames[] = {kDefault, "windows-1252", "UTF-8", "ISO-8859-1", "US-ASCII"};
+  // The default, as the readers name it, is told first and cheaply.
+  const size_t default_length = sizeof(kDefault) - 1;
+  if (name.size() == default_length && std::memcmp(name.data(), kDefault, default_length) == 0) {
+    return true;
+  }
+  for (const char* known : kNames) {
+    if (strcasecmp(name.c_str(), known) == 0) return true;
+  }
+  return false;
+}
+
 }  // namespace
 
 BrixTranscoder::BrixTranscoder(const std::string& encodingName)
@@ -63,9 +81,17 @@ BrixTranscoder& BrixTranscoder::operator=(const BrixTranscoder& other) {
 BrixTranscoder::~BrixTranscoder() = default;
 
 std::string BrixTranscoder::transcodeTo(const XMLCh* text) const {
+  if (text == nullptr || transcoder_ == nullptr) return std::string();
+  // Names and numbers, nearly all the text of a document, are ASCII.
+  XMLSize_t length = 0;
+  while (text[length] != 0 && text[length] < 0x80) ++length;
+  if (text[length] == 0 && length <= kBufferSize && KeepsAscii(encoding_name_)) {
+    char narrow[kBufferSize];
+    for (XMLSize_t i = 0; i < length; ++i) narrow[i] = static_cast<char>(text[i]);
+    return std::string(narrow, length);
+  }
   std::string result;
-  if (text == nullptr || transcoder_ == nullptr) return result;
-  const XMLSize_t length = xercesc::XMLString::stringLen(text);
+  length += xercesc::XMLString::stringLen(text + length);
   XMLByte buffer[kBufferSize];
   XMLSize_t pos = 0;
   while (pos < length) {

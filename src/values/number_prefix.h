@@ -1,7 +1,7 @@
 #ifndef ORVANE_SRC_VALUES_NUMBER_PREFIX_H_
 #define ORVANE_SRC_VALUES_NUMBER_PREFIX_H_
 
-#include <string>
+#include <string_view>
 
 namespace MCOrvane_600 {
 namespace internal {
@@ -12,7 +12,7 @@ namespace internal {
 // Returns false when there is no such prefix or the number overflows. `*value`
 // gets what a classic-locale input stream gives for the prefix: 0 when there
 // is none, +-DBL_MAX on overflow.
-bool ReadNumberPrefix(const std::string& text, double* value);
+bool ReadNumberPrefix(std::string_view text, double* value);
 
 }  // namespace internal
 }  // namespace MCOrvane_600

@@ -268,6 +268,12 @@ TEST(ModelFactoryTest, NamesListOrderDecidesNotDocumentOrder) {
   EXPECT_EQ(mining->GetModelType(), "MiningModel");
 }
 
+TEST(ModelFactoryTest, TheRootIsNoModelElementOfTheNamesList) {
+  ModelPtr model = Make("<PMML><Header/><MiningModel/></PMML>", {"PMML", "MiningModel"});
+  ASSERT_NE(model, nullptr);
+  EXPECT_EQ(model->GetModelType(), "MiningModel");
+}
+
 TEST(ModelFactoryTest, AssociationModelLatticeIsServedByTheAssociationPlugin) {
   ModelPtr model =
       Make("<PMML><AssociationModelLattice/></PMML>", {"NeuralNetwork", "AssociationModelLattice"});
@@ -321,8 +327,7 @@ class SecureParsingTest : public ::testing::Test {
 };
 
 TEST_F(SecureParsingTest, ExternalEntitiesAreNotFetched) {
-  ExpectRefused("<!DOCTYPE PMML [<!ENTITY model SYSTEM '" + fragment_ +
-                    "'>]><PMML>&model;</PMML>");
+  ExpectRefused("<!DOCTYPE PMML [<!ENTITY model SYSTEM '" + fragment_ + "'>]><PMML>&model;</PMML>");
 }
 
 TEST_F(SecureParsingTest, ExternalDtdIsNotLoaded) {

@@ -204,6 +204,13 @@ const Failure kTableFailures[] = {
     {Numeric(MapValues(Table(""))), 5, "Multi-dimensional case not supported!!"},
     {Numeric(MapValues(std::string(kFieldColumnPair) + kFieldColumnPair)), 5,
      "Multi-dimensional case not supported!!"},
+    // Pairs and norms count at any depth below their element.
+    {Numeric(MapValues(kFieldColumnPair + Table("<row><in>a</in><out>" +
+                                                std::string(kFieldColumnPair) + "</out></row>"))),
+     5, "Multi-dimensional case not supported!!"},
+    {Numeric("<NormContinuous field='x'><LinearNorm orig='0' norm='0'/><Norms>"
+             "<LinearNorm orig='10' norm='1'/></Norms></NormContinuous>"),
+     4, "Attribute orig is missing from Node \"Norms\""},
     {Numeric(MapValues("<FieldColumnPair field='zz' column='in'/>")), 1, "zz: not predefined!"},
     {Numeric(MapValues(Table("") + kFieldColumnPair)), 1,
      "Element <FieldColumnPair> should defined before!"},
@@ -353,6 +360,16 @@ TEST_F(TransformationReaderSuccessTest, ReadsNestedFieldsInDocumentOrder) {
   EXPECT_EQ("b", Var(*dictionary, "b")->GetLabel());
   EXPECT_EQ(TD::kFIELDREF, a->GetTransExpression());
   EXPECT_EQ("b", a->GetFieldName());
+}
+
+TEST_F(TransformationReaderSuccessTest, ReadsFieldsNestedInFieldsAfterThem) {
+  std::unique_ptr<TransformationDictionary> dictionary(
+      Read("<DerivedField name='b' optype='continuous' dataType='double'><Extension>"
+           "<DerivedField name='a' optype='continuous' dataType='double'>" +
+           FieldRef("b") + "</DerivedField></Extension>" + FieldRef("x") +
+           "</DerivedField><DerivedField name='c' optype='continuous' dataType='double'>" +
+           FieldRef("a") + "</DerivedField>"));
+  EXPECT_EQ((std::vector<std::string>{"b", "a", "c"}), dictionary->GetDerivedVarNames());
 }
 
 TEST_F(TransformationReaderSuccessTest, RefersOnlyToFieldsDefinedBefore) {

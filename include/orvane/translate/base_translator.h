@@ -69,9 +69,15 @@ class BaseTranslator : public ScoreTranslator {
   // The value of a present attribute, possibly empty; throws code 4 when the
   // element has no such attribute.
   static const XMLCh* GetAttributeForced(const xercesc::DOMElement* elt, const std::string& name);
+  // The same for a name given as a C string (not null), without making a
+  // std::string of it: the readers pass constant names on every element.
+  static const XMLCh* GetAttribute(const xercesc::DOMElement* elt, const char* name);
+  static const XMLCh* GetAttributeForced(const xercesc::DOMElement* elt, const char* name);
 
   // Exact comparison of a document text with `s`.
   static bool IsEqual(const XMLCh* text, const std::string& s);
+  // The same for a C string `s` (not null).
+  static bool IsEqual(const XMLCh* text, const char* s);
   // With a transcoder the text is compared after conversion to its encoding.
   static bool IsEqual(BrixTranscoder* transcoder, const XMLCh* text, const std::string& s);
 

@@ -2,6 +2,7 @@
 #define ORVANE_TRANSLATE_PMML_TRANSLATOR_H_
 
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include <xercesc/util/XercesDefs.hpp>
@@ -91,6 +92,10 @@ class PMMLTranslator : public BaseTranslator {
   static void handleTreeInterval(xercesc::DOMNode* interval, ScoreMissingValueSet* set);
 
   // The transformation reader.
+  // TransformVar::FindVariable, with the dictionary under construction looked
+  // up in derived_index_.
+  const ScoreDictVar* FindField(const std::string& name, const ScoreDictionary* data,
+                                const ScoreDictionary* derived) const;
   void InitFunctionMap();
   TransformationDictionary::TransformFunction GetTransFunction(const std::string& name);
   std::string HandleFieldRef(xercesc::DOMElement* fieldRef, const ScoreDictionary* data,
@@ -131,6 +136,11 @@ class PMMLTranslator : public BaseTranslator {
   std::string encoding_;
   // Expression-tree nodes made so far by the transformation reader; their IDs.
   int node_counter_ = 0;
+  // While HandleTransformationDictionary runs: the dictionary it builds
+  // (lent) and that dictionary's variables by name, a hashed twin for the
+  // many lookups of a read. Null and empty otherwise; never copied.
+  const ScoreDictionary* indexed_ = nullptr;
+  std::unordered_map<std::string, const ScoreDictVar*> derived_index_;
 };
 
 }  // namespace MCOrvane_600
