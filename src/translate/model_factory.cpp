@@ -152,8 +152,7 @@ ScoreModel* MakeModelFromDocument(std::istream& in, const std::vector<std::strin
                                   const std::string& arg) {
   const xml_internal::XercesPlatformSession session;
   xml_internal::ParserGuards guards;
-  std::unique_ptr<xercesc::XercesDOMParser> parser(new xercesc::XercesDOMParser());
-  guards.Apply(parser.get());
+  std::unique_ptr<xercesc::XercesDOMParser> parser = guards.NewDocumentParser();
 
   DOMDocument* document = nullptr;
   {

@@ -46,8 +46,7 @@ TransformationDictionary* ModelFactory::GetTransformationDictionaryFromXML(
   // the translator and the parser before the platform goes.
   const xml_internal::XercesPlatformSession session;
   xml_internal::ParserGuards guards;
-  std::unique_ptr<xercesc::XercesDOMParser> parser(new xercesc::XercesDOMParser);
-  guards.Apply(parser.get());
+  std::unique_ptr<xercesc::XercesDOMParser> parser = guards.NewDocumentParser();
 
   xercesc::DOMDocument* document = nullptr;
   {

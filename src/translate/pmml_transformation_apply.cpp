@@ -22,6 +22,9 @@ namespace MCOrvane_600 {
 
 namespace {
 
+// Far deeper than any expression a model needs.
+constexpr int kMaxApplyDepth = 1000;
+
 using pmml_transformation::FirstChildElement;
 using pmml_transformation::IsNamed;
 using pmml_transformation::NextElement;
@@ -123,6 +126,16 @@ TransformationDictionary::TransformFunction PMMLTranslator::GetTransFunction(
 FunctionTree* PMMLTranslator::HandleApply(DOMElement* apply, const ScoreDictVar* target,
                                           FunctionTree* parent, const ScoreDictionary* data,
                                           const ScoreDictionary* derived) {
+  if (apply_depth_ >= kMaxApplyDepth) {
+    throw OVException(OVException::kCodeUnsupported,
+                      "Apply elements nested deeper than " + std::to_string(kMaxApplyDepth) +
+                          " levels are not supported!");
+  }
+  struct DepthGuard {
+    int& depth;
+    explicit DepthGuard(int& d) : depth(++d) {}
+    ~DepthGuard() { --depth; }
+  } depth_guard(apply_depth_);
   const std::string name =
       GetTranscoder()->transcodeTo(GetAttributeForced(apply, T::XML_ATT_APPLY_FUNCTION));
   const TD::TransformFunction function = GetTransFunction(name);

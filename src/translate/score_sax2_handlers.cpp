@@ -118,6 +118,8 @@ bool ScanForElement(const std::string& elementName, std::istream& in) {
     found = false;
   } catch (const xercesc::OutOfMemoryException&) {
     found = false;
+  } catch (const xml_internal::ParserGuards::EntityTooLong&) {
+    found = false;
   }
   return found;
 }

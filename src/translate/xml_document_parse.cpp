@@ -7,7 +7,9 @@
 #include <xercesc/sax2/SAX2XMLReader.hpp>
 #include <xercesc/util/PlatformUtils.hpp>
 #include <xercesc/util/XMLException.hpp>
+#include <xercesc/util/XMLString.hpp>
 #include <xercesc/util/XMLUni.hpp>
+#include <xercesc/validators/DTD/DTDEntityDecl.hpp>
 
 #include "orvane/values/ov_exception.h"
 
@@ -35,7 +37,25 @@ XercesPlatformSession::~XercesPlatformSession() { xercesc::XMLPlatformUtils::Ter
 
 ParserGuards::ParserGuards() { security_.setEntityExpansionLimit(kEntityExpansionLimit); }
 
-void ParserGuards::Apply(xercesc::XercesDOMParser* parser) {
+namespace {
+
+// The DOM parser learns entity declarations through this override; a long
+// one ends the parse.
+class GuardedDOMParser : public xercesc::XercesDOMParser {
+ public:
+  void entityDecl(const xercesc::DTDEntityDecl& decl, const bool isPEDecl,
+                  const bool isIgnored) override {
+    if (decl.getValueLen() > ParserGuards::kEntityLengthLimit) {
+      throw ParserGuards::EntityTooLong();
+    }
+    xercesc::XercesDOMParser::entityDecl(decl, isPEDecl, isIgnored);
+  }
+};
+
+}  // namespace
+
+std::unique_ptr<xercesc::XercesDOMParser> ParserGuards::NewDocumentParser() {
+  std::unique_ptr<xercesc::XercesDOMParser> parser(new GuardedDOMParser);
   parser->setLoadExternalDTD(false);
   parser->setValidationScheme(xercesc::XercesDOMParser::Val_Never);
   parser->setDisableDefaultEntityResolution(true);
@@ -44,6 +64,14 @@ void ParserGuards::Apply(xercesc::XercesDOMParser* parser) {
   parser->setCreateEntityReferenceNodes(false);
   parser->setSecurityManager(&security_);
   parser->setErrorHandler(&stop_on_fatal_error_);
+  return parser;
+}
+
+void ParserGuards::EntityLengthCheck::internalEntityDecl(const XMLCh* const,
+                                                         const XMLCh* const value) {
+  if (value != nullptr && xercesc::XMLString::stringLen(value) > kEntityLengthLimit) {
+    throw EntityTooLong();
+  }
 }
 
 void ParserGuards::Apply(xercesc::SAX2XMLReader* reader) {
@@ -52,6 +80,7 @@ void ParserGuards::Apply(xercesc::SAX2XMLReader* reader) {
   reader->setFeature(XMLUni::fgXercesLoadExternalDTD, false);
   reader->setFeature(XMLUni::fgXercesDisableDefaultEntityResolution, true);
   reader->setProperty(XMLUni::fgXercesSecurityManager, &security_);
+  reader->setDeclarationHandler(&entity_length_check_);
 }
 
 std::string NarrowText(const XMLCh* text) {

@@ -3,7 +3,10 @@
 
 #include <string>
 
+#include <memory>
+
 #include <xercesc/sax/HandlerBase.hpp>
+#include <xercesc/sax2/DeclHandler.hpp>
 #include <xercesc/util/SecurityManager.hpp>
 #include <xercesc/util/XercesDefs.hpp>
 
@@ -40,18 +43,39 @@ class ParserGuards {
   // Entity expansions one document may make: far above what a model needs,
   // far below what an entity bomb asks for.
   static constexpr XMLSize_t kEntityExpansionLimit = 10000;
+  // Characters of one entity's replacement text. The expansion limit counts
+  // expansions, not what they produce; with this bound a document can expand
+  // to at most the product of the two (40 million characters).
+  static constexpr XMLSize_t kEntityLengthLimit = 4096;
+
+  // Thrown from inside a parse that declares a longer entity.
+  struct EntityTooLong {};
 
   ParserGuards();
   ParserGuards(const ParserGuards&) = delete;
   ParserGuards& operator=(const ParserGuards&) = delete;
 
-  void Apply(xercesc::XercesDOMParser* parser);
+  // A document parser with every guard. The caller owns it; it must not
+  // outlive the guards.
+  std::unique_ptr<xercesc::XercesDOMParser> NewDocumentParser();
   // The reader keeps the error handler it is given by its user.
   void Apply(xercesc::SAX2XMLReader* reader);
 
  private:
+  // Refuses long entities met by a SAX2 reader.
+  class EntityLengthCheck : public xercesc::DeclHandler {
+   public:
+    void elementDecl(const XMLCh* const, const XMLCh* const) override {}
+    void attributeDecl(const XMLCh* const, const XMLCh* const, const XMLCh* const,
+                       const XMLCh* const, const XMLCh* const) override {}
+    void internalEntityDecl(const XMLCh* const name, const XMLCh* const value) override;
+    void externalEntityDecl(const XMLCh* const, const XMLCh* const,
+                            const XMLCh* const) override {}
+  };
+
   xercesc::SecurityManager security_;
   xercesc::HandlerBase stop_on_fatal_error_;
+  EntityLengthCheck entity_length_check_;
 };
 
 // UTF-8 text of a Xerces string; empty for null. Needs no Xerces service, so

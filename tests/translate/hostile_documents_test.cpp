@@ -201,17 +201,16 @@ TEST(HostileDocumentsTest, ModestEntitiesAreExpanded) {
   EXPECT_DOUBLE_EQ(123.0, outcome.derived->GetVarValue("e")->GetDouble());
 }
 
-// Disabled: the expansion limit counts expansions, not what they produce.
-// One entity of 100000 characters referenced 9000 times (a document of
-// 127 kB) expands to 900 million characters: gigabytes of memory, and a
-// document of a few megabytes exhausts any host. Expected instead: the
-// document is refused, for instance because every expansion may produce only
-// a bounded number of characters (a bound on the length of an entity's
-// replacement text, together with the expansion limit, bounds the total).
-TEST(HostileDocumentsTest, DISABLED_QuadraticEntityBlowupIsRefused) {
+// The expansion limit counts expansions, not what they produce: one entity
+// of 100000 characters referenced 9000 times (a document of 127 kB) would
+// expand to 900 million characters. Entities longer than 4096 characters are
+// refused, which bounds the total together with the expansion limit.
+TEST(HostileDocumentsTest, QuadraticEntityBlowupIsRefused) {
   const Outcome outcome = ReadTransformations(Hostile("quadratic_blowup.pmml"));
   EXPECT_TRUE(outcome.threw);
-  EXPECT_NE(0, outcome.code);
+  EXPECT_EQ(OVException::kCodeSemantic, outcome.code);
+  EXPECT_EQ("Invalid XML file!!", outcome.message);
+  EXPECT_FALSE(Scan("NearestNeighborModel", Hostile("quadratic_blowup.pmml")));
 }
 
 // --- Deep nesting ------------------------------------------------------------
@@ -237,22 +236,23 @@ TEST(HostileDocumentsTest, NestedApplyOfModerateDepth) {
   EXPECT_DOUBLE_EQ(3.0, outcome.derived->GetVarValue("d")->GetDouble());
 }
 
-// Disabled: the reader builds the tree recursively, one call per Apply, and
-// nothing bounds the depth, so this document overflows the stack and takes
-// the process down (also the evaluation and the destruction of such a tree
-// recurse). tests/data/hostile/deep_apply.pmml (10000 levels) is enough in
-// the sanitizer build. Expected instead: an OVException with a code, or a
-// value.
-TEST(HostileDocumentsTest, DISABLED_NestedApplyBeyondAnyStack) {
+// Apply elements nest by recursion in the reader, the evaluator and the
+// destructor: the reader refuses what would exhaust the stack, and accepts
+// deep expressions below the bound.
+TEST(HostileDocumentsTest, NestedApplyBeyondAnyStack) {
   Outcome outcome = ReadTransformations(DeepApply(200000));
-  if (outcome.threw) {
-    EXPECT_NE(0, outcome.code) << outcome.message;
-  } else {
-    CaseRecord record;
-    Compute(&outcome, -3.0, &record);
-    ASSERT_NE(nullptr, outcome.derived->GetVarValue("d"));
-    EXPECT_DOUBLE_EQ(3.0, outcome.derived->GetVarValue("d")->GetDouble());
-  }
+  ASSERT_TRUE(outcome.threw);
+  EXPECT_EQ(OVException::kCodeUnsupported, outcome.code);
+  EXPECT_EQ("Apply elements nested deeper than 1000 levels are not supported!",
+            outcome.message);
+
+  EXPECT_TRUE(ReadTransformations(DeepApply(1001)).threw);
+  Outcome deep = ReadTransformations(DeepApply(1000));
+  ASSERT_FALSE(deep.threw) << deep.message;
+  CaseRecord record;
+  Compute(&deep, -3.0, &record);
+  ASSERT_NE(nullptr, deep.derived->GetVarValue("d"));
+  EXPECT_DOUBLE_EQ(3.0, deep.derived->GetVarValue("d")->GetDouble());
 }
 
 // --- Huge attribute values ---------------------------------------------------

@@ -136,6 +136,9 @@ class PMMLTranslator : public BaseTranslator {
   std::string encoding_;
   // Expression-tree nodes made so far by the transformation reader; their IDs.
   int node_counter_ = 0;
+  // Nesting of the Apply element being read; bounded so that no document can
+  // exhaust the stack of the reader, the evaluator or the destructor.
+  int apply_depth_ = 0;
   // While HandleTransformationDictionary runs: the dictionary it builds
   // (lent) and that dictionary's variables by name, a hashed twin for the
   // many lookups of a read. Null and empty otherwise; never copied.
