@@ -3,8 +3,6 @@
 
 #include <gtest/gtest.h>
 #include <xercesc/dom/DOM.hpp>
-#include <xercesc/framework/MemBufInputSource.hpp>
-#include <xercesc/parsers/XercesDOMParser.hpp>
 #include <xercesc/util/PlatformUtils.hpp>
 
 #include "orvane/dictionary/score_dictionary.h"
@@ -19,6 +17,7 @@
 #include "orvane/values/numeric_value.h"
 #include "orvane/values/ov_exception.h"
 #include "orvane/values/string_value.h"
+#include "translate/pmml_document_fixture.h"
 
 namespace MCOrvane_600 {
 namespace {
@@ -76,29 +75,14 @@ std::string Extension(const std::string& name, const std::string& value = "1") {
 
 // Reads the transformation dictionary of a small PMML document; the platform
 // is initialised around each test, and everything Xerces-made goes first.
-class TransformationReaderTest : public ::testing::Test {
+class TransformationReaderTest : public PMMLDocumentTest {
  protected:
-  void SetUp() override {
-    xercesc::XMLPlatformUtils::Initialize();
-    translator_.reset(new PMMLTranslator);
-  }
-  void TearDown() override {
-    translator_.reset();
-    parser_.reset();
-    xercesc::XMLPlatformUtils::Terminate();
-  }
-
   // The dictionary read from `derived` (the content of the
   // TransformationDictionary element); the caller owns it.
   TransformationDictionary* Read(const std::string& derived) {
     const std::string xml = std::string("<PMML>") + kDataDictionary + "<TransformationDictionary>" +
                             derived + "</TransformationDictionary></PMML>";
-    parser_.reset(new xercesc::XercesDOMParser);
-    xercesc::MemBufInputSource source(reinterpret_cast<const XMLByte*>(xml.data()), xml.size(),
-                                      "inline");
-    parser_->parse(source);
-    EXPECT_EQ(0u, parser_->getErrorCount()) << xml;
-    xercesc::DOMElement* root = parser_->getDocument()->getDocumentElement();
+    xercesc::DOMElement* root = Parse(xml);
     data_.reset(
         translator_->ParseDictionary(BaseTranslator::GetChildByTagForced(root, "DataDictionary")));
     return translator_->HandleTransformationDictionary(
@@ -111,8 +95,6 @@ class TransformationReaderTest : public ::testing::Test {
     return dynamic_cast<const TransformVar*>(dictionary.GetVar(name));
   }
 
-  std::unique_ptr<PMMLTranslator> translator_;
-  std::unique_ptr<xercesc::XercesDOMParser> parser_;
   std::unique_ptr<ScoreDictionary> data_;
 };
 
