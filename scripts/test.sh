@@ -22,6 +22,11 @@ build() {
 # The benchmarks are built (not run) so that they keep compiling.
 build build/release -DCMAKE_BUILD_TYPE=Release -DORVANE_BUILD_BENCH=ON
 build build/asan -DCMAKE_BUILD_TYPE=Debug -DORVANE_SANITIZE=ON
+# Shared models and dictionaries read by several threads, under ThreadSanitizer.
+cmake -S . -B build/tsan -DCMAKE_BUILD_TYPE=Debug -DORVANE_SANITIZE_THREAD=ON -DORVANE_WERROR=ON \
+  -DORVANE_BUILD_TOOLS=OFF
+cmake --build build/tsan -j "$jobs" --target model_concurrent_use_test plugin_TreeModel600r
+TSAN_OPTIONS="halt_on_error=1" build/tsan/tests/model_concurrent_use_test
 # Every reader under libFuzzer for a short while, from the seed corpora.
 scripts/fuzz.sh "${ORVANE_FUZZ_SECONDS:-20}"
 echo "All tests passed in both configurations; the fuzz targets found nothing."
