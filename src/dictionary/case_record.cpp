@@ -1,6 +1,8 @@
 #include "orvane/dictionary/case_record.h"
 
+#include <atomic>
 #include <ostream>
+#include <typeinfo>
 
 #include "dictionary/owning_container.h"
 #include "orvane/values/date_time_value.h"
@@ -9,12 +11,29 @@
 
 namespace MCOrvane_600 {
 
-CaseRecord::CaseRecord() = default;
+namespace {
+
+// `value` as a T; null when it is not one. The exact class, by far the most
+// common, needs no search of the class hierarchy.
+template <typename T>
+T* As(ScoreValue* value) {
+  if (typeid(*value) == typeid(T)) return static_cast<T*>(value);
+  return dynamic_cast<T*>(value);
+}
+
+// Layout stamps are never reused within a process, so a stamp seen again
+// cannot belong to a record that has since been destroyed and replaced.
+std::atomic<std::uint64_t> next_layout{1};
+
+}  // namespace
+
+CaseRecord::CaseRecord() { NewLayout(); }
 
 CaseRecord::CaseRecord(const CaseRecord& other)
     : ScoreCaseRecord(other), name_index_(other.name_index_), has_map_(other.has_map_) {
   internal::CloneAllInto(other.values_, &values_);
   MirrorAll(other.slots_.size());
+  NewLayout();
 }
 
 CaseRecord& CaseRecord::operator=(const CaseRecord& other) {
@@ -25,6 +44,7 @@ CaseRecord& CaseRecord::operator=(const CaseRecord& other) {
     name_index_ = other.name_index_;
     has_map_ = other.has_map_;
     MirrorAll(other.slots_.size());
+    NewLayout();
   }
   return *this;
 }
@@ -32,7 +52,9 @@ CaseRecord& CaseRecord::operator=(const CaseRecord& other) {
 CaseRecord::~CaseRecord() { internal::DestroyAll(&values_); }
 
 void CaseRecord::Add(const std::string& name, ScoreValue* value) {
-  ScoreValue*& entry = values_[name];
+  const auto placed = values_.try_emplace(name, nullptr);
+  if (placed.second) NewLayout();
+  ScoreValue*& entry = placed.first->second;
   if (entry != value) {
     delete entry;
     entry = value;
@@ -58,7 +80,7 @@ bool CaseRecord::SetValue(const std::string& name, const std::string& text) {
   return Fill(
       name, ScoreValue::kSTRING_VALUE, [&text] { return new StringValue(text); },
       [&text](ScoreValue* value) {
-        auto* string_value = dynamic_cast<StringValue*>(value);
+        auto* string_value = As<StringValue>(value);
         if (string_value == nullptr) return false;
         string_value->SetString(text);
         return true;
@@ -69,7 +91,7 @@ bool CaseRecord::SetValue(const std::string& name, double x, ScoreDictVar::DateT
   return Fill(
       name, ScoreValue::kDATETIME_VALUE, [x, type] { return new DateTimeValue(x, type); },
       [x, type](ScoreValue* value) {
-        auto* date_time = dynamic_cast<DateTimeValue*>(value);
+        auto* date_time = As<DateTimeValue>(value);
         if (date_time == nullptr) return false;
         date_time->SetDateTimeValue(x, type);
         return true;
@@ -80,7 +102,7 @@ bool CaseRecord::SetValue(const std::string& name, double x) {
   return Fill(
       name, ScoreValue::kNUMERIC_VALUE, [x] { return new NumericValue(x); },
       [x](ScoreValue* value) {
-        auto* number = dynamic_cast<NumericValue*>(value);
+        auto* number = As<NumericValue>(value);
         if (number == nullptr) return false;
         number->SetDoubleValue(x);
         return true;
@@ -91,6 +113,7 @@ void CaseRecord::Remove(const std::string& name) {
   const auto it = values_.find(name);
   if (it == values_.end()) return;
   internal::DestroyAt(&values_, it);
+  NewLayout();
   Mirror(name, nullptr);
 }
 
@@ -138,6 +161,8 @@ void CaseRecord::Display(std::ostream& out) const {
   }
   out << "End of ScoreCaseRecord Display.\n\n";
 }
+
+void CaseRecord::NewLayout() { layout_ = next_layout.fetch_add(1, std::memory_order_relaxed); }
 
 void CaseRecord::Mirror(const std::string& name, ScoreValue* value) {
   const auto it = name_index_.find(name);

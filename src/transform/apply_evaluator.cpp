@@ -1,12 +1,10 @@
 #include "transform/apply_evaluator.h"
 
-#include <charconv>
 #include <cmath>
 #include <cstddef>
 #include <memory>
 #include <optional>
 #include <string>
-#include <system_error>
 #include <typeinfo>
 #include <vector>
 
@@ -21,6 +19,8 @@
 #include "orvane/values/score_value.h"
 #include "orvane/values/string_value.h"
 #include "transform/builtin_functions.h"
+#include "transform/constant_number.h"
+#include "transform/eval_case.h"
 
 namespace MCOrvane_600 {
 
@@ -48,24 +48,24 @@ class Numbers {
 
  private:
   static constexpr std::size_t kInline = 8;
-  double inline_[kInline] = {};
+  double inline_[kInline];
   std::vector<double> spilled_;
   std::size_t size_ = 0;
 };
 
 // A copy of one argument, kept while later arguments overwrite the working
 // values. The library's own value classes are copied in place; anything else
-// is cloned.
+// is cloned. Nothing is made until Set.
 class ValueCopy {
  public:
   void Set(const ScoreValue& value) {
     const std::type_info& type = typeid(value);
     if (type == typeid(NumericValue)) {
-      number_.SetDoubleValue(value.GetDouble());
-      held_ = &number_;
+      number_.emplace(value.GetDouble());
+      held_ = &*number_;
     } else if (type == typeid(DateTimeValue)) {
-      date_time_ = static_cast<const DateTimeValue&>(value);
-      held_ = &date_time_;
+      date_time_.emplace(static_cast<const DateTimeValue&>(value));
+      held_ = &*date_time_;
     } else if (type == typeid(StringValue)) {
       text_.emplace(value.GetString());
       held_ = &*text_;
@@ -78,27 +78,18 @@ class ValueCopy {
   const ScoreValue* Get() const { return held_; }
 
  private:
-  NumericValue number_;
-  DateTimeValue date_time_;
+  std::optional<NumericValue> number_;
+  std::optional<DateTimeValue> date_time_;
   std::optional<StringValue> text_;
   std::unique_ptr<ScoreValue> other_;
   const ScoreValue* held_ = nullptr;
 };
 
-// The number a constant's text denotes, as NumericValue reads text. Plain
-// decimal numbers, by far the most common, are read without a stream.
-double ParseNumber(const std::string& text, std::size_t begin) {
-  const char* first = text.data() + begin;
-  const char* last = text.data() + text.size();
-  double x = 0.0;
-  const std::from_chars_result read = std::from_chars(first, last, x);
-  if (read.ec == std::errc() && read.ptr == last && std::isfinite(x)) return x;
-  return NumericValue(text.substr(begin)).GetDouble();
-}
-
 const StringValue* AsText(const ScoreValue* value) {
-  return value->GetType() == ScoreValue::kSTRING_VALUE ? dynamic_cast<const StringValue*>(value)
-                                                       : nullptr;
+  if (value->GetType() != ScoreValue::kSTRING_VALUE) return nullptr;
+  // The exact class needs no search of the class hierarchy.
+  if (typeid(*value) == typeid(StringValue)) return static_cast<const StringValue*>(value);
+  return dynamic_cast<const StringValue*>(value);
 }
 
 // The declared length of an argument; -1 (its own size) for anything but a
@@ -108,43 +99,6 @@ int DeclaredLength(const ScoreValue* value) {
   return text != nullptr ? text->GetLength() : -1;
 }
 
-int NonNullChildren(const FunctionTree* node) {
-  const int count = node->GetChildCount();
-  int n = 0;
-  for (int i = 0; i < count; ++i) {
-    if (node->GetChildAt(i) != nullptr) ++n;
-  }
-  return n;
-}
-
-// The child slots that hold a node, in order.
-template <typename Visit>
-void ForEachChild(const FunctionTree* node, Visit visit) {
-  const int count = node->GetChildCount();
-  int slot = 0;
-  for (int i = 0; i < count; ++i) {
-    const FunctionTree* child = node->GetChildAt(i);
-    if (child == nullptr) continue;
-    if (!visit(child, slot++)) return;
-  }
-}
-
-const FunctionTree* NthChild(const FunctionTree* node, int wanted) {
-  const FunctionTree* found = nullptr;
-  ForEachChild(node, [&](const FunctionTree* child, int slot) {
-    if (slot == wanted) found = child;
-    return slot < wanted;
-  });
-  return found;
-}
-
-const FunctionTree* LastChild(const FunctionTree* node) {
-  for (int i = node->GetChildCount() - 1; i >= 0; --i) {
-    if (const FunctionTree* child = node->GetChildAt(i)) return child;
-  }
-  return nullptr;
-}
-
 // A start position truncated toward zero; 0 (no text) when out of range.
 int StartPosition(double x) {
   const double t = TD::Trunc(x);
@@ -152,23 +106,6 @@ int StartPosition(double x) {
 }
 
 }  // namespace
-
-struct ApplyEvaluator::Context {
-  const ScoreCaseRecord* record;
-  const ScoreDictionary* data;
-  const ScoreDictionary* transformations;
-  // `transformations` when it is a transformation dictionary, else null.
-  const TransformationDictionary* derived;
-
-  const ScoreDictVar* Find(const std::string& name) const {
-    const ScoreDictVar* var = data != nullptr ? data->GetVar(name) : nullptr;
-    if (var == nullptr && transformations != nullptr) var = transformations->GetVar(name);
-    return var;
-  }
-};
-
-ApplyEvaluator::ApplyEvaluator(NumericValue* numeric, StringValue* text, DateTimeValue* date_time)
-    : numeric_(numeric), text_(text), date_time_(date_time) {}
 
 double ApplyEvaluator::ApplyTransFunction(double a, double b, TransformFunction f) {
   return builtin::Unary(a, b, f);
@@ -187,120 +124,186 @@ double ApplyEvaluator::ApplyDateTimeFunction(const ScoreValue* first, double sec
 const ScoreValue* ApplyEvaluator::TravelSal(const FunctionTree* node, const ScoreCaseRecord* record,
                                             const ScoreDictionary* dataDictionary,
                                             const ScoreDictionary* transformations) {
+  EvalCase ec(record, dataDictionary, transformations);
+  return TravelSal(node, ec);
+}
+
+const ScoreValue* ApplyEvaluator::TravelSal(const FunctionTree* node, EvalCase& ec) {
   if (node == nullptr) return Number(kSysmis);
-  const Context context{record, dataDictionary, transformations,
-                        dynamic_cast<const TransformationDictionary*>(transformations)};
   const FunctionTree* parent = node->GetParent();
   const TransformFunction parent_function =
       parent != nullptr ? parent->GetNodeStats().GetTransformFunction() : TD::kFN_NONE;
-  return Evaluate(node, node->GetNodeStats(), parent_function, context);
+  internal::ApplyProgram program(*node, parent_function);
+  program.Bind(ec);
+  return Run(program, ec);
 }
 
-const ScoreValue* ApplyEvaluator::Child(const FunctionTree* child, TransformFunction parent,
-                                        const Context& context) {
-  return Evaluate(child, child->GetNodeStats(), parent, context);
+const ScoreValue* ApplyEvaluator::Run(const internal::ApplyProgram& program, EvalCase& ec) {
+  const internal::ApplyProgram* outer = program_;
+  program_ = &program;
+  const ScoreValue* value = Evaluate(0, ec);
+  program_ = outer;
+  return value;
 }
 
-const ScoreValue* ApplyEvaluator::Evaluate(const FunctionTree* node, const ApplyNodeStats& stats,
-                                           TransformFunction parent, const Context& context) {
-  const TransformFunction f = stats.GetTransformFunction();
-  if (stats.IsConstNode()) return Constant(stats.GetParameterName());
-  switch (builtin::KindOf(f)) {
+bool ApplyEvaluator::RunNumber(const internal::ApplyProgram& program, EvalCase& ec, double* x) {
+  using Step = internal::ApplyProgram::Step;
+  const std::vector<Step>& steps = program.number_steps();
+  if (steps.empty()) return false;
+  const internal::ApplyProgram* outer = program_;
+  program_ = &program;
+  // The walk of NumberOf, flattened: every number is computed in the same
+  // order, and folded as soon as its node's arguments are all there.
+  double* stack = program.stack();
+  std::size_t top = 0;
+  for (const Step& step : steps) {
+    switch (step.kind) {
+      case Step::kConstant:
+        stack[top++] = step.number;
+        break;
+      case Step::kField: {
+        const Node& node = program.node(step.node);
+        double number = 0.0;
+        if (node.operand < 0 || node.parent == TD::kFN_SYSMIS || node.parent == TD::kFN_VALUE ||
+            !ec.RememberedNumber(node.operand, &number)) {
+          number = FieldNumber(node, ec);
+        }
+        stack[top++] = number;
+        break;
+      }
+      case Step::kNode: {
+        // Anything else takes the walk; it may run the steps of other
+        // variables, never these.
+        const double number = Evaluate(step.node, ec)->GetDouble();
+        stack[top++] = number;
+        break;
+      }
+      case Step::kFold: {
+        const std::size_t n = static_cast<std::size_t>(step.count);
+        const double* v = stack + top - n;
+        double r = 0.0;
+        double p = n > 0 ? v[0] : 0.0;
+        for (std::size_t i = 1; i < n; ++i) {
+          r = builtin::Unary(p, v[i], step.function);
+          p = r;
+        }
+        // A single argument is applied alone.
+        if (n == 1) r = builtin::Unary(p, 0.0, step.function);
+        top -= n;
+        stack[top++] = r;
+        break;
+      }
+      case Step::kCollect: {
+        const std::size_t n = static_cast<std::size_t>(step.count);
+        top -= n;
+        const double r = builtin::Accumulate(stack + top, n, step.function);
+        stack[top++] = r;
+        break;
+      }
+    }
+  }
+  program_ = outer;
+  *x = stack[0];
+  return true;
+}
+
+const ScoreValue* ApplyEvaluator::Evaluate(int i, EvalCase& ec) {
+  const Node& node = program_->node(i);
+  if (node.constant != 0) return Constant(node);
+  switch (node.kind) {
     case Kind::kOperand:
-      return Operand(stats, parent, context);
+      return Field(node, ec);
     case Kind::kFold:
-      return Fold(node, f, context);
+      return Fold(node, ec);
     case Kind::kAccumulate:
-      return Collect(node, f, context);
+      return Collect(node, ec);
     case Kind::kDateTime:
-      return DateTime(node, f, context);
+      return DateTime(node, ec);
     case Kind::kText:
-      return Text(node, f, context);
+      return Text(node, ec);
     case Kind::kLength:
     case Kind::kSysmis:
-      return FirstOnly(node, f, context);
+      return FirstOnly(node, ec);
     case Kind::kValue:
-      return Value(node, f, context);
+      return Value(node, ec);
     case Kind::kOutlier:
-      break;
+      return Outlier(node, ec);
     case Kind::kIsMissing:
-      return IsMissing(node, f, context);
+      return IsMissing(node, ec);
     case Kind::kCompare:
-      return Compare(node, f, context);
+      return Compare(node, ec);
     case Kind::kMember:
-      return Member(node, f, context);
+      return Member(node, ec);
     case Kind::kIf:
-      return If(node, context);
+      return If(node, ec);
   }
+  return Number(kSysmis);
+}
 
-  // outlierHandle(x, method, centre, spread, factor, count).
+// outlierHandle(x, method, centre, spread, factor, count).
+const ScoreValue* ApplyEvaluator::Outlier(const Node& node, EvalCase& ec) {
   Numbers numbers;
   std::string method;
-  ForEachChild(node, [&](const FunctionTree* child, int slot) {
-    const ScoreValue* c = Child(child, f, context);
+  for (int slot = 0; slot < node.count; ++slot) {
+    const ScoreValue* c = Evaluate(node.first + slot, ec);
     if (slot == 1) {
       method = c->GetString();
     } else {
       numbers.Add(c->GetDouble());
     }
-    return true;
-  });
+  }
   const double* v = numbers.data();
   return Number(numbers.size() == 5 ? TD::OutlierHandle(v[0], method, v[1], v[2], v[3], v[4])
                                     : kSysmis);
 }
 
-const ScoreValue* ApplyEvaluator::Operand(const ApplyNodeStats& stats, TransformFunction parent,
-                                          const Context& context) {
-  return Field(stats.GetParameterName(), parent, context);
-}
-
 // Constant_<type letter>_<text>: the letter at position 9, the text from 11.
-const ScoreValue* ApplyEvaluator::Constant(const std::string& parameter) {
-  const char type = parameter.size() > 9 ? parameter[9] : '\0';
-  const std::size_t begin = parameter.size() > 11 ? 11 : parameter.size();
-  if (type == 'S') {
-    text_->SetString(parameter.substr(begin));
+const ScoreValue* ApplyEvaluator::Constant(const Node& node) {
+  if (node.constant == 'S') {
+    text_->SetString(node.name->substr(internal::ConstantTextBegin(*node.name)));
     text_->SetLength(0);
     return text_;
   }
-  const double x = ParseNumber(parameter, begin);
-  if (type == 'T') {
+  if (node.constant == 'T') {
     // The text holds stored seconds; the kind it was written in is not kept.
-    date_time_->SetDateTimeValue(x, DateTimeValue::kDATETIME_VAL);
+    date_time_->SetDateTimeValue(node.number, DateTimeValue::kDATETIME_VAL);
     return date_time_;
   }
-  return Number(x);
+  return Number(node.number);
 }
 
-const ScoreValue* ApplyEvaluator::Field(const std::string& name, TransformFunction parent,
-                                        const Context& context) {
-  const ScoreValue* v = context.record != nullptr ? context.record->Get(name) : nullptr;
-  const ScoreDictVar* var = context.Find(name);
+const ScoreValue* ApplyEvaluator::Field(const Node& node, EvalCase& ec) {
+  const int k = node.operand;
+  const ScoreValue* v = ec.Value(k, *node.name);
+  const ScoreDictVar* var = ec.Var(k, *node.name);
   if (v == nullptr) {
-    if (var != nullptr && var->IsDerivedVariable()) return DerivedField(name, *var, context);
+    if (var != nullptr && var->IsDerivedVariable()) return DerivedField(k, *node.name, *var, ec);
     return MissingOf(var);
   }
   if (var == nullptr) return v;
   // User-missing numbers become system-missing, except where the function
   // asks about the stored value itself.
-  if (parent != TD::kFN_SYSMIS && parent != TD::kFN_VALUE &&
-      var->GetVarType() == ScoreDictVar::kNUMERIC_VAR && var->IsMissingValue(v)) {
-    return Number(kSysmis);
+  const ScoreDictVar::VariableType type = var->GetVarType();
+  if (type == ScoreDictVar::kNUMERIC_VAR) {
+    if (node.parent != TD::kFN_SYSMIS && node.parent != TD::kFN_VALUE && var->IsMissingValue(v)) {
+      return Number(kSysmis);
+    }
+    return v;
   }
+  if (type != ScoreDictVar::kSTRING_VAR) return v;
   return WithWidth(v, *var);
 }
 
-const ScoreValue* ApplyEvaluator::DerivedField(const std::string& name, const ScoreDictVar& var,
-                                               const Context& context) {
+const ScoreValue* ApplyEvaluator::DerivedField(int k, const std::string& name,
+                                               const ScoreDictVar& var, EvalCase& ec) {
   const ScoreValue* value = nullptr;
-  if (context.derived != nullptr && context.derived->FindComputedValue(name, &value)) {
+  if (ec.HasDerivedRecord() && ec.FindComputed(k, name, &value)) {
     // Stored for this case already.
-  } else if (context.derived != nullptr && context.derived->DependsOnCycle(&var, context.data)) {
+  } else if (ec.HasDerivedRecord() && ec.DependsOnCycle(k, &var)) {
     // Computing it would never end: it is missing.
     value = nullptr;
-  } else if (const auto* derived = dynamic_cast<const TransformVar*>(&var)) {
-    value = derived->GetTransformedValue(context.record, context.data, context.transformations);
+  } else if (const TransformVar* derived = ec.AsDerived(k, &var)) {
+    value = derived->EvaluateAsSource(ec);
   }
   if (value == nullptr) return MissingOf(&var);
   return WithWidth(value, var);
@@ -334,77 +337,142 @@ const ScoreValue* ApplyEvaluator::Number(double x) {
   return numeric_;
 }
 
+// The number of node i, as Evaluate(i)->GetDouble() reads it. Where the
+// number is at hand it is answered without going through a working value:
+// the working values only carry a value from a node to its parent.
+double ApplyEvaluator::NumberOf(int i, EvalCase& ec) {
+  const Node& node = program_->node(i);
+  if (node.constant == 'D') return node.number;
+  if (node.constant == 0) {
+    switch (node.kind) {
+      case Kind::kOperand: {
+        double x = 0.0;
+        if (node.operand >= 0 && node.parent != TD::kFN_SYSMIS && node.parent != TD::kFN_VALUE &&
+            ec.RememberedNumber(node.operand, &x)) {
+          return x;
+        }
+        return FieldNumber(node, ec);
+      }
+      case Kind::kFold:
+        return FoldNumber(node, ec);
+      case Kind::kAccumulate:
+        return CollectNumber(node, ec);
+      default:
+        break;
+    }
+  }
+  return Evaluate(i, ec)->GetDouble();
+}
+
+double ApplyEvaluator::FieldNumber(const Node& node, EvalCase& ec) {
+  const int k = node.operand;
+  // "sysmis" and "value" read the stored number itself.
+  const bool filtered = node.parent != TD::kFN_SYSMIS && node.parent != TD::kFN_VALUE;
+  double x = 0.0;
+  if (filtered && k >= 0 && ec.RememberedNumber(k, &x)) return x;
+  const ScoreValue* v = ec.Value(k, *node.name);
+  if (v != nullptr) {
+    const ScoreDictVar* var = ec.Var(k, *node.name);
+    if (var == nullptr) {
+      x = v->GetDouble();
+    } else {
+      const ScoreDictVar::VariableType type = var->GetVarType();
+      if (type == ScoreDictVar::kSTRING_VAR) return Field(node, ec)->GetDouble();
+      x = type == ScoreDictVar::kNUMERIC_VAR && filtered && var->IsMissingValue(v) ? kSysmis
+                                                                                   : v->GetDouble();
+    }
+    if (filtered && k >= 0) ec.RememberNumber(k, x);
+    return x;
+  } else if (ec.HasDerivedRecord()) {
+    // A derived field stored for this case already.
+    const ScoreValue* stored = nullptr;
+    const ScoreDictVar* var = ec.Var(k, *node.name);
+    if (var != nullptr && var->IsDerivedVariable() && ec.FindComputed(k, *node.name, &stored) &&
+        stored != nullptr && var->GetVarType() != ScoreDictVar::kSTRING_VAR) {
+      return stored->GetDouble();
+    }
+  }
+  // Absent values and texts take the whole way.
+  return Field(node, ec)->GetDouble();
+}
+
 // Unary functions and the left fold of +, pow and mod.
-const ScoreValue* ApplyEvaluator::Fold(const FunctionTree* node, TransformFunction f,
-                                       const Context& context) {
+double ApplyEvaluator::FoldNumber(const Node& node, EvalCase& ec) {
+  const TransformFunction f = node.function;
   double r = 0.0;
   double p = 0.0;
-  int n = 0;
-  ForEachChild(node, [&](const FunctionTree* child, int slot) {
-    const double x = Child(child, f, context)->GetDouble();
+  for (int slot = 0; slot < node.count; ++slot) {
+    const double x = NumberOf(node.first + slot, ec);
     if (slot == 0) {
       p = x;
     } else {
       r = builtin::Unary(p, x, f);
       p = r;
     }
-    ++n;
-    return true;
-  });
+  }
   // A single argument is applied alone.
-  if (n == 1) r = builtin::Unary(p, 0.0, f);
-  return Number(r);
+  if (node.count == 1) r = builtin::Unary(p, 0.0, f);
+  return r;
 }
 
-const ScoreValue* ApplyEvaluator::Collect(const FunctionTree* node, TransformFunction f,
-                                          const Context& context) {
-  Numbers numbers;
-  ForEachChild(node, [&](const FunctionTree* child, int) {
-    numbers.Add(Child(child, f, context)->GetDouble());
-    return true;
-  });
-  return Number(builtin::Accumulate(numbers.data(), numbers.size(), f));
+double ApplyEvaluator::CollectNumber(const Node& node, EvalCase& ec) {
+  constexpr int kOnStack = 8;
+  if (node.count <= kOnStack) {
+    double numbers[kOnStack];
+    for (int slot = 0; slot < node.count; ++slot) numbers[slot] = NumberOf(node.first + slot, ec);
+    return builtin::Accumulate(numbers, static_cast<std::size_t>(node.count), node.function);
+  }
+  std::vector<double> numbers(static_cast<std::size_t>(node.count));
+  for (int slot = 0; slot < node.count; ++slot) {
+    numbers[static_cast<std::size_t>(slot)] = NumberOf(node.first + slot, ec);
+  }
+  return builtin::Accumulate(numbers.data(), numbers.size(), node.function);
 }
 
-const ScoreValue* ApplyEvaluator::DateTime(const FunctionTree* node, TransformFunction f,
-                                           const Context& context) {
-  const int n = NonNullChildren(node);
+const ScoreValue* ApplyEvaluator::Fold(const Node& node, EvalCase& ec) {
+  return Number(FoldNumber(node, ec));
+}
+
+const ScoreValue* ApplyEvaluator::Collect(const Node& node, EvalCase& ec) {
+  return Number(CollectNumber(node, ec));
+}
+
+const ScoreValue* ApplyEvaluator::DateTime(const Node& node, EvalCase& ec) {
+  const TransformFunction f = node.function;
   // A copy: evaluating the second argument may overwrite the working values.
   DateTimeValue first;
   bool has_first = false;
   double r = 0.0;
-  ForEachChild(node, [&](const FunctionTree* child, int slot) {
-    const ScoreValue* c = Child(child, f, context);
+  for (int slot = 0; slot < node.count; ++slot) {
+    const ScoreValue* c = Evaluate(node.first + slot, ec);
     if (slot == 0) {
       if (const auto* date = dynamic_cast<const DateTimeValue*>(c)) {
         first = *date;
         has_first = true;
       }
-      if (n == 1) r = builtin::DateTime(has_first ? &first : nullptr, 0.0, f);
+      if (node.count == 1) r = builtin::DateTime(has_first ? &first : nullptr, 0.0, f);
     } else {
       r = builtin::DateTime(has_first ? &first : nullptr, c->GetDouble(), f);
     }
-    return true;
-  });
+  }
   return Number(r);
 }
 
-const ScoreValue* ApplyEvaluator::Text(const FunctionTree* node, TransformFunction f,
-                                       const Context& context) {
+const ScoreValue* ApplyEvaluator::Text(const Node& node, EvalCase& ec) {
+  const TransformFunction f = node.function;
   std::string out;
   int length = 0;
   if (f == TD::kFN_CONCAT) {
-    ForEachChild(node, [&](const FunctionTree* child, int) {
-      const ScoreValue* c = Child(child, f, context);
+    for (int slot = 0; slot < node.count; ++slot) {
+      const ScoreValue* c = Evaluate(node.first + slot, ec);
       length += builtin::AppendPiece(c->GetString(), DeclaredLength(c), out);
-      return true;
-    });
+    }
   } else if (f == TD::kFN_SUBSTR) {
     std::string source;
     int source_length = 0;
     bool has_source = false;
-    ForEachChild(node, [&](const FunctionTree* child, int slot) {
-      const ScoreValue* c = Child(child, f, context);
+    for (int slot = 0; slot < node.count; ++slot) {
+      const ScoreValue* c = Evaluate(node.first + slot, ec);
       if (slot == 0) {
         if (const StringValue* text = AsText(c)) {
           source = text->GetString();
@@ -414,11 +482,10 @@ const ScoreValue* ApplyEvaluator::Text(const FunctionTree* node, TransformFuncti
       } else if (has_source) {
         out += builtin::Substring(source, source_length, StartPosition(c->GetDouble()), length);
       }
-      return true;
-    });
-  } else if (const FunctionTree* child = NthChild(node, 0)) {
+    }
+  } else if (node.count > 0) {
     // lower, ltrim, rtrim, uppercase: one argument; further ones are ignored.
-    if (const StringValue* text = AsText(Child(child, f, context))) {
+    if (const StringValue* text = AsText(Evaluate(node.first, ec))) {
       switch (f) {
         case TD::kFN_LOWER:
           out = builtin::ChangeCase(text->GetString(), text->GetLength(), false, length);
@@ -442,13 +509,11 @@ const ScoreValue* ApplyEvaluator::Text(const FunctionTree* node, TransformFuncti
 
 // "length" and "sysmis": the first argument decides; a further one makes
 // "sysmis" 0.0 and is ignored by "length".
-const ScoreValue* ApplyEvaluator::FirstOnly(const FunctionTree* node, TransformFunction f,
-                                            const Context& context) {
-  const FunctionTree* child = NthChild(node, 0);
-  if (child == nullptr) return Number(0.0);
-  const ScoreValue* c = Child(child, f, context);
-  if (f == TD::kFN_SYSMIS) {
-    if (NonNullChildren(node) > 1) return Number(0.0);
+const ScoreValue* ApplyEvaluator::FirstOnly(const Node& node, EvalCase& ec) {
+  if (node.count == 0) return Number(0.0);
+  const ScoreValue* c = Evaluate(node.first, ec);
+  if (node.function == TD::kFN_SYSMIS) {
+    if (node.count > 1) return Number(0.0);
     return Number(c->IsSystemMissingValue() ? 1.0 : 0.0);
   }
   const int declared = DeclaredLength(c);
@@ -456,11 +521,9 @@ const ScoreValue* ApplyEvaluator::FirstOnly(const FunctionTree* node, TransformF
 }
 
 // "value", "recast_to_ordinal", "recast_to_scale": the last argument as it is.
-const ScoreValue* ApplyEvaluator::Value(const FunctionTree* node, TransformFunction f,
-                                        const Context& context) {
-  const FunctionTree* child = LastChild(node);
-  if (child == nullptr) return Number(kSysmis);
-  const ScoreValue* c = Child(child, f, context);
+const ScoreValue* ApplyEvaluator::Value(const Node& node, EvalCase& ec) {
+  if (node.count == 0) return Number(kSysmis);
+  const ScoreValue* c = Evaluate(node.first + node.count - 1, ec);
   switch (c->GetType()) {
     case ScoreValue::kNUMERIC_VALUE:
       return Number(c->GetDouble());
@@ -479,66 +542,53 @@ const ScoreValue* ApplyEvaluator::Value(const FunctionTree* node, TransformFunct
   return text_;
 }
 
-const ScoreValue* ApplyEvaluator::IsMissing(const FunctionTree* node, TransformFunction f,
-                                            const Context& context) {
-  const FunctionTree* child = NthChild(node, 0);
-  if (child == nullptr) return Number(0.0);
-  const ApplyNodeStats stats = child->GetNodeStats();
-  const ScoreValue* c = Evaluate(child, stats, f, context);
-  const ScoreDictVar* var = context.Find(stats.GetParameterName());
+const ScoreValue* ApplyEvaluator::IsMissing(const Node& node, EvalCase& ec) {
+  if (node.count == 0) return Number(0.0);
+  const ScoreValue* c = Evaluate(node.first, ec);
+  const Node& child = program_->node(node.first);
+  const ScoreDictVar* var = ec.Var(child.operand, *child.name);
   // Only a field can be asked; anything else answers 0.0 either way.
   if (var == nullptr) return Number(0.0);
   const bool missing = var->IsMissingValue(c);
-  return Number(missing == (f == TD::kFN_IS_MISSING) ? 1.0 : 0.0);
+  return Number(missing == (node.function == TD::kFN_IS_MISSING) ? 1.0 : 0.0);
 }
 
-const ScoreValue* ApplyEvaluator::Compare(const FunctionTree* node, TransformFunction f,
-                                          const Context& context) {
+const ScoreValue* ApplyEvaluator::Compare(const Node& node, EvalCase& ec) {
   bool equal = false;
-  if (NonNullChildren(node) == 2) {
+  if (node.count == 2) {
     ValueCopy first;
-    ForEachChild(node, [&](const FunctionTree* child, int slot) {
-      const ScoreValue* c = Child(child, f, context);
-      if (slot == 0) {
-        first.Set(*c);
-      } else {
-        equal = builtin::Matches(*first.Get(), *c);
-      }
-      return true;
-    });
+    first.Set(*Evaluate(node.first, ec));
+    equal = builtin::Matches(*first.Get(), *Evaluate(node.first + 1, ec));
   }
-  if (f == TD::kFN_EQUAL) return Number(equal ? 1.0 : 0.0);
+  if (node.function == TD::kFN_EQUAL) return Number(equal ? 1.0 : 0.0);
   return Number(equal ? 0.0 : 1.0);
 }
 
-const ScoreValue* ApplyEvaluator::Member(const FunctionTree* node, TransformFunction f,
-                                         const Context& context) {
+const ScoreValue* ApplyEvaluator::Member(const Node& node, EvalCase& ec) {
   ValueCopy tested;
   bool found = false;
-  ForEachChild(node, [&](const FunctionTree* child, int slot) {
-    const ScoreValue* c = Child(child, f, context);
+  for (int slot = 0; slot < node.count && !found; ++slot) {
+    const ScoreValue* c = Evaluate(node.first + slot, ec);
     if (slot == 0) {
       tested.Set(*c);
     } else {
       found = builtin::Matches(*c, *tested.Get());
     }
-    return !found;
-  });
-  if (f == TD::kFN_IS_IN) return Number(found ? 1.0 : 0.0);
+  }
+  if (node.function == TD::kFN_IS_IN) return Number(found ? 1.0 : 0.0);
   return Number(found ? 0.0 : 1.0);
 }
 
 // if(condition, then, else): the condition is met when it is a number other
 // than 0 and not missing. Only the chosen branch is evaluated; a missing
 // branch is system-missing.
-const ScoreValue* ApplyEvaluator::If(const FunctionTree* node, const Context& context) {
-  const FunctionTree* condition = NthChild(node, 0);
-  if (condition == nullptr) return Number(kSysmis);
-  const double x = Child(condition, TD::kFN_IF, context)->GetDouble();
+const ScoreValue* ApplyEvaluator::If(const Node& node, EvalCase& ec) {
+  if (node.count == 0) return Number(kSysmis);
+  const double x = Evaluate(node.first, ec)->GetDouble();
   const bool met = x != 0.0 && !std::isnan(x) && !NumericValue::IsSystemMissingValue(x);
-  const FunctionTree* branch = NthChild(node, met ? 1 : 2);
-  if (branch == nullptr) return Number(kSysmis);
-  return Child(branch, TD::kFN_IF, context);
+  const int branch = met ? 1 : 2;
+  if (branch >= node.count) return Number(kSysmis);
+  return Evaluate(node.first + branch, ec);
 }
 
 }  // namespace MCOrvane_600

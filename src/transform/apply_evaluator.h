@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "orvane/transform/transformation_dictionary.h"
+#include "transform/apply_program.h"
 
 namespace MCOrvane_600 {
 
@@ -18,17 +19,25 @@ class ScoreDictionary;
 class ScoreValue;
 class StringValue;
 
+namespace internal {
+class EvalCase;
+}  // namespace internal
+
 // Walks the Apply tree of one derived variable for one case. Intermediate and
 // final values are handed back through the variable's three working values,
 // which the evaluator borrows; it keeps no other state, so it costs nothing
 // to make one per evaluation.
+//
+// The tree is walked as an ApplyProgram: laid out flat, its operands
+// resolved through the evaluation plan of the case.
 class ApplyEvaluator {
  public:
   using TransformFunction = TransformationDictionary::TransformFunction;
 
   // Lends the working values of the derived variable under evaluation; none
   // may be null, and all must outlive the evaluator.
-  ApplyEvaluator(NumericValue* numeric, StringValue* text, DateTimeValue* date_time);
+  ApplyEvaluator(NumericValue* numeric, StringValue* text, DateTimeValue* date_time)
+      : numeric_(numeric), text_(text), date_time_(date_time) {}
   ApplyEvaluator(const ApplyEvaluator&) = delete;
   ApplyEvaluator& operator=(const ApplyEvaluator&) = delete;
 
@@ -41,6 +50,8 @@ class ApplyEvaluator {
   const ScoreValue* TravelSal(const FunctionTree* node, const ScoreCaseRecord* record,
                               const ScoreDictionary* dataDictionary,
                               const ScoreDictionary* transformations);
+  // The same for the case `ec` describes.
+  const ScoreValue* TravelSal(const FunctionTree* node, internal::EvalCase& ec);
 
   // f(a) for the unary functions, f(a, b) for +, pow (b truncated toward
   // zero) and mod; 0.0 for every other function.
@@ -52,43 +63,51 @@ class ApplyEvaluator {
   // one of them. `second` is the stored seconds of the second argument.
   static double ApplyDateTimeFunction(const ScoreValue* first, double second, TransformFunction f);
 
- private:
-  struct Context;
+  // The value of `program` (bound to the plan of `ec`) for the case `ec`
+  // describes.
+  const ScoreValue* Run(const internal::ApplyProgram& program, internal::EvalCase& ec);
+  // When the top of `program` always answers a number (in the working
+  // number): true, with that number in `*x`, without going through the
+  // working value. False, with nothing evaluated, otherwise.
+  bool RunNumber(const internal::ApplyProgram& program, internal::EvalCase& ec, double* x);
 
-  const ScoreValue* Evaluate(const FunctionTree* node, const ApplyNodeStats& stats,
-                             TransformFunction parent, const Context& context);
-  const ScoreValue* Child(const FunctionTree* child, TransformFunction parent,
-                          const Context& context);
-  const ScoreValue* Operand(const ApplyNodeStats& stats, TransformFunction parent,
-                            const Context& context);
-  const ScoreValue* Constant(const std::string& parameter);
-  const ScoreValue* Field(const std::string& name, TransformFunction parent,
-                          const Context& context);
-  const ScoreValue* DerivedField(const std::string& name, const ScoreDictVar& var,
-                                 const Context& context);
+ private:
+  using EvalCase = internal::EvalCase;
+  using Node = internal::ApplyProgram::Node;
+
+  const ScoreValue* Evaluate(int i, EvalCase& ec);
+  const ScoreValue* Constant(const Node& node);
+  const ScoreValue* Field(const Node& node, EvalCase& ec);
+  const ScoreValue* DerivedField(int k, const std::string& name, const ScoreDictVar& var,
+                                 EvalCase& ec);
   // The working value of `var`'s type set to its missing value.
   const ScoreValue* MissingOf(const ScoreDictVar* var);
   // A text of a text variable goes on with the variable's width as its length.
   const ScoreValue* WithWidth(const ScoreValue* value, const ScoreDictVar& var);
 
-  const ScoreValue* Fold(const FunctionTree* node, TransformFunction f, const Context& context);
-  const ScoreValue* Collect(const FunctionTree* node, TransformFunction f, const Context& context);
-  const ScoreValue* DateTime(const FunctionTree* node, TransformFunction f, const Context& context);
-  const ScoreValue* Text(const FunctionTree* node, TransformFunction f, const Context& context);
-  const ScoreValue* FirstOnly(const FunctionTree* node, TransformFunction f,
-                              const Context& context);
-  const ScoreValue* Value(const FunctionTree* node, TransformFunction f, const Context& context);
-  const ScoreValue* IsMissing(const FunctionTree* node, TransformFunction f,
-                              const Context& context);
-  const ScoreValue* Compare(const FunctionTree* node, TransformFunction f, const Context& context);
-  const ScoreValue* Member(const FunctionTree* node, TransformFunction f, const Context& context);
-  const ScoreValue* If(const FunctionTree* node, const Context& context);
+  double NumberOf(int i, EvalCase& ec);
+  double FieldNumber(const Node& node, EvalCase& ec);
+  double FoldNumber(const Node& node, EvalCase& ec);
+  double CollectNumber(const Node& node, EvalCase& ec);
+  const ScoreValue* Fold(const Node& node, EvalCase& ec);
+  const ScoreValue* Collect(const Node& node, EvalCase& ec);
+  const ScoreValue* Outlier(const Node& node, EvalCase& ec);
+  const ScoreValue* DateTime(const Node& node, EvalCase& ec);
+  const ScoreValue* Text(const Node& node, EvalCase& ec);
+  const ScoreValue* FirstOnly(const Node& node, EvalCase& ec);
+  const ScoreValue* Value(const Node& node, EvalCase& ec);
+  const ScoreValue* IsMissing(const Node& node, EvalCase& ec);
+  const ScoreValue* Compare(const Node& node, EvalCase& ec);
+  const ScoreValue* Member(const Node& node, EvalCase& ec);
+  const ScoreValue* If(const Node& node, EvalCase& ec);
 
   const ScoreValue* Number(double x);
 
   NumericValue* numeric_;
   StringValue* text_;
   DateTimeValue* date_time_;
+  // The program being run.
+  const internal::ApplyProgram* program_ = nullptr;
 };
 
 }  // namespace MCOrvane_600

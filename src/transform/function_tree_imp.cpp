@@ -104,6 +104,7 @@ void FunctionTreeImp::Insert(FunctionTree* child, int /*index*/) {
   }
   child->SetParent(this);
   children_.emplace_back(child);
+  Touch();
 }
 
 void FunctionTreeImp::Add(FunctionTree* child) {
@@ -128,6 +129,7 @@ void FunctionTreeImp::Remove(int index) {
   for (std::unique_ptr<FunctionTree>& slot : children_) {
     if (slot != nullptr && slot->GetNodeStats().GetNodeID() == id) slot.reset();
   }
+  Touch();
 }
 
 void FunctionTreeImp::RemoveFromParent() {
@@ -140,9 +142,28 @@ void FunctionTreeImp::RemoveAllChildren() {
 
 bool FunctionTreeImp::IsLeaf() const { return GetChildCount() == 0; }
 
-void FunctionTreeImp::SetNodeStats(ApplyNodeStats stats) { node_stats_ = std::move(stats); }
+void FunctionTreeImp::SetNodeStats(ApplyNodeStats stats) {
+  node_stats_ = std::move(stats);
+  Touch();
+}
 
-void FunctionTreeImp::SetParent(FunctionTree* parent) { parent_ = parent; }
+void FunctionTreeImp::SetParent(FunctionTree* parent) {
+  // Both the tree left and the tree joined change.
+  Touch();
+  parent_ = parent;
+  Touch();
+}
+
+void FunctionTreeImp::Touch() {
+  changed_ = true;
+  for (const FunctionTree* node = parent_; node != nullptr; node = node->GetParent()) {
+    // Another class of node cannot be marked: the walk goes past it.
+    const FunctionTreeImp* imp = AsImp(node);
+    if (imp == nullptr) continue;
+    if (imp->changed_) return;
+    imp->changed_ = true;
+  }
+}
 
 ApplyNodeStats FunctionTreeImp::GetNodeStats() const { return node_stats_; }
 
@@ -326,6 +347,7 @@ FunctionTree* FunctionTreeImp::Detach(const FunctionTree* child) {
     if (it->get() == child) {
       FunctionTree* detached = it->release();
       children_.erase(it);
+      Touch();
       return detached;
     }
   }

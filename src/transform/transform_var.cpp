@@ -9,6 +9,7 @@
 #include "orvane/values/numeric_value.h"
 #include "orvane/values/score_value.h"
 #include "orvane/values/string_value.h"
+#include "transform/apply_program.h"
 
 namespace MCOrvane_600 {
 
@@ -63,10 +64,28 @@ TransformVar& TransformVar::operator=(const TransformVar& other) {
   return *this;
 }
 
-TransformVar::~TransformVar() = default;
+TransformVar::~TransformVar() { Unwatch(); }
+
+void TransformVar::Unwatch() const {
+  if (watch_ == nullptr) return;
+  *watch_ = false;
+  watch_.reset();
+}
 
 void TransformVar::CopyFrom(const TransformVar& other) {
   using internal::CloneOrNull;
+  // What evaluation kept belongs to the old contents.
+  Unwatch();
+  source_stamp_ = 0;
+  source_operand_ = -1;
+  memo_pass_ = 0;
+  program_.reset();
+  encoding_index_state_ = Index::kUnknown;
+  encoding_index_.clear();
+  encoding_keys_.clear();
+  encoding_texts_.clear();
+  bin_bounds_state_ = Index::kUnknown;
+  bin_bounds_.clear();
   field_name_ = other.field_name_;
   trans_expression_ = other.trans_expression_;
   bins_.clear();
@@ -84,6 +103,7 @@ void TransformVar::CopyFrom(const TransformVar& other) {
   const_string_ = other.const_string_;
   root_ = CloneOrNull(other.root_.get());
   result_ = CloneOrNull(other.result_.get());
+  result_type_ = result_ != nullptr ? result_->GetType() : ScoreValue::kNUMERIC_VALUE;
   working_numeric_ = std::make_unique<NumericValue>(*other.working_numeric_);
   // Assignment, unlike the copy constructor, keeps the declared length.
   working_string_ = std::make_unique<StringValue>();
@@ -102,15 +122,22 @@ bool TransformVar::IsDerivedVariable() const { return true; }
 
 void TransformVar::AddFieldNameAndTransExpression(const std::string& fieldName,
                                                   TransExpression kind) {
+  Unwatch();
   field_name_ = fieldName;
   trans_expression_ = kind;
+  source_stamp_ = 0;
+  source_operand_ = -1;
 }
 
 std::string TransformVar::GetFieldName() const { return field_name_; }
 
 TransformVar::TransExpression TransformVar::GetTransExpression() const { return trans_expression_; }
 
-void TransformVar::SetRoot(FunctionTree* root) { root_.reset(root); }
+void TransformVar::SetRoot(FunctionTree* root) {
+  Unwatch();
+  program_.reset();
+  root_.reset(root);
+}
 
 const FunctionTree* TransformVar::GetRoot() const { return root_.get(); }
 
@@ -130,11 +157,17 @@ double TransformVar::GetNormValue(double x) const { return scale_ * x + offset_;
 
 void TransformVar::AddEncodingMap(ScoreValue* key, ScoreValue* encoded) {
   encodings_.emplace_back(std::unique_ptr<ScoreValue>(key), std::unique_ptr<ScoreValue>(encoded));
+  encoding_index_state_ = Index::kUnknown;
+  encoding_index_.clear();
+  encoding_keys_.clear();
+  encoding_texts_.clear();
 }
 
 void TransformVar::AddBinningValue(ScoreValueRange* interval, ScoreValue* value) {
   bins_.emplace_back(std::unique_ptr<ScoreValueRange>(interval),
                      std::unique_ptr<ScoreValue>(value));
+  bin_bounds_state_ = Index::kUnknown;
+  bin_bounds_.clear();
 }
 
 void TransformVar::SetRecodeMissValueTo(ScoreValue* value) {

@@ -1,5 +1,8 @@
 #include "orvane/transform/transformation_dictionary.h"
 
+#include <algorithm>
+#include <typeinfo>
+
 #include "orvane/dictionary/case_record.h"
 #include "orvane/dictionary/score_dict_var.h"
 #include "orvane/transform/transform_var.h"
@@ -7,6 +10,7 @@
 #include "orvane/values/numeric_value.h"
 #include "orvane/values/score_value.h"
 #include "orvane/values/string_value.h"
+#include "transform/eval_case.h"
 
 namespace MCOrvane_600 {
 
@@ -34,22 +38,19 @@ TransformationDictionary::TransformationDictionary(const TransformationDictionar
 TransformationDictionary& TransformationDictionary::operator=(
     const TransformationDictionary& other) {
   if (this == &other) return *this;
+  plan_.reset();
   BaseDictionary::operator=(other);
   derived_names_ = other.derived_names_;
-  computed_flags_ = other.computed_flags_;
   set_up_ = other.set_up_;
   derived_record_ =
       other.derived_record_ ? std::make_unique<CaseRecord>(*other.derived_record_) : nullptr;
   initial_record_ =
       other.initial_record_ ? std::make_unique<CaseRecord>(*other.initial_record_) : nullptr;
-  // The slots lend this dictionary's own record and flags, never the source's.
-  slots_.clear();
-  slot_index_.clear();
-  if (derived_record_) {
-    slots_.reserve(other.slots_.size());
-    for (const DerivedSlot& slot : other.slots_) slots_.push_back({slot.name, nullptr, nullptr});
-    RebuildSlots();
-  }
+  // The slots lend this dictionary's own record, never the source's; the
+  // flags come along.
+  slots_ = other.slots_;
+  computed_ = other.computed_;
+  RebuildSlots();
   cycle_dependent_.clear();
   cycles_data_dictionary_ = nullptr;
   cycles_size_ = -1;
@@ -58,6 +59,7 @@ TransformationDictionary& TransformationDictionary::operator=(
 
 TransformationDictionary::~TransformationDictionary() {
   // The slots lend from the records: drop them first.
+  plan_.reset();
   slots_.clear();
   derived_record_.reset();
   initial_record_.reset();
@@ -73,21 +75,23 @@ std::vector<std::string> TransformationDictionary::GetDerivedVarNames() const {
 
 void TransformationDictionary::SetUpDerivedCaseRecord() {
   if (set_up_) return;
+  plan_.reset();
   derived_record_ = std::make_unique<CaseRecord>();
   initial_record_ = std::make_unique<CaseRecord>();
   slots_.clear();
   slots_.reserve(derived_names_.size());
   for (const std::string& name : derived_names_) {
-    slots_.push_back({name, nullptr, nullptr});
+    slots_.push_back({name, nullptr, false, false});
     // A repeated name keeps the value and flag of its first occurrence.
-    if (computed_flags_.count(name) != 0) continue;
+    if (derived_record_->Get(name) != nullptr) continue;
     const ScoreDictVar* var = GetVar(name);
     if (var == nullptr) continue;
     ScoreValue* value = NewInitialValue(var->GetVarType());
     derived_record_->Add(name, value);
     initial_record_->Add(name, value->Clone());
-    computed_flags_[name] = false;
+    slots_.back().flagged = true;
   }
+  computed_.assign(slots_.size(), 0);
   RebuildSlots();
   set_up_ = true;
 }
@@ -95,19 +99,43 @@ void TransformationDictionary::SetUpDerivedCaseRecord() {
 void TransformationDictionary::RebuildSlots() {
   slot_index_.clear();
   for (std::size_t i = 0; i < slots_.size(); ++i) slot_index_.emplace(slots_[i].name, i);
-  for (std::size_t i = 0; i < slots_.size(); ++i) {
-    DerivedSlot& slot = slots_[i];
-    // A repeated name goes by name, so that one value has one lender.
-    if (slot_index_[slot.name] != i) {
-      slot.computed = nullptr;
-      slot.value = nullptr;
-      continue;
-    }
-    const auto flag = computed_flags_.find(slot.name);
-    slot.computed = flag != computed_flags_.end() ? &flag->second : nullptr;
+  for (DerivedSlot& slot : slots_) {
     // The record lends const values, but they are this dictionary's own.
-    slot.value =
-        derived_record_ ? const_cast<ScoreValue*>(derived_record_->Get(slot.name)) : nullptr;
+    SetSlotValue(slot, slot.flagged && derived_record_
+                           ? const_cast<ScoreValue*>(derived_record_->Get(slot.name))
+                           : nullptr);
+  }
+}
+
+void TransformationDictionary::SetSlotValue(DerivedSlot& slot, ScoreValue* value) {
+  slot.value = value;
+  slot.plain_number = value != nullptr && typeid(*value) == typeid(NumericValue);
+}
+
+internal::EvalPlan& TransformationDictionary::PlanFor(const ScoreDictionary* dataDictionary) {
+  if (plan_ == nullptr || !plan_->IsFor(*this, dataDictionary)) {
+    plan_.reset();
+    plan_ = std::make_unique<internal::EvalPlan>(*this, dataDictionary);
+  }
+  return *plan_;
+}
+
+void TransformationDictionary::Prefetch(const TransformVar* var, const TransformVar* next) {
+  if (var != nullptr) {
+    // The lines evaluation reads, from the dictionary part to the caches.
+    __builtin_prefetch(var);
+    __builtin_prefetch(&var->trans_expression_);
+    __builtin_prefetch(&var->result_);
+    __builtin_prefetch(&var->evaluating_);
+    __builtin_prefetch(&var->result_type_);
+    __builtin_prefetch(&var->program_);
+    __builtin_prefetch(&var->bin_bounds_);
+  }
+  // The lines of `next` were asked for a turn earlier: where its parts lie
+  // can be read now.
+  if (next != nullptr) {
+    __builtin_prefetch(next->result_.get());
+    if (next->program_ != nullptr) __builtin_prefetch(next->program_.get());
   }
 }
 
@@ -115,80 +143,107 @@ const ScoreCaseRecord* TransformationDictionary::GetValuesForDeriedVars(
     const ScoreCaseRecord* record, const ScoreDictionary* dataDictionary) {
   if (record == nullptr) return derived_record_.get();
   Reset();
-  for (std::size_t i = 0; i < derived_names_.size(); ++i) {
-    const std::string& name = derived_names_[i];
-    const ScoreDictVar* var = GetVar(name);
-    if (var == nullptr) continue;
-    DerivedSlot* slot = i < slots_.size() ? &slots_[i] : nullptr;
-    if (slot != nullptr && slot->computed != nullptr) {
-      if (*slot->computed) continue;
-    } else if (IsVarValueComputed(name)) {
+  internal::EvalPlan& plan = PlanFor(dataDictionary);
+  internal::EvalCase ec(record, dataDictionary, this, &plan, internal::NewStamp());
+  const std::vector<internal::EvalPlan::Step>& steps = plan.steps();
+  // Past a few thousand variables their data no longer stays in the cache
+  // from case to case, and they lie apart in memory: each is fetched while
+  // the one before is computed.
+  constexpr std::size_t kCachedVariables = 2048;
+  const bool prefetch = steps.size() > kCachedVariables;
+  for (std::size_t i = 0; i < steps.size(); ++i) {
+    if (prefetch && i + 2 < steps.size()) Prefetch(steps[i + 2].var, steps[i + 1].var);
+    const internal::EvalPlan::Step& step = steps[i];
+    if (step.simple) {
+      if (computed_[i]) continue;
+      const ScoreValue* value = step.var->Evaluate(ec);
+      DerivedSlot& slot = slots_[i];
+      if (slot.plain_number && step.var->HasNumberResult()) {
+        // A number into a number, in place: what StoreValue does, without
+        // asking the types again.
+        static_cast<NumericValue*>(slot.value)->SetDoubleValue(value->GetDouble());
+        computed_[i] = 1;
+      } else {
+        StoreValue(i, value);
+      }
       continue;
     }
-    const auto* derived = dynamic_cast<const TransformVar*>(var);
-    if (derived == nullptr) continue;
-
-    DerivedSlot by_name{name, nullptr, nullptr};
-    DerivedSlot& target = slot != nullptr && slot->computed != nullptr ? *slot : by_name;
-    if (DependsOnCycle(var, dataDictionary)) {
-      StoreMissingValue(target, var);
+    if (!step.known) continue;
+    if (i < slots_.size() && slots_[i].flagged) {
+      if (computed_[i]) continue;
+    } else if (IsVarValueComputed(derived_names_[i])) {
       continue;
     }
-    StoreValue(target, derived->GetTransformedValue(record, dataDictionary, this));
+    if (step.var == nullptr) continue;
+    if (step.cycle) {
+      StoreMissingValue(i, step.var);
+      continue;
+    }
+    const ScoreValue* value = step.var->Evaluate(ec);
+    if (i < slots_.size() && slots_[i].plain_number && step.var->HasNumberResult()) {
+      // A number into a number, in place: what StoreValue does, without
+      // asking the types again.
+      static_cast<NumericValue*>(slots_[i].value)->SetDoubleValue(value->GetDouble());
+      computed_[i] = 1;
+      continue;
+    }
+    StoreValue(i, value);
   }
   return derived_record_.get();
 }
 
-void TransformationDictionary::StoreValue(DerivedSlot& slot, const ScoreValue* value) {
-  if (slot.value != nullptr && value != nullptr && slot.computed != nullptr) {
+void TransformationDictionary::StoreValue(std::size_t i, const ScoreValue* value) {
+  DerivedSlot* slot = i < slots_.size() && slots_[i].flagged ? &slots_[i] : nullptr;
+  if (slot != nullptr && slot->value != nullptr && value != nullptr) {
     // In place, exactly as the record's SetValue would change it.
     const ScoreValue::ValueType type = value->GetType();
-    if (type == slot.value->GetType()) {
+    if (type == slot->value->GetType()) {
       switch (type) {
         case ScoreValue::kNUMERIC_VALUE:
-          static_cast<NumericValue*>(slot.value)->SetDoubleValue(value->GetDouble());
-          *slot.computed = true;
+          static_cast<NumericValue*>(slot->value)->SetDoubleValue(value->GetDouble());
+          computed_[i] = 1;
           return;
         case ScoreValue::kDATETIME_VALUE: {
           const auto* date_time = dynamic_cast<const DateTimeValue*>(value);
-          auto* held = dynamic_cast<DateTimeValue*>(slot.value);
+          auto* held = dynamic_cast<DateTimeValue*>(slot->value);
           if (date_time == nullptr || held == nullptr) break;
           held->SetDateTimeValue(date_time->GetDouble(),
                                  DateTimeValue::GetDateTimeType(date_time->GetDateTimeType()));
-          *slot.computed = true;
+          computed_[i] = 1;
           return;
         }
         case ScoreValue::kSTRING_VALUE: {
-          auto* held = dynamic_cast<StringValue*>(slot.value);
+          auto* held = dynamic_cast<StringValue*>(slot->value);
           if (held == nullptr) break;
           held->SetString(value->GetString());
-          *slot.computed = true;
+          computed_[i] = 1;
           return;
         }
       }
     }
   }
-  AddVarCaseValue(slot.name, value);
-  if (derived_record_ && slot.computed != nullptr) {
-    slot.value = const_cast<ScoreValue*>(derived_record_->Get(slot.name));
+  const std::string& name = i < slots_.size() ? slots_[i].name : derived_names_[i];
+  AddVarCaseValue(name, value);
+  if (slot != nullptr && derived_record_) {
+    SetSlotValue(*slot, const_cast<ScoreValue*>(derived_record_->Get(slot->name)));
   }
 }
 
-void TransformationDictionary::StoreMissingValue(DerivedSlot& slot, const ScoreDictVar* var) {
+void TransformationDictionary::StoreMissingValue(std::size_t i, const ScoreDictVar* var) {
   switch (var->GetVarType()) {
     case ScoreDictVar::kNUMERIC_VAR: {
       const NumericValue missing;
-      StoreValue(slot, &missing);
+      StoreValue(i, &missing);
       break;
     }
     case ScoreDictVar::kDATETIME_VAR: {
       const DateTimeValue missing;
-      StoreValue(slot, &missing);
+      StoreValue(i, &missing);
       break;
     }
     default: {
       const StringValue missing{std::string()};
-      StoreValue(slot, &missing);
+      StoreValue(i, &missing);
       break;
     }
   }
@@ -201,25 +256,25 @@ const ScoreValue* TransformationDictionary::GetVarValue(const std::string& name)
 bool TransformationDictionary::FindComputedValue(const std::string& name,
                                                  const ScoreValue** value) const {
   const auto index = slot_index_.find(name);
-  if (index != slot_index_.end()) {
-    const DerivedSlot& slot = slots_[index->second];
-    if (slot.computed == nullptr || !*slot.computed) return false;
-    *value = slot.value;
-    return true;
-  }
-  // Not set up: no value can have been stored.
-  if (!IsVarValueComputed(name)) return false;
-  *value = GetVarValue(name);
+  return index != slot_index_.end() && FindComputedSlot(index->second, value);
+}
+
+bool TransformationDictionary::FindComputedSlot(std::size_t slot, const ScoreValue** value) const {
+  if (!slots_[slot].flagged || !computed_[slot]) return false;
+  *value = slots_[slot].value;
   return true;
 }
 
 bool TransformationDictionary::IsVarValueComputed(const std::string& name) const {
-  const auto flag = computed_flags_.find(name);
-  return flag != computed_flags_.end() && flag->second;
+  const auto index = slot_index_.find(name);
+  return index != slot_index_.end() && slots_[index->second].flagged && computed_[index->second];
 }
 
-void TransformationDictionary::Reset() {
-  for (auto& flag : computed_flags_) flag.second = false;
+void TransformationDictionary::Reset() { std::fill(computed_.begin(), computed_.end(), 0); }
+
+void TransformationDictionary::MarkComputed(const std::string& name) {
+  const auto index = slot_index_.find(name);
+  if (index != slot_index_.end() && slots_[index->second].flagged) computed_[index->second] = 1;
 }
 
 void TransformationDictionary::AddVarCaseValue(const std::string& name, const ScoreValue* value) {
@@ -247,7 +302,7 @@ void TransformationDictionary::AddVarCaseValue(const std::string& name, const Sc
 }
 
 void TransformationDictionary::AddVarCaseValue(const std::string& name, double value) {
-  if (derived_record_ && derived_record_->SetValue(name, value)) computed_flags_[name] = true;
+  if (derived_record_ && derived_record_->SetValue(name, value)) MarkComputed(name);
 }
 
 void TransformationDictionary::AddVarCaseValue(const std::string& name, double value,
@@ -256,14 +311,12 @@ void TransformationDictionary::AddVarCaseValue(const std::string& name, double v
   // the kind.
   if (derived_record_ &&
       derived_record_->SetValue(name, value, DateTimeValue::GetDateTimeType(kind))) {
-    computed_flags_[name] = true;
+    MarkComputed(name);
   }
 }
 
 void TransformationDictionary::AddVarCaseValue(const std::string& name, const std::string& text) {
-  if (set_up_ && derived_record_ && derived_record_->SetValue(name, text)) {
-    computed_flags_[name] = true;
-  }
+  if (set_up_ && derived_record_ && derived_record_->SetValue(name, text)) MarkComputed(name);
 }
 
 }  // namespace MCOrvane_600

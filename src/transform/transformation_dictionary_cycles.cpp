@@ -56,13 +56,17 @@ bool TransformationDictionary::DependsOnCycle(const ScoreDictVar* var,
   const int data_size = dataDictionary != nullptr ? dataDictionary->Size() : -1;
   if (dataDictionary != cycles_data_dictionary_ || data_size != cycles_data_size_ ||
       Size() != cycles_size_ || derived_names_.size() != cycles_names_) {
-    FindCycleDependentVars(dataDictionary);
-    cycles_data_dictionary_ = dataDictionary;
-    cycles_data_size_ = data_size;
-    cycles_size_ = Size();
-    cycles_names_ = derived_names_.size();
+    RefreshCycles(dataDictionary);
   }
   return !cycle_dependent_.empty() && cycle_dependent_.count(var) != 0;
+}
+
+void TransformationDictionary::RefreshCycles(const ScoreDictionary* dataDictionary) const {
+  FindCycleDependentVars(dataDictionary);
+  cycles_data_dictionary_ = dataDictionary;
+  cycles_data_size_ = dataDictionary != nullptr ? dataDictionary->Size() : -1;
+  cycles_size_ = Size();
+  cycles_names_ = derived_names_.size();
 }
 
 void TransformationDictionary::FindCycleDependentVars(const ScoreDictionary* dataDictionary) const {

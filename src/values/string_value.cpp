@@ -2,6 +2,8 @@
 
 #include <climits>
 #include <cstdlib>
+#include <string_view>
+#include <typeinfo>
 
 #include "values/number_prefix.h"
 
@@ -9,9 +11,17 @@ namespace MCOrvane_600 {
 namespace {
 
 // Trailing spaces never count in a comparison; tabs and other white space do.
-std::string WithoutTrailingSpaces(const std::string& text) {
+std::string_view WithoutTrailingSpaces(const std::string& text) {
   const std::string::size_type last = text.find_last_not_of(' ');
-  return last == std::string::npos ? std::string() : text.substr(0, last + 1);
+  return last == std::string::npos ? std::string_view() : std::string_view(text.data(), last + 1);
+}
+
+// `value` as a text; null for anything else. The exact class is the common
+// case and needs no search of the class hierarchy.
+const StringValue* AsText(const ScoreValue* value) {
+  if (value == nullptr) return nullptr;
+  if (typeid(*value) == typeid(StringValue)) return static_cast<const StringValue*>(value);
+  return dynamic_cast<const StringValue*>(value);
 }
 
 bool IsBlank(const std::string& text) { return text.find_first_not_of(' ') == std::string::npos; }
@@ -59,14 +69,14 @@ ScoreValue* StringValue::GetValue() const { return new StringValue(text_); }
 ScoreValue* StringValue::Clone() const { return new StringValue(*this); }
 
 bool StringValue::operator==(const ScoreValue& other) const {
-  const StringValue* text = dynamic_cast<const StringValue*>(&other);
+  const StringValue* text = AsText(&other);
   if (text == nullptr) return false;
   if (text_ == text->text_) return true;
   return Compare(text_, text->text_) == 0;
 }
 
 bool StringValue::Equal(const ScoreValue* other, bool no_space_trim, bool empty_string_ok) const {
-  const StringValue* text = dynamic_cast<const StringValue*>(other);
+  const StringValue* text = AsText(other);
   if (text == nullptr) return false;
   if (text_ == text->text_) return true;
   if (no_space_trim) return false;
@@ -80,22 +90,22 @@ bool StringValue::Equal(const ScoreValue* other, bool no_space_trim, bool empty_
 }
 
 bool StringValue::operator>(const ScoreValue& other) const {
-  const StringValue* text = dynamic_cast<const StringValue*>(&other);
+  const StringValue* text = AsText(&other);
   return text != nullptr && Compare(text_, text->text_) > 0;
 }
 
 bool StringValue::operator<(const ScoreValue& other) const {
-  const StringValue* text = dynamic_cast<const StringValue*>(&other);
+  const StringValue* text = AsText(&other);
   return text != nullptr && Compare(text_, text->text_) < 0;
 }
 
 bool StringValue::operator<=(const ScoreValue& other) const {
-  const StringValue* text = dynamic_cast<const StringValue*>(&other);
+  const StringValue* text = AsText(&other);
   return text != nullptr && Compare(text_, text->text_) <= 0;
 }
 
 bool StringValue::operator>=(const ScoreValue& other) const {
-  const StringValue* text = dynamic_cast<const StringValue*>(&other);
+  const StringValue* text = AsText(&other);
   return text != nullptr && Compare(text_, text->text_) >= 0;
 }
 

@@ -2,6 +2,7 @@
 #define ORVANE_DICTIONARY_CASE_RECORD_H_
 
 #include <cstddef>
+#include <cstdint>
 #include <iosfwd>
 #include <map>
 #include <string>
@@ -12,6 +13,10 @@
 #include "orvane/values/score_value.h"
 
 namespace MCOrvane_600 {
+
+namespace internal {
+class CaseRecordAccess;
+}  // namespace internal
 
 // The library's case record. Owns its values, keeps them in byte-wise name
 // order, and once a name index is built mirrors them in positional slots:
@@ -52,6 +57,15 @@ class CaseRecord : public ScoreCaseRecord {
   void Display(std::ostream& out) const override;
 
  private:
+  // Reads values through the entries of values_ without name lookups, as
+  // long as the layout stamp says the entries are the ones it found.
+  friend class internal::CaseRecordAccess;
+
+  // A stamp no record has had before: taken whenever an entry of values_ is
+  // created or erased (and on construction and assignment), so that an equal
+  // stamp means the same record with the same entries.
+  void NewLayout();
+
   // The common path of the SetValue forms: an entry without a value gets
   // make()'s new value; a value of `type` is handed to change().
   template <typename Make, typename Change>
@@ -67,6 +81,7 @@ class CaseRecord : public ScoreCaseRecord {
   // Lent from values_; never owning.
   std::vector<ScoreValue*> slots_;
   bool has_map_ = false;
+  std::uint64_t layout_ = 0;
 };
 
 }  // namespace MCOrvane_600

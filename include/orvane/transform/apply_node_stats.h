@@ -30,9 +30,14 @@ class ApplyNodeStats {
 
   void SetParameterName(const std::string& name);
   std::string GetParameterName() const;
+  // Lent, without the copy of GetParameterName; valid until the payload
+  // changes.
+  const std::string& ParameterName() const { return parameter_name_; }
 
   void SetNodeID(std::string id);
   std::string GetNodeID() const;
+  // Lent, as ParameterName.
+  const std::string& NodeID() const { return node_id_; }
 
   void SetConstNode(bool is_const);
   bool IsConstNode() const;

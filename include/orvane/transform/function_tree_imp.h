@@ -1,6 +1,7 @@
 #ifndef ORVANE_TRANSFORM_FUNCTION_TREE_IMP_H_
 #define ORVANE_TRANSFORM_FUNCTION_TREE_IMP_H_
 
+#include <cstdint>
 #include <memory>
 #include <ostream>
 #include <vector>
@@ -9,6 +10,10 @@
 #include "orvane/transform/function_tree.h"
 
 namespace MCOrvane_600 {
+
+namespace internal {
+class ApplyProgram;
+}  // namespace internal
 
 // The expression-tree node. Children are kept in argument order; a removal
 // leaves an empty (null) slot behind, so child indexes stay stable. Node
@@ -101,14 +106,29 @@ class FunctionTreeImp : public FunctionTree {
   const FunctionTreeImp* GetPreviousLeaf() const;
 
  private:
+  // Reads the payload and the slots without copies, and the version.
+  friend class internal::ApplyProgram;
+
   // Takes `child` out of the slot list (the slot goes too) and hands it back
   // to the caller; null when it is not here.
   FunctionTree* Detach(const FunctionTree* child);
+  // Marks this node and its ancestors changed: what was laid out from the
+  // tree before no longer describes it. Stops at the first ancestor already
+  // marked, whose own ancestors then are too, so building a tree costs no
+  // walk to its root per node.
+  void Touch();
 
   FunctionTree* parent_;                                 // not owned; null for a root
   std::vector<std::unique_ptr<FunctionTree>> children_;  // null for an emptied slot
   bool allows_children_;
   ApplyNodeStats node_stats_;
+  // Set by every change in this node's subtree (payloads, slots, parent
+  // links) since the whole tree was last laid out; a marked node's ancestors
+  // are all marked.
+  mutable bool changed_ = true;
+  // On a root: names the latest layout of the tree, so that an older one
+  // is never taken for it.
+  mutable std::uint64_t layout_ = 0;
 };
 
 }  // namespace MCOrvane_600

@@ -1,14 +1,19 @@
 #ifndef ORVANE_TRANSFORM_TRANSFORM_VAR_H_
 #define ORVANE_TRANSFORM_TRANSFORM_VAR_H_
 
+#include <cstddef>
+#include <cstdint>
 #include <iosfwd>
 #include <memory>
 #include <string>
+#include <string_view>
+#include <unordered_map>
 #include <utility>
 #include <vector>
 
 #include "orvane/dictionary/dict_var.h"
 #include "orvane/transform/transformation_dictionary.h"
+#include "orvane/values/score_value.h"
 
 namespace MCOrvane_600 {
 
@@ -20,6 +25,12 @@ class ScoreDictionary;
 class ScoreValue;
 class ScoreValueRange;
 class StringValue;
+
+namespace internal {
+class ApplyProgram;
+class EvalCase;
+class EvalPlan;
+}  // namespace internal
 
 // A variable computed from the other fields of a case (one derived field):
 // a constant, a field reference, a linear normalisation, a value map, a
@@ -63,10 +74,11 @@ class TransformVar : public DictVar {
   void AddNormInfo(double scale, double offset);
   // scale * x + offset.
   double GetNormValue(double x) const;
-  // Appends a key and its encoded value; takes ownership of both.
+  // Appends a key and its encoded value; takes ownership of both, which must
+  // not be changed afterwards.
   void AddEncodingMap(ScoreValue* key, ScoreValue* encoded);
-  // Appends a bin; takes ownership of both. A null `value` makes the bin
-  // answer the input value itself.
+  // Appends a bin; takes ownership of both, which must not be changed
+  // afterwards. A null `value` makes the bin answer the input value itself.
   void AddBinningValue(ScoreValueRange* interval, ScoreValue* value);
 
   // Each recode value excludes its copy flag: setting one clears the other,
@@ -120,6 +132,45 @@ class TransformVar : public DictVar {
                                           const ScoreDictionary* transformations);
 
  private:
+  struct EncodingKey;
+  friend class ApplyEvaluator;
+  friend class TransformationDictionary;
+  friend class internal::EvalPlan;
+
+  // GetTransformedValue's work, for the case `ec` describes.
+  const ScoreValue* Evaluate(internal::EvalCase& ec) const;
+  // True when the result is a plain number (a NumericValue, not a date/time
+  // value); meaningful once Evaluate has run.
+  bool HasNumberResult() const { return result_type_ == ScoreValue::kNUMERIC_VALUE; }
+  // Evaluate, except that within one pass over a case the result computed
+  // earlier in the pass is answered again, since it cannot have changed.
+  const ScoreValue* EvaluateAsSource(internal::EvalCase& ec) const;
+  // The result takes `value`; a number result that cannot take it (a
+  // date/time or text value) becomes the system-missing value, and any
+  // result the missing result for a null `value`.
+  void TakeValue(const ScoreValue* value) const;
+  // The row of the first key equal to `value`; -1 when none is.
+  // `trimmed`, when not null, is the text of `value` without its trailing
+  // spaces (`value` then being exactly a StringValue).
+  int FindEncoding(const ScoreValue& value, const std::string* trimmed) const;
+  // The key equal to the text `key` (trailing spaces dropped), in a map of
+  // text keys; null when there is none.
+  const EncodingKey* FindKey(std::string_view key) const;
+  // The result straight from the tables, for a number result from a plain
+  // number or text source whose matching entry is a plain number; false
+  // (nothing changed) when that does not apply.
+  bool SetTableNumber(const ScoreValue& value, internal::EvalCase& ec, int k) const;
+  // GetEncodedValue for the value of operand `k` of the case `ec`.
+  const ScoreValue* EncodedValue(const ScoreDictVar* source, const ScoreValue* value,
+                                 internal::EvalCase& ec, int k) const;
+  void BuildEncodingIndex() const;
+  // The bin containing `value`; -1 when none does.
+  int FindBin(const ScoreValue& value) const;
+  void BuildBinBounds() const;
+  // Tells an evaluation plan that relies on what this variable refers to
+  // that it no longer may.
+  void Unwatch() const;
+
   // The answer for an input that no table entry matched; `value` is
   // non-null. Tries the recode rules top down; the working value of `type`
   // must have been reset by the caller.
@@ -135,10 +186,15 @@ class TransformVar : public DictVar {
   // Sets the result to the system-missing value, or the empty text for a
   // text result.
   void SetMissingResult() const;
-  // The value of the Apply tree for the case; null when there is no tree.
-  const ScoreValue* EvaluateApply(const ScoreCaseRecord* record,
-                                  const ScoreDictionary* dataDictionary,
-                                  const ScoreDictionary* transformations) const;
+  // The result for each expression kind.
+  void SetConstantResult() const;
+  void SetSourceResult(internal::EvalCase& ec) const;
+  void SetApplyResult(internal::EvalCase& ec) const;
+  // A text result cut to the variable's width, which becomes its length.
+  void CutToWidth() const;
+  // The program of the Apply tree (which must exist), made again when the
+  // tree has changed; one that cannot be kept is handed over in `*once`.
+  internal::ApplyProgram& CurrentProgram(std::unique_ptr<internal::ApplyProgram>* once) const;
   void CopyFrom(const TransformVar& other);
 
   using Bin = std::pair<std::unique_ptr<ScoreValueRange>, std::unique_ptr<ScoreValue>>;
@@ -163,6 +219,8 @@ class TransformVar : public DictVar {
   //
   // Owning; made at the first evaluation, by the variable type, then reused.
   mutable std::unique_ptr<ScoreValue> result_;
+  // The value type of result_, which never changes once it is made.
+  mutable ScoreValue::ValueType result_type_ = ScoreValue::kNUMERIC_VALUE;
   // Owning; the system-missing value until an evaluation writes it.
   mutable std::unique_ptr<NumericValue> working_numeric_;
   // Owning; the empty text until an evaluation writes it.
@@ -182,6 +240,51 @@ class TransformVar : public DictVar {
   std::unique_ptr<ScoreValueRange> recode_interval_copy_;
   // The constant text read as a number, so that evaluation does not parse.
   double const_number_;
+
+  // Kept for evaluation, never copied. The operand of the field name in the
+  // evaluation plan stamped `source_stamp_`.
+  mutable std::uint64_t source_stamp_ = 0;
+  mutable int source_operand_ = -1;
+  // The pass over a case in which the result was last computed, when it
+  // did not depend on where the evaluation started; 0 for none.
+  mutable std::uint64_t memo_pass_ = 0;
+  // The Apply tree laid out for evaluation; remade when the tree changes.
+  mutable std::unique_ptr<internal::ApplyProgram> program_;
+  // Shared with the evaluation plan that relies on this variable; turned
+  // false when the variable is destroyed or changes what it refers to.
+  mutable std::shared_ptr<bool> watch_;
+  // The rows of the value map by key text without trailing spaces, first
+  // row of each text; used when every key is a text. Large maps are
+  // searched by hash (the index views the texts of encoding_keys_).
+  enum class Index : char { kUnknown, kBuilt, kNone };
+  mutable Index encoding_index_state_ = Index::kUnknown;
+  struct EncodingKey {
+    std::uint64_t head;  // the first eight characters, zero-padded
+    std::size_t size;
+    int row;
+    // The encoded value is a plain number, `number`.
+    bool plain_number;
+    double number;
+  };
+  mutable std::vector<EncodingKey> encoding_keys_;
+  // The key texts, parallel to encoding_keys_.
+  mutable std::vector<std::string> encoding_texts_;
+  // Key text to position in encoding_keys_.
+  mutable std::unordered_map<std::string_view, int> encoding_index_;
+  // The bins as numbers, when every interval is a Range of two plain
+  // numbers (a missing interval never matches).
+  struct BinBounds {
+    bool present;
+    bool low_included;
+    bool high_included;
+    // The bin value is a plain number, `number`.
+    bool plain_number;
+    double min;
+    double max;
+    double number;
+  };
+  mutable Index bin_bounds_state_ = Index::kUnknown;
+  mutable std::vector<BinBounds> bin_bounds_;
 };
 
 }  // namespace MCOrvane_600

@@ -2,7 +2,6 @@
 #define ORVANE_TRANSFORM_TRANSFORMATION_DICTIONARY_H_
 
 #include <cstddef>
-#include <map>
 #include <memory>
 #include <string>
 #include <unordered_map>
@@ -19,6 +18,12 @@ class CaseRecord;
 class ScoreCaseRecord;
 class ScoreValue;
 class StringValue;
+class TransformVar;
+
+namespace internal {
+class EvalCase;
+class EvalPlan;
+}  // namespace internal
 
 // Holds the derived variables of one model document and computes them for a
 // case. It also carries the codes shared by expression trees, derived
@@ -130,6 +135,11 @@ class TransformationDictionary : public BaseDictionary {
   // A variable that needs itself, directly or through other derived
   // variables, or needs one that does, is not computed: it is stored as
   // system-missing (an empty text for a text variable).
+  //
+  // Names are resolved once for the data dictionary given, and again when it
+  // or this dictionary gains, loses or replaces a variable, or a derived
+  // variable changes what it refers to; a CaseRecord is read by entry while
+  // its names stay the same. Every other change is seen at the next call.
   const ScoreCaseRecord* GetValuesForDeriedVars(const ScoreCaseRecord* record,
                                                 const ScoreDictionary* dataDictionary);
   // The stored value of `name` for the current case; lent, null without a
@@ -221,13 +231,17 @@ class TransformationDictionary : public BaseDictionary {
 
  private:
   friend class ApplyEvaluator;
+  friend class internal::EvalCase;
+  friend class internal::EvalPlan;
 
-  // One derived name of the record, with the places where its value and flag
-  // live, so that a case costs no name lookups there.
+  // One derived name of the record, with the place where its value lives,
+  // so that a case costs no name lookups there. The computed flag of slot i
+  // is computed_[i].
   struct DerivedSlot {
     std::string name;
     ScoreValue* value;  // lent from the derived record; null without a value
-    bool* computed;     // lent from the computed flags
+    bool flagged;       // the name has a computed flag (first occurrence, set up)
+    bool plain_number;  // `value` is exactly a NumericValue
   };
 
   // Sets every computed flag to false.
@@ -238,33 +252,50 @@ class TransformationDictionary : public BaseDictionary {
   void AddVarCaseValue(const std::string& name, double value);
   void AddVarCaseValue(const std::string& name, double value, DateTimeValue::DateTimeValType kind);
   void AddVarCaseValue(const std::string& name, const std::string& text);
-  // Stores `value` through the slot when the types allow it, else by name.
-  void StoreValue(DerivedSlot& slot, const ScoreValue* value);
-  // Stores the missing value of `var`'s type for the slot's name.
-  void StoreMissingValue(DerivedSlot& slot, const ScoreDictVar* var);
+  // Stores `value` for the i-th derived name: in place through its slot
+  // when the types allow it, else by name.
+  void StoreValue(std::size_t i, const ScoreValue* value);
+  // Stores the missing value of `var`'s type for the i-th derived name.
+  void StoreMissingValue(std::size_t i, const ScoreDictVar* var);
   void RebuildSlots();
+  static void SetSlotValue(DerivedSlot& slot, ScoreValue* value);
+  // Sets the computed flag of `name`, when it has one.
+  void MarkComputed(const std::string& name);
   // When `name` has been computed for this case: true, with its stored value
   // (possibly null) in `value`. As IsVarValueComputed and GetVarValue.
   bool FindComputedValue(const std::string& name, const ScoreValue** value) const;
+  // The same for the name of slot `slot`.
+  bool FindComputedSlot(std::size_t slot, const ScoreValue** value) const;
   // True when computing `var` would never end: it needs itself, directly or
   // through other derived variables, or needs a variable that does. Names are
   // resolved against `dataDictionary` first, as evaluation does. The answer
   // is cached until either dictionary or the derived names change in number.
   bool DependsOnCycle(const ScoreDictVar* var, const ScoreDictionary* dataDictionary) const;
+  // Looks for cycles again, whatever the cache says.
+  void RefreshCycles(const ScoreDictionary* dataDictionary) const;
   void FindCycleDependentVars(const ScoreDictionary* dataDictionary) const;
+  // Asks the processor to fetch the parts of `var` that evaluating it reads,
+  // and the objects that `next` points to. Either may be null.
+  static void Prefetch(const TransformVar* var, const TransformVar* next);
+  // The evaluation plan for `dataDictionary`, built or rebuilt as needed.
+  internal::EvalPlan& PlanFor(const ScoreDictionary* dataDictionary);
 
   // Owning; null until set-up.
   std::unique_ptr<CaseRecord> derived_record_;
   // Owning; the values as set-up made them. Not read afterwards.
   std::unique_ptr<CaseRecord> initial_record_;
-  std::map<std::string, bool> computed_flags_;
   // Document order, which is the evaluation order.
   std::vector<std::string> derived_names_;
   bool set_up_ = false;
   // Parallel to the names set up, in order; rebuilt whenever the records are.
   std::vector<DerivedSlot> slots_;
-  // The first slot of each name, for lookups during evaluation.
+  // The computed flags, parallel to slots_; meaningful where flagged.
+  std::vector<char> computed_;
+  // The first slot of each name.
   std::unordered_map<std::string, std::size_t> slot_index_;
+  // Owning; names resolved for the data dictionary last given. Dropped
+  // whenever the slots change.
+  std::unique_ptr<internal::EvalPlan> plan_;
 
   // The variables for which DependsOnCycle is true, and what they were found
   // for.

@@ -1,0 +1,23 @@
+#include "transform/constant_number.h"
+
+#include <charconv>
+#include <cmath>
+#include <system_error>
+
+#include "orvane/values/numeric_value.h"
+
+namespace MCOrvane_600 {
+namespace internal {
+
+double ConstantNumber(const std::string& parameter) {
+  const std::size_t begin = ConstantTextBegin(parameter);
+  const char* first = parameter.data() + begin;
+  const char* last = parameter.data() + parameter.size();
+  double x = 0.0;
+  const std::from_chars_result read = std::from_chars(first, last, x);
+  if (read.ec == std::errc() && read.ptr == last && std::isfinite(x)) return x;
+  return NumericValue(parameter.substr(begin)).GetDouble();
+}
+
+}  // namespace internal
+}  // namespace MCOrvane_600

@@ -1,0 +1,390 @@
+// What a transformation dictionary keeps from one case to the next (names
+// resolved once, tree layouts, record entries, table indexes) must never show:
+// every change to trees, records, dictionaries and variables between cases is
+// seen, and the answers equal those of a plain walk.
+
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "orvane/dictionary/base_dictionary.h"
+#include "orvane/dictionary/case_record.h"
+#include "orvane/dictionary/dict_var.h"
+#include "orvane/dictionary/missing_value_set.h"
+#include "orvane/dictionary/range.h"
+#include "orvane/transform/apply_node_stats.h"
+#include "orvane/transform/function_tree_imp.h"
+#include "orvane/transform/transform_var.h"
+#include "orvane/transform/transformation_dictionary.h"
+#include "orvane/values/date_time_value.h"
+#include "orvane/values/numeric_value.h"
+#include "orvane/values/string_value.h"
+#include "transform/apply_evaluator.h"
+
+namespace MCOrvane_600 {
+namespace {
+
+using TD = TransformationDictionary;
+constexpr double kSysmis = NumericValue::GetSysmisValue();
+
+FunctionTreeImp* Node(TD::TransformFunction f, const std::string& parameter, bool constant) {
+  static int next_id = 0;
+  auto* node = new FunctionTreeImp(f != TD::kFN_NONE);
+  ApplyNodeStats stats;
+  stats.SetTransformFunction(f);
+  stats.SetParameterName(parameter);
+  stats.SetNodeID("n" + std::to_string(++next_id));
+  stats.SetConstNode(constant);
+  node->SetNodeStats(stats);
+  return node;
+}
+
+FunctionTreeImp* Field(const std::string& name) { return Node(TD::kFN_NONE, name, false); }
+FunctionTreeImp* Number(const std::string& text) {
+  return Node(TD::kFN_NONE, "Constant_D_" + text, true);
+}
+
+DictVar* NumericVar(const std::string& name, double missing = kSysmis) {
+  auto* var = new DictVar(name, ScoreDictVar::kNUMERIC_VAR);
+  if (missing != kSysmis) {
+    auto* set = new MissingValueSet();
+    set->Add(new Range(new NumericValue(missing)));
+    var->SetMissingValues(set);
+  }
+  return var;
+}
+
+// Inputs y and z (numeric) and c (text); derived variables are added by each
+// test.
+class EvaluationReuseTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    data_.AddVar("y", NumericVar("y"));
+    data_.AddVar("z", NumericVar("z"));
+    data_.AddVar("c", new DictVar("c", ScoreDictVar::kSTRING_VAR));
+  }
+
+  TransformVar* Add(const std::string& name, TD::TransExpression kind, const std::string& field,
+                    ScoreDictVar::VariableType type = ScoreDictVar::kNUMERIC_VAR) {
+    auto* var = new TransformVar(name, type);
+    var->AddFieldNameAndTransExpression(field, kind);
+    EXPECT_TRUE(derived_.AddVar(name, var));
+    derived_.AddDerievedVarName(name);
+    return var;
+  }
+
+  TransformVar* AddApply(const std::string& name, FunctionTree* root) {
+    TransformVar* var = Add(name, TD::kAPPLY, "");
+    var->SetRoot(root);
+    return var;
+  }
+
+  // The value of `name` after computing the case in `record`.
+  double Compute(const ScoreCaseRecord& record, const std::string& name,
+                 const ScoreDictionary* data = nullptr) {
+    const ScoreCaseRecord* out = derived_.GetValuesForDeriedVars(&record, data ? data : &data_);
+    const ScoreValue* value = out != nullptr ? out->Get(name) : nullptr;
+    return value != nullptr ? value->GetDouble() : -1.0;
+  }
+
+  BaseDictionary data_;
+  TD derived_;
+  CaseRecord record_;
+};
+
+TEST_F(EvaluationReuseTest, ANumberResultNeverKeepsThePreviousCaseOnAForeignType) {
+  // A date/time value reaching a number variable makes it missing, through a
+  // field reference and through an Apply tree alike.
+  Add("ref", TD::kFIELDREF, "y");
+  FunctionTreeImp* value = Node(TD::kFN_VALUE, "", false);
+  value->Add(Field("y"));
+  AddApply("app", value);
+  derived_.SetUpDerivedCaseRecord();
+
+  record_.Add("y", new NumericValue(5.0));
+  EXPECT_EQ(Compute(record_, "ref"), 5.0);
+  EXPECT_EQ(Compute(record_, "app"), 5.0);
+  record_.Remove("y");
+  record_.Add("y", new DateTimeValue(86400.0, DateTimeValue::kDATE_VAL));
+  EXPECT_EQ(Compute(record_, "ref"), kSysmis);
+  EXPECT_EQ(Compute(record_, "app"), kSysmis);
+}
+
+TEST_F(EvaluationReuseTest, ChangesToATreeShowAtTheNextCase) {
+  FunctionTreeImp* plus = Node(TD::kFN_PLUS, "", false);
+  FunctionTreeImp* one = Number("1");
+  plus->Add(Field("y"));
+  plus->Add(one);
+  AddApply("a", plus);
+  derived_.SetUpDerivedCaseRecord();
+  record_.Add("y", new NumericValue(3.0));
+  EXPECT_EQ(Compute(record_, "a"), 4.0);
+
+  // A node's payload, through a pointer kept from building the tree.
+  ApplyNodeStats stats = one->GetNodeStats();
+  stats.SetParameterName("Constant_D_2");
+  one->SetNodeStats(stats);
+  EXPECT_EQ(Compute(record_, "a"), 5.0);
+  // A new argument, then a removed one: "+" folds over what is there.
+  plus->Add(Number("10"));
+  EXPECT_EQ(Compute(record_, "a"), 15.0);
+  plus->Remove(0);
+  EXPECT_EQ(Compute(record_, "a"), 12.0);
+
+  // A walk of the same tree from outside does not hide the next change.
+  NumericValue numeric;
+  StringValue text;
+  DateTimeValue date_time;
+  ApplyEvaluator evaluator(&numeric, &text, &date_time);
+  plus->Add(Field("y"));
+  EXPECT_EQ(evaluator.TravelSal(plus, &record_, &data_, &derived_)->GetDouble(), 15.0);
+  EXPECT_EQ(Compute(record_, "a"), 15.0);
+}
+
+TEST_F(EvaluationReuseTest, RecordsMayChangeOrBeReplacedBetweenCases) {
+  FunctionTreeImp* plus = Node(TD::kFN_PLUS, "", false);
+  plus->Add(Field("y"));
+  plus->Add(Number("1"));
+  AddApply("a", plus);
+  Add("n", TD::kFIELDREF, "y");
+  derived_.SetUpDerivedCaseRecord();
+
+  record_.Add("y", new NumericValue(1.0));
+  EXPECT_EQ(Compute(record_, "a"), 2.0);
+  record_.Remove("y");
+  EXPECT_EQ(Compute(record_, "a"), kSysmis);
+  EXPECT_EQ(Compute(record_, "n"), kSysmis);
+  record_.Add("y", new NumericValue(5.0));
+  EXPECT_EQ(Compute(record_, "a"), 6.0);
+  record_.Add("y", nullptr);
+  EXPECT_EQ(Compute(record_, "n"), kSysmis);
+  record_.SetValue("y", 7.0);
+  EXPECT_EQ(Compute(record_, "n"), 7.0);
+
+  // A record per case, each at whatever address it gets.
+  for (double y : {10.0, 20.0, 30.0}) {
+    auto fresh = std::make_unique<CaseRecord>();
+    fresh->Add("y", new NumericValue(y));
+    EXPECT_EQ(Compute(*fresh, "a"), y + 1);
+  }
+  CaseRecord other;
+  other.Add("y", new NumericValue(40.0));
+  record_ = other;
+  EXPECT_EQ(Compute(record_, "a"), 41.0);
+}
+
+// A subclass is asked by name, so its own answers count.
+class DoublingRecord : public CaseRecord {
+ public:
+  const ScoreValue* Get(const std::string& name) const override {
+    const ScoreValue* value = CaseRecord::Get(name);
+    if (value == nullptr) return nullptr;
+    doubled_.SetDoubleValue(2 * value->GetDouble());
+    return &doubled_;
+  }
+
+ private:
+  mutable NumericValue doubled_;
+};
+
+TEST_F(EvaluationReuseTest, RecordsOfOtherClassesAreAskedByName) {
+  Add("n", TD::kFIELDREF, "y");
+  derived_.SetUpDerivedCaseRecord();
+  DoublingRecord doubling;
+  doubling.Add("y", new NumericValue(4.0));
+  EXPECT_EQ(Compute(doubling, "n"), 8.0);
+  doubling.SetValue("y", 5.0);
+  EXPECT_EQ(Compute(doubling, "n"), 10.0);
+}
+
+TEST_F(EvaluationReuseTest, ChangedOrOtherDataDictionariesAreSeen) {
+  FunctionTreeImp* plus = Node(TD::kFN_PLUS, "", false);
+  plus->Add(Field("y"));
+  plus->Add(Number("1"));
+  AddApply("a", plus);
+  derived_.SetUpDerivedCaseRecord();
+  record_.Add("y", new NumericValue(1.0));
+  EXPECT_EQ(Compute(record_, "a"), 2.0);
+
+  // 1 is user-missing here, and missing numbers make "+" missing.
+  BaseDictionary other;
+  other.AddVar("y", NumericVar("y", 1.0));
+  EXPECT_EQ(Compute(record_, "a", &other), kSysmis);
+  // The same dictionary with its variable replaced, same size.
+  other.RemoveVar("y");
+  other.AddVar("y", NumericVar("y"));
+  EXPECT_EQ(Compute(record_, "a", &other), 2.0);
+  EXPECT_EQ(Compute(record_, "a"), 2.0);
+}
+
+TEST_F(EvaluationReuseTest, ReplacedOrChangedDerivedVariablesAreSeen) {
+  Add("b", TD::kFIELDREF, "y");
+  TransformVar* norm = Add("n", TD::kNORMCONTINUOUS, "b");
+  norm->AddNormInfo(2.0, 0.0);
+  derived_.SetUpDerivedCaseRecord();
+  record_.Add("y", new NumericValue(3.0));
+  record_.Add("z", new NumericValue(7.0));
+  EXPECT_EQ(Compute(record_, "n"), 6.0);
+
+  // "b" now copies z: same name, same dictionary size.
+  derived_.RemoveVar("b");
+  auto* b = new TransformVar("b", ScoreDictVar::kNUMERIC_VAR);
+  b->AddFieldNameAndTransExpression("z", TD::kFIELDREF);
+  derived_.AddVar("b", b);
+  EXPECT_EQ(Compute(record_, "n"), 14.0);
+  // And back to y, through the variable itself.
+  b->AddFieldNameAndTransExpression("y", TD::kFIELDREF);
+  EXPECT_EQ(Compute(record_, "n"), 6.0);
+}
+
+TEST_F(EvaluationReuseTest, ADerivedVariableUsedTwiceInACaseAnswersTheSame) {
+  FunctionTreeImp* times = Node(TD::kFN_MULTIPLY, "", false);
+  times->Add(Field("y"));
+  times->Add(Number("3"));
+  AddApply("b", times);
+  Add("n1", TD::kNORMCONTINUOUS, "b")->AddNormInfo(1.0, 1.0);
+  Add("n2", TD::kNORMCONTINUOUS, "b")->AddNormInfo(1.0, 2.0);
+  FunctionTreeImp* sum = Node(TD::kFN_SUM, "", false);
+  sum->Add(Field("b"));
+  sum->Add(Field("n1"));
+  sum->Add(Field("n2"));
+  AddApply("s", sum);
+  derived_.SetUpDerivedCaseRecord();
+  for (double y : {1.0, 2.0}) {
+    record_.Remove("y");
+    record_.Add("y", new NumericValue(y));
+    EXPECT_EQ(Compute(record_, "n1"), 3 * y + 1);
+    EXPECT_EQ(Compute(record_, "n2"), 3 * y + 2);
+    EXPECT_EQ(Compute(record_, "s"), 9 * y + 3);
+  }
+}
+
+TEST_F(EvaluationReuseTest, NumberTreesAnswerAsTheWalkDoes) {
+  // +(if(y, y, 0), sqrt(max(z, 4)), value(y), -(z, 1)): numbers computed
+  // in line next to nodes that take the walk.
+  FunctionTreeImp* condition = Node(TD::kFN_IF, "", false);
+  condition->Add(Field("y"));
+  condition->Add(Field("y"));
+  condition->Add(Number("0"));
+  FunctionTreeImp* max = Node(TD::kFN_MAX, "", false);
+  max->Add(Field("z"));
+  max->Add(Number("4"));
+  FunctionTreeImp* root = Node(TD::kFN_SQRT, "", false);
+  root->Add(max);
+  FunctionTreeImp* value = Node(TD::kFN_VALUE, "", false);
+  value->Add(Field("y"));
+  FunctionTreeImp* minus = Node(TD::kFN_MINUS, "", false);
+  minus->Add(Field("z"));
+  minus->Add(Number("1"));
+  FunctionTreeImp* plus = Node(TD::kFN_PLUS, "", false);
+  for (FunctionTreeImp* argument : {condition, root, value, minus}) plus->Add(argument);
+  AddApply("a", plus);
+  derived_.SetUpDerivedCaseRecord();
+
+  NumericValue numeric;
+  StringValue text;
+  DateTimeValue date_time;
+  ApplyEvaluator evaluator(&numeric, &text, &date_time);
+  for (double y : {0.0, 2.0, kSysmis}) {
+    for (double z : {1.0, 9.0, kSysmis}) {
+      CaseRecord record;
+      record.Add("y", new NumericValue(y));
+      record.Add("z", new NumericValue(z));
+      const double walked = evaluator.TravelSal(plus, &record, &data_, &derived_)->GetDouble();
+      EXPECT_EQ(Compute(record, "a"), walked) << y << " " << z;
+      if (y == 2.0 && z == 9.0) {
+        EXPECT_EQ(walked, 2.0 + 3.0 + 2.0 + 8.0);
+      }
+    }
+  }
+}
+
+struct KeyCase {
+  const char* name;
+  std::vector<std::string> keys;  // rows in order; encoded value = row + 1
+  const char* input;
+  double expected;  // 0 for no match (the default value)
+};
+
+void PrintTo(const KeyCase& c, std::ostream* os) { *os << c.name; }
+
+class TextKeyTest : public EvaluationReuseTest, public ::testing::WithParamInterface<KeyCase> {};
+
+TEST_P(TextKeyTest, FindsTheFirstRowWhoseKeyEqualsTheInput) {
+  const KeyCase& c = GetParam();
+  TransformVar* map = Add("m", TD::kMAPVALUES, "c");
+  for (std::size_t i = 0; i < c.keys.size(); ++i) {
+    map->AddEncodingMap(new StringValue(c.keys[i]), new NumericValue(i + 1.0));
+  }
+  map->SetRecodeDefaultValue(new NumericValue(0.0));
+  derived_.SetUpDerivedCaseRecord();
+  record_.Add("c", new StringValue(c.input));
+  EXPECT_EQ(Compute(record_, "m"), c.expected);
+  // The public lookup agrees with the pass.
+  const StringValue input(c.input);
+  EXPECT_EQ(map->GetEncodedValue(data_.GetVar("c"), &input)->GetDouble(), c.expected);
+}
+
+const std::vector<std::string> kManyKeys{"k0", "k1", "k2", "k3",  "k4", "k5",
+                                         "k6", "k7", "k8", "k9 ", "k9", "k10"};
+
+INSTANTIATE_TEST_SUITE_P(
+    Table, TextKeyTest,
+    ::testing::Values(
+        KeyCase{"Plain", {"a", "b"}, "b", 2},
+        KeyCase{"TrailingSpacesIgnored", {"a", "b  "}, "b ", 2},
+        KeyCase{"FirstOfEqualKeysWins", {"b ", "a", "b"}, "b", 1},
+        KeyCase{"LeadingSpaceCounts", {"a"}, " a", 0},
+        KeyCase{"LongKeysDifferLate", {"category_one", "category_two"}, "category_two", 2},
+        KeyCase{"EmptyMatchesBlank", {"x", "   "}, "", 2},
+        KeyCase{"ManyKeysHashed", kManyKeys, "k9", 10},
+        KeyCase{"ManyKeysNoMatch", kManyKeys, "k11", 0}),
+    [](const ::testing::TestParamInfo<KeyCase>& info) { return std::string(info.param.name); });
+
+TEST_F(EvaluationReuseTest, MixedKeyTypesMatchByTheirOwnEquality) {
+  TransformVar* map = Add("m", TD::kMAPVALUES, "y");
+  map->AddEncodingMap(new StringValue("2"), new NumericValue(1.0));
+  map->AddEncodingMap(new NumericValue(2.0), new NumericValue(2.0));
+  derived_.SetUpDerivedCaseRecord();
+  record_.Add("y", new NumericValue(2.0));
+  EXPECT_EQ(Compute(record_, "m"), 2.0);
+}
+
+TEST_F(EvaluationReuseTest, BinsAnswerAsTheirIntervalsDo) {
+  // Touching intervals of every closure, one open below; the bins answer
+  // their index.
+  std::vector<Range*> ranges{new Range(-1.0, 0.0, false, false), new Range(0.0, 1.0, true, false),
+                             new Range(1.0, 2.0, true, true), new Range(2.0, 3.0, false, true),
+                             new Range(nullptr, new NumericValue(-1.0), true, true)};
+  TransformVar* bins = Add("b", TD::kDISCRETIZE, "y");
+  for (std::size_t i = 0; i < ranges.size(); ++i) {
+    bins->AddBinningValue(ranges[i], new NumericValue(static_cast<double>(i)));
+  }
+  bins->SetRecodeDefaultValue(new NumericValue(-9.0));
+  derived_.SetUpDerivedCaseRecord();
+  for (double y : {-2.0, -1.0, -0.5, 0.0, 1e-300, 1.0 - 1e-15, 1.0, 1.0 + 1e-15, 2.0, 2.0 + 1e-15,
+                   3.0, 3.0 + 1e-13, kSysmis}) {
+    const NumericValue input(y);
+    double expected = -9.0;
+    for (std::size_t i = 0; i < ranges.size(); ++i) {
+      if (ranges[i]->IsInRange(&input)) {
+        expected = static_cast<double>(i);
+        break;
+      }
+    }
+    // System-missing is in no bin and, being missing, takes no default.
+    if (y == kSysmis) expected = kSysmis;
+    record_.Remove("y");
+    record_.Add("y", new NumericValue(y));
+    EXPECT_EQ(Compute(record_, "b"), expected) << y;
+  }
+  // A date/time input is compared by its intervals, through its own class.
+  record_.Remove("y");
+  record_.Add("y", new DateTimeValue(1.5, DateTimeValue::kDATETIME_VAL));
+  EXPECT_EQ(Compute(record_, "b"), 2.0);
+}
+
+}  // namespace
+}  // namespace MCOrvane_600
