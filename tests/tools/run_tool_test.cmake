@@ -87,3 +87,22 @@ expect_equal("${out}" ${EXPECTED}/tree.scored.csv score_csv)
 expect_run(1 out err score ${TREE_DOCUMENT} ${WORK_DIR}/tree_cases.csv --models ${WORK_DIR}/absent.txt)
 expect_match("${err}" "tree.pmml: error 2: Could not open model names file\n$" no_names_file)
 expect_run(2 out err score ${TREE_DOCUMENT} ${WORK_DIR}/tree_cases.csv)
+
+# A column the data dictionary does not know is carried through.
+file(WRITE ${WORK_DIR}/extra_column.csv "age,note,income,debt,region,employment\n34,\"a, b\",52000,12000,north,employed\n")
+expect_run(0 out err derive ${doc} ${WORK_DIR}/extra_column.csv)
+expect_match("${out}" "^age,note,income,debt,region,employment,age_scaled,[^\n]*\n34,\"a, b\",52000,12000,north,employed,0.32" unknown_column)
+
+# Every document of the shared corpus: values, or one clear line and status 1.
+file(GLOB corpus_documents ${CORPUS}/*.pmml)
+file(WRITE ${WORK_DIR}/empty_cases.csv "x\n1\n")
+foreach(document IN LISTS corpus_documents)
+  execute_process(COMMAND ${TOOL} derive ${document} ${WORK_DIR}/empty_cases.csv
+                  RESULT_VARIABLE rc OUTPUT_VARIABLE out ERROR_VARIABLE err)
+  if(rc EQUAL 0)
+    continue()
+  endif()
+  if(NOT rc EQUAL 1 OR NOT err MATCHES "^orvane: [^\n]+\n$")
+    message(FATAL_ERROR "derive ${document}: exit ${rc}\n${err}")
+  endif()
+endforeach()
