@@ -17,25 +17,15 @@
 #include "orvane/values/numeric_value.h"
 #include "orvane/values/string_value.h"
 #include "transform/apply_evaluator.h"
+#include "transform/tree_builders.h"
 
 namespace MCOrvane_600 {
 namespace {
 
 using TD = TransformationDictionary;
+using orvane_test::Node;
 using Tree = std::unique_ptr<FunctionTree>;
 constexpr double kSysmis = NumericValue::GetSysmisValue();
-
-FunctionTree* Node(TD::TransformFunction f, const std::string& parameter, bool constant) {
-  static int next_id = 0;
-  auto* node = new FunctionTreeImp(f != TD::kFN_NONE);
-  ApplyNodeStats stats;
-  stats.SetTransformFunction(f);
-  stats.SetParameterName(parameter);
-  stats.SetNodeID(std::to_string(++next_id));
-  stats.SetConstNode(constant);
-  node->SetNodeStats(stats);
-  return node;
-}
 
 FunctionTree* Call(TD::TransformFunction f, std::initializer_list<FunctionTree*> args) {
   FunctionTree* node = Node(f, "", false);

@@ -22,24 +22,14 @@
 #include "orvane/values/numeric_value.h"
 #include "orvane/values/string_value.h"
 #include "transform/apply_evaluator.h"
+#include "transform/tree_builders.h"
 
 namespace MCOrvane_600 {
 namespace {
 
 using TD = TransformationDictionary;
+using orvane_test::Node;
 constexpr double kSysmis = NumericValue::GetSysmisValue();
-
-FunctionTreeImp* Node(TD::TransformFunction f, const std::string& parameter, bool constant) {
-  static int next_id = 0;
-  auto* node = new FunctionTreeImp(f != TD::kFN_NONE);
-  ApplyNodeStats stats;
-  stats.SetTransformFunction(f);
-  stats.SetParameterName(parameter);
-  stats.SetNodeID("n" + std::to_string(++next_id));
-  stats.SetConstNode(constant);
-  node->SetNodeStats(stats);
-  return node;
-}
 
 FunctionTreeImp* Field(const std::string& name) { return Node(TD::kFN_NONE, name, false); }
 FunctionTreeImp* Number(const std::string& text) {

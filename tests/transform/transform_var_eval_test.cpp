@@ -13,6 +13,7 @@
 #include "orvane/values/date_time_value.h"
 #include "orvane/values/numeric_value.h"
 #include "orvane/values/string_value.h"
+#include "transform/tree_builders.h"
 
 namespace MCOrvane_600 {
 namespace {
@@ -21,6 +22,7 @@ constexpr double kSysmis = NumericValue::GetSysmisValue();
 constexpr double kAbsent = 1.0e300;  // marks "no value for the field in the case"
 
 using TD = TransformationDictionary;
+using orvane_test::MakeNode;
 
 // x: numeric with 99 user-missing; s: string.
 class TransformVarEvalTest : public ::testing::Test {
@@ -340,18 +342,6 @@ TEST_F(TransformVarEvalTest, VariablesAreLookedUpInTheDataDictionaryFirst) {
   EXPECT_EQ(TransformVar::FindVariable("y", nullptr, &derived_), derived_.GetVar("y"));
   EXPECT_EQ(TransformVar::FindVariable("z", &data_, &derived_), nullptr);
   EXPECT_EQ(TransformVar::FindVariable("x", nullptr, nullptr), nullptr);
-}
-
-FunctionTreeImp* MakeNode(const std::string& id, TD::TransformFunction function,
-                          const std::string& parameter = "") {
-  auto* node = new FunctionTreeImp(function != TD::kFN_NONE);
-  ApplyNodeStats stats;
-  stats.SetNodeID(id);
-  stats.SetTransformFunction(function);
-  stats.SetParameterName(parameter);
-  stats.SetConstNode(parameter.rfind("Constant_", 0) == 0);
-  node->SetNodeStats(stats);
-  return node;
 }
 
 TEST_F(TransformVarEvalTest, ApplyTakesTheTreesValue) {

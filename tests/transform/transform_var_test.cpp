@@ -10,23 +10,13 @@
 #include "orvane/transform/function_tree_imp.h"
 #include "orvane/values/numeric_value.h"
 #include "orvane/values/string_value.h"
+#include "transform/tree_builders.h"
 
 namespace MCOrvane_600 {
 namespace {
 
 using TD = TransformationDictionary;
-
-FunctionTreeImp* MakeNode(const std::string& id, TD::TransformFunction function,
-                          const std::string& parameter = "") {
-  auto* node = new FunctionTreeImp(function != TD::kFN_NONE);
-  ApplyNodeStats stats;
-  stats.SetNodeID(id);
-  stats.SetTransformFunction(function);
-  stats.SetParameterName(parameter);
-  stats.SetConstNode(parameter.rfind("Constant_", 0) == 0);
-  node->SetNodeStats(stats);
-  return node;
-}
+using orvane_test::MakeNode;
 
 // r(+) -> a, [emptied slot], b(sqrt) -> c
 FunctionTree* MakeTree() {
