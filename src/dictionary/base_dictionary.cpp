@@ -1,21 +1,34 @@
 #include "orvane/dictionary/base_dictionary.h"
 
+#include <atomic>
 #include <ostream>
 
 #include "dictionary/owning_container.h"
 
 namespace MCOrvane_600 {
 
-BaseDictionary::BaseDictionary() = default;
+namespace {
+
+// Never reused within a process, so a stamp seen again cannot belong to a
+// dictionary that has since been destroyed and replaced.
+std::atomic<std::uint64_t> next_layout{1};
+
+}  // namespace
+
+BaseDictionary::BaseDictionary() { NewLayout(); }
 
 BaseDictionary::BaseDictionary(const BaseDictionary& other) : ScoreDictionary(other) {
   internal::CloneAllInto(other.vars_, &vars_);
+  NewLayout();
 }
 
 BaseDictionary& BaseDictionary::operator=(const BaseDictionary& other) {
   internal::AssignClones(other.vars_, &vars_);
+  NewLayout();
   return *this;
 }
+
+void BaseDictionary::NewLayout() { layout_ = next_layout.fetch_add(1, std::memory_order_relaxed); }
 
 BaseDictionary::~BaseDictionary() { internal::DestroyAll(&vars_); }
 
@@ -23,13 +36,16 @@ ScoreDictionary* BaseDictionary::Clone() const { return new BaseDictionary(*this
 
 bool BaseDictionary::AddVar(const std::string& name, ScoreDictVar* var) {
   if (name.empty() || var == nullptr) return false;
-  return vars_.emplace(name, var).second;
+  if (!vars_.emplace(name, var).second) return false;
+  NewLayout();
+  return true;
 }
 
 bool BaseDictionary::RemoveVar(const std::string& name) {
   const auto it = vars_.find(name);
   if (it == vars_.end()) return false;
   internal::DestroyAt(&vars_, it);
+  NewLayout();
   return true;
 }
 

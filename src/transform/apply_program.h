@@ -7,6 +7,7 @@
 // says the tree is unchanged.
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -79,6 +80,9 @@ class ApplyProgram {
     if (PlanStamp(ec) != plan_stamp_) Rebind(ec);
   }
   const Node& node(int i) const { return nodes_[static_cast<std::size_t>(i)]; }
+  // Has the root turn `flag` false at the tree's first change; only for a
+  // program that Describes its tree.
+  void Watch(const std::shared_ptr<bool>& flag) const { root_->watch_ = flag; }
   // The steps computing node 0 as a number; empty when node 0 does not
   // always answer a number. `stack` has room for what the steps push.
   const std::vector<Step>& number_steps() const { return number_steps_; }

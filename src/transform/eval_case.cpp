@@ -1,7 +1,10 @@
 #include "transform/eval_case.h"
 
+#include <memory>
+
 #include <typeinfo>
 
+#include "dictionary/dictionary_access.h"
 #include "orvane/dictionary/case_record.h"
 #include "orvane/dictionary/score_case_record.h"
 #include "orvane/dictionary/score_dict_var.h"
@@ -10,6 +13,7 @@
 #include "orvane/transform/function_tree.h"
 #include "orvane/transform/transform_var.h"
 #include "orvane/transform/transformation_dictionary.h"
+#include "transform/eval_lane.h"
 
 namespace MCOrvane_600 {
 namespace internal {
@@ -77,7 +81,8 @@ EvalPlan::EvalPlan(const TransformationDictionary& owner, const ScoreDictionary*
     : stamp_(NewStamp()),
       data_(data),
       data_size_(DataSize(data)),
-      data_vars_(DataVars(data)),
+      data_layout_(DictionaryAccess::Layout(data)),
+      data_vars_(data_layout_ != 0 ? std::vector<const ScoreDictVar*>() : DataVars(data)),
       owner_size_(owner.Size()),
       owner_names_(owner.derived_names_.size()),
       valid_(std::make_shared<bool>(true)) {
@@ -122,6 +127,10 @@ EvalPlan::EvalPlan(const TransformationDictionary& owner, const ScoreDictionary*
 
 EvalPlan::~EvalPlan() = default;
 
+void EvalPlan::MakeLane(const TransformationDictionary& owner) {
+  lane_ = std::make_unique<EvalLane>(owner, *this);
+}
+
 int EvalPlan::Add(const std::string& name, const TransformationDictionary& owner,
                   const ScoreDictionary* data) {
   const auto found = index_.find(name);
@@ -160,8 +169,13 @@ int EvalPlan::Add(const std::string& name, const TransformationDictionary& owner
 void EvalPlan::Watch(const TransformVar* var) { var->watch_ = valid_; }
 
 bool EvalPlan::IsFor(const TransformationDictionary& owner, const ScoreDictionary* data) const {
-  return *valid_ && data == data_ && DataSize(data) == data_size_ && owner.Size() == owner_size_ &&
-         owner.derived_names_.size() == owner_names_ && SameVars(data, data_vars_);
+  if (!*valid_ || data != data_ || owner.Size() != owner_size_ ||
+      owner.derived_names_.size() != owner_names_) {
+    return false;
+  }
+  // The library's dictionary tells by its stamp; any other is listed.
+  if (data_layout_ != 0) return DictionaryAccess::Layout(data) == data_layout_;
+  return DataSize(data) == data_size_ && SameVars(data, data_vars_);
 }
 
 int EvalPlan::Find(const std::string& name) const {

@@ -28,6 +28,8 @@ class TransformationDictionary;
 
 namespace internal {
 
+class EvalLane;
+
 // The names a transformation dictionary's derived variables use, resolved
 // against one data dictionary and the transformation dictionary itself.
 // Built on the first pass with a data dictionary and rebuilt when either
@@ -90,6 +92,17 @@ class EvalPlan {
   bool IsFor(const TransformationDictionary& owner, const ScoreDictionary* data) const;
 
   std::uint64_t stamp() const { return stamp_; }
+  // Turned false when the plan no longer holds; handed to whatever the
+  // plan relies on.
+  const std::shared_ptr<bool>& validity() const { return valid_; }
+  std::size_t operand_count() const { return operands_.size(); }
+  // The lane of the plan; null until made, after one pass over a case by
+  // the general evaluation has made every result.
+  EvalLane* lane() const { return lane_.get(); }
+  void MakeLane(const TransformationDictionary& owner);
+  // Counts the passes made without the lane.
+  int general_passes() const { return general_passes_; }
+  void CountGeneralPass() { ++general_passes_; }
   // The operand of `name`; -1 when the plan has none.
   int Find(const std::string& name) const;
   Operand& operand(int k) { return operands_[k]; }
@@ -103,6 +116,9 @@ class EvalPlan {
   std::uint64_t stamp_;
   const ScoreDictionary* data_;
   int data_size_;
+  // The stamp of `data_` when it tells its changes by one; 0 otherwise.
+  std::uint64_t data_layout_;
+  // The variables of `data_`, when it has no stamp.
   std::vector<const ScoreDictVar*> data_vars_;
   int owner_size_;
   std::size_t owner_names_;
@@ -112,6 +128,9 @@ class EvalPlan {
   std::vector<Operand> operands_;
   std::unordered_map<std::string, int> index_;
   std::vector<Step> steps_;
+  int general_passes_ = 0;
+  // Owning; null until MakeLane.
+  std::unique_ptr<EvalLane> lane_;
 };
 
 class EvalCase {
@@ -127,6 +146,9 @@ class EvalCase {
   EvalCase& operator=(const EvalCase&) = delete;
 
   const ScoreCaseRecord* record() const { return record_; }
+  // True when the inputs are read from a CaseRecord, by entry, and stay as
+  // they are during the pass: what a lane needs.
+  bool ReadsFixedCaseRecord() const { return case_record_ != nullptr && remember_inputs_; }
   const ScoreDictionary* data() const { return data_; }
   const ScoreDictionary* transformations() const { return transformations_; }
   // The stamp of this pass over a whole case; 0 when there is no plan, so

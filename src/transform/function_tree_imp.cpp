@@ -155,13 +155,21 @@ void FunctionTreeImp::SetParent(FunctionTree* parent) {
 }
 
 void FunctionTreeImp::Touch() {
-  changed_ = true;
+  MarkChanged();
   for (const FunctionTree* node = parent_; node != nullptr; node = node->GetParent()) {
     // Another class of node cannot be marked: the walk goes past it.
     const FunctionTreeImp* imp = AsImp(node);
     if (imp == nullptr) continue;
     if (imp->changed_) return;
-    imp->changed_ = true;
+    imp->MarkChanged();
+  }
+}
+
+void FunctionTreeImp::MarkChanged() const {
+  changed_ = true;
+  if (watch_ != nullptr) {
+    *watch_ = false;
+    watch_.reset();
   }
 }
 

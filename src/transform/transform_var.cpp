@@ -120,6 +120,11 @@ void TransformVar::CopyFrom(const TransformVar& other) {
 
 bool TransformVar::IsDerivedVariable() const { return true; }
 
+void TransformVar::SetVarType(VariableType type) {
+  Unwatch();
+  DictVar::SetVarType(type);
+}
+
 void TransformVar::AddFieldNameAndTransExpression(const std::string& fieldName,
                                                   TransExpression kind) {
   Unwatch();
@@ -142,6 +147,7 @@ void TransformVar::SetRoot(FunctionTree* root) {
 const FunctionTree* TransformVar::GetRoot() const { return root_.get(); }
 
 void TransformVar::SetConstString(const std::string& text) {
+  Unwatch();
   const_string_ = text;
   const_number_ = NumericValue(text).GetDouble();
 }
@@ -149,6 +155,7 @@ void TransformVar::SetConstString(const std::string& text) {
 std::string TransformVar::GetConstString() const { return const_string_; }
 
 void TransformVar::AddNormInfo(double scale, double offset) {
+  Unwatch();
   scale_ = scale;
   offset_ = offset;
 }
@@ -156,6 +163,7 @@ void TransformVar::AddNormInfo(double scale, double offset) {
 double TransformVar::GetNormValue(double x) const { return scale_ * x + offset_; }
 
 void TransformVar::AddEncodingMap(ScoreValue* key, ScoreValue* encoded) {
+  Unwatch();
   encodings_.emplace_back(std::unique_ptr<ScoreValue>(key), std::unique_ptr<ScoreValue>(encoded));
   encoding_index_state_ = Index::kUnknown;
   encoding_index_.clear();
@@ -164,6 +172,7 @@ void TransformVar::AddEncodingMap(ScoreValue* key, ScoreValue* encoded) {
 }
 
 void TransformVar::AddBinningValue(ScoreValueRange* interval, ScoreValue* value) {
+  Unwatch();
   bins_.emplace_back(std::unique_ptr<ScoreValueRange>(interval),
                      std::unique_ptr<ScoreValue>(value));
   bin_bounds_state_ = Index::kUnknown;
@@ -171,6 +180,7 @@ void TransformVar::AddBinningValue(ScoreValueRange* interval, ScoreValue* value)
 }
 
 void TransformVar::SetRecodeMissValueTo(ScoreValue* value) {
+  Unwatch();
   map_missing_to_.reset(value);
   recode_missing_copy_ = false;
 }
@@ -178,6 +188,7 @@ void TransformVar::SetRecodeMissValueTo(ScoreValue* value) {
 const ScoreValue* TransformVar::GetRecodeMissValueRep() const { return map_missing_to_.get(); }
 
 void TransformVar::SetRecodeDefaultValue(ScoreValue* value) {
+  Unwatch();
   default_value_.reset(value);
   recode_else_copy_ = false;
 }
@@ -185,6 +196,7 @@ void TransformVar::SetRecodeDefaultValue(ScoreValue* value) {
 const ScoreValue* TransformVar::GetRecodeDefaultValue() const { return default_value_.get(); }
 
 void TransformVar::SetRecodeElseCopy(bool copy) {
+  Unwatch();
   recode_else_copy_ = copy;
   default_value_.reset();
 }
@@ -192,13 +204,17 @@ void TransformVar::SetRecodeElseCopy(bool copy) {
 bool TransformVar::IsRecodeElseCopy() const { return recode_else_copy_; }
 
 void TransformVar::SetRecodeMissingCopy(bool copy) {
+  Unwatch();
   recode_missing_copy_ = copy;
   map_missing_to_.reset();
 }
 
 bool TransformVar::IsRecodeMissingCopy() const { return recode_missing_copy_; }
 
-void TransformVar::SetRecodeSysmisValue(ScoreValue* value) { map_sysmis_to_.reset(value); }
+void TransformVar::SetRecodeSysmisValue(ScoreValue* value) {
+  Unwatch();
+  map_sysmis_to_.reset(value);
+}
 
 const ScoreValue* TransformVar::GetRecodeSysmisValueRep() const { return map_sysmis_to_.get(); }
 

@@ -11,6 +11,7 @@
 #include "orvane/values/score_value.h"
 #include "orvane/values/string_value.h"
 #include "transform/eval_case.h"
+#include "transform/eval_lane.h"
 
 namespace MCOrvane_600 {
 
@@ -145,6 +146,15 @@ const ScoreCaseRecord* TransformationDictionary::GetValuesForDeriedVars(
   Reset();
   internal::EvalPlan& plan = PlanFor(dataDictionary);
   internal::EvalCase ec(record, dataDictionary, this, &plan, internal::NewStamp());
+  if (ec.ReadsFixedCaseRecord()) {
+    // The first pass makes every result, from which the lane is laid out.
+    if (plan.lane() == nullptr && plan.general_passes() > 0) plan.MakeLane(*this);
+    if (plan.lane() != nullptr) {
+      plan.lane()->Run(*this, ec);
+      return derived_record_.get();
+    }
+    plan.CountGeneralPass();
+  }
   const std::vector<internal::EvalPlan::Step>& steps = plan.steps();
   // Past a few thousand variables their data no longer stays in the cache
   // from case to case, and they lie apart in memory: each is fetched while
@@ -153,43 +163,47 @@ const ScoreCaseRecord* TransformationDictionary::GetValuesForDeriedVars(
   const bool prefetch = steps.size() > kCachedVariables;
   for (std::size_t i = 0; i < steps.size(); ++i) {
     if (prefetch && i + 2 < steps.size()) Prefetch(steps[i + 2].var, steps[i + 1].var);
-    const internal::EvalPlan::Step& step = steps[i];
-    if (step.simple) {
-      if (computed_[i]) continue;
-      const ScoreValue* value = step.var->Evaluate(ec);
-      DerivedSlot& slot = slots_[i];
-      if (slot.plain_number && step.var->HasNumberResult()) {
-        // A number into a number, in place: what StoreValue does, without
-        // asking the types again.
-        static_cast<NumericValue*>(slot.value)->SetDoubleValue(value->GetDouble());
-        computed_[i] = 1;
-      } else {
-        StoreValue(i, value);
-      }
-      continue;
-    }
-    if (!step.known) continue;
-    if (i < slots_.size() && slots_[i].flagged) {
-      if (computed_[i]) continue;
-    } else if (IsVarValueComputed(derived_names_[i])) {
-      continue;
-    }
-    if (step.var == nullptr) continue;
-    if (step.cycle) {
-      StoreMissingValue(i, step.var);
-      continue;
-    }
-    const ScoreValue* value = step.var->Evaluate(ec);
-    if (i < slots_.size() && slots_[i].plain_number && step.var->HasNumberResult()) {
-      // A number into a number, in place: what StoreValue does, without
-      // asking the types again.
-      static_cast<NumericValue*>(slots_[i].value)->SetDoubleValue(value->GetDouble());
-      computed_[i] = 1;
-      continue;
-    }
-    StoreValue(i, value);
+    EvaluateStep(i, ec);
   }
   return derived_record_.get();
+}
+
+void TransformationDictionary::EvaluateStep(std::size_t i, internal::EvalCase& ec) {
+  const internal::EvalPlan::Step& step = plan_->steps()[i];
+  if (step.simple) {
+    if (computed_[i]) return;
+    const ScoreValue* value = step.var->Evaluate(ec);
+    DerivedSlot& slot = slots_[i];
+    if (slot.plain_number && step.var->HasNumberResult()) {
+      // A number into a number, in place: what StoreValue does, without
+      // asking the types again.
+      static_cast<NumericValue*>(slot.value)->SetDoubleValue(value->GetDouble());
+      computed_[i] = 1;
+    } else {
+      StoreValue(i, value);
+    }
+    return;
+  }
+  if (!step.known) return;
+  if (i < slots_.size() && slots_[i].flagged) {
+    if (computed_[i]) return;
+  } else if (IsVarValueComputed(derived_names_[i])) {
+    return;
+  }
+  if (step.var == nullptr) return;
+  if (step.cycle) {
+    StoreMissingValue(i, step.var);
+    return;
+  }
+  const ScoreValue* value = step.var->Evaluate(ec);
+  if (i < slots_.size() && slots_[i].plain_number && step.var->HasNumberResult()) {
+    // A number into a number, in place: what StoreValue does, without
+    // asking the types again.
+    static_cast<NumericValue*>(slots_[i].value)->SetDoubleValue(value->GetDouble());
+    computed_[i] = 1;
+    return;
+  }
+  StoreValue(i, value);
 }
 
 void TransformationDictionary::StoreValue(std::size_t i, const ScoreValue* value) {

@@ -1,6 +1,7 @@
 #ifndef ORVANE_DICTIONARY_BASE_DICTIONARY_H_
 #define ORVANE_DICTIONARY_BASE_DICTIONARY_H_
 
+#include <cstdint>
 #include <iosfwd>
 #include <map>
 #include <string>
@@ -10,6 +11,10 @@
 #include "orvane/dictionary/score_dictionary.h"
 
 namespace MCOrvane_600 {
+
+namespace internal {
+class DictionaryAccess;
+}  // namespace internal
 
 // The library's dictionary: owns its variables and keeps them in byte-wise
 // name order ('B' before 'a'), so listings and dumps come in that order.
@@ -38,8 +43,17 @@ class BaseDictionary : public ScoreDictionary {
   void Display(std::ostream& out) const override;
 
  private:
+  // Tells evaluation plans whether the variables are the ones they found.
+  friend class internal::DictionaryAccess;
+
+  // A stamp no dictionary has had before: taken whenever a variable is added
+  // or removed (and on construction and assignment), so that an equal stamp
+  // means the same dictionary with the same variables.
+  void NewLayout();
+
   // Owning.
   std::map<std::string, ScoreDictVar*> vars_;
+  std::uint64_t layout_ = 0;
 };
 
 }  // namespace MCOrvane_600

@@ -117,6 +117,8 @@ class FunctionTreeImp : public FunctionTree {
   // marked, whose own ancestors then are too, so building a tree costs no
   // walk to its root per node.
   void Touch();
+  // Marks this node changed, telling a plan that watches it.
+  void MarkChanged() const;
 
   FunctionTree* parent_;                                 // not owned; null for a root
   std::vector<std::unique_ptr<FunctionTree>> children_;  // null for an emptied slot
@@ -129,6 +131,9 @@ class FunctionTreeImp : public FunctionTree {
   // On a root: names the latest layout of the tree, so that an older one
   // is never taken for it.
   mutable std::uint64_t layout_ = 0;
+  // On a root: shared with the evaluation plan that relies on the tree as
+  // it is; turned false at the root's first change.
+  mutable std::shared_ptr<bool> watch_;
 };
 
 }  // namespace MCOrvane_600

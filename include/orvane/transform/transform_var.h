@@ -29,6 +29,7 @@ class StringValue;
 namespace internal {
 class ApplyProgram;
 class EvalCase;
+class EvalLane;
 class EvalPlan;
 }  // namespace internal
 
@@ -60,6 +61,8 @@ class TransformVar : public DictVar {
   void Display(std::ostream& os) const override;
   // True.
   bool IsDerivedVariable() const override;
+  // As DictVar's; an evaluation plan relying on the old type is dropped.
+  void SetVarType(VariableType type) override;
 
   // Set-up, in the order the document reader calls it.
   void AddFieldNameAndTransExpression(const std::string& fieldName, TransExpression kind);
@@ -136,6 +139,7 @@ class TransformVar : public DictVar {
   friend class ApplyEvaluator;
   friend class TransformationDictionary;
   friend class internal::EvalPlan;
+  friend class internal::EvalLane;
 
   // GetTransformedValue's work, for the case `ec` describes.
   const ScoreValue* Evaluate(internal::EvalCase& ec) const;
@@ -167,8 +171,8 @@ class TransformVar : public DictVar {
   // The bin containing `value`; -1 when none does.
   int FindBin(const ScoreValue& value) const;
   void BuildBinBounds() const;
-  // Tells an evaluation plan that relies on what this variable refers to
-  // that it no longer may.
+  // Tells an evaluation plan that relies on this variable (what it refers
+  // to, its tables, its type) that it no longer may.
   void Unwatch() const;
 
   // The answer for an input that no table entry matched; `value` is

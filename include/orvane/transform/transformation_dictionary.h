@@ -22,6 +22,7 @@ class TransformVar;
 
 namespace internal {
 class EvalCase;
+class EvalLane;
 class EvalPlan;
 }  // namespace internal
 
@@ -233,6 +234,7 @@ class TransformationDictionary : public BaseDictionary {
   friend class ApplyEvaluator;
   friend class internal::EvalCase;
   friend class internal::EvalPlan;
+  friend class internal::EvalLane;
 
   // One derived name of the record, with the place where its value lives,
   // so that a case costs no name lookups there. The computed flag of slot i
@@ -246,6 +248,9 @@ class TransformationDictionary : public BaseDictionary {
 
   // Sets every computed flag to false.
   void Reset();
+  // Computes and stores the i-th derived name of the current plan for the
+  // case `ec`, unless it is stored already.
+  void EvaluateStep(std::size_t i, internal::EvalCase& ec);
   // Stores `value` (not taken) for `name`; null leaves the name without a
   // value.
   void AddVarCaseValue(const std::string& name, const ScoreValue* value);

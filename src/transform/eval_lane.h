@@ -1,0 +1,194 @@
+#ifndef ORVANE_SRC_TRANSFORM_EVAL_LANE_H_
+#define ORVANE_SRC_TRANSFORM_EVAL_LANE_H_
+
+// The common shapes of derived variables laid out as numbers: a lane reads
+// each input of a case once, then computes the linear norms, the bins and
+// value maps that answer plain numbers, and the Apply trees of plain numeric
+// functions from flat arrays, without a virtual call per operand. Whatever
+// a case asks beyond that (a user-missing table input, an unmatched key
+// that copies its input, a derived field not yet stored, any other kind of
+// variable) is handed back to the general evaluation, one variable at a
+// time, so every stored value is the one the general evaluation gives.
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <string_view>
+#include <unordered_map>
+#include <vector>
+
+#include "transform/eval_case.h"
+
+namespace MCOrvane_600 {
+
+class NumericValue;
+class ScoreValue;
+class TransformVar;
+class TransformationDictionary;
+
+namespace internal {
+
+class ApplyProgram;
+
+class EvalLane {
+ public:
+  // Lays out the steps of `plan`, made by `owner`, that it can compute.
+  // Every derived variable must have been evaluated once (its result
+  // exists); the plan's validity flag is handed to the Apply trees read, so
+  // a change to any of them drops the plan with the lane.
+  EvalLane(const TransformationDictionary& owner, EvalPlan& plan);
+  EvalLane(const EvalLane&) = delete;
+  EvalLane& operator=(const EvalLane&) = delete;
+
+  // Computes every step of the case `ec` (which reads a CaseRecord other
+  // than the derived record, through `plan`) into `owner`'s derived record;
+  // the steps it cannot compute go to owner.EvaluateStep.
+  void Run(TransformationDictionary& owner, EvalCase& ec);
+
+ private:
+  // How the step is computed.
+  enum Kind : std::uint8_t {
+    kGeneral,  // by the general evaluation
+    kNorm,     // scale * x + offset of the source number
+    kBins,     // the bin holding the source number
+    kMap,      // the row of the source text
+    kProgram,  // a numeric Apply program
+  };
+  // What a case gave an input.
+  enum State : std::uint8_t {
+    kPresent,  // a value in the record
+    kAbsent,   // no value, and not a derived field of this dictionary
+    kDerived,  // no value: the derived field of step `step`
+  };
+  struct Step {
+    Kind kind = kGeneral;
+    // The number for an unmatched input that is not missing is `unmatched`
+    // (tables).
+    bool unmatched_known = false;
+    // kNorm, kBins, kMap: the input.
+    std::int32_t input = -1;
+    // Bins, map rows or program operations: [first, first + count).
+    std::uint32_t first = 0;
+    std::uint32_t count = 0;
+    // kNorm: scale and offset; tables: the answer for an absent input and
+    // for an unmatched one.
+    double a = 0.0;
+    double b = 0.0;
+    // Lent from the derived record: the slot of the step, a plain number.
+    NumericValue* out = nullptr;
+  };
+  struct Bin {
+    bool low_included;
+    bool high_included;
+    bool plain;  // the bin value is a plain number, `number`
+    double low;
+    double high;
+    double number;
+  };
+  struct Row {
+    std::int32_t key;  // in keys_
+    bool plain;
+    double number;
+  };
+  struct Op {
+    enum Code : std::uint8_t {
+      kConstant,
+      kField,
+      kFold,
+      kCollect,
+      kIsMissing,  // isMissing or isNotMissing of a field
+      kTextEqual,  // equal or notEqual of a field and a text constant
+    };
+    Code code;
+    // kTextEqual: the constant's text is empty once trailing spaces go.
+    bool empty_text;
+    std::int32_t function;
+    // kField, kIsMissing, kTextEqual: the input; kFold, kCollect: the count.
+    std::int32_t arg;
+    // kConstant: the number; kTextEqual: the constant's key.
+    double number;
+  };
+  struct Input {
+    // The plan operand.
+    int operand = -1;
+    // The step computing the field, when the name is a derived field of the
+    // owner; -1 otherwise.
+    std::int32_t step = -1;
+    // What the steps read: the raw number (bins, norms), the number an
+    // Apply operand takes (user-missing values made system-missing), the
+    // key of a text, and whether the variable calls the value missing.
+    bool needs_raw = false;
+    bool needs_number = false;
+    bool needs_key = false;
+    bool needs_missing = false;
+    // The type of the input's variable, for a text compared or an absent
+    // field; what isMissing answers for the field.
+    bool needs_type = false;
+    bool needs_missing_answer = false;
+  };
+  // What a case gave each input; parallel to inputs_.
+  struct Decoded {
+    State state;
+    bool exact_number;  // exactly a NumericValue
+    bool exact_text;    // exactly a StringValue
+    bool number_known;  // `number` is what an Apply operand takes
+    bool missing;       // the input's variable calls the value missing
+    bool has_var;       // the name is a variable of either dictionary
+    std::int8_t type;   // the variable's type, when needed
+    // isMissing of the field: 0 or 1; -1 when the general evaluation must
+    // tell.
+    std::int8_t missing_answer;
+    std::int32_t key;  // the text's key; -1 for none
+    double raw;
+    double number;
+  };
+
+  // The input of plan operand `k` for step `at`, added on first use; -1
+  // when the lane cannot read the operand there.
+  int InputOf(int k, std::size_t at, const TransformationDictionary& owner, EvalPlan& plan);
+  bool LayNorm(Step& step, const TransformVar& var, int input);
+  bool LayBins(Step& step, const TransformVar& var, int input);
+  bool LayMap(Step& step, const TransformVar& var, int input);
+  bool LayProgram(Step& step, const TransformVar& var, std::size_t at,
+                  const TransformationDictionary& owner, EvalPlan& plan);
+  // The operation computing node `i` of `program`, which the general
+  // evaluation walks; false when the lane has none.
+  bool LayNode(Op* op, const ApplyProgram& program, int i, std::size_t at,
+               const TransformationDictionary& owner, EvalPlan& plan);
+  std::int32_t Intern(std::string_view text);
+  static void LayRecodes(Step& step, const TransformVar& var);
+  // The key number of `text` among every map row; -1 when none has it.
+  std::int32_t KeyOf(std::string_view text) const;
+
+  void Decode(EvalCase& ec);
+  // Each answers false, changing nothing, when the case needs the general
+  // evaluation.
+  bool SourceNumber(const Step& step, double* x) const;
+  bool ComputeBins(const Step& step, double* x) const;
+  bool ComputeMap(const Step& step, double* x) const;
+  bool ComputeProgram(const Step& step, double* x);
+  // The number of an isMissing or text equality operation; false when the
+  // general evaluation must tell.
+  bool IsMissingNumber(const Op& op, double* x) const;
+  bool TextEqualNumber(const Op& op, double* x) const;
+
+  std::vector<Step> steps_;
+  std::vector<Bin> bins_;
+  std::vector<Row> rows_;
+  std::vector<Op> ops_;
+  std::vector<Input> inputs_;
+  std::vector<Decoded> decoded_;
+  // The input of each plan operand; -2 not looked at yet, -1 unreadable.
+  std::vector<int> operand_input_;
+  // Every key text of the maps, numbered.
+  std::unordered_map<std::string, std::int32_t> keys_;
+  // The number of each step computed in this case, and whether it was.
+  std::vector<double> results_;
+  std::vector<char> known_;
+  std::vector<double> stack_;
+};
+
+}  // namespace internal
+}  // namespace MCOrvane_600
+
+#endif  // ORVANE_SRC_TRANSFORM_EVAL_LANE_H_
