@@ -1,5 +1,6 @@
 #include "orvane/dictionary/case_record.h"
 
+#include <algorithm>
 #include <atomic>
 #include <ostream>
 #include <typeinfo>
@@ -29,6 +30,33 @@ std::atomic<std::uint64_t> next_layout{1};
 
 CaseRecord::CaseRecord() { NewLayout(); }
 
+namespace {
+
+// FNV-1a of the name's bytes.
+std::uint32_t NameHash(const std::string& name) {
+  std::uint32_t h = 2166136261u;
+  for (const char c : name) h = (h ^ static_cast<unsigned char>(c)) * 16777619u;
+  return h ^ (h >> 16);
+}
+
+}  // namespace
+
+CaseRecord::Entries::value_type* CaseRecord::FindEntry(const std::string& name) {
+  if (found_ == nullptr || 2 * values_.size() > found_slots_) {
+    // Two to four slots a name keep collisions rare; the table doubles as
+    // names come.
+    found_slots_ = 64;
+    while (found_slots_ < 4 * values_.size()) found_slots_ *= 2;
+    found_.reset(new Entries::value_type*[found_slots_]());
+  }
+  Entries::value_type*& hit = found_[NameHash(name) & (found_slots_ - 1)];
+  if (hit != nullptr && hit->first == name) return hit;
+  const auto it = values_.find(name);
+  if (it == values_.end()) return nullptr;
+  hit = &*it;
+  return hit;
+}
+
 CaseRecord::CaseRecord(const CaseRecord& other)
     : ScoreCaseRecord(other), name_index_(other.name_index_), has_map_(other.has_map_) {
   internal::CloneAllInto(other.values_, &values_);
@@ -40,6 +68,7 @@ CaseRecord& CaseRecord::operator=(const CaseRecord& other) {
   if (this != &other) {
     slots_.clear();
     name_index_.clear();
+    found_.reset();
     internal::AssignClones(other.values_, &values_);
     name_index_ = other.name_index_;
     has_map_ = other.has_map_;
@@ -52,9 +81,12 @@ CaseRecord& CaseRecord::operator=(const CaseRecord& other) {
 CaseRecord::~CaseRecord() { internal::DestroyAll(&values_); }
 
 void CaseRecord::Add(const std::string& name, ScoreValue* value) {
-  const auto placed = values_.try_emplace(name, nullptr);
-  if (placed.second) NewLayout();
-  ScoreValue*& entry = placed.first->second;
+  Entries::value_type* found = FindEntry(name);
+  if (found == nullptr) {
+    found = &*values_.try_emplace(name, nullptr).first;
+    NewLayout();
+  }
+  ScoreValue*& entry = found->second;
   if (entry != value) {
     delete entry;
     entry = value;
@@ -65,9 +97,9 @@ void CaseRecord::Add(const std::string& name, ScoreValue* value) {
 template <typename Make, typename Change>
 bool CaseRecord::Fill(const std::string& name, ScoreValue::ValueType type, Make make,
                       Change change) {
-  const auto it = values_.find(name);
-  if (it == values_.end()) return false;
-  ScoreValue*& entry = it->second;
+  Entries::value_type* found = FindEntry(name);
+  if (found == nullptr) return false;
+  ScoreValue*& entry = found->second;
   if (entry == nullptr) {
     entry = make();
     Mirror(name, entry);
@@ -112,6 +144,11 @@ bool CaseRecord::SetValue(const std::string& name, double x) {
 void CaseRecord::Remove(const std::string& name) {
   const auto it = values_.find(name);
   if (it == values_.end()) return;
+  if (found_ != nullptr) {
+    // An erased entry must not be found again.
+    Entries::value_type*& hit = found_[NameHash(name) & (found_slots_ - 1)];
+    if (hit == &*it) hit = nullptr;
+  }
   internal::DestroyAt(&values_, it);
   NewLayout();
   Mirror(name, nullptr);

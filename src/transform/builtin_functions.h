@@ -42,6 +42,11 @@ Kind KindOf(Function f);
 double Unary(double a, double b, Function f);
 // The vector functions of ApplyAccumulateFunction; missing for any other f.
 double Accumulate(const double* values, std::size_t size, Function f);
+// The same functions, for callers that pick one once and call it often.
+using ScalarFunction = double (*)(double a, double b);
+using VectorFunction = double (*)(const double* values, std::size_t size);
+ScalarFunction ScalarFunctionOf(Function f);
+VectorFunction VectorFunctionOf(Function f);
 // The date/time functions of ApplyDateTimeFunction.
 double DateTime(const ScoreValue* first, double second, Function f);
 

@@ -129,24 +129,34 @@ double PdfNormalArray(const double* v, std::size_t size) {
   return std::exp(-z * z / 2.0) * kInvSqrt2Pi / v[2];
 }
 
-double Compare(const double* v, std::size_t size, Function f) {
-  if (size != 2) return 0.0;
-  bool holds = false;
-  switch (f) {
-    case TD::kFN_LESS_THAN:
-      holds = v[0] < v[1];
-      break;
-    case TD::kFN_LESS_OR_EQUAL:
-      holds = v[0] <= v[1];
-      break;
-    case TD::kFN_GREATER_THAN:
-      holds = v[0] > v[1];
-      break;
-    default:
-      holds = v[0] >= v[1];
-      break;
-  }
-  return holds ? 1.0 : 0.0;
+double LessThan(const double* v, std::size_t size) {
+  return size == 2 && v[0] < v[1] ? 1.0 : 0.0;
+}
+double LessOrEqual(const double* v, std::size_t size) {
+  return size == 2 && v[0] <= v[1] ? 1.0 : 0.0;
+}
+double GreaterThan(const double* v, std::size_t size) {
+  return size == 2 && v[0] > v[1] ? 1.0 : 0.0;
+}
+double GreaterOrEqual(const double* v, std::size_t size) {
+  return size == 2 && v[0] >= v[1] ? 1.0 : 0.0;
+}
+
+double MinusPair(const double* v, std::size_t size) {
+  return ValidPair(v, size) ? v[0] - v[1] : kSysmis;
+}
+double MultiplyPair(const double* v, std::size_t size) {
+  return ValidPair(v, size) ? v[0] * v[1] : kSysmis;
+}
+double DividePair(const double* v, std::size_t size) {
+  return ValidPair(v, size) && v[1] != 0.0 ? v[0] / v[1] : kSysmis;
+}
+double NoVector(const double* /*v*/, std::size_t /*size*/) { return kSysmis; }
+
+double PowFold(double a, double b) {
+  if (Missing(a) || Missing(b)) return kSysmis;
+  const double n = TD::Trunc(b);
+  return Missing(n) ? kSysmis : TD::Pow(a, static_cast<int>(n));
 }
 
 double AndArray(const double* v, std::size_t size) {
@@ -245,78 +255,84 @@ Kind KindOf(Function f) {
   }
 }
 
-double Unary(double a, double b, Function f) {
+ScalarFunction ScalarFunctionOf(Function f) {
   switch (f) {
     case TD::kFN_PLUS:
-      return TD::Plus(a, b);
-    case TD::kFN_POW: {
-      if (Missing(a) || Missing(b)) return kSysmis;
-      const double n = TD::Trunc(b);
-      return Missing(n) ? kSysmis : TD::Pow(a, static_cast<int>(n));
-    }
+      return TD::Plus;
+    case TD::kFN_POW:
+      return PowFold;
     case TD::kFN_ABS:
-      return TD::Abs(a);
+      return [](double a, double) { return TD::Abs(a); };
     case TD::kFN_EXP:
-      return TD::Exp(a);
+      return [](double a, double) { return TD::Exp(a); };
     case TD::kFN_LOG10:
-      return TD::Log10(a);
+      return [](double a, double) { return TD::Log10(a); };
     case TD::kFN_LN:
-      return TD::Ln(a);
+      return [](double a, double) { return TD::Ln(a); };
     case TD::kFN_MOD:
-      return TD::Mod(a, b);
+      return TD::Mod;
     case TD::kFN_ROUND:
-      return TD::Rnd(a);
+      return [](double a, double) { return TD::Rnd(a); };
     case TD::kFN_SQRT:
-      return TD::Sqrt(a);
+      return [](double a, double) { return TD::Sqrt(a); };
     case TD::kFN_TRUNC:
-      return TD::Trunc(a);
+      return [](double a, double) { return TD::Trunc(a); };
     case TD::kFN_CDFNORM:
-      return TD::CdfNorm(a);
+      return [](double a, double) { return TD::CdfNorm(a); };
     default:
-      return 0.0;
+      return [](double, double) { return 0.0; };
+  }
+}
+
+double Unary(double a, double b, Function f) { return ScalarFunctionOf(f)(a, b); }
+
+VectorFunction VectorFunctionOf(Function f) {
+  switch (f) {
+    case TD::kFN_MINUS:
+      return MinusPair;
+    case TD::kFN_MULTIPLY:
+      return MultiplyPair;
+    case TD::kFN_DIVIDE:
+      return DividePair;
+    case TD::kFN_CDF_NORMAL:
+      return CdfNormalArray;
+    case TD::kFN_IDF_NORMAL:
+      return IdfNormalArray;
+    case TD::kFN_PDF_NORMAL:
+      return PdfNormalArray;
+    case TD::kFN_MAX:
+      return MaxArray;
+    case TD::kFN_MEAN:
+      return MeanArray;
+    case TD::kFN_MIN:
+      return MinArray;
+    case TD::kFN_SD:
+      return SdArray;
+    case TD::kFN_SUM:
+      return SumArray;
+    case TD::kFN_VARIANCE:
+      return VarianceArray;
+    case TD::kFN_LESS_THAN:
+      return LessThan;
+    case TD::kFN_LESS_OR_EQUAL:
+      return LessOrEqual;
+    case TD::kFN_GREATER_THAN:
+      return GreaterThan;
+    case TD::kFN_GREATER_OR_EQUAL:
+      return GreaterOrEqual;
+    case TD::kFN_AND:
+      return AndArray;
+    case TD::kFN_OR:
+      return OrArray;
+    case TD::kFN_NOT:
+      return NotArray;
+    default:
+      return NoVector;
   }
 }
 
 double Accumulate(const double* v, std::size_t size, Function f) {
-  switch (f) {
-    case TD::kFN_MINUS:
-      return ValidPair(v, size) ? v[0] - v[1] : kSysmis;
-    case TD::kFN_MULTIPLY:
-      return ValidPair(v, size) ? v[0] * v[1] : kSysmis;
-    case TD::kFN_DIVIDE:
-      return ValidPair(v, size) && v[1] != 0.0 ? v[0] / v[1] : kSysmis;
-    case TD::kFN_CDF_NORMAL:
-      return CdfNormalArray(v, size);
-    case TD::kFN_IDF_NORMAL:
-      return IdfNormalArray(v, size);
-    case TD::kFN_PDF_NORMAL:
-      return PdfNormalArray(v, size);
-    case TD::kFN_MAX:
-      return MaxArray(v, size);
-    case TD::kFN_MEAN:
-      return MeanArray(v, size);
-    case TD::kFN_MIN:
-      return MinArray(v, size);
-    case TD::kFN_SD:
-      return SdArray(v, size);
-    case TD::kFN_SUM:
-      return SumArray(v, size);
-    case TD::kFN_VARIANCE:
-      return VarianceArray(v, size);
-    case TD::kFN_LESS_THAN:
-    case TD::kFN_LESS_OR_EQUAL:
-    case TD::kFN_GREATER_THAN:
-    case TD::kFN_GREATER_OR_EQUAL:
-      return Compare(v, size, f);
-    case TD::kFN_AND:
-      return AndArray(v, size);
-    case TD::kFN_OR:
-      return OrArray(v, size);
-    case TD::kFN_NOT:
-      return NotArray(v, size);
-    default:
-      return kSysmis;
-  }
+  return VectorFunctionOf(f)(v, size);
 }
 
 }  // namespace builtin
@@ -440,19 +456,19 @@ double TransformationDictionary::OutlierHandle(double x, const std::string& meth
 }
 
 double TransformationDictionary::lessThan(const std::vector<double>& values) {
-  return Compare(values.data(), values.size(), kFN_LESS_THAN);
+  return LessThan(values.data(), values.size());
 }
 
 double TransformationDictionary::lessOrEqual(const std::vector<double>& values) {
-  return Compare(values.data(), values.size(), kFN_LESS_OR_EQUAL);
+  return LessOrEqual(values.data(), values.size());
 }
 
 double TransformationDictionary::greaterThan(const std::vector<double>& values) {
-  return Compare(values.data(), values.size(), kFN_GREATER_THAN);
+  return GreaterThan(values.data(), values.size());
 }
 
 double TransformationDictionary::greaterOrEqual(const std::vector<double>& values) {
-  return Compare(values.data(), values.size(), kFN_GREATER_OR_EQUAL);
+  return GreaterOrEqual(values.data(), values.size());
 }
 
 double TransformationDictionary::AndOperator(const std::vector<double>& values) {

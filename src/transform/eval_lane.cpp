@@ -196,9 +196,11 @@ bool EvalLane::LayProgram(Step& step, const TransformVar& var, std::size_t at,
       }
       case PStep::kFold:
         op.code = Op::kFold;
+        op.scalar = builtin::ScalarFunctionOf(planned.function);
         break;
       case PStep::kCollect:
         op.code = Op::kCollect;
+        op.vector = builtin::VectorFunctionOf(planned.function);
         break;
       default:
         if (!LayNode(&op, *program, planned.node, at, owner, plan)) {
@@ -442,26 +444,25 @@ bool EvalLane::ComputeProgram(const Step& step, double* x) {
         break;
       }
       case Op::kFold: {
-        const auto f = static_cast<TD::TransformFunction>(op->function);
+        const builtin::ScalarFunction f = op->scalar;
         const std::size_t n = static_cast<std::size_t>(op->arg);
         const double* v = stack + top - n;
         double r = 0.0;
         double p = n > 0 ? v[0] : 0.0;
         for (std::size_t i = 1; i < n; ++i) {
-          r = builtin::Unary(p, v[i], f);
+          r = f(p, v[i]);
           p = r;
         }
         // A single argument is applied alone.
-        if (n == 1) r = builtin::Unary(p, 0.0, f);
+        if (n == 1) r = f(p, 0.0);
         top -= n;
         stack[top++] = r;
         break;
       }
       case Op::kCollect: {
-        const auto f = static_cast<TD::TransformFunction>(op->function);
         const std::size_t n = static_cast<std::size_t>(op->arg);
         top -= n;
-        const double r = builtin::Accumulate(stack + top, n, f);
+        const double r = op->vector(stack + top, n);
         stack[top++] = r;
         break;
       }

@@ -17,6 +17,7 @@
 #include <unordered_map>
 #include <vector>
 
+#include "transform/builtin_functions.h"
 #include "transform/eval_case.h"
 
 namespace MCOrvane_600 {
@@ -105,8 +106,12 @@ class EvalLane {
     std::int32_t function;
     // kField, kIsMissing, kTextEqual: the input; kFold, kCollect: the count.
     std::int32_t arg;
-    // kConstant: the number; kTextEqual: the constant's key.
-    double number;
+    union {
+      // kConstant: the number; kTextEqual: the constant's key.
+      double number;
+      builtin::ScalarFunction scalar;  // kFold
+      builtin::VectorFunction vector;  // kCollect
+    };
   };
   struct Input {
     // The plan operand.

@@ -133,6 +133,74 @@ TEST_F(EvaluationReuseTest, ChangesToATreeShowAtTheNextCase) {
   EXPECT_EQ(Compute(record_, "a"), 15.0);
 }
 
+// After a few cases the common fields are computed from numbers laid out
+// once; every change must still show at the next case.
+TEST_F(EvaluationReuseTest, ChangesAfterManyCasesShowAtTheNextCase) {
+  FunctionTreeImp* plus = Node(TD::kFN_PLUS, "", false);
+  FunctionTreeImp* one = Number("1");
+  plus->Add(Field("y"));
+  plus->Add(one);
+  AddApply("a", plus);
+  TransformVar* norm = Add("n", TD::kNORMCONTINUOUS, "a");
+  norm->AddNormInfo(2.0, 0.0);
+  TransformVar* bins = Add("b", TD::kDISCRETIZE, "y");
+  bins->AddBinningValue(new Range(0.0, 10.0, true, false), new NumericValue(1.0));
+  derived_.SetUpDerivedCaseRecord();
+  auto compute_at = [&](double y) {
+    record_.Add("y", new NumericValue(y));
+    return Compute(record_, "a");
+  };
+  for (double y : {1.0, 2.0, 3.0}) EXPECT_EQ(compute_at(y), y + 1);
+  EXPECT_EQ(Compute(record_, "n"), 8.0);
+  EXPECT_EQ(Compute(record_, "b"), 1.0);
+
+  ApplyNodeStats stats = one->GetNodeStats();
+  stats.SetParameterName("Constant_D_2");
+  one->SetNodeStats(stats);
+  EXPECT_EQ(compute_at(3.0), 5.0);
+  EXPECT_EQ(compute_at(3.0), 5.0);
+  plus->Add(Number("10"));
+  EXPECT_EQ(compute_at(3.0), 15.0);
+  EXPECT_EQ(compute_at(4.0), 16.0);
+
+  norm->AddNormInfo(3.0, 1.0);
+  EXPECT_EQ(Compute(record_, "n"), 49.0);
+  bins->AddBinningValue(new Range(10.0, 20.0, true, false), new NumericValue(2.0));
+  EXPECT_EQ(compute_at(12.0), 24.0);
+  EXPECT_EQ(Compute(record_, "b"), 2.0);
+  bins->SetRecodeDefaultValue(new NumericValue(-3.0));
+  EXPECT_EQ(compute_at(25.0), 37.0);
+  EXPECT_EQ(Compute(record_, "b"), -3.0);
+
+  // y user-missing from now on: "+" is missing, and so is the norm of it.
+  derived_.GetValuesForDeriedVars(&record_, &data_);
+  const_cast<ScoreDictVar*>(data_.GetVar("y"))->SetMissingValues([] {
+    auto* set = new MissingValueSet();
+    set->Add(new Range(new NumericValue(25.0)));
+    return set;
+  }());
+  EXPECT_EQ(compute_at(25.0), kSysmis);
+  EXPECT_EQ(Compute(record_, "n"), kSysmis);
+}
+
+// A field defined after the one that reads it is computed on demand.
+TEST_F(EvaluationReuseTest, FieldsReadBeforeTheyAreDefined) {
+  FunctionTreeImp* plus = Node(TD::kFN_PLUS, "", false);
+  plus->Add(Field("later"));
+  plus->Add(Number("1"));
+  AddApply("first", plus);
+  FunctionTreeImp* times = Node(TD::kFN_MULTIPLY, "", false);
+  times->Add(Field("y"));
+  times->Add(Number("2"));
+  AddApply("later", times);
+  derived_.SetUpDerivedCaseRecord();
+  for (double y : {1.0, 2.0, 3.0, 4.0}) {
+    record_.Add("y", new NumericValue(y));
+    EXPECT_EQ(Compute(record_, "first"), 2 * y + 1);
+    EXPECT_EQ(Compute(record_, "later"), 2 * y);
+  }
+}
+
 TEST_F(EvaluationReuseTest, RecordsMayChangeOrBeReplacedBetweenCases) {
   FunctionTreeImp* plus = Node(TD::kFN_PLUS, "", false);
   plus->Add(Field("y"));

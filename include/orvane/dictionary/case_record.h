@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <iosfwd>
 #include <map>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -70,13 +71,23 @@ class CaseRecord : public ScoreCaseRecord {
   // make()'s new value; a value of `type` is handed to change().
   template <typename Make, typename Change>
   bool Fill(const std::string& name, ScoreValue::ValueType type, Make make, Change change);
+  using Entries = std::map<std::string, ScoreValue*>;
+  // The entry of `name`; null when there is none. Hosts fill the same names
+  // case after case: an entry found is remembered under a hash of its name
+  // until the entries change. Only the filling operations use it, so that
+  // readers of a const record never write.
+  Entries::value_type* FindEntry(const std::string& name);
   // Points the slot of `name`, if it has one, at `value`.
   void Mirror(const std::string& name, ScoreValue* value);
   // Sizes the slots and points each indexed one at its name's value.
   void MirrorAll(std::size_t slot_count);
 
   // Owning; a null value marks a name without a value.
-  std::map<std::string, ScoreValue*> values_;
+  Entries values_;
+  // Lent from values_: entries recently found, by a hash of the name; null
+  // until the first lookup, emptied whenever the layout changes.
+  std::unique_ptr<Entries::value_type*[]> found_;
+  std::size_t found_slots_ = 0;
   std::map<std::string, int> name_index_;
   // Lent from values_; never owning.
   std::vector<ScoreValue*> slots_;
