@@ -41,7 +41,7 @@ std::uint32_t NameHash(const std::string& name) {
 
 }  // namespace
 
-CaseRecord::Entries::value_type* CaseRecord::FindEntry(const std::string& name) {
+CaseRecord::Entries::value_type*& CaseRecord::FoundSlot(const std::string& name) {
   if (found_ == nullptr || 2 * values_.size() > found_slots_) {
     // Two to four slots a name keep collisions rare; the table doubles as
     // names come.
@@ -49,7 +49,11 @@ CaseRecord::Entries::value_type* CaseRecord::FindEntry(const std::string& name) 
     while (found_slots_ < 4 * values_.size()) found_slots_ *= 2;
     found_.reset(new Entries::value_type*[found_slots_]());
   }
-  Entries::value_type*& hit = found_[NameHash(name) & (found_slots_ - 1)];
+  return found_[NameHash(name) & (found_slots_ - 1)];
+}
+
+CaseRecord::Entries::value_type* CaseRecord::FindEntry(const std::string& name) {
+  Entries::value_type*& hit = FoundSlot(name);
   if (hit != nullptr && hit->first == name) return hit;
   const auto it = values_.find(name);
   if (it == values_.end()) return nullptr;
@@ -81,12 +85,14 @@ CaseRecord& CaseRecord::operator=(const CaseRecord& other) {
 CaseRecord::~CaseRecord() { internal::DestroyAll(&values_); }
 
 void CaseRecord::Add(const std::string& name, ScoreValue* value) {
-  Entries::value_type* found = FindEntry(name);
-  if (found == nullptr) {
-    found = &*values_.try_emplace(name, nullptr).first;
-    NewLayout();
+  Entries::value_type*& hit = FoundSlot(name);
+  if (hit == nullptr || hit->first != name) {
+    // One search finds the name or places it.
+    const auto placed = values_.try_emplace(name, nullptr);
+    if (placed.second) NewLayout();
+    hit = &*placed.first;
   }
-  ScoreValue*& entry = found->second;
+  ScoreValue*& entry = hit->second;
   if (entry != value) {
     delete entry;
     entry = value;

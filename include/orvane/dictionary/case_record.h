@@ -77,6 +77,9 @@ class CaseRecord : public ScoreCaseRecord {
   // until the entries change. Only the filling operations use it, so that
   // readers of a const record never write.
   Entries::value_type* FindEntry(const std::string& name);
+  // The remembered entry for `name`'s hash (possibly another name's, or
+  // null); the table is made or grown first.
+  Entries::value_type*& FoundSlot(const std::string& name);
   // Points the slot of `name`, if it has one, at `value`.
   void Mirror(const std::string& name, ScoreValue* value);
   // Sizes the slots and points each indexed one at its name's value.
