@@ -149,6 +149,9 @@ class EvalCase {
   // True when the inputs are read from a CaseRecord, by entry, and stay as
   // they are during the pass: what a lane needs.
   bool ReadsFixedCaseRecord() const { return case_record_ != nullptr && remember_inputs_; }
+  // The record as the library's own; null when it is not exactly one or
+  // there is no plan.
+  const CaseRecord* case_record() const { return case_record_; }
   const ScoreDictionary* data() const { return data_; }
   const ScoreDictionary* transformations() const { return transformations_; }
   // The stamp of this pass over a whole case; 0 when there is no plan, so

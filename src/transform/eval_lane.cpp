@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <typeinfo>
 
+#include "orvane/dictionary/case_record.h"
+#include "orvane/dictionary/dict_var.h"
 #include "orvane/dictionary/score_dict_var.h"
 #include "orvane/transform/transform_var.h"
 #include "orvane/transform/transformation_dictionary.h"
@@ -10,6 +12,7 @@
 #include "orvane/values/string_value.h"
 #include "transform/apply_program.h"
 #include "transform/builtin_functions.h"
+#include "transform/case_record_access.h"
 #include "transform/constant_number.h"
 #include "transform/eval_case.h"
 
@@ -63,7 +66,16 @@ EvalLane::EvalLane(const TransformationDictionary& owner, EvalPlan& plan) {
     step.out = static_cast<NumericValue*>(slot.value);
     steps_[i] = step;
   }
+  for (std::size_t j = 0; j < inputs_.size(); ++j) {
+    if (inputs_[j].step >= 0) {
+      steps_[static_cast<std::size_t>(inputs_[j].step)].feeds = static_cast<std::int32_t>(j);
+    }
+  }
   decoded_.resize(inputs_.size());
+  entries_.assign(inputs_.size(), nullptr);
+  numbers_.assign(inputs_.size(), kSysmis);
+  has_number_.assign(inputs_.size(), 0);
+  Link();
 }
 
 int EvalLane::InputOf(int k, std::size_t at, const TransformationDictionary& owner,
@@ -92,6 +104,8 @@ int EvalLane::InputOf(int k, std::size_t at, const TransformationDictionary& own
       Input input;
       input.operand = k;
       input.step = step;
+      input.var = op.var;
+      input.plain_var = op.var != nullptr && typeid(*op.var) == typeid(DictVar);
       inputs_.push_back(input);
     }
   }
@@ -172,12 +186,26 @@ bool EvalLane::LayProgram(Step& step, const TransformVar& var, std::size_t at,
       program->number_steps().empty()) {
     return false;
   }
-  const std::uint32_t first = static_cast<std::uint32_t>(ops_.size());
+  const std::size_t first_op = ops_.size();
+  const std::size_t first_place = places_.size();
+  const std::size_t first_constant = constants_.size();
+  const std::size_t first_check = checks_.size();
+  auto undo = [&]() {
+    ops_.resize(first_op);
+    places_.resize(first_place);
+    constants_.resize(first_constant);
+    checks_.resize(first_check);
+    return false;
+  };
+  // The general evaluation's steps keep a stack of numbers; here the stack
+  // holds where each number will be, and every function node becomes one
+  // operation reading its arguments from there.
+  std::vector<Place> stack;
   for (const PStep& planned : program->number_steps()) {
-    Op op{Op::kConstant, false, static_cast<std::int32_t>(planned.function), planned.count,
-          planned.number};
     switch (planned.kind) {
       case PStep::kConstant:
+        stack.push_back({Place::kConstant, static_cast<std::int32_t>(constants_.size())});
+        constants_.push_back(planned.number);
         break;
       case PStep::kField: {
         const ApplyProgram::Node& node = program->node(planned.node);
@@ -185,39 +213,78 @@ bool EvalLane::LayProgram(Step& step, const TransformVar& var, std::size_t at,
         const int input = node.parent == TD::kFN_SYSMIS || node.parent == TD::kFN_VALUE
                               ? -1
                               : InputOf(plan.Find(*node.name), at, owner, plan);
-        if (input < 0) {
-          ops_.resize(first);
-          return false;
-        }
+        if (input < 0) return undo();
         inputs_[static_cast<std::size_t>(input)].needs_number = true;
-        op.code = Op::kField;
-        op.arg = input;
+        checks_.push_back(input);
+        stack.push_back({Place::kInput, input});
         break;
       }
       case PStep::kFold:
-        op.code = Op::kFold;
-        op.scalar = builtin::ScalarFunctionOf(planned.function);
-        break;
-      case PStep::kCollect:
-        op.code = Op::kCollect;
-        op.vector = builtin::VectorFunctionOf(planned.function);
-        break;
-      default:
-        if (!LayNode(&op, *program, planned.node, at, owner, plan)) {
-          ops_.resize(first);
-          return false;
+      case PStep::kCollect: {
+        const std::size_t n = static_cast<std::size_t>(planned.count);
+        if (n > stack.size()) return undo();
+        Op op;
+        op.function = static_cast<std::int32_t>(planned.function);
+        op.first_arg = static_cast<std::int32_t>(places_.size());
+        op.count = planned.count;
+        places_.insert(places_.end(), stack.end() - static_cast<std::ptrdiff_t>(n), stack.end());
+        stack.resize(stack.size() - n);
+        if (planned.kind == PStep::kFold) {
+          op.code = Op::kFold;
+          op.scalar = builtin::ScalarFunctionOf(planned.function);
+        } else {
+          op.code = Op::kCollect;
+          op.vector = builtin::VectorFunctionOf(planned.function);
+          if (gathered_.size() < n) gathered_.resize(n);
         }
+        op.out = static_cast<std::int32_t>(ops_.size() - first_op);
+        stack.push_back({Place::kStack, op.out});
+        ops_.push_back(op);
         break;
+      }
+      default: {
+        Op op;
+        if (!LayNode(&op, *program, planned.node, at, owner, plan)) return undo();
+        op.out = static_cast<std::int32_t>(ops_.size() - first_op);
+        stack.push_back({Place::kStack, op.out});
+        ops_.push_back(op);
+        break;
+      }
     }
-    ops_.push_back(op);
   }
+  if (stack.size() != 1) return undo();
   step.kind = kProgram;
-  step.first = first;
-  step.count = static_cast<std::uint32_t>(ops_.size()) - first;
+  step.first = static_cast<std::uint32_t>(first_op);
+  step.count = static_cast<std::uint32_t>(ops_.size() - first_op);
+  step.checks = static_cast<std::uint32_t>(first_check);
+  step.check_count = static_cast<std::uint32_t>(checks_.size() - first_check);
+  step.answer = static_cast<std::uint32_t>(places_.size());
+  places_.push_back(stack[0]);
   if (stack_.size() < step.count) stack_.resize(step.count);
   // A change anywhere in the tree drops the plan, and the lane with it.
   program->Watch(plan.validity());
   return true;
+}
+
+void EvalLane::Link() {
+  args_.resize(places_.size());
+  for (std::size_t i = 0; i < places_.size(); ++i) {
+    const Place& place = places_[i];
+    const std::size_t k = static_cast<std::size_t>(place.index);
+    switch (place.where) {
+      case Place::kInput:
+        args_[i] = &numbers_[k];
+        break;
+      case Place::kConstant:
+        args_[i] = &constants_[k];
+        break;
+      default:
+        args_[i] = &stack_[k];
+        break;
+    }
+  }
+  places_.clear();
+  places_.shrink_to_fit();
 }
 
 bool EvalLane::LayNode(Op* op, const ApplyProgram& program, int i, std::size_t at,
@@ -234,7 +301,8 @@ bool EvalLane::LayNode(Op* op, const ApplyProgram& program, int i, std::size_t a
     if (input < 0) return false;
     inputs_[static_cast<std::size_t>(input)].needs_missing_answer = true;
     op->code = Op::kIsMissing;
-    op->arg = input;
+    op->function = static_cast<std::int32_t>(node.function);
+    op->first_arg = input;
     return true;
   }
   if (node.kind == Kind::kCompare && node.count == 2) {
@@ -253,9 +321,10 @@ bool EvalLane::LayNode(Op* op, const ApplyProgram& program, int i, std::size_t a
     read.needs_missing = true;
     read.needs_type = true;
     op->code = Op::kTextEqual;
-    op->arg = input;
+    op->function = static_cast<std::int32_t>(node.function);
+    op->first_arg = input;
     op->empty_text = constant.empty();
-    op->number = Intern(constant);
+    op->key = Intern(constant);
     return true;
   }
   return false;
@@ -270,13 +339,30 @@ std::int32_t EvalLane::KeyOf(std::string_view text) const {
   return found != keys_.end() ? found->second : -1;
 }
 
-void EvalLane::Decode(EvalCase& ec) {
-  static const std::string kUnnamed;
+void EvalLane::Decode(EvalCase& ec, EvalPlan& plan) {
+  const CaseRecord& record = *ec.case_record();
+  const std::uint64_t layout = CaseRecordAccess::Layout(record);
+  if (layout != layout_) {
+    // Stamps are never reused: an equal one is the same record, laid out
+    // the same.
+    for (std::size_t j = 0; j < inputs_.size(); ++j) {
+      entries_[j] = CaseRecordAccess::Entry(record, plan.operand(inputs_[j].operand).name);
+    }
+    layout_ = layout;
+  }
   for (std::size_t j = 0; j < inputs_.size(); ++j) {
     const Input& input = inputs_[j];
     Decoded& d = decoded_[j];
-    const ScoreValue* v = ec.Value(input.operand, kUnnamed);
-    const ScoreDictVar* var = ec.Var(input.operand, kUnnamed);
+    const ScoreValue* v = entries_[j] != nullptr ? *entries_[j] : nullptr;
+    const ScoreDictVar* var = input.var;
+    // The library's own variable answers without a virtual call.
+    const DictVar* plain = input.plain_var ? static_cast<const DictVar*>(var) : nullptr;
+    auto var_type = [var, plain]() {
+      return plain != nullptr ? plain->DictVar::GetVarType() : var->GetVarType();
+    };
+    auto var_missing = [var, plain](const ScoreValue* value) {
+      return plain != nullptr ? plain->DictVar::IsMissingValue(value) : var->IsMissingValue(value);
+    };
     d.has_var = var != nullptr;
     d.number_known = false;
     d.missing = false;
@@ -285,7 +371,7 @@ void EvalLane::Decode(EvalCase& ec) {
     // A name without a variable reads as a number.
     ScoreDictVar::VariableType type = ScoreDictVar::kNUMERIC_VAR;
     if (var != nullptr && (input.needs_number || input.needs_type || input.needs_missing_answer)) {
-      type = var->GetVarType();
+      type = var_type();
     }
     d.type = static_cast<std::int8_t>(type);
     const bool numeric = type == ScoreDictVar::kNUMERIC_VAR;
@@ -302,7 +388,7 @@ void EvalLane::Decode(EvalCase& ec) {
         if (var == nullptr) {
           d.missing_answer = 0;
         } else if (numeric) {
-          d.missing_answer = var->IsMissingValue(&NumericValue::SYSMIS) ? 1 : 0;
+          d.missing_answer = var_missing(&NumericValue::SYSMIS) ? 1 : 0;
         }
       }
       continue;
@@ -316,11 +402,11 @@ void EvalLane::Decode(EvalCase& ec) {
     }
     const bool asks_var = input.needs_missing || input.needs_missing_answer ||
                           (input.needs_number && numeric);
-    const bool var_missing = var != nullptr && asks_var && var->IsMissingValue(v);
-    if (input.needs_missing) d.missing = var != nullptr ? var_missing : v->IsSystemMissingValue();
+    const bool missing_here = var != nullptr && asks_var && var_missing(v);
+    if (input.needs_missing) d.missing = var != nullptr ? missing_here : v->IsSystemMissingValue();
     if (input.needs_number && (var == nullptr || type != ScoreDictVar::kSTRING_VAR)) {
       // User-missing numbers of a number variable become system-missing.
-      d.number = var != nullptr && numeric && var_missing ? kSysmis : d.raw;
+      d.number = var != nullptr && numeric && missing_here ? kSysmis : d.raw;
       d.number_known = true;
     }
     if (input.needs_missing_answer) {
@@ -329,7 +415,7 @@ void EvalLane::Decode(EvalCase& ec) {
       if (var == nullptr) {
         d.missing_answer = 0;
       } else if (numeric) {
-        d.missing_answer = var_missing && var->IsMissingValue(&NumericValue::SYSMIS) ? 1 : 0;
+        d.missing_answer = missing_here && var_missing(&NumericValue::SYSMIS) ? 1 : 0;
       }
     }
     if (input.needs_key && d.exact_text) {
@@ -339,6 +425,12 @@ void EvalLane::Decode(EvalCase& ec) {
       while (size > 0 && text[size - 1] == ' ') --size;
       d.key = KeyOf(std::string_view(text.data(), size));
     }
+  }
+  // A derived field's number comes when its step has stored it.
+  for (std::size_t j = 0; j < inputs_.size(); ++j) {
+    const Decoded& d = decoded_[j];
+    numbers_[j] = d.number;
+    has_number_[j] = d.state != kDerived && d.number_known;
   }
 }
 
@@ -410,70 +502,52 @@ bool EvalLane::ComputeMap(const Step& step, double* x) const {
 }
 
 bool EvalLane::ComputeProgram(const Step& step, double* x) {
+  const std::int32_t* check = checks_.data() + step.checks;
+  for (const std::int32_t* end = check + step.check_count; check != end; ++check) {
+    if (!has_number_[static_cast<std::size_t>(*check)]) return false;
+  }
   double* stack = stack_.data();
-  std::size_t top = 0;
   const Op* op = ops_.data() + step.first;
-  const Op* end = op + step.count;
-  // As the general evaluation's steps: arguments pushed left to right, each
-  // node folded once its arguments are all there.
-  for (; op != end; ++op) {
+  // As the general evaluation computes them: each node once its arguments
+  // are all there, arguments left to right.
+  for (const Op* end = op + step.count; op != end; ++op) {
+    const double* const* args = args_.data() + op->first_arg;
+    double r = 0.0;
     switch (op->code) {
-      case Op::kConstant:
-        stack[top++] = op->number;
-        break;
-      case Op::kField: {
-        const std::size_t input = static_cast<std::size_t>(op->arg);
-        const Decoded& d = decoded_[input];
-        if (d.state == kDerived) {
-          const std::size_t j = static_cast<std::size_t>(inputs_[input].step);
-          if (!known_[j]) return false;
-          stack[top++] = results_[j];
-        } else {
-          if (!d.number_known) return false;
-          stack[top++] = d.number;
-        }
-        break;
-      }
-      case Op::kIsMissing:
-      case Op::kTextEqual: {
-        double r = 0.0;
-        const bool known = op->code == Op::kIsMissing ? IsMissingNumber(*op, &r)
-                                                        : TextEqualNumber(*op, &r);
-        if (!known) return false;
-        stack[top++] = r;
-        break;
-      }
       case Op::kFold: {
         const builtin::ScalarFunction f = op->scalar;
-        const std::size_t n = static_cast<std::size_t>(op->arg);
-        const double* v = stack + top - n;
-        double r = 0.0;
-        double p = n > 0 ? v[0] : 0.0;
-        for (std::size_t i = 1; i < n; ++i) {
-          r = f(p, v[i]);
+        const std::int32_t n = op->count;
+        double p = n > 0 ? *args[0] : 0.0;
+        for (std::int32_t i = 1; i < n; ++i) {
+          r = f(p, *args[i]);
           p = r;
         }
         // A single argument is applied alone.
         if (n == 1) r = f(p, 0.0);
-        top -= n;
-        stack[top++] = r;
         break;
       }
       case Op::kCollect: {
-        const std::size_t n = static_cast<std::size_t>(op->arg);
-        top -= n;
-        const double r = op->vector(stack + top, n);
-        stack[top++] = r;
+        double* v = gathered_.data();
+        const std::int32_t n = op->count;
+        for (std::int32_t i = 0; i < n; ++i) v[i] = *args[i];
+        r = op->vector(v, static_cast<std::size_t>(n));
         break;
       }
+      case Op::kIsMissing:
+        if (!IsMissingNumber(*op, &r)) return false;
+        break;
+      case Op::kTextEqual:
+        if (!TextEqualNumber(*op, &r)) return false;
+        break;
     }
+    stack[op->out] = r;
   }
-  *x = stack[0];
+  *x = *args_[step.answer];
   return true;
 }
 
 bool EvalLane::IsMissingNumber(const Op& op, double* x) const {
-  const Decoded& d = decoded_[static_cast<std::size_t>(op.arg)];
+  const Decoded& d = decoded_[static_cast<std::size_t>(op.first_arg)];
   if (d.state == kDerived || d.missing_answer < 0) return false;
   const bool missing = d.missing_answer == 1;
   *x = missing == (op.function == TD::kFN_IS_MISSING) ? 1.0 : 0.0;
@@ -481,7 +555,7 @@ bool EvalLane::IsMissingNumber(const Op& op, double* x) const {
 }
 
 bool EvalLane::TextEqualNumber(const Op& op, double* x) const {
-  const Decoded& d = decoded_[static_cast<std::size_t>(op.arg)];
+  const Decoded& d = decoded_[static_cast<std::size_t>(op.first_arg)];
   bool equal = false;
   switch (d.state) {
     case kPresent:
@@ -489,7 +563,7 @@ bool EvalLane::TextEqualNumber(const Op& op, double* x) const {
         // A user-missing text of a number variable is the system-missing
         // number, which no text equals.
         const bool as_number = d.has_var && d.type == ScoreDictVar::kNUMERIC_VAR && d.missing;
-        equal = !as_number && d.key >= 0 && d.key == static_cast<std::int32_t>(op.number);
+        equal = !as_number && d.key >= 0 && d.key == op.key;
       } else if (!d.exact_number) {
         return false;
       }
@@ -505,8 +579,8 @@ bool EvalLane::TextEqualNumber(const Op& op, double* x) const {
   return true;
 }
 
-void EvalLane::Run(TransformationDictionary& owner, EvalCase& ec) {
-  Decode(ec);
+void EvalLane::Run(TransformationDictionary& owner, EvalCase& ec, EvalPlan& plan) {
+  Decode(ec, plan);
   std::fill(known_.begin(), known_.end(), 0);
   for (std::size_t i = 0; i < steps_.size(); ++i) {
     const Step& step = steps_[i];
@@ -535,6 +609,7 @@ void EvalLane::Run(TransformationDictionary& owner, EvalCase& ec) {
         owner.computed_[i] = 1;
         results_[i] = x;
         known_[i] = 1;
+        Feed(step, x);
         continue;
       }
     }
@@ -543,6 +618,7 @@ void EvalLane::Run(TransformationDictionary& owner, EvalCase& ec) {
         owner.slots_[i].value != nullptr) {
       results_[i] = owner.slots_[i].value->GetDouble();
       known_[i] = 1;
+      Feed(step, results_[i]);
     }
   }
 }

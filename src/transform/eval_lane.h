@@ -23,6 +23,7 @@
 namespace MCOrvane_600 {
 
 class NumericValue;
+class ScoreDictVar;
 class ScoreValue;
 class TransformVar;
 class TransformationDictionary;
@@ -44,7 +45,7 @@ class EvalLane {
   // Computes every step of the case `ec` (which reads a CaseRecord other
   // than the derived record, through `plan`) into `owner`'s derived record;
   // the steps it cannot compute go to owner.EvaluateStep.
-  void Run(TransformationDictionary& owner, EvalCase& ec);
+  void Run(TransformationDictionary& owner, EvalCase& ec, EvalPlan& plan);
 
  private:
   // How the step is computed.
@@ -68,9 +69,16 @@ class EvalLane {
     bool unmatched_known = false;
     // kNorm, kBins, kMap: the input.
     std::int32_t input = -1;
+    // The input this step's field is to the steps after it; -1 for none.
+    std::int32_t feeds = -1;
     // Bins, map rows or program operations: [first, first + count).
     std::uint32_t first = 0;
     std::uint32_t count = 0;
+    // kProgram: the inputs that must hold a number, [checks, checks +
+    // check_count) of checks_, and where the answer is read, in args_.
+    std::uint32_t checks = 0;
+    std::uint32_t check_count = 0;
+    std::uint32_t answer = 0;
     // kNorm: scale and offset; tables: the answer for an absent input and
     // for an unmatched one.
     double a = 0.0;
@@ -91,31 +99,45 @@ class EvalLane {
     bool plain;
     double number;
   };
+  // One function node of a program. Its arguments are read through
+  // pointers: to an input's number, a constant, or the answer of an earlier
+  // operation, so that fields and constants cost no operation of their own.
   struct Op {
     enum Code : std::uint8_t {
-      kConstant,
-      kField,
-      kFold,
-      kCollect,
+      kFold,       // +, pow, mod and the unary functions, folded left
+      kCollect,    // the vector functions
       kIsMissing,  // isMissing or isNotMissing of a field
       kTextEqual,  // equal or notEqual of a field and a text constant
     };
-    Code code;
+    Code code = kFold;
     // kTextEqual: the constant's text is empty once trailing spaces go.
-    bool empty_text;
-    std::int32_t function;
-    // kField, kIsMissing, kTextEqual: the input; kFold, kCollect: the count.
-    std::int32_t arg;
-    union {
-      // kConstant: the number; kTextEqual: the constant's key.
-      double number;
-      builtin::ScalarFunction scalar;  // kFold
-      builtin::VectorFunction vector;  // kCollect
-    };
+    bool empty_text = false;
+    std::int32_t function = 0;
+    // kFold, kCollect: the arguments, [first_arg, first_arg + count) of
+    // args_; kIsMissing, kTextEqual: the input (in first_arg).
+    std::int32_t first_arg = 0;
+    std::int32_t count = 0;
+    // Where the answer goes, in stack_.
+    std::int32_t out = 0;
+    // kTextEqual: the constant's key.
+    std::int32_t key = -1;
+    builtin::ScalarFunction scalar = nullptr;  // kFold
+    builtin::VectorFunction vector = nullptr;  // kCollect
+  };
+  // A place a number is read from, until the lane is laid out and the
+  // places become pointers.
+  struct Place {
+    enum Where : std::uint8_t { kInput, kConstant, kStack } where;
+    std::int32_t index;
   };
   struct Input {
     // The plan operand.
     int operand = -1;
+    // The operand's variable (lent; null for a name without one), and
+    // whether it is exactly the library's, whose answers need no virtual
+    // call.
+    const ScoreDictVar* var = nullptr;
+    bool plain_var = false;
     // The step computing the field, when the name is a derived field of the
     // owner; -1 otherwise.
     std::int32_t step = -1;
@@ -160,12 +182,22 @@ class EvalLane {
   // evaluation walks; false when the lane has none.
   bool LayNode(Op* op, const ApplyProgram& program, int i, std::size_t at,
                const TransformationDictionary& owner, EvalPlan& plan);
+  // Turns the places into pointers, once every array has its size.
+  void Link();
+  // Hands the number `x` of step `i` to the steps after it that read it.
+  void Feed(const Step& step, double x) {
+    if (step.feeds < 0) return;
+    const std::size_t input = static_cast<std::size_t>(step.feeds);
+    if (decoded_[input].state != kDerived) return;
+    numbers_[input] = x;
+    has_number_[input] = 1;
+  }
   std::int32_t Intern(std::string_view text);
   static void LayRecodes(Step& step, const TransformVar& var);
   // The key number of `text` among every map row; -1 when none has it.
   std::int32_t KeyOf(std::string_view text) const;
 
-  void Decode(EvalCase& ec);
+  void Decode(EvalCase& ec, EvalPlan& plan);
   // Each answers false, changing nothing, when the case needs the general
   // evaluation.
   bool SourceNumber(const Step& step, double* x) const;
@@ -181,8 +213,24 @@ class EvalLane {
   std::vector<Bin> bins_;
   std::vector<Row> rows_;
   std::vector<Op> ops_;
+  // The arguments of the operations and the answers of the programs: laid
+  // out as places, then linked into pointers.
+  std::vector<Place> places_;
+  std::vector<const double*> args_;
+  std::vector<double> constants_;
+  std::vector<std::int32_t> checks_;
   std::vector<Input> inputs_;
   std::vector<Decoded> decoded_;
+  // The record entry of each input (null for a name the record lacks),
+  // found for the record layout `layout_`.
+  std::uint64_t layout_ = 0;
+  std::vector<ScoreValue* const*> entries_;
+  // What an Apply operand takes of each input in this case, and whether it
+  // is known: parallel to inputs_.
+  std::vector<double> numbers_;
+  std::vector<char> has_number_;
+  // Room for the arguments of the largest vector function.
+  std::vector<double> gathered_;
   // The input of each plan operand; -2 not looked at yet, -1 unreadable.
   std::vector<int> operand_input_;
   // Every key text of the maps, numbered.

@@ -150,7 +150,7 @@ const ScoreCaseRecord* TransformationDictionary::GetValuesForDeriedVars(
     // The first pass makes every result, from which the lane is laid out.
     if (plan.lane() == nullptr && plan.general_passes() > 0) plan.MakeLane(*this);
     if (plan.lane() != nullptr) {
-      plan.lane()->Run(*this, ec);
+      plan.lane()->Run(*this, ec, plan);
       return derived_record_.get();
     }
     plan.CountGeneralPass();
