@@ -248,6 +248,10 @@ TEST_F(EvaluationAgreementTest, ChangesBetweenCasesAreSeen) {
   ChangeBoth("m1", [](TransformVar* var) { var->SetRecodeMissValueTo(new NumericValue(kSysmis)); });
   ChangeBoth("n1", [](TransformVar* var) { var->AddNormInfo(-2, 0.5); });
   AgreeOnAll("recodes");
+  // A derived variable of another type keeps its result's type.
+  ChangeBoth("b2", [](TransformVar* var) { var->SetVarType(ScoreDictVar::kSTRING_VAR); });
+  ChangeBoth("m2", [](TransformVar* var) { var->SetVarType(ScoreDictVar::kSTRING_VAR); });
+  AgreeOnAll("types");
   // The inputs' variables change too: x loses its missing value, y gets one.
   for (ScoreDictionary* data : {data_.get(), general_data_.get()}) {
     ASSERT_TRUE(data->RemoveVar("x"));
