@@ -46,7 +46,7 @@ TransformationDictionary* ModelFactory::GetTransformationDictionaryFromXML(
   // the translator and the parser before the platform goes.
   const xml_internal::XercesPlatformSession session;
   xml_internal::ParserGuards guards;
-  std::unique_ptr<xercesc::XercesDOMParser> parser = guards.NewDocumentParser();
+  std::unique_ptr<xercesc::XercesDOMParser> parser = guards.NewReaderParser();
 
   xercesc::DOMDocument* document = nullptr;
   {

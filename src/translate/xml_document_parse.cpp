@@ -2,6 +2,8 @@
 
 #include <cxxabi.h>
 
+#include <string>
+
 #include <xercesc/dom/DOMException.hpp>
 #include <xercesc/parsers/XercesDOMParser.hpp>
 #include <xercesc/sax2/SAX2XMLReader.hpp>
@@ -52,10 +54,74 @@ class GuardedDOMParser : public xercesc::XercesDOMParser {
   }
 };
 
+// Holds back whitespace that follows an end tag: dropped when a tag, comment
+// or instruction comes next, handed on when more text does (the text is then
+// whole, as the scanner may deliver it in pieces).
+class CompactDOMParser : public GuardedDOMParser {
+ public:
+  void startElement(const xercesc::XMLElementDecl& decl, const unsigned int url_id,
+                    const XMLCh* const prefix, const xercesc::RefVectorOf<xercesc::XMLAttr>& attrs,
+                    const XMLSize_t attr_count, const bool is_empty, const bool is_root) override {
+    held_.clear();
+    after_end_ = false;
+    GuardedDOMParser::startElement(decl, url_id, prefix, attrs, attr_count, is_empty, is_root);
+    after_end_ = is_empty;
+  }
+  void endElement(const xercesc::XMLElementDecl& decl, const unsigned int url_id,
+                  const bool is_root, const XMLCh* const prefix) override {
+    held_.clear();
+    GuardedDOMParser::endElement(decl, url_id, is_root, prefix);
+    after_end_ = true;
+  }
+  void docCharacters(const XMLCh* const chars, const XMLSize_t length,
+                     const bool cdata) override {
+    if (after_end_ && !cdata && IsSpace(chars, length)) {
+      held_.append(chars, length);
+      return;
+    }
+    if (!held_.empty()) {
+      GuardedDOMParser::docCharacters(held_.data(), held_.size(), false);
+      held_.clear();
+    }
+    after_end_ = false;
+    GuardedDOMParser::docCharacters(chars, length, cdata);
+  }
+  void docComment(const XMLCh* const comment) override {
+    held_.clear();
+    after_end_ = false;
+    GuardedDOMParser::docComment(comment);
+  }
+  void docPI(const XMLCh* const target, const XMLCh* const data) override {
+    held_.clear();
+    after_end_ = false;
+    GuardedDOMParser::docPI(target, data);
+  }
+
+ private:
+  static bool IsSpace(const XMLCh* chars, XMLSize_t length) {
+    for (XMLSize_t i = 0; i < length; ++i) {
+      const XMLCh c = chars[i];
+      if (c != 0x20 && c != 0x0A && c != 0x09 && c != 0x0D) return false;
+    }
+    return true;
+  }
+
+  std::basic_string<XMLCh> held_;
+  bool after_end_ = false;
+};
+
 }  // namespace
 
+std::unique_ptr<xercesc::XercesDOMParser> ParserGuards::NewReaderParser() {
+  return Guard(std::unique_ptr<xercesc::XercesDOMParser>(new CompactDOMParser));
+}
+
 std::unique_ptr<xercesc::XercesDOMParser> ParserGuards::NewDocumentParser() {
-  std::unique_ptr<xercesc::XercesDOMParser> parser(new GuardedDOMParser);
+  return Guard(std::unique_ptr<xercesc::XercesDOMParser>(new GuardedDOMParser));
+}
+
+std::unique_ptr<xercesc::XercesDOMParser> ParserGuards::Guard(
+    std::unique_ptr<xercesc::XercesDOMParser> parser) {
   parser->setLoadExternalDTD(false);
   parser->setValidationScheme(xercesc::XercesDOMParser::Val_Never);
   parser->setDisableDefaultEntityResolution(true);

@@ -339,6 +339,58 @@ TEST(TransformationDictionaryFromXmlTest, ReadsNothingOutsideTheDocument) {
   }
 }
 
+// Whitespace between tags is layout; whitespace that is an element's text,
+// however written, is kept.
+TEST(TransformationDictionaryFromXmlTest, LayoutWhitespaceNeverChangesWhatIsRead) {
+  const std::string head =
+      "<?xml version='1.0'?><!DOCTYPE PMML [<!ENTITY sp '  '><!ENTITY a 'a'>]>"
+      "<PMML><DataDictionary numberOfFields='1'>"
+      "<DataField name='s' optype='categorical' dataType='string'/></DataDictionary>";
+  const std::string spaced = head + R"(
+  <TransformationDictionary>   <!-- layout -->
+    <DerivedField name="k" optype="categorical" dataType="string">
+      <Apply function="concat">
+        <Constant dataType="string">  </Constant>
+        <Constant dataType="string"><![CDATA[ ]]></Constant>
+        <Constant dataType="string">&a;&sp;b</Constant>
+      </Apply>
+    </DerivedField>
+    <DerivedField name="m" optype="continuous" dataType="double">
+      <MapValues outputColumn="out">   <FieldColumnPair field="s" column="in"/>
+        <InlineTable>
+          <row> <in>&sp;</in>  <out>1</out>
+          </row>
+          <row><in> &a; </in>&sp;<out>2</out>&sp;</row>
+        </InlineTable>
+      </MapValues>
+    </DerivedField>
+  </TransformationDictionary></PMML>)";
+  const std::string tight =
+      head +
+      "<TransformationDictionary><DerivedField name='k' optype='categorical' "
+      "dataType='string'><Apply function='concat'><Constant dataType='string'>  </Constant>"
+      "<Constant dataType='string'> </Constant><Constant dataType='string'>a  b</Constant>"
+      "</Apply></DerivedField><DerivedField name='m' optype='continuous' dataType='double'>"
+      "<MapValues outputColumn='out'><FieldColumnPair field='s' column='in'/><InlineTable>"
+      "<row><in>  </in><out>1</out></row><row><in> a </in><out>2</out></row></InlineTable>"
+      "</MapValues></DerivedField></TransformationDictionary></PMML>";
+  auto shown = [](const Loaded& loaded) {
+    std::ostringstream out;
+    loaded.derived->Display(out);
+    for (const std::string& name : loaded.derived->GetDerivedVarNames()) {
+      loaded.derived->GetVar(name)->Display(out);
+    }
+    return out.str();
+  };
+  const Loaded a = LoadText(spaced);
+  const Loaded b = LoadText(tight);
+  ASSERT_NE(nullptr, a.derived);
+  ASSERT_NE(nullptr, b.derived);
+  EXPECT_EQ(shown(a), shown(b));
+  EXPECT_NE(std::string::npos, shown(a).find("Constant_S_  \n"));
+  EXPECT_NE(std::string::npos, shown(a).find("Constant_S_a  b"));
+}
+
 TEST(TransformationDictionaryFromXmlTest, FindsTableCellsByColumnName) {
   const std::string path =
       std::string(ORVANE_SHARED_CORPUS_DIR) + "/jpmml-model-inline-table-namespaced-columns.pmml";
