@@ -17,8 +17,8 @@ class Range : public ScoreValueRange {
   // Takes ownership of `min` and `max`. A null min becomes minus infinity, a
   // null max plus infinity; when both are the same object the max becomes a
   // clone of it, so the range always owns two objects.
-  Range(ScoreValue* min, ScoreValue* max, bool low_included, bool high_included);
-  Range(double min, double max, bool low_included, bool high_included);
+  Range(ScoreValue* min, ScoreValue* max, bool lowIncluded, bool highIncluded);
+  Range(double min, double max, bool lowIncluded, bool highIncluded);
   // The single value `value` (taking ownership), both ends included; null
   // gives the whole line.
   explicit Range(ScoreValue* value);

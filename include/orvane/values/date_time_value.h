@@ -77,7 +77,8 @@ class DateTimeValue : public NumericValue {
   double ExtractMinute() const;
   double ExtractSecond() const;
 
-  // Signed, fractional time from this value to `other` (other minus this);
+  // Signed, fractional time from this value to `other` (other minus this),
+  // one operation per unit (Years, Months, Days, Hours, Minutes, Seconds);
   // system-missing when either side is missing.
   double ComputeDurationYears(const DateTimeValue& other) const;
   double ComputeDurationMonths(const DateTimeValue& other) const;
@@ -103,9 +104,9 @@ class DateTimeValue : public NumericValue {
   static int64_t DaysInYear(int64_t year);
   // Days from 1 January to the first of `month`; 0 for a month outside 1 to 12.
   static int64_t DaysBeforeMonth(int64_t year, int64_t month);
-  // Days from 1 January `from_year` to 1 January `to_year`; negative when
-  // `to_year` comes first.
-  static int64_t DaysBetweenYear(int64_t from_year, int64_t to_year);
+  // Days from 1 January `fromYear` to 1 January `toYear`; negative when
+  // `toYear` comes first.
+  static int64_t DaysBetweenYear(int64_t fromYear, int64_t toYear);
   // Leap years in [min, max) of the two years, whatever their order.
   static int64_t NumberOfLeapYear(int64_t from_year, int64_t to_year);
   static bool IsValidDate(int64_t year, int64_t month, int64_t day);

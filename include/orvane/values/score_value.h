@@ -33,7 +33,7 @@ class ScoreValue {
   virtual bool operator==(const ScoreValue& other) const = 0;
   // Equality under a string variable's settings: its no-space-trim flag and
   // its empty-string-OK flag.
-  virtual bool Equal(const ScoreValue* other, bool no_space_trim, bool empty_string_ok) const = 0;
+  virtual bool Equal(const ScoreValue* other, bool noSpaceTrim, bool emptyStringOK) const = 0;
   virtual bool operator>(const ScoreValue& other) const = 0;
   virtual bool operator<(const ScoreValue& other) const = 0;
   virtual bool operator<=(const ScoreValue& other) const = 0;
