@@ -137,28 +137,36 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* bytes, size_t size) {
 
   const ScoreDictVar::VariableType types[] = {ScoreDictVar::kNUMERIC_VAR, ScoreDictVar::kSTRING_VAR,
                                               ScoreDictVar::kDATETIME_VAR};
-  TransformVar* x = new TransformVar("x", types[in.Below(3)]);
-  x->SetWidth(static_cast<int>(in.Below(12)) - 1);
-  x->AddFieldNameAndTransExpression("", TransformationDictionary::kAPPLY);
+  const ScoreDictVar::VariableType type = types[in.Below(3)];
+  const int width = static_cast<int>(in.Below(12)) - 1;
   TreeBuilder builder(&in);
   FunctionTree* root = builder.Node(0);
   std::unique_ptr<FunctionTree> spare(root->Clone());
-  x->SetRoot(root);
 
-  TransformVar* y = new TransformVar("y", ScoreDictVar::kNUMERIC_VAR);
-  y->AddFieldNameAndTransExpression("n1", TransformationDictionary::kFIELDREF);
-
+  // Two dictionaries alike: one computes from the library's own record, the
+  // other from a record of another class, so takes the general way.
   TransformationDictionary derived;
-  // "y" comes after "x", so "x" may need it before its turn.
-  derived.AddVar("x", x);
-  derived.AddDerievedVarName("x");
-  derived.AddVar("y", y);
-  derived.AddDerievedVarName("y");
-  derived.SetUpDerivedCaseRecord();
+  TransformationDictionary general;
+  TransformVar* x = nullptr;
+  for (TransformationDictionary* dictionary : {&derived, &general}) {
+    TransformVar* var = new TransformVar("x", type);
+    var->SetWidth(width);
+    var->AddFieldNameAndTransExpression("", TransformationDictionary::kAPPLY);
+    var->SetRoot(dictionary == &derived ? root : spare->Clone());
+    TransformVar* y = new TransformVar("y", ScoreDictVar::kNUMERIC_VAR);
+    y->AddFieldNameAndTransExpression("n1", TransformationDictionary::kFIELDREF);
+    // "y" comes after "x", so "x" may need it before its turn.
+    dictionary->AddVar("x", var);
+    dictionary->AddDerievedVarName("x");
+    dictionary->AddVar("y", y);
+    dictionary->AddDerievedVarName("y");
+    dictionary->SetUpDerivedCaseRecord();
+    if (x == nullptr) x = var;
+  }
 
   std::ostringstream sink;
   x->Display(sink);
-  orvane_fuzz::ComputeSyntheticCases(&derived, *data);
+  orvane_fuzz::CompareWithGeneral(&derived, &general, *data);
 
   // A case with fuzzed numbers and text.
   CaseRecord record;
@@ -168,7 +176,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* bytes, size_t size) {
   record.Add("d1", new DateTimeValue(in.Double(), ScoreDictVar::kDATE));
   record.Add("t1", new DateTimeValue(in.Double(), ScoreDictVar::kTIME_SECONDS));
   record.Add("dt1", new DateTimeValue(in.Double(), DateTimeValue::kDATETIME_VAL));
-  derived.GetValuesForDeriedVars(&record, data.get());
+  for (int round = 0; round < 2; ++round) {
+    orvane_fuzz::CompareWithGeneral(&derived, &general, record, *data);
+  }
   const ScoreValue* direct = x->GetTransformedValue(&record, data.get(), &derived);
   if (direct != nullptr) (void)direct->GetString();
   return 0;

@@ -5,6 +5,7 @@
 #ifndef ORVANE_FUZZ_SYNTHETIC_CASES_H_
 #define ORVANE_FUZZ_SYNTHETIC_CASES_H_
 
+#include <cstdio>
 #include <memory>
 #include <sstream>
 #include <string>
@@ -82,6 +83,53 @@ inline void ComputeSyntheticCases(MCOrvane_600::TransformationDictionary* derive
       const ScoreValue* value = derived->GetVarValue(name);
       if (value != nullptr) (void)value->GetString();
       (void)derived->IsVarValueComputed(name);
+    }
+  }
+}
+
+// Not exactly the library's record, so that a dictionary computing from it
+// takes the general way for every field.
+class OtherRecord : public MCOrvane_600::CaseRecord {};
+
+// Computes the case in `record` with `fast`, from the record itself, and
+// with `general`, a dictionary built alike, from a record of another class
+// holding the same values. Any difference in a stored value is a finding.
+inline void CompareWithGeneral(MCOrvane_600::TransformationDictionary* fast,
+                               MCOrvane_600::TransformationDictionary* general,
+                               const MCOrvane_600::CaseRecord& record,
+                               const MCOrvane_600::ScoreDictionary& data) {
+  using namespace MCOrvane_600;
+  OtherRecord other;
+  static_cast<CaseRecord&>(other) = record;
+  const ScoreCaseRecord* a = fast->GetValuesForDeriedVars(&record, &data);
+  const ScoreCaseRecord* b = general->GetValuesForDeriedVars(&other, &data);
+  if ((a == nullptr) != (b == nullptr)) __builtin_trap();
+  if (a == nullptr) return;
+  for (const std::string& name : fast->GetDerivedVarNames()) {
+    const ScoreValue* x = a->Get(name);
+    const ScoreValue* y = b->Get(name);
+    if ((x == nullptr) != (y == nullptr)) __builtin_trap();
+    if (x == nullptr) continue;
+    const double u = x->GetDouble();
+    const double v = y->GetDouble();
+    if (x->GetType() != y->GetType() || !(u == v || (u != u && v != v)) ||
+        x->GetString() != y->GetString() ||
+        fast->IsVarValueComputed(name) != general->IsVarValueComputed(name)) {
+      std::fprintf(stderr, "%s: %.17g \"%s\" against %.17g \"%s\"\n", name.c_str(), u,
+                   x->GetString().c_str(), v, y->GetString().c_str());
+      __builtin_trap();
+    }
+  }
+}
+
+// The same for every synthetic case, twice over, so that whatever the
+// dictionaries keep from one case to the next is used.
+inline void CompareWithGeneral(MCOrvane_600::TransformationDictionary* fast,
+                               MCOrvane_600::TransformationDictionary* general,
+                               const MCOrvane_600::ScoreDictionary& data) {
+  for (int round = 0; round < 2; ++round) {
+    for (int which = 0; which < kSyntheticCaseCount; ++which) {
+      CompareWithGeneral(fast, general, *MakeSyntheticCase(data, which), data);
     }
   }
 }

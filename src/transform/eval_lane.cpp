@@ -110,7 +110,8 @@ int EvalLane::InputOf(int k, std::size_t at, const TransformationDictionary& own
     }
   }
   // Only a field computed before this step can be read.
-  if (known >= 0 && inputs_[static_cast<std::size_t>(known)].step >= static_cast<std::int32_t>(at)) {
+  if (known >= 0 &&
+      inputs_[static_cast<std::size_t>(known)].step >= static_cast<std::int32_t>(at)) {
     return -1;
   }
   return known;
@@ -400,8 +401,8 @@ void EvalLane::Decode(EvalCase& ec, EvalPlan& plan) {
       d.raw = d.exact_number ? static_cast<const NumericValue*>(v)->NumericValue::GetDouble()
                              : v->GetDouble();
     }
-    const bool asks_var = input.needs_missing || input.needs_missing_answer ||
-                          (input.needs_number && numeric);
+    const bool asks_var =
+        input.needs_missing || input.needs_missing_answer || (input.needs_number && numeric);
     const bool missing_here = var != nullptr && asks_var && var_missing(v);
     if (input.needs_missing) d.missing = var != nullptr ? missing_here : v->IsSystemMissingValue();
     if (input.needs_number && (var == nullptr || type != ScoreDictVar::kSTRING_VAR)) {
@@ -444,7 +445,8 @@ bool EvalLane::SourceNumber(const Step& step, double* x) const {
       *x = kSysmis;
       return true;
     default: {
-      const std::size_t j = static_cast<std::size_t>(inputs_[static_cast<std::size_t>(step.input)].step);
+      const std::size_t j =
+          static_cast<std::size_t>(inputs_[static_cast<std::size_t>(step.input)].step);
       if (!known_[j]) return false;
       *x = results_[j];
       return true;
@@ -548,7 +550,13 @@ bool EvalLane::ComputeProgram(const Step& step, double* x) {
 
 bool EvalLane::IsMissingNumber(const Op& op, double* x) const {
   const Decoded& d = decoded_[static_cast<std::size_t>(op.first_arg)];
-  if (d.state == kDerived || d.missing_answer < 0) return false;
+  if (d.state == kDerived) return false;
+  // A name no dictionary has is not a field that can be asked: 0 either way.
+  if (!d.has_var) {
+    *x = 0.0;
+    return true;
+  }
+  if (d.missing_answer < 0) return false;
   const bool missing = d.missing_answer == 1;
   *x = missing == (op.function == TD::kFN_IS_MISSING) ? 1.0 : 0.0;
   return true;

@@ -73,8 +73,7 @@ class CompactDOMParser : public GuardedDOMParser {
     GuardedDOMParser::endElement(decl, url_id, is_root, prefix);
     after_end_ = true;
   }
-  void docCharacters(const XMLCh* const chars, const XMLSize_t length,
-                     const bool cdata) override {
+  void docCharacters(const XMLCh* const chars, const XMLSize_t length, const bool cdata) override {
     if (after_end_ && !cdata && IsSpace(chars, length)) {
       held_.append(chars, length);
       return;

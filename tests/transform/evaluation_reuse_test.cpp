@@ -183,6 +183,27 @@ TEST_F(EvaluationReuseTest, ChangesAfterManyCasesShowAtTheNextCase) {
   EXPECT_EQ(Compute(record_, "n"), kSysmis);
 }
 
+// Only a field can be asked whether it is missing: anything else answers 0,
+// case after case, whichever of the two functions asks.
+TEST_F(EvaluationReuseTest, MissingTestsOfANameNoDictionaryHasAnswerZero) {
+  FunctionTreeImp* missing = Node(TD::kFN_IS_MISSING, "", false);
+  missing->Add(Field("nosuch"));
+  AddApply("m", missing);
+  FunctionTreeImp* present = Node(TD::kFN_IS_NOT_MISSING, "", false);
+  present->Add(Field("nosuch"));
+  AddApply("p", present);
+  FunctionTreeImp* known = Node(TD::kFN_IS_NOT_MISSING, "", false);
+  known->Add(Field("y"));
+  AddApply("k", known);
+  derived_.SetUpDerivedCaseRecord();
+  for (double y : {1.0, 2.0, 3.0}) {
+    record_.Add("y", new NumericValue(y));
+    EXPECT_EQ(Compute(record_, "m"), 0.0);
+    EXPECT_EQ(Compute(record_, "p"), 0.0);
+    EXPECT_EQ(Compute(record_, "k"), 1.0);
+  }
+}
+
 // A field defined after the one that reads it is computed on demand.
 TEST_F(EvaluationReuseTest, FieldsReadBeforeTheyAreDefined) {
   FunctionTreeImp* plus = Node(TD::kFN_PLUS, "", false);
