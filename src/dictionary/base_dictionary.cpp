@@ -1,19 +1,11 @@
 #include "orvane/dictionary/base_dictionary.h"
 
-#include <atomic>
 #include <ostream>
 
 #include "dictionary/owning_container.h"
+#include "dictionary/stamp.h"
 
 namespace MCOrvane_600 {
-
-namespace {
-
-// Never reused within a process, so a stamp seen again cannot belong to a
-// dictionary that has since been destroyed and replaced.
-std::atomic<std::uint64_t> next_layout{1};
-
-}  // namespace
 
 BaseDictionary::BaseDictionary() { NewLayout(); }
 
@@ -28,7 +20,7 @@ BaseDictionary& BaseDictionary::operator=(const BaseDictionary& other) {
   return *this;
 }
 
-void BaseDictionary::NewLayout() { layout_ = next_layout.fetch_add(1, std::memory_order_relaxed); }
+void BaseDictionary::NewLayout() { layout_ = internal::NewStamp(); }
 
 BaseDictionary::~BaseDictionary() { internal::DestroyAll(&vars_); }
 

@@ -1,11 +1,10 @@
 #include "orvane/dictionary/case_record.h"
 
-#include <algorithm>
-#include <atomic>
 #include <ostream>
 #include <typeinfo>
 
 #include "dictionary/owning_container.h"
+#include "dictionary/stamp.h"
 #include "orvane/values/date_time_value.h"
 #include "orvane/values/numeric_value.h"
 #include "orvane/values/string_value.h"
@@ -22,16 +21,6 @@ T* As(ScoreValue* value) {
   return dynamic_cast<T*>(value);
 }
 
-// Layout stamps are never reused within a process, so a stamp seen again
-// cannot belong to a record that has since been destroyed and replaced.
-std::atomic<std::uint64_t> next_layout{1};
-
-}  // namespace
-
-CaseRecord::CaseRecord() { NewLayout(); }
-
-namespace {
-
 // FNV-1a of the name's bytes.
 std::uint32_t NameHash(const std::string& name) {
   std::uint32_t h = 2166136261u;
@@ -40,6 +29,8 @@ std::uint32_t NameHash(const std::string& name) {
 }
 
 }  // namespace
+
+CaseRecord::CaseRecord() { NewLayout(); }
 
 CaseRecord::Entries::value_type*& CaseRecord::FoundSlot(const std::string& name) {
   if (found_ == nullptr || 2 * values_.size() > found_slots_) {
@@ -205,7 +196,7 @@ void CaseRecord::Display(std::ostream& out) const {
   out << "End of ScoreCaseRecord Display.\n\n";
 }
 
-void CaseRecord::NewLayout() { layout_ = next_layout.fetch_add(1, std::memory_order_relaxed); }
+void CaseRecord::NewLayout() { layout_ = internal::NewStamp(); }
 
 void CaseRecord::Mirror(const std::string& name, ScoreValue* value) {
   const auto it = name_index_.find(name);

@@ -9,7 +9,7 @@
 #include "orvane/transform/function_tree_imp.h"
 #include "transform/constant_number.h"
 #include "transform/eval_case.h"
-#include "transform/stamp.h"
+#include "dictionary/stamp.h"
 
 namespace MCOrvane_600 {
 namespace internal {

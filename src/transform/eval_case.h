@@ -15,7 +15,7 @@
 #include <vector>
 
 #include "transform/case_record_access.h"
-#include "transform/stamp.h"
+#include "dictionary/stamp.h"
 
 namespace MCOrvane_600 {
 

@@ -1,4 +1,4 @@
-#include "transform/stamp.h"
+#include "dictionary/stamp.h"
 
 #include <atomic>
 
