@@ -14,6 +14,7 @@
 #include "orvane/transform/transform_var.h"
 #include "orvane/transform/transformation_dictionary.h"
 #include "transform/eval_lane.h"
+#include "values/trailing_spaces.h"
 
 namespace MCOrvane_600 {
 namespace internal {
@@ -226,9 +227,7 @@ const std::string* EvalCase::TrimmedText(int k, const ScoreValue& value) {
   EvalPlan::Operand& op = plan_->operand(k);
   if (op.text_pass != pass_) {
     op.text = value.GetString();
-    std::size_t size = op.text.size();
-    while (size > 0 && op.text[size - 1] == ' ') --size;
-    op.text.resize(size);
+    op.text.resize(WithoutTrailingSpaces(op.text).size());
     op.text_pass = pass_;
   }
   return &op.text;

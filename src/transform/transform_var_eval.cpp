@@ -23,10 +23,13 @@
 #include "transform/apply_evaluator.h"
 #include "transform/apply_program.h"
 #include "transform/eval_case.h"
+#include "values/trailing_spaces.h"
 
 namespace MCOrvane_600 {
 
 namespace {
+
+using internal::WithoutTrailingSpaces;
 
 std::unique_ptr<ScoreValue> NewResultValue(ScoreDictVar::VariableType type) {
   switch (type) {
@@ -45,13 +48,6 @@ bool UsableNumber(const ScoreValue* value, double* x) {
   if (value == nullptr) return false;
   *x = value->GetDouble();
   return !NumericValue::IsSystemMissingValue(*x);
-}
-
-// A text as StringValue compares it: without its trailing spaces.
-std::string_view WithoutTrailingSpaces(const std::string& text) {
-  std::size_t size = text.size();
-  while (size > 0 && text[size - 1] == ' ') --size;
-  return std::string_view(text.data(), size);
 }
 
 // The first eight characters of `text`, zero-padded: texts of up to eight

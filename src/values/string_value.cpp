@@ -6,15 +6,12 @@
 #include <typeinfo>
 
 #include "values/number_prefix.h"
+#include "values/trailing_spaces.h"
 
 namespace MCOrvane_600 {
 namespace {
 
-// Trailing spaces never count in a comparison; tabs and other white space do.
-std::string_view WithoutTrailingSpaces(const std::string& text) {
-  const std::string::size_type last = text.find_last_not_of(' ');
-  return last == std::string::npos ? std::string_view() : std::string_view(text.data(), last + 1);
-}
+using internal::WithoutTrailingSpaces;
 
 // `value` as a text; null for anything else. The exact class is the common
 // case and needs no search of the class hierarchy.
