@@ -1,7 +1,7 @@
 #include "transform/eval_lane.h"
 
-#include <algorithm>
 #include <typeinfo>
+#include <utility>
 
 #include "orvane/dictionary/case_record.h"
 #include "orvane/dictionary/dict_var.h"
@@ -15,6 +15,7 @@
 #include "transform/case_record_access.h"
 #include "transform/constant_number.h"
 #include "transform/eval_case.h"
+#include "values/trailing_spaces.h"
 
 namespace MCOrvane_600 {
 namespace internal {
@@ -37,8 +38,6 @@ double RecodeNumber(const ScoreValue* recode) {
 EvalLane::EvalLane(const TransformationDictionary& owner, EvalPlan& plan) {
   const std::vector<EvalPlan::Step>& steps = plan.steps();
   steps_.resize(steps.size());
-  results_.assign(steps.size(), 0.0);
-  known_.assign(steps.size(), 0);
   operand_input_.assign(plan.operand_count(), -2);
   for (std::size_t i = 0; i < steps.size(); ++i) {
     const EvalPlan::Step& planned = steps[i];
@@ -316,7 +315,7 @@ bool EvalLane::LayNode(Op* op, const ApplyProgram& program, int i, std::size_t a
     const std::string& parameter = *program.node(text).name;
     std::string_view constant(parameter);
     constant.remove_prefix(ConstantTextBegin(parameter));
-    while (!constant.empty() && constant.back() == ' ') constant.remove_suffix(1);
+    constant = WithoutTrailingSpaces(constant);
     Input& read = inputs_[static_cast<std::size_t>(input)];
     read.needs_key = true;
     read.needs_missing = true;
@@ -335,8 +334,8 @@ std::int32_t EvalLane::Intern(std::string_view text) {
   return keys_.emplace(std::string(text), static_cast<std::int32_t>(keys_.size())).first->second;
 }
 
-std::int32_t EvalLane::KeyOf(std::string_view text) const {
-  const auto found = keys_.find(std::string(text));
+std::int32_t EvalLane::KeyOf(const std::string& text) const {
+  const auto found = keys_.find(text);
   return found != keys_.end() ? found->second : -1;
 }
 
@@ -365,7 +364,8 @@ void EvalLane::Decode(EvalCase& ec, EvalPlan& plan) {
       return plain != nullptr ? plain->DictVar::IsMissingValue(value) : var->IsMissingValue(value);
     };
     d.has_var = var != nullptr;
-    d.number_known = false;
+    // A derived field's number comes when its step has stored it.
+    has_number_[j] = 0;
     d.missing = false;
     d.missing_answer = -1;
     d.key = -1;
@@ -382,15 +382,11 @@ void EvalLane::Decode(EvalCase& ec, EvalPlan& plan) {
       if (d.state == kDerived) continue;
       // An absent field is the missing value of its variable's type.
       if (input.needs_number) {
-        d.number = kSysmis;
-        d.number_known = numeric;
+        numbers_[j] = kSysmis;
+        has_number_[j] = numeric;
       }
-      if (input.needs_missing_answer) {
-        if (var == nullptr) {
-          d.missing_answer = 0;
-        } else if (numeric) {
-          d.missing_answer = var_missing(&NumericValue::SYSMIS) ? 1 : 0;
-        }
+      if (input.needs_missing_answer && var != nullptr && numeric) {
+        d.missing_answer = var_missing(&NumericValue::SYSMIS) ? 1 : 0;
       }
       continue;
     }
@@ -407,31 +403,19 @@ void EvalLane::Decode(EvalCase& ec, EvalPlan& plan) {
     if (input.needs_missing) d.missing = var != nullptr ? missing_here : v->IsSystemMissingValue();
     if (input.needs_number && (var == nullptr || type != ScoreDictVar::kSTRING_VAR)) {
       // User-missing numbers of a number variable become system-missing.
-      d.number = var != nullptr && numeric && missing_here ? kSysmis : d.raw;
-      d.number_known = true;
+      numbers_[j] = var != nullptr && numeric && missing_here ? kSysmis : d.raw;
+      has_number_[j] = 1;
     }
-    if (input.needs_missing_answer) {
+    if (input.needs_missing_answer && var != nullptr && numeric) {
       // The field of a number variable is its value, or the system-missing
       // value where the variable calls the value missing.
-      if (var == nullptr) {
-        d.missing_answer = 0;
-      } else if (numeric) {
-        d.missing_answer = missing_here && var_missing(&NumericValue::SYSMIS) ? 1 : 0;
-      }
+      d.missing_answer = missing_here && var_missing(&NumericValue::SYSMIS) ? 1 : 0;
     }
     if (input.needs_key && d.exact_text) {
-      // Texts match without their trailing spaces.
-      const std::string text = v->GetString();
-      std::size_t size = text.size();
-      while (size > 0 && text[size - 1] == ' ') --size;
-      d.key = KeyOf(std::string_view(text.data(), size));
+      std::string text = v->GetString();
+      text.resize(WithoutTrailingSpaces(text).size());
+      d.key = KeyOf(text);
     }
-  }
-  // A derived field's number comes when its step has stored it.
-  for (std::size_t j = 0; j < inputs_.size(); ++j) {
-    const Decoded& d = decoded_[j];
-    numbers_[j] = d.number;
-    has_number_[j] = d.state != kDerived && d.number_known;
   }
 }
 
@@ -445,10 +429,10 @@ bool EvalLane::SourceNumber(const Step& step, double* x) const {
       *x = kSysmis;
       return true;
     default: {
-      const std::size_t j =
-          static_cast<std::size_t>(inputs_[static_cast<std::size_t>(step.input)].step);
-      if (!known_[j]) return false;
-      *x = results_[j];
+      // Handed on by its own step once stored.
+      const std::size_t input = static_cast<std::size_t>(step.input);
+      if (!has_number_[input]) return false;
+      *x = numbers_[input];
       return true;
     }
   }
@@ -589,7 +573,6 @@ bool EvalLane::TextEqualNumber(const Op& op, double* x) const {
 
 void EvalLane::Run(TransformationDictionary& owner, EvalCase& ec, EvalPlan& plan) {
   Decode(ec, plan);
-  std::fill(known_.begin(), known_.end(), 0);
   for (std::size_t i = 0; i < steps_.size(); ++i) {
     const Step& step = steps_[i];
     if (step.kind != kGeneral && !owner.computed_[i]) {
@@ -615,18 +598,14 @@ void EvalLane::Run(TransformationDictionary& owner, EvalCase& ec, EvalPlan& plan
       if (done) {
         step.out->SetDoubleValue(x);
         owner.computed_[i] = 1;
-        results_[i] = x;
-        known_[i] = 1;
         Feed(step, x);
         continue;
       }
     }
     owner.EvaluateStep(i, ec);
-    if (i < owner.slots_.size() && owner.computed_[i] && owner.slots_[i].plain_number &&
+    if (step.feeds >= 0 && owner.computed_[i] && owner.slots_[i].plain_number &&
         owner.slots_[i].value != nullptr) {
-      results_[i] = owner.slots_[i].value->GetDouble();
-      known_[i] = 1;
-      Feed(step, results_[i]);
+      Feed(step, owner.slots_[i].value->GetDouble());
     }
   }
 }

@@ -158,7 +158,6 @@ class EvalLane {
     State state;
     bool exact_number;  // exactly a NumericValue
     bool exact_text;    // exactly a StringValue
-    bool number_known;  // `number` is what an Apply operand takes
     bool missing;       // the input's variable calls the value missing
     bool has_var;       // the name is a variable of either dictionary
     std::int8_t type;   // the variable's type, when needed
@@ -167,7 +166,6 @@ class EvalLane {
     std::int8_t missing_answer;
     std::int32_t key;  // the text's key; -1 for none
     double raw;
-    double number;
   };
 
   // The input of plan operand `k` for step `at`, added on first use; -1
@@ -194,8 +192,9 @@ class EvalLane {
   }
   std::int32_t Intern(std::string_view text);
   static void LayRecodes(Step& step, const TransformVar& var);
-  // The key number of `text` among every map row; -1 when none has it.
-  std::int32_t KeyOf(std::string_view text) const;
+  // The key number of `text` (trailing spaces gone) among every map row and
+  // text constant; -1 when none has it.
+  std::int32_t KeyOf(const std::string& text) const;
 
   void Decode(EvalCase& ec, EvalPlan& plan);
   // Each answers false, changing nothing, when the case needs the general
@@ -235,9 +234,6 @@ class EvalLane {
   std::vector<int> operand_input_;
   // Every key text of the maps, numbered.
   std::unordered_map<std::string, std::int32_t> keys_;
-  // The number of each step computed in this case, and whether it was.
-  std::vector<double> results_;
-  std::vector<char> known_;
   std::vector<double> stack_;
 };
 
