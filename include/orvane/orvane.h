@@ -54,6 +54,7 @@
 #include "orvane/translate/model_factory.h"
 #include "orvane/translate/plugin_library.h"
 #include "orvane/translate/pmml_model_tags.h"
+#include "orvane/translate/pmml_read_options.h"
 #include "orvane/translate/pmml_translator.h"
 #include "orvane/translate/qrtz_translator.h"
 #include "orvane/translate/score_sax2_handlers.h"

@@ -35,13 +35,25 @@ using T = PMMLModelTags;
 
 TransformationDictionary* ModelFactory::GetTransformationDictionaryFromXML(
     const std::string& fileName, ScoreDictionary*& dictionary, const std::string& encoding) {
-  std::ifstream in(fileName);
-  if (!in.is_open()) throw OVException(OVException::kCodeOpen, "Could not open model file");
-  return GetTransformationDictionaryFromXML(in, dictionary, encoding);
+  return GetTransformationDictionaryFromXML(fileName, dictionary, encoding, PMMLReadOptions());
 }
 
 TransformationDictionary* ModelFactory::GetTransformationDictionaryFromXML(
     std::istream& in, ScoreDictionary*& dictionary, const std::string& encoding) {
+  return GetTransformationDictionaryFromXML(in, dictionary, encoding, PMMLReadOptions());
+}
+
+TransformationDictionary* ModelFactory::GetTransformationDictionaryFromXML(
+    const std::string& fileName, ScoreDictionary*& dictionary, const std::string& encoding,
+    const PMMLReadOptions& options) {
+  std::ifstream in(fileName);
+  if (!in.is_open()) throw OVException(OVException::kCodeOpen, "Could not open model file");
+  return GetTransformationDictionaryFromXML(in, dictionary, encoding, options);
+}
+
+TransformationDictionary* ModelFactory::GetTransformationDictionaryFromXML(
+    std::istream& in, ScoreDictionary*& dictionary, const std::string& encoding,
+    const PMMLReadOptions& options) {
   // Declared in the order of need, so they are released in the reverse one:
   // the translator and the parser before the platform goes.
   const xml_internal::XercesPlatformSession session;
@@ -66,6 +78,7 @@ TransformationDictionary* ModelFactory::GetTransformationDictionaryFromXML(
       BaseTranslator::GetChildByTagForced(root, T::XML_ELE_TRANSFORMATION));
 
   std::unique_ptr<PMMLTranslator> translator(new PMMLTranslator(encoding));
+  translator->SetReadOptions(options);
   std::unique_ptr<ScoreDictionary> data;
   std::unique_ptr<TransformationDictionary> transformations;
   // A Xerces exception (a bad "numberOfFields") must not outlive the

@@ -56,6 +56,7 @@ PMMLTranslator::PMMLTranslator(const PMMLTranslator& other)
     : BaseTranslator(other),
       function_map_(other.function_map_),
       encoding_(other.encoding_),
+      options_(other.options_),
       node_counter_(other.node_counter_) {}
 
 PMMLTranslator& PMMLTranslator::operator=(const PMMLTranslator& other) {
@@ -63,6 +64,7 @@ PMMLTranslator& PMMLTranslator::operator=(const PMMLTranslator& other) {
     BaseTranslator::operator=(other);
     function_map_ = other.function_map_;
     encoding_ = other.encoding_;
+    options_ = other.options_;
     node_counter_ = other.node_counter_;
   }
   return *this;

@@ -5,6 +5,8 @@
 #include <string>
 #include <vector>
 
+#include "orvane/translate/pmml_read_options.h"
+
 namespace MCOrvane_600 {
 
 class ScoreDictionary;
@@ -53,6 +55,13 @@ class ModelFactory {
   static TransformationDictionary* GetTransformationDictionaryFromXML(std::istream& in,
                                                                       ScoreDictionary*& dictionary,
                                                                       const std::string& encoding);
+  // The same, read as `options` say (standard PMML 4.4 when asked).
+  static TransformationDictionary* GetTransformationDictionaryFromXML(
+      const std::string& fileName, ScoreDictionary*& dictionary, const std::string& encoding,
+      const PMMLReadOptions& options);
+  static TransformationDictionary* GetTransformationDictionaryFromXML(
+      std::istream& in, ScoreDictionary*& dictionary, const std::string& encoding,
+      const PMMLReadOptions& options);
 };
 
 }  // namespace MCOrvane_600

@@ -11,6 +11,7 @@
 #include "orvane/transform/transform_function_names.h"
 #include "orvane/transform/transformation_dictionary.h"
 #include "orvane/translate/base_translator.h"
+#include "orvane/translate/pmml_read_options.h"
 #include "orvane/values/score_value.h"
 
 XERCES_CPP_NAMESPACE_BEGIN
@@ -45,6 +46,11 @@ class PMMLTranslator : public BaseTranslator {
   PMMLTranslator(const PMMLTranslator& other);
   PMMLTranslator& operator=(const PMMLTranslator& other);
   ~PMMLTranslator() override;
+
+  // How the next reads interpret the document; the library's own dialect
+  // unless set.
+  void SetReadOptions(const PMMLReadOptions& options) { options_ = options; }
+  const PMMLReadOptions& GetReadOptions() const { return options_; }
 
   using BaseTranslator::ParseFromTree;
   // Builds no model and returns null; model plug-ins derive from this class
@@ -134,6 +140,7 @@ class PMMLTranslator : public BaseTranslator {
   TransformFunctionMap function_map_;
   // The code page of string values.
   std::string encoding_;
+  PMMLReadOptions options_;
   // Expression-tree nodes made so far by the transformation reader; their IDs.
   int node_counter_ = 0;
   // Nesting of the Apply element being read; bounded so that no document can

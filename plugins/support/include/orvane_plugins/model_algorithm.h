@@ -1,0 +1,115 @@
+#ifndef ORVANE_PLUGINS_MODEL_ALGORITHM_H_
+#define ORVANE_PLUGINS_MODEL_ALGORITHM_H_
+
+// The seam between the shared plug-in machinery and one model type's
+// algorithm. The machinery (MiningSchema, LocalTransformations, Targets,
+// Output, the translator and the BaseModel subclass) is written once in the
+// support library; each model-type plug-in supplies only a reader that turns
+// its model element into a ModelAlgorithm. A MiningModel reads its segments'
+// model elements through ReadContext::ReadNestedModel, which finds the
+// plug-in that serves each segment's model type.
+
+#include <limits>
+#include <memory>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include <xercesc/util/XercesDefs.hpp>
+
+#include "orvane/model/result_advice.h"
+
+XERCES_CPP_NAMESPACE_BEGIN
+class DOMElement;
+XERCES_CPP_NAMESPACE_END
+
+namespace MCOrvane_600 {
+class ScoreDictVar;
+class ScoreValue;
+}  // namespace MCOrvane_600
+
+namespace orvane_plugins {
+
+// The values of one case as a model element sees them: its inputs after the
+// MiningSchema's treatment, and every derived field in its scope.
+class FieldValues {
+ public:
+  virtual ~FieldValues() = default;
+  // Lent, valid until the next case; null when the field has no value.
+  virtual const MCOrvane_600::ScoreValue* Get(const std::string& name) const = 0;
+};
+
+// What a model element predicts for one case. `valid` false: no prediction
+// (the result fields are missing and `advice` says why).
+struct Prediction {
+  bool valid = false;
+  // Regression: the predicted number (before Targets rescaling).
+  double value = 0.0;
+  // Classification: the winning category as the document writes it, and the
+  // probability of each category in the model's category order.
+  bool is_category = false;
+  std::string category;
+  std::vector<std::pair<std::string, double>> probabilities;
+  // The node, rule, cluster or segment that decided, when the model has one.
+  std::string entity_id;
+  // Confidence of the prediction (trees, rule sets); NaN when none.
+  double confidence = std::numeric_limits<double>::quiet_NaN();
+  // Per-entity affinities (clustering, nearest neighbours), in model order.
+  std::vector<std::pair<std::string, double>> affinities;
+  std::vector<std::string> reason_codes;
+  std::vector<MCOrvane_600::ResultAdvice> advice;
+};
+
+// One model type's algorithm, read from its model element. Const: scoring
+// writes only into `out`, so a read algorithm may score on several threads.
+class ModelAlgorithm {
+ public:
+  virtual ~ModelAlgorithm() = default;
+  virtual void Predict(const FieldValues& fields, Prediction* out) const = 0;
+};
+
+// A model element read together with its own machinery (a MiningModel's
+// segment): scores a case from the values of the enclosing scope.
+class NestedModel {
+ public:
+  virtual ~NestedModel() = default;
+  // `fields` are the enclosing scope's values; the nested model applies its
+  // own MiningSchema and LocalTransformations. `outputs`, when not null,
+  // receives the values of the nested model's OutputFields by name (a model
+  // chain passes them on); lent until the next case.
+  virtual void Predict(const FieldValues& fields, Prediction* out,
+                       std::vector<std::pair<std::string, const MCOrvane_600::ScoreValue*>>*
+                           outputs) const = 0;
+};
+
+// What a reader may ask of the machinery while it reads its model element.
+// Every failure is an OVException whose message names the element or
+// attribute that cannot be scored.
+class ReadContext {
+ public:
+  virtual ~ReadContext() = default;
+  // A document text in the translator's code page.
+  virtual std::string Text(const XMLCh* text) const = 0;
+  // A field in the model element's scope (data, derived or an earlier
+  // segment's output); null when none has that name. Lent.
+  virtual const MCOrvane_600::ScoreDictVar* Field(const std::string& name) const = 0;
+  // The name of the model element's target field (MiningSchema usageType
+  // "target"/"predicted"), empty when it has none.
+  virtual std::string TargetName() const = 0;
+  // The target's categories in DataDictionary order; empty for a continuous
+  // target.
+  virtual std::vector<std::string> TargetCategories() const = 0;
+  // Reads a nested model element (a segment's model) through the plug-in
+  // that serves its type. The caller owns the result.
+  virtual NestedModel* ReadNestedModel(xercesc::DOMElement* model) = 0;
+};
+
+// Each model-type plug-in exports this reader under the name
+// "OrvaneReadModelAlgorithm": the algorithm of `model` (an element of the
+// plug-in's model type), owned by the caller. Throws OVException.
+using ReadModelAlgorithmFn = ModelAlgorithm* (*)(xercesc::DOMElement* model, ReadContext* context);
+constexpr const char* kReadModelAlgorithmSymbol = "OrvaneReadModelAlgorithm";
+
+}  // namespace orvane_plugins
+
+#endif  // ORVANE_PLUGINS_MODEL_ALGORITHM_H_
