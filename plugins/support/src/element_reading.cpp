@@ -1,0 +1,161 @@
+#include "orvane_plugins/element_reading.h"
+
+#include <charconv>
+#include <cstring>
+
+#include <xercesc/dom/DOMElement.hpp>
+#include <xercesc/dom/DOMNode.hpp>
+#include <xercesc/util/XMLString.hpp>
+
+#include "orvane/values/ov_exception.h"
+#include "orvane_plugins/model_algorithm.h"
+
+namespace orvane_plugins {
+
+namespace {
+
+using MCOrvane_600::OVException;
+
+// An XMLCh copy of an ASCII name, released on scope exit.
+class XName {
+ public:
+  explicit XName(const char* name) : text_(xercesc::XMLString::transcode(name)) {}
+  ~XName() { xercesc::XMLString::release(&text_); }
+  XName(const XName&) = delete;
+  XName& operator=(const XName&) = delete;
+  const XMLCh* get() const { return text_; }
+
+ private:
+  XMLCh* text_;
+};
+
+bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r'; }
+
+bool NameIs(const xercesc::DOMElement* element, const char* name) {
+  XName xname(name);
+  return xercesc::XMLString::equals(element->getTagName(), xname.get());
+}
+
+}  // namespace
+
+std::vector<xercesc::DOMElement*> ChildElements(const xercesc::DOMElement* parent) {
+  std::vector<xercesc::DOMElement*> children;
+  for (xercesc::DOMNode* node = parent->getFirstChild(); node != nullptr;
+       node = node->getNextSibling()) {
+    if (node->getNodeType() == xercesc::DOMNode::ELEMENT_NODE) {
+      children.push_back(static_cast<xercesc::DOMElement*>(node));
+    }
+  }
+  return children;
+}
+
+std::vector<xercesc::DOMElement*> ChildElements(const xercesc::DOMElement* parent,
+                                                const char* name) {
+  std::vector<xercesc::DOMElement*> children;
+  for (xercesc::DOMElement* child : ChildElements(parent)) {
+    if (NameIs(child, name)) children.push_back(child);
+  }
+  return children;
+}
+
+xercesc::DOMElement* ChildElement(const xercesc::DOMElement* parent, const char* name) {
+  for (xercesc::DOMElement* child : ChildElements(parent)) {
+    if (NameIs(child, name)) return child;
+  }
+  return nullptr;
+}
+
+std::string ElementName(const xercesc::DOMElement* element, const ReadContext& context) {
+  return context.Text(element->getTagName());
+}
+
+bool HasAttribute(const xercesc::DOMElement* element, const char* name) {
+  XName xname(name);
+  return element->getAttributeNode(xname.get()) != nullptr;
+}
+
+std::string Attribute(const xercesc::DOMElement* element, const char* name,
+                      const ReadContext& context) {
+  XName xname(name);
+  const XMLCh* value = element->getAttribute(xname.get());
+  return value == nullptr ? std::string() : context.Text(value);
+}
+
+std::string RequiredAttribute(const xercesc::DOMElement* element, const char* name,
+                              const ReadContext& context) {
+  std::string value = Attribute(element, name, context);
+  if (value.empty()) {
+    throw OVException(OVException::kCodeAbsent,
+                      ElementName(element, context) + ": attribute " + name + " is absent");
+  }
+  return value;
+}
+
+bool ParseNumber(const std::string& text, double* number) {
+  size_t begin = 0;
+  size_t end = text.size();
+  while (begin < end && IsBlank(text[begin])) ++begin;
+  while (end > begin && IsBlank(text[end - 1])) --end;
+  if (begin < end && text[begin] == '+') ++begin;
+  if (begin == end) return false;
+  const char* first = text.data() + begin;
+  const char* last = text.data() + end;
+  std::from_chars_result result = std::from_chars(first, last, *number);
+  return result.ec == std::errc() && result.ptr == last;
+}
+
+double NumberAttribute(const xercesc::DOMElement* element, const char* name, double fallback,
+                       const ReadContext& context) {
+  if (!HasAttribute(element, name)) return fallback;
+  std::string text = Attribute(element, name, context);
+  double number = 0.0;
+  if (!ParseNumber(text, &number)) {
+    throw OVException(OVException::kCodeConversion, ElementName(element, context) +
+                                                        ": attribute " + name + " \"" + text +
+                                                        "\" is not a number");
+  }
+  return number;
+}
+
+double RequiredNumberAttribute(const xercesc::DOMElement* element, const char* name,
+                               const ReadContext& context) {
+  if (!HasAttribute(element, name)) RequiredAttribute(element, name, context);
+  return NumberAttribute(element, name, 0.0, context);
+}
+
+std::string ElementText(const xercesc::DOMElement* element, const ReadContext& context) {
+  const XMLCh* text = element->getTextContent();
+  return text == nullptr ? std::string() : context.Text(text);
+}
+
+bool ParseNumbers(const std::string& text, std::vector<double>* numbers) {
+  size_t pos = 0;
+  while (pos < text.size()) {
+    while (pos < text.size() && IsBlank(text[pos])) ++pos;
+    if (pos == text.size()) break;
+    size_t end = pos;
+    while (end < text.size() && !IsBlank(text[end])) ++end;
+    double number = 0.0;
+    if (!ParseNumber(text.substr(pos, end - pos), &number)) return false;
+    numbers->push_back(number);
+    pos = end;
+  }
+  return true;
+}
+
+void RefuseUnknownChildren(const xercesc::DOMElement* parent, const char* const* known,
+                           const ReadContext& context) {
+  for (xercesc::DOMElement* child : ChildElements(parent)) {
+    bool found = false;
+    for (const char* const* name = known; *name != nullptr && !found; ++name) {
+      found = NameIs(child, *name);
+    }
+    if (!found) {
+      throw OVException(OVException::kCodeUnsupported,
+                        ElementName(child, context) + " in " + ElementName(parent, context) +
+                            " is not supported");
+    }
+  }
+}
+
+}  // namespace orvane_plugins
