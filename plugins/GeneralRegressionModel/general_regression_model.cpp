@@ -96,7 +96,6 @@ class GeneralRegressionAlgorithm : public ModelAlgorithm {
   double Evaluate(const Equation& equation, const std::vector<double>& cell_values) const;
   bool CellValues(const std::vector<const ScoreValue*>& values, std::vector<double>* cell_values,
                   Prediction* out) const;
-  void Distribute(std::vector<double> probabilities, Prediction* out) const;
   bool CumulativeHazard(const std::vector<const ScoreValue*>& values, double r,
                         Prediction* out) const;
 
@@ -504,19 +503,6 @@ double GeneralRegressionAlgorithm::Evaluate(const Equation& equation,
   return sum;
 }
 
-void GeneralRegressionAlgorithm::Distribute(std::vector<double> probabilities,
-                                            Prediction* out) const {
-  size_t best = 0;
-  out->probabilities.clear();
-  for (size_t j = 0; j < probabilities.size(); ++j) {
-    if (probabilities[j] > probabilities[best]) best = j;
-    out->probabilities.emplace_back(target_categories_[j], probabilities[j]);
-  }
-  out->is_category = true;
-  out->category = target_categories_[best];
-  out->valid = true;
-}
-
 bool GeneralRegressionAlgorithm::CumulativeHazard(const std::vector<const ScoreValue*>& values,
                                                   double r, Prediction* out) const {
   const Stratum* stratum = nullptr;
@@ -575,7 +561,7 @@ void GeneralRegressionAlgorithm::Predict(const FieldValues& fields, Prediction* 
       std::vector<double> probabilities(2);
       probabilities[event_] = mean;
       probabilities[reference_] = 1.0 - mean;
-      Distribute(std::move(probabilities), out);
+      SetDistribution(target_categories_, probabilities, out);
       return;
     }
     case ModelType::kMultinomial: {
@@ -588,7 +574,7 @@ void GeneralRegressionAlgorithm::Predict(const FieldValues& fields, Prediction* 
       double sum = 0.0;
       for (double& v : eta) sum += v = std::exp(v - top);
       for (double& v : eta) v /= sum;
-      Distribute(std::move(eta), out);
+      SetDistribution(target_categories_, eta, out);
       return;
     }
     case ModelType::kOrdinal: {
@@ -600,7 +586,7 @@ void GeneralRegressionAlgorithm::Predict(const FieldValues& fields, Prediction* 
         previous = f;
       }
       probabilities.back() = 1.0 - previous;
-      Distribute(std::move(probabilities), out);
+      SetDistribution(target_categories_, probabilities, out);
       return;
     }
     case ModelType::kCox:

@@ -111,6 +111,7 @@ class RegressionAlgorithm : public ModelAlgorithm {
   ModelInputs inputs_;
   std::vector<FieldCategory> categories_;
   std::vector<Table> tables_;
+  std::vector<std::string> categories_of_tables_;  // in table order
 };
 
 RegressionAlgorithm::RegressionAlgorithm(DOMElement* model, ReadContext* context) {
@@ -165,6 +166,7 @@ RegressionAlgorithm::RegressionAlgorithm(DOMElement* model, ReadContext* context
       }
     }
   }
+  for (const Table& table : tables_) categories_of_tables_.push_back(table.category);
   const ScoreDictVar* target = context->Field(context->TargetName());
   ordinal_ = target != nullptr && target->GetMLevel() == ScoreDictVar::kORDINAL;
   const bool binary = tables_.size() == 2;
@@ -297,15 +299,7 @@ void RegressionAlgorithm::Classify(const std::vector<double>& y, Prediction* out
     }
     p[n - 1] = ordinal_ ? 1.0 - previous : 1.0 - sum;
   }
-  size_t best = 0;
-  out->probabilities.clear();
-  for (size_t j = 0; j < n; ++j) {
-    if (p[j] > p[best]) best = j;
-    out->probabilities.emplace_back(tables_[j].category, p[j]);
-  }
-  out->is_category = true;
-  out->category = tables_[best].category;
-  out->valid = true;
+  SetDistribution(categories_of_tables_, p, out);
 }
 
 }  // namespace

@@ -60,6 +60,19 @@ bool ModelInputs::Fetch(const FieldValues& fields, std::vector<const ScoreValue*
   return complete;
 }
 
+void SetDistribution(const std::vector<std::string>& categories,
+                     const std::vector<double>& probabilities, Prediction* out) {
+  size_t best = 0;
+  out->probabilities.clear();
+  for (size_t j = 0; j < probabilities.size(); ++j) {
+    if (probabilities[j] > probabilities[best]) best = j;
+    out->probabilities.emplace_back(categories[j], probabilities[j]);
+  }
+  out->is_category = true;
+  out->category = categories[best];
+  out->valid = true;
+}
+
 bool IsMissing(const ScoreValue* value) {
   return value == nullptr || value->IsSystemMissingValue();
 }

@@ -45,6 +45,11 @@ class ModelInputs {
   std::vector<bool> required_;
 };
 
+// Fills a classification's prediction: each category's probability in the
+// given order and the most probable category (the first of equals).
+void SetDistribution(const std::vector<std::string>& categories,
+                     const std::vector<double>& probabilities, Prediction* out);
+
 // True when a case value is absent or system-missing.
 bool IsMissing(const MCOrvane_600::ScoreValue* value);
 
