@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Installs the build and test dependencies from Debian's packages.
 set -euo pipefail
-pkgs=(cmake make g++ pkg-config libxerces-c-dev libgtest-dev libgmock-dev
+pkgs=(cmake make g++ pkg-config libxerces-c-dev libcli11-dev libgtest-dev libgmock-dev
       libbenchmark-dev python3 clang libclang-rt-14-dev)
 missing=()
 for p in "${pkgs[@]}"; do

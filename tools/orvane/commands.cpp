@@ -14,6 +14,9 @@
 
 #include "orvane/case_filler.h"
 #include "orvane/csv_reader.h"
+#ifdef ORVANE_SHIPPED_PLUGINS
+#include "orvane_plugins/plugin_directory.h"
+#endif
 
 namespace orvane_cli {
 
@@ -84,7 +87,7 @@ std::unique_ptr<ScoreDictionary> ReadDataDictionary(const std::string& file) {
 // With `data_alone`, a document whose transformations cannot be read for
 // want of an element (code 4) still gives its data dictionary.
 bool LoadDictionaries(const std::string& file, Dictionaries* dicts, std::ostream& err,
-                      bool data_alone = false) {
+                      bool standard_pmml, bool data_alone = false) {
   std::ifstream probe(file);
   if (!probe) {
     err << "orvane: " << file << ": cannot open the document\n";
@@ -93,8 +96,10 @@ bool LoadDictionaries(const std::string& file, Dictionaries* dicts, std::ostream
   probe.close();
   try {
     ScoreDictionary* data = nullptr;
+    MCOrvane_600::PMMLReadOptions read_options;
+    read_options.standardPMML = standard_pmml;
     TransformationDictionary* derived =
-        ModelFactory::GetTransformationDictionaryFromXML(file, data, "");
+        ModelFactory::GetTransformationDictionaryFromXML(file, data, "", read_options);
     dicts->data.reset(data);
     dicts->derived.reset(derived);
   } catch (const OVException& e) {
@@ -294,7 +299,7 @@ int ForEachCase(const Options& options, const ScoreDictionary* dictionary,
 
 int RunDescribe(const Options& options, std::ostream& out, std::ostream& err) {
   Dictionaries dicts;
-  if (!LoadDictionaries(options.document, &dicts, err, true)) return 1;
+  if (!LoadDictionaries(options.document, &dicts, err, options.standard_pmml, true)) return 1;
   if (options.raw) {
     dicts.data->Display(out);
     if (dicts.derived != nullptr) dicts.derived->Display(out);
@@ -321,7 +326,7 @@ int RunDescribe(const Options& options, std::ostream& out, std::ostream& err) {
 
 int RunDerive(const Options& options, std::ostream& out, std::ostream& err) {
   Dictionaries dicts;
-  if (!LoadDictionaries(options.document, &dicts, err)) return 1;
+  if (!LoadDictionaries(options.document, &dicts, err, options.standard_pmml)) return 1;
   std::vector<std::string> derived_names;
   if (dicts.derived != nullptr) derived_names = dicts.derived->GetDerivedVarNames();
   return ForEachCase(options, dicts.data.get(), derived_names, false, out, err,
@@ -344,8 +349,18 @@ int RunScore(const Options& options, std::ostream& out, std::ostream& err) {
       return 1;
     }
   }
+  std::string names_file = options.models_file;
+#ifdef ORVANE_SHIPPED_PLUGINS
+  // The shipped plug-ins serve every name the system loader cannot.
+  if (names_file.empty()) names_file = orvane_plugins::DefaultNamesFile();
+  orvane_plugins::PreloadPlugins(orvane_plugins::ReadNamesFile(names_file));
+#endif
+  if (names_file.empty()) {
+    err << "orvane: score: no shipped plug-ins; name a names file with --models\n";
+    return 2;
+  }
   try {
-    model.reset(ModelFactory::MakeModelFromXML(options.document, options.models_file, ""));
+    model.reset(ModelFactory::MakeModelFromXML(options.document, names_file, ""));
   } catch (const OVException& e) {
     ReportException(err, options.document, e);
     return 1;

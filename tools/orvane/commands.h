@@ -12,9 +12,10 @@ struct Options {
   std::string document;
   std::string cases;        // "-" for standard input
   std::string output;       // empty for standard output
-  std::string models_file;  // names file of `score`
+  std::string models_file;  // names file of `score`; empty: the shipped plug-ins
   Format format = Format::kCsv;
   bool raw = false;
+  bool standard_pmml = false;  // read the document as standard PMML 4.4
   bool progress = false;    // report progress on `err`
 };
 

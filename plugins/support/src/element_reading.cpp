@@ -38,26 +38,6 @@ bool NameIs(const xercesc::DOMElement* element, const char* name) {
 
 }  // namespace
 
-std::vector<xercesc::DOMElement*> ChildElements(const xercesc::DOMElement* parent) {
-  std::vector<xercesc::DOMElement*> children;
-  for (xercesc::DOMNode* node = parent->getFirstChild(); node != nullptr;
-       node = node->getNextSibling()) {
-    if (node->getNodeType() == xercesc::DOMNode::ELEMENT_NODE) {
-      children.push_back(static_cast<xercesc::DOMElement*>(node));
-    }
-  }
-  return children;
-}
-
-std::vector<xercesc::DOMElement*> ChildElements(const xercesc::DOMElement* parent,
-                                                const char* name) {
-  std::vector<xercesc::DOMElement*> children;
-  for (xercesc::DOMElement* child : ChildElements(parent)) {
-    if (NameIs(child, name)) children.push_back(child);
-  }
-  return children;
-}
-
 xercesc::DOMElement* ChildElement(const xercesc::DOMElement* parent, const char* name) {
   for (xercesc::DOMElement* child : ChildElements(parent)) {
     if (NameIs(child, name)) return child;
@@ -89,19 +69,6 @@ std::string RequiredAttribute(const xercesc::DOMElement* element, const char* na
                       ElementName(element, context) + ": attribute " + name + " is absent");
   }
   return value;
-}
-
-bool ParseNumber(const std::string& text, double* number) {
-  size_t begin = 0;
-  size_t end = text.size();
-  while (begin < end && IsBlank(text[begin])) ++begin;
-  while (end > begin && IsBlank(text[end - 1])) --end;
-  if (begin < end && text[begin] == '+') ++begin;
-  if (begin == end) return false;
-  const char* first = text.data() + begin;
-  const char* last = text.data() + end;
-  std::from_chars_result result = std::from_chars(first, last, *number);
-  return result.ec == std::errc() && result.ptr == last;
 }
 
 double NumberAttribute(const xercesc::DOMElement* element, const char* name, double fallback,

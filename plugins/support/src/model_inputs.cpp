@@ -73,10 +73,6 @@ void SetDistribution(const std::vector<std::string>& categories,
   out->valid = true;
 }
 
-bool IsMissing(const ScoreValue* value) {
-  return value == nullptr || value->IsSystemMissingValue();
-}
-
 FieldCategory::FieldCategory(const ScoreDictVar* field, const std::string& text) : text_(text) {
   if (field != nullptr) value_.reset(field->ToMyValue(text));
   is_number_ = ParseNumber(text, &number_);

@@ -9,6 +9,8 @@
 
 #include <xercesc/util/XercesDefs.hpp>
 
+#include "orvane_plugins/xml_reading.h"
+
 XERCES_CPP_NAMESPACE_BEGIN
 class DOMElement;
 XERCES_CPP_NAMESPACE_END
@@ -17,11 +19,6 @@ namespace orvane_plugins {
 
 class ReadContext;
 
-// The child elements of `parent` in document order; lent.
-std::vector<xercesc::DOMElement*> ChildElements(const xercesc::DOMElement* parent);
-// The child elements named `name`, in document order; lent.
-std::vector<xercesc::DOMElement*> ChildElements(const xercesc::DOMElement* parent,
-                                                const char* name);
 // The first child element named `name`; null when there is none. Lent.
 xercesc::DOMElement* ChildElement(const xercesc::DOMElement* parent, const char* name);
 
@@ -44,8 +41,6 @@ double RequiredNumberAttribute(const xercesc::DOMElement* element, const char* n
 std::string ElementText(const xercesc::DOMElement* element, const ReadContext& context);
 // The numbers of a blank-separated list; false when an entry is no number.
 bool ParseNumbers(const std::string& text, std::vector<double>* numbers);
-// One number with optional surrounding blanks; false when the text is no number.
-bool ParseNumber(const std::string& text, double* number);
 
 // Code 5 (kCodeUnsupported) naming the child of `parent` whose name is not
 // among `known` (a null-terminated list).

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "orvane_plugins/field_reading.h"
 #include "orvane_plugins/model_algorithm.h"
 
 namespace orvane_plugins {
@@ -50,8 +51,6 @@ class ModelInputs {
 void SetDistribution(const std::vector<std::string>& categories,
                      const std::vector<double>& probabilities, Prediction* out);
 
-// True when a case value is absent or system-missing.
-bool IsMissing(const MCOrvane_600::ScoreValue* value);
 
 // A category of one field as the document writes it, held in the field's own
 // type so that case values compare with it as the field's values compare.

@@ -1,0 +1,337 @@
+// TreeModel: a decision tree read from its Node elements. A case walks from
+// the root to the first child whose predicate is true; what happens when a
+// predicate is unknown (a missing value) or no child is true follows the
+// model's missingValueStrategy and noTrueChildStrategy.
+
+#include <cmath>
+#include <limits>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include <xercesc/dom/DOMElement.hpp>
+
+#include "orvane/values/ov_exception.h"
+#include "orvane_plugins/model_algorithm.h"
+#include "orvane_plugins/predicate.h"
+#include "orvane_plugins/xml_reading.h"
+
+namespace orvane_plugins {
+namespace {
+
+using MCOrvane_600::OVException;
+using xercesc::DOMElement;
+
+constexpr int kAdviceMissing = 106;
+constexpr int kAdviceDefaultChild = 108;
+
+enum class MissingStrategy { kLastPrediction, kNullPrediction, kDefaultChild,
+                             kWeightedConfidence, kAggregateNodes, kNone };
+
+struct Distribution {
+  std::string value;
+  double count = 0.0;
+  double probability = std::numeric_limits<double>::quiet_NaN();
+  double confidence = std::numeric_limits<double>::quiet_NaN();
+};
+
+struct Node {
+  std::string id;
+  bool has_score = false;
+  std::string score;
+  double score_number = 0.0;
+  double record_count = std::numeric_limits<double>::quiet_NaN();
+  std::unique_ptr<Predicate> predicate;
+  std::vector<Distribution> distribution;
+  std::vector<std::unique_ptr<Node>> children;
+  int default_child = -1;
+
+  // The record count that ScoreDistribution counts are shares of.
+  double Total() const {
+    if (!std::isnan(record_count) && record_count > 0) return record_count;
+    double sum = 0.0;
+    for (const Distribution& d : distribution) sum += d.count;
+    return sum;
+  }
+  double ProbabilityOf(const Distribution& d) const {
+    if (!std::isnan(d.probability)) return d.probability;
+    const double total = Total();
+    return total > 0 ? d.count / total : std::numeric_limits<double>::quiet_NaN();
+  }
+  double ConfidenceOf(const Distribution& d) const {
+    return std::isnan(d.confidence) ? ProbabilityOf(d) : d.confidence;
+  }
+};
+
+class Tree : public ModelAlgorithm {
+ public:
+  void Predict(const FieldValues& fields, Prediction* out) const override {
+    if (root_->predicate->Evaluate(fields) != Truth::kTrue) return;
+    const Node* node = root_.get();
+    int penalties = 0;
+    while (!node->children.empty()) {
+      const Node* next = nullptr;
+      bool stop = false;
+      for (const auto& child : node->children) {
+        const Truth t = child->predicate->Evaluate(fields);
+        if (t == Truth::kTrue) {
+          next = child.get();
+          break;
+        }
+        if (t == Truth::kFalse || missing_ == MissingStrategy::kNone) continue;
+        const std::string field = child->predicate->SimpleField();
+        switch (missing_) {
+          case MissingStrategy::kLastPrediction:
+            out->advice.emplace_back(kAdviceMissing, field);
+            ++penalties;
+            stop = true;
+            break;
+          case MissingStrategy::kNullPrediction:
+            out->advice.emplace_back(kAdviceMissing, field);
+            return;
+          case MissingStrategy::kDefaultChild:
+            if (node->default_child < 0) {
+              out->advice.emplace_back(kAdviceMissing, field);
+              return;
+            }
+            out->advice.emplace_back(kAdviceDefaultChild, field);
+            ++penalties;
+            next = node->children[node->default_child].get();
+            break;
+          case MissingStrategy::kWeightedConfidence:
+          case MissingStrategy::kAggregateNodes:
+            out->advice.emplace_back(kAdviceMissing, field);
+            Aggregate(*node, fields, out);
+            return;
+          case MissingStrategy::kNone:
+            break;
+        }
+        break;
+      }
+      if (stop) break;
+      if (next == nullptr) {
+        if (!return_last_) return;
+        break;
+      }
+      node = next;
+    }
+    FromNode(*node, out);
+    if (out->valid && penalties > 0 && !std::isnan(out->confidence)) {
+      out->confidence *= std::pow(penalty_, penalties);
+    }
+  }
+
+  bool classification_ = true;
+  MissingStrategy missing_ = MissingStrategy::kNone;
+  bool return_last_ = false;
+  double penalty_ = 1.0;
+  std::unique_ptr<Node> root_;
+
+ private:
+  void FromNode(const Node& node, Prediction* out) const {
+    out->entity_id = node.id;
+    if (!classification_) {
+      if (!node.has_score) return;
+      out->valid = true;
+      out->value = node.score_number;
+      return;
+    }
+    out->is_category = true;
+    const Distribution* best = nullptr;
+    double best_p = -1.0;
+    for (const Distribution& d : node.distribution) {
+      const double p = node.ProbabilityOf(d);
+      out->probabilities.emplace_back(d.value, p);
+      if (p > best_p) best_p = p, best = &d;
+    }
+    if (node.has_score) {
+      out->category = node.score;
+      best = nullptr;
+      for (const Distribution& d : node.distribution) {
+        if (d.value == node.score) best = &d;
+      }
+    } else if (best != nullptr) {
+      out->category = best->value;
+    } else {
+      return;
+    }
+    out->valid = true;
+    out->confidence = best != nullptr ? node.ConfidenceOf(*best) : 1.0;
+  }
+
+  // Follows every branch that is not false from `node` (the strategies that
+  // combine the nodes a case may reach).
+  void Collect(const Node& node, const FieldValues& fields, double weight,
+               std::vector<std::pair<std::string, double>>* acc) const {
+    const Node* first_true = nullptr;
+    bool unknown = false;
+    for (const auto& child : node.children) {
+      const Truth t = child->predicate->Evaluate(fields);
+      if (t == Truth::kFalse) continue;
+      if (t == Truth::kTrue) first_true = child.get();
+      unknown = t == Truth::kUnknown;
+      break;
+    }
+    if (!unknown) {
+      if (first_true != nullptr) {
+        Collect(*first_true, fields, weight, acc);
+      } else if (node.children.empty() || return_last_) {
+        Add(node, weight, acc);
+      }
+      return;
+    }
+    for (const auto& child : node.children) {
+      if (child->predicate->Evaluate(fields) == Truth::kFalse) continue;
+      double w = weight;
+      if (missing_ == MissingStrategy::kWeightedConfidence) {
+        w = weight * child->record_count / node.record_count;
+      }
+      Collect(*child, fields, w, acc);
+    }
+  }
+
+  void Add(const Node& node, double weight, std::vector<std::pair<std::string, double>>* acc) const {
+    for (const Distribution& d : node.distribution) {
+      const double x = missing_ == MissingStrategy::kWeightedConfidence
+                           ? weight * node.ConfidenceOf(d)
+                           : d.count;
+      bool found = false;
+      for (auto& entry : *acc) {
+        if (entry.first == d.value) entry.second += x, found = true;
+      }
+      if (!found) acc->emplace_back(d.value, x);
+    }
+  }
+
+  void Aggregate(const Node& node, const FieldValues& fields, Prediction* out) const {
+    std::vector<std::pair<std::string, double>> acc;
+    Collect(node, fields, 1.0, &acc);
+    if (acc.empty()) return;
+    double sum = 0.0;
+    for (const auto& entry : acc) sum += entry.second;
+    if (missing_ == MissingStrategy::kAggregateNodes) {
+      if (!(sum > 0)) return;
+      for (auto& entry : acc) entry.second /= sum;
+    }
+    const std::pair<std::string, double>* best = &acc[0];
+    for (const auto& entry : acc) {
+      if (entry.second > best->second) best = &entry;
+    }
+    out->valid = true;
+    out->is_category = true;
+    out->category = best->first;
+    out->confidence = best->second;
+    out->probabilities = acc;
+  }
+};
+
+std::unique_ptr<Node> ReadNode(DOMElement* element, ReadContext* context, bool classification,
+                               int depth) {
+  if (depth > 10000) throw Unsupported(element, "the tree is nested too deeply");
+  auto node = std::make_unique<Node>();
+  node->id = Attr(element, "id");
+  node->has_score = HasAttr(element, "score");
+  node->score = Attr(element, "score");
+  if (node->has_score && !classification && !ParseNumber(node->score, &node->score_number)) {
+    throw Fault(element, OVException::kCodeConversion,
+                "score \"" + node->score + "\" of a regression tree is not a number");
+  }
+  node->record_count = NumberAttr(element, "recordCount", std::numeric_limits<double>::quiet_NaN());
+  bool has_predicate = false;
+  for (DOMElement* child : ChildElements(element)) {
+    const std::string tag = TagOf(child);
+    if (IsPredicateElement(child)) {
+      if (has_predicate) throw Fault(child, OVException::kCodeStructure, "a second predicate");
+      node->predicate = ReadPredicate(child, context);
+      has_predicate = true;
+    } else if (tag == "ScoreDistribution") {
+      Distribution d;
+      d.value = RequiredAttr(child, "value");
+      d.count = NumberAttr(child, "recordCount", 0.0);
+      d.probability = NumberAttr(child, "probability", std::numeric_limits<double>::quiet_NaN());
+      d.confidence = NumberAttr(child, "confidence", std::numeric_limits<double>::quiet_NaN());
+      node->distribution.push_back(d);
+    } else if (tag == "Node") {
+      node->children.push_back(ReadNode(child, context, classification, depth + 1));
+    } else if (tag != "Extension" && tag != "Partition") {
+      throw Unsupported(child, "is not supported inside a Node");
+    }
+  }
+  if (!has_predicate) throw Fault(element, OVException::kCodeAbsent, "Node without a predicate");
+  if (HasAttr(element, "defaultChild")) {
+    const std::string wanted = Attr(element, "defaultChild");
+    for (size_t i = 0; i < node->children.size(); ++i) {
+      if (node->children[i]->id == wanted) {
+        node->default_child = static_cast<int>(i);
+        break;
+      }
+    }
+    if (node->default_child < 0 && !node->children.empty()) {
+      throw Fault(element, OVException::kCodeSemantic,
+                  "defaultChild \"" + wanted + "\" is not a child of the Node");
+    }
+  }
+  return node;
+}
+
+// Weights are shares of record counts: every node needs one.
+void CheckRecordCounts(const Node& node, const DOMElement* model) {
+  if (std::isnan(node.record_count) || (!node.children.empty() && !(node.record_count > 0))) {
+    throw Fault(model, OVException::kCodeAbsent,
+                "missingValueStrategy \"weightedConfidence\" needs a recordCount on Node \"" +
+                    node.id + "\"");
+  }
+  for (const auto& child : node.children) CheckRecordCounts(*child, model);
+}
+
+}  // namespace
+}  // namespace orvane_plugins
+
+orvane_plugins::ModelAlgorithm* OrvaneReadModelAlgorithm(xercesc::DOMElement* model,
+                                                         orvane_plugins::ReadContext* context) {
+  using namespace orvane_plugins;
+  auto tree = std::make_unique<Tree>();
+  const std::string function = RequiredAttr(model, "functionName");
+  if (function != "classification" && function != "regression") {
+    throw Unsupported(model, "functionName \"" + function + "\" is not supported");
+  }
+  tree->classification_ = function == "classification";
+  const std::string missing = Attr(model, "missingValueStrategy", "none");
+  static const struct {
+    const char* name;
+    MissingStrategy strategy;
+  } kStrategies[] = {{"lastPrediction", MissingStrategy::kLastPrediction},
+                     {"nullPrediction", MissingStrategy::kNullPrediction},
+                     {"defaultChild", MissingStrategy::kDefaultChild},
+                     {"weightedConfidence", MissingStrategy::kWeightedConfidence},
+                     {"aggregateNodes", MissingStrategy::kAggregateNodes},
+                     {"none", MissingStrategy::kNone}};
+  bool known = false;
+  for (const auto& s : kStrategies) {
+    if (missing == s.name) tree->missing_ = s.strategy, known = true;
+  }
+  if (!known) throw Unsupported(model, "missingValueStrategy \"" + missing + "\" is not supported");
+  if (!tree->classification_ && (tree->missing_ == MissingStrategy::kWeightedConfidence ||
+                                 tree->missing_ == MissingStrategy::kAggregateNodes)) {
+    throw Unsupported(model, "missingValueStrategy \"" + missing +
+                                 "\" is not supported for a regression tree");
+  }
+  const std::string no_true = Attr(model, "noTrueChildStrategy", "returnNullPrediction");
+  if (no_true != "returnNullPrediction" && no_true != "returnLastPrediction") {
+    throw Unsupported(model, "noTrueChildStrategy \"" + no_true + "\" is not supported");
+  }
+  tree->return_last_ = no_true == "returnLastPrediction";
+  const std::string split = Attr(model, "splitCharacteristic", "multiSplit");
+  if (split != "binarySplit" && split != "multiSplit") {
+    throw Unsupported(model, "splitCharacteristic \"" + split + "\" is not supported");
+  }
+  tree->penalty_ = NumberAttr(model, "missingValuePenalty", 1.0);
+  DOMElement* root = FirstChild(model, "Node");
+  if (root == nullptr) throw Fault(model, MCOrvane_600::OVException::kCodeAbsent, "no Node");
+  tree->root_ = ReadNode(root, context, tree->classification_, 0);
+  if (tree->missing_ == MissingStrategy::kWeightedConfidence) {
+    // Weights are shares of record counts: every node needs one.
+    CheckRecordCounts(*tree->root_, model);
+  }
+  return tree.release();
+}

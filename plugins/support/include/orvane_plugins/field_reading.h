@@ -1,0 +1,58 @@
+#ifndef ORVANE_PLUGINS_FIELD_READING_H_
+#define ORVANE_PLUGINS_FIELD_READING_H_
+
+// Values of fields as models compare and make them: document constants read
+// for a field's storage type, exact comparisons (numbers as doubles, texts
+// byte for byte), and the texts of an Array.
+
+#include <string>
+#include <vector>
+
+#include <xercesc/util/XercesDefs.hpp>
+
+XERCES_CPP_NAMESPACE_BEGIN
+class DOMElement;
+XERCES_CPP_NAMESPACE_END
+
+namespace MCOrvane_600 {
+class ScoreDictVar;
+class ScoreValue;
+}  // namespace MCOrvane_600
+
+namespace orvane_plugins {
+
+// A document constant in the form its field compares: a number for numeric
+// and date/time fields, a text otherwise.
+struct FieldConstant {
+  bool numeric = false;
+  double number = 0.0;
+  std::string text;
+};
+
+// `text` read for `var`; throws code 3 naming `element` when a numeric field
+// is given a text that is no number.
+FieldConstant ReadFieldConstant(const MCOrvane_600::ScoreDictVar* var, const std::string& text,
+                                const xercesc::DOMElement* element);
+
+// Null, a system-missing number.
+bool IsMissing(const MCOrvane_600::ScoreValue* value);
+
+constexpr int kIncomparable = 2;
+// -1, 0 or 1 as `value` is below, equal to or above `constant`; kIncomparable
+// when a text meets a number that it does not spell.
+int Compare(const MCOrvane_600::ScoreValue* value, const FieldConstant& constant);
+
+// The entries of an Array: separated by white space, a double-quoted entry
+// may hold spaces and \" for a quote. Throws code 6 naming the Array when a
+// quote is not closed or "n" disagrees with the count.
+std::vector<std::string> ReadArrayTexts(const xercesc::DOMElement* array);
+
+// A new value of `var`'s storage type for `text` (the caller owns it); throws
+// code 3 naming `element` when the text does not fit.
+MCOrvane_600::ScoreValue* MakeFieldValue(const MCOrvane_600::ScoreDictVar* var,
+                                         const std::string& text,
+                                         const xercesc::DOMElement* element);
+
+}  // namespace orvane_plugins
+
+#endif  // ORVANE_PLUGINS_FIELD_READING_H_

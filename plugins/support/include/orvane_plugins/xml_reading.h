@@ -1,0 +1,54 @@
+#ifndef ORVANE_PLUGINS_XML_READING_H_
+#define ORVANE_PLUGINS_XML_READING_H_
+
+// Small reading helpers shared by the support library and the model-type
+// plug-ins: element children, attribute texts as UTF-8, and numbers whose
+// failures name the element and attribute.
+
+#include <string>
+#include <vector>
+
+#include <xercesc/util/XercesDefs.hpp>
+
+#include "orvane/values/ov_exception.h"
+
+XERCES_CPP_NAMESPACE_BEGIN
+class DOMElement;
+XERCES_CPP_NAMESPACE_END
+
+namespace orvane_plugins {
+
+// A document text as UTF-8; empty for null.
+std::string Utf8(const XMLCh* text);
+std::string TagOf(const xercesc::DOMElement* element);
+// The child elements of `parent` in document order (all, or those named `tag`).
+std::vector<xercesc::DOMElement*> ChildElements(const xercesc::DOMElement* parent);
+std::vector<xercesc::DOMElement*> ChildElements(const xercesc::DOMElement* parent,
+                                                const char* tag);
+// The first child element named `tag`, or null.
+xercesc::DOMElement* FirstChild(const xercesc::DOMElement* parent, const char* tag);
+
+bool HasAttr(const xercesc::DOMElement* element, const char* name);
+// The attribute's text; `fallback` when the attribute is absent.
+std::string Attr(const xercesc::DOMElement* element, const char* name,
+                 const std::string& fallback = std::string());
+// The attribute as a number (PMML's double syntax, INF and NaN included);
+// `fallback` when absent. Throws code 3 naming element and attribute when the
+// text is no number.
+double NumberAttr(const xercesc::DOMElement* element, const char* name, double fallback);
+// Throws code 4 naming element and attribute when absent.
+std::string RequiredAttr(const xercesc::DOMElement* element, const char* name);
+// A whole text as a number, or false.
+bool ParseNumber(const std::string& text, double* value);
+
+// An OVException of code 5 ("<Element>: <what>"): the document holds
+// something the plug-ins cannot score.
+MCOrvane_600::OVException Unsupported(const xercesc::DOMElement* element, const std::string& what);
+// An OVException of `code` whose message starts with the element's name.
+MCOrvane_600::OVException Fault(const xercesc::DOMElement* element,
+                                MCOrvane_600::OVException::ExceptionCode code,
+                                const std::string& what);
+
+}  // namespace orvane_plugins
+
+#endif  // ORVANE_PLUGINS_XML_READING_H_

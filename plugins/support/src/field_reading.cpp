@@ -1,0 +1,126 @@
+#include "orvane_plugins/field_reading.h"
+
+#include <memory>
+
+#include <xercesc/dom/DOMElement.hpp>
+
+#include "orvane/dictionary/score_dict_var.h"
+#include "orvane/values/numeric_value.h"
+#include "orvane/values/score_value.h"
+#include "orvane/values/string_value.h"
+#include "orvane_plugins/xml_reading.h"
+
+namespace orvane_plugins {
+
+using MCOrvane_600::OVException;
+using MCOrvane_600::ScoreDictVar;
+using MCOrvane_600::ScoreValue;
+
+namespace {
+bool IsNumberVar(const ScoreDictVar* var) {
+  return var != nullptr && var->GetVarType() != ScoreDictVar::kSTRING_VAR;
+}
+}  // namespace
+
+FieldConstant ReadFieldConstant(const ScoreDictVar* var, const std::string& text,
+                                const xercesc::DOMElement* element) {
+  FieldConstant constant;
+  constant.text = text;
+  if (!IsNumberVar(var)) return constant;
+  constant.numeric = true;
+  if (var->GetVarType() == ScoreDictVar::kDATETIME_VAR) {
+    std::unique_ptr<ScoreValue> value(var->ToMyValue(text));
+    if (value == nullptr || value->IsSystemMissingValue()) {
+      throw Fault(element, OVException::kCodeConversion,
+                  "\"" + text + "\" is not a value of field " + var->GetName());
+    }
+    constant.number = value->GetDouble();
+  } else if (!ParseNumber(text, &constant.number)) {
+    throw Fault(element, OVException::kCodeConversion,
+                "\"" + text + "\" is not a value of numeric field " + var->GetName());
+  }
+  return constant;
+}
+
+bool IsMissing(const ScoreValue* value) {
+  return value == nullptr ||
+         (value->GetType() != ScoreValue::kSTRING_VALUE && value->IsSystemMissingValue());
+}
+
+int Compare(const ScoreValue* value, const FieldConstant& constant) {
+  if (value->GetType() == ScoreValue::kSTRING_VALUE) {
+    const std::string text = value->GetString();
+    if (!constant.numeric) return text < constant.text ? -1 : (text == constant.text ? 0 : 1);
+    double x = 0.0;
+    if (!ParseNumber(text, &x)) return kIncomparable;
+    return x < constant.number ? -1 : (x == constant.number ? 0 : 1);
+  }
+  const double x = value->GetDouble();
+  double c = constant.number;
+  if (!constant.numeric && !ParseNumber(constant.text, &c)) return kIncomparable;
+  if (x < c) return -1;
+  return x == c ? 0 : (x > c ? 1 : kIncomparable);
+}
+
+std::vector<std::string> ReadArrayTexts(const xercesc::DOMElement* array) {
+  const std::string text = Utf8(array->getTextContent());
+  std::vector<std::string> out;
+  size_t i = 0;
+  while (i < text.size()) {
+    const char c = text[i];
+    if (c == ' ' || c == '\t' || c == '\n' || c == '\r') {
+      ++i;
+      continue;
+    }
+    std::string entry;
+    if (c == '"') {
+      ++i;
+      bool closed = false;
+      while (i < text.size()) {
+        if (text[i] == '\\' && i + 1 < text.size() && text[i + 1] == '"') {
+          entry += '"';
+          i += 2;
+        } else if (text[i] == '"') {
+          closed = true;
+          ++i;
+          break;
+        } else {
+          entry += text[i++];
+        }
+      }
+      if (!closed) throw Fault(array, OVException::kCodeSemantic, "a quoted entry is not closed");
+    } else {
+      while (i < text.size() && text[i] != ' ' && text[i] != '\t' && text[i] != '\n' &&
+             text[i] != '\r') {
+        entry += text[i++];
+      }
+    }
+    out.push_back(entry);
+  }
+  if (HasAttr(array, "n")) {
+    double n = NumberAttr(array, "n", 0.0);
+    if (n != static_cast<double>(out.size())) {
+      throw Fault(array, OVException::kCodeCount,
+                  "n=\"" + Attr(array, "n") + "\" but it holds " + std::to_string(out.size()) +
+                      " entries");
+    }
+  }
+  return out;
+}
+
+ScoreValue* MakeFieldValue(const ScoreDictVar* var, const std::string& text,
+                           const xercesc::DOMElement* element) {
+  if (!IsNumberVar(var)) return new MCOrvane_600::StringValue(text);
+  if (var->GetVarType() == ScoreDictVar::kDATETIME_VAR) {
+    ScoreValue* value = var->ToMyValue(text);
+    if (value != nullptr && !value->IsSystemMissingValue()) return value;
+    delete value;
+  } else {
+    double x = 0.0;
+    if (ParseNumber(text, &x)) return new MCOrvane_600::NumericValue(x);
+  }
+  throw Fault(element, OVException::kCodeConversion,
+              "\"" + text + "\" is not a value of field " + var->GetName());
+}
+
+}  // namespace orvane_plugins

@@ -1,0 +1,624 @@
+#include "model_scope.h"
+
+#include <dlfcn.h>
+
+#include <algorithm>
+#include <cmath>
+#include <sstream>
+
+#include <xercesc/dom/DOMElement.hpp>
+
+#include "orvane/dictionary/dict_var.h"
+#include "orvane/dictionary/score_value_label.h"
+#include "orvane/dictionary/score_value_label_set.h"
+#include "orvane/translate/pmml_translator.h"
+#include "orvane/values/numeric_value.h"
+#include "orvane/values/ov_exception.h"
+#include "orvane/values/string_value.h"
+#include "orvane_plugins/field_reading.h"
+#include "orvane_plugins/plugin_directory.h"
+#include "orvane_plugins/xml_reading.h"
+
+namespace orvane_plugins {
+
+using MCOrvane_600::BaseDictionary;
+using MCOrvane_600::CaseRecord;
+using MCOrvane_600::DictVar;
+using MCOrvane_600::NumericValue;
+using MCOrvane_600::OVException;
+using MCOrvane_600::ResultAdvice;
+using MCOrvane_600::ScoreDictionary;
+using MCOrvane_600::ScoreDictVar;
+using MCOrvane_600::ScoreValue;
+using MCOrvane_600::StringValue;
+using MCOrvane_600::TransformationDictionary;
+using xercesc::DOMElement;
+
+// Advice numbers of the machinery.
+constexpr int kAdviceScoreMissing = 103;
+constexpr int kAdviceInvalid = 105;
+constexpr int kAdviceMissing = 106;
+constexpr int kAdviceOutlier = 109;
+constexpr int kAdviceReplaced = 110;
+
+bool OrderedDictionary::AddVar(const std::string& name, ScoreDictVar* var) {
+  if (!BaseDictionary::AddVar(name, var)) return false;
+  order_.push_back(name);
+  return true;
+}
+
+bool OrderedDictionary::RemoveVar(const std::string& name) {
+  if (!BaseDictionary::RemoveVar(name)) return false;
+  order_.erase(std::remove(order_.begin(), order_.end(), name), order_.end());
+  return true;
+}
+
+std::vector<ScoreDictVar*> OrderedDictionary::GetScoreDictVars() const {
+  std::vector<ScoreDictVar*> out;
+  for (const std::string& name : order_) {
+    out.push_back(const_cast<ScoreDictVar*>(GetVar(name)));
+  }
+  return out;
+}
+
+enum class Invalid { kReturnInvalid, kAsIs, kAsMissing, kAsValue };
+enum class Outliers { kAsIs, kAsMissing, kAsExtreme };
+
+struct ModelScope::MiningField {
+  std::string name;
+  const ScoreDictVar* var = nullptr;  // lent, from the visible fields
+  Usage usage = Usage::kActive;
+  std::unique_ptr<ScoreValue> missing_replacement;
+  bool missing_returns_invalid = false;
+  Invalid invalid = Invalid::kReturnInvalid;
+  std::unique_ptr<ScoreValue> invalid_replacement;
+  Outliers outliers = Outliers::kAsIs;
+  double low = 0.0;
+  double high = 0.0;
+};
+
+enum class Feature { kPredictedValue, kPredictedDisplayValue, kProbability, kEntityId, kAffinity,
+                     kConfidence, kReasonCode };
+
+struct ModelScope::OutputSpec {
+  std::string name;
+  Feature feature = Feature::kPredictedValue;
+  bool has_value = false;
+  std::string value;
+  int rank = 1;
+  ScoreDictVar::VariableType type = ScoreDictVar::kNUMERIC_VAR;
+  bool integer = false;
+};
+
+enum class Cast { kNone, kRound, kCeiling, kFloor };
+
+struct ModelScope::TargetSpec {
+  double min = -HUGE_VAL;
+  double max = HUGE_VAL;
+  double factor = 1.0;
+  double constant = 0.0;
+  Cast cast = Cast::kNone;
+  bool has_default = false;
+  double default_value = 0.0;
+  std::vector<std::pair<std::string, double>> priors;
+  std::vector<std::pair<std::string, std::string>> display;  // value, displayValue
+};
+
+namespace {
+
+Usage ReadUsage(const DOMElement* field) {
+  const std::string usage = Attr(field, "usageType", "active");
+  if (usage == "active") return Usage::kActive;
+  if (usage == "target" || usage == "predicted") return Usage::kTarget;
+  if (usage == "supplementary") return Usage::kSupplementary;
+  if (usage == "group") return Usage::kGroup;
+  if (usage == "order") return Usage::kOrder;
+  if (usage == "frequencyWeight") return Usage::kFrequencyWeight;
+  if (usage == "analysisWeight") return Usage::kAnalysisWeight;
+  throw Unsupported(field, "usageType \"" + usage + "\" is not supported");
+}
+
+bool IsModelElement(const std::string& tag) {
+  static const char* const kModels[] = {
+      "AnomalyDetectionModel", "AssociationModel", "BayesianNetworkModel", "BaselineModel",
+      "ClusteringModel", "GaussianProcessModel", "GeneralRegressionModel", "MiningModel",
+      "NaiveBayesModel", "NearestNeighborModel", "NeuralNetwork", "RegressionModel",
+      "RuleSetModel", "SequenceModel", "Scorecard", "SupportVectorMachineModel", "TextModel",
+      "TimeSeriesModel", "TreeModel"};
+  for (const char* m : kModels) {
+    if (tag == m) return true;
+  }
+  return false;
+}
+
+std::string NumberText(double x) {
+  std::ostringstream out;
+  out.precision(17);
+  out << x;
+  return out.str();
+}
+
+// The values of one scope for the algorithm: local derived fields, then the
+// working record (treated inputs and the enclosing scope's fields).
+class ScopeValues : public FieldValues {
+ public:
+  ScopeValues(const MCOrvane_600::ScoreCaseRecord* local, const CaseRecord* work,
+              const FieldValues* outer)
+      : local_(local), work_(work), outer_(outer) {}
+  const ScoreValue* Get(const std::string& name) const override {
+    if (local_ != nullptr) {
+      if (const ScoreValue* v = local_->Get(name)) return v;
+    }
+    if (const ScoreValue* v = work_->Get(name)) return v;
+    return outer_ != nullptr ? outer_->Get(name) : nullptr;
+  }
+
+ private:
+  const MCOrvane_600::ScoreCaseRecord* local_;
+  const CaseRecord* work_;
+  const FieldValues* outer_;
+};
+
+ReadModelAlgorithmFn FindReader(const DOMElement* model) {
+  const std::string type = TagOf(model);
+  const std::string folder = ShippedPluginDirectory();
+  void* handle = folder.empty() ? nullptr
+                                : dlopen((folder + "/" + PluginFileName(type)).c_str(), RTLD_NOW);
+  void* symbol = handle == nullptr ? nullptr : dlsym(handle, kReadModelAlgorithmSymbol);
+  if (symbol == nullptr) throw Unsupported(model, "no shipped plug-in scores this model type");
+  return reinterpret_cast<ReadModelAlgorithmFn>(symbol);
+}
+
+}  // namespace
+
+// What the algorithm reader may ask while one model element is read.
+class ModelScope::Reader : public ReadContext {
+ public:
+  Reader(ModelScope* scope, MCOrvane_600::PMMLTranslator* translator)
+      : scope_(scope), translator_(translator) {}
+  std::string Text(const XMLCh* text) const override { return Utf8(text); }
+  const ScoreDictVar* Field(const std::string& name) const override {
+    return scope_->inner_dict_->GetVar(name);
+  }
+  std::string TargetName() const override { return scope_->target_name_; }
+  std::vector<std::string> TargetCategories() const override {
+    std::vector<std::string> out;
+    const ScoreDictVar* target = scope_->target_var_;
+    if (target == nullptr || target->GetMLevel() == ScoreDictVar::kCONTINUOUS) return out;
+    if (const auto* labels = target->GetValueLabels()) {
+      for (const auto* label : labels->GetAllValueLabels()) {
+        if (label->GetValue() != nullptr) out.push_back(label->GetValue()->GetString());
+      }
+    }
+    return out;
+  }
+  NestedModel* ReadNestedModel(DOMElement* model) override {
+    return ModelScope::Read(model, scope_->inner_dict_.get(), translator_, nullptr, nullptr,
+                            nullptr)
+        .release();
+  }
+
+ private:
+  ModelScope* scope_;
+  MCOrvane_600::PMMLTranslator* translator_;
+};
+
+ModelScope::ModelScope() = default;
+ModelScope::~ModelScope() = default;
+
+std::unique_ptr<ModelScope> ModelScope::Read(DOMElement* model, const ScoreDictionary* visible,
+                                             MCOrvane_600::PMMLTranslator* translator,
+                                             ReadModelAlgorithmFn reader,
+                                             TransformationDictionary* global,
+                                             const ScoreDictionary* data) {
+  std::unique_ptr<ModelScope> scope(new ModelScope());
+  scope->type_ = TagOf(model);
+  if (!IsModelElement(scope->type_)) throw Unsupported(model, "is not a model element");
+  if (Attr(model, "isScorable", "true") == "false") {
+    throw Unsupported(model, "isScorable=\"false\": the model is not meant to be scored");
+  }
+  scope->visible_dict_ = visible;
+  scope->global_ = global;
+  scope->data_ = data;
+  for (ScoreDictVar* var : visible->GetScoreDictVars()) {
+    scope->visible_.emplace_back(var->GetName(), var);
+    scope->work_.Add(var->GetName(), nullptr);
+  }
+
+  // MiningSchema.
+  DOMElement* schema = FirstChild(model, "MiningSchema");
+  if (schema == nullptr) throw Fault(model, OVException::kCodeAbsent, "no MiningSchema");
+  for (DOMElement* element : ChildElements(schema, "MiningField")) {
+    MiningField field;
+    field.name = RequiredAttr(element, "name");
+    field.var = visible->GetVar(field.name);
+    if (field.var == nullptr) {
+      throw Fault(element, OVException::kCodeVariableName,
+                  "field \"" + field.name + "\" is not defined");
+    }
+    field.usage = ReadUsage(element);
+    scope->roles_.emplace_back(field.name, field.usage);
+    if (field.usage == Usage::kTarget) {
+      if (scope->target_name_.empty()) {
+        scope->target_name_ = field.name;
+        scope->target_var_ = field.var;
+      }
+      continue;
+    }
+    if (HasAttr(element, "missingValueReplacement")) {
+      field.missing_replacement.reset(
+          MakeFieldValue(field.var, Attr(element, "missingValueReplacement"), element));
+    }
+    const std::string missing = Attr(element, "missingValueTreatment", "asIs");
+    if (missing == "returnInvalid") {
+      field.missing_returns_invalid = true;
+    } else if (missing != "asIs" && missing != "asMean" && missing != "asMode" &&
+               missing != "asMedian" && missing != "asValue") {
+      throw Unsupported(element, "missingValueTreatment \"" + missing + "\" is not supported");
+    }
+    const std::string invalid = Attr(element, "invalidValueTreatment", "returnInvalid");
+    if (invalid == "returnInvalid") {
+      field.invalid = Invalid::kReturnInvalid;
+    } else if (invalid == "asIs") {
+      field.invalid = Invalid::kAsIs;
+    } else if (invalid == "asMissing") {
+      field.invalid = Invalid::kAsMissing;
+    } else if (invalid == "asValue") {
+      field.invalid = Invalid::kAsValue;
+      field.invalid_replacement.reset(
+          MakeFieldValue(field.var, RequiredAttr(element, "invalidValueReplacement"), element));
+    } else {
+      throw Unsupported(element, "invalidValueTreatment \"" + invalid + "\" is not supported");
+    }
+    const std::string outliers = Attr(element, "outliers", "asIs");
+    if (outliers == "asMissingValues" || outliers == "asExtremeValues") {
+      field.outliers = outliers == "asMissingValues" ? Outliers::kAsMissing : Outliers::kAsExtreme;
+      field.low = NumberAttr(element, "lowValue", -HUGE_VAL);
+      field.high = NumberAttr(element, "highValue", HUGE_VAL);
+      if (!HasAttr(element, "lowValue") && !HasAttr(element, "highValue")) {
+        throw Fault(element, OVException::kCodeAbsent,
+                    "outliers=\"" + outliers + "\" needs lowValue or highValue");
+      }
+    } else if (outliers != "asIs") {
+      throw Unsupported(element, "outliers \"" + outliers + "\" is not supported");
+    }
+    scope->fields_.push_back(std::move(field));
+  }
+
+  // LocalTransformations: read over the visible fields; the element's own
+  // scope is the visible fields and its derived fields.
+  scope->inner_dict_.reset(new BaseDictionary());
+  for (ScoreDictVar* var : visible->GetScoreDictVars()) {
+    scope->inner_dict_->AddVar(var->GetName(), var->Clone());
+  }
+  if (DOMElement* local = FirstChild(model, "LocalTransformations")) {
+    if (!ChildElements(local, "DerivedField").empty()) {
+      scope->local_.reset(translator->HandleTransformationDictionary(local, visible));
+      if (scope->local_ != nullptr) {
+        scope->local_->SetUpDerivedCaseRecord();
+        for (const std::string& name : scope->local_->GetDerivedVarNames()) {
+          if (const ScoreDictVar* var = scope->local_->GetVar(name)) {
+            scope->inner_dict_->AddVar(name, var->Clone());
+          }
+        }
+      }
+    }
+  }
+
+  // Targets.
+  scope->target_.reset(new TargetSpec());
+  if (DOMElement* targets = FirstChild(model, "Targets")) {
+    for (DOMElement* target : ChildElements(targets, "Target")) {
+      const std::string field = Attr(target, "field");
+      if (!field.empty() && field != scope->target_name_) continue;
+      TargetSpec& spec = *scope->target_;
+      spec.min = NumberAttr(target, "min", -HUGE_VAL);
+      spec.max = NumberAttr(target, "max", HUGE_VAL);
+      spec.factor = NumberAttr(target, "rescaleFactor", 1.0);
+      spec.constant = NumberAttr(target, "rescaleConstant", 0.0);
+      const std::string cast = Attr(target, "castInteger");
+      if (cast == "round") {
+        spec.cast = Cast::kRound;
+      } else if (cast == "ceiling") {
+        spec.cast = Cast::kCeiling;
+      } else if (cast == "floor") {
+        spec.cast = Cast::kFloor;
+      } else if (!cast.empty()) {
+        throw Unsupported(target, "castInteger \"" + cast + "\" is not supported");
+      }
+      for (DOMElement* value : ChildElements(target, "TargetValue")) {
+        if (HasAttr(value, "defaultValue")) {
+          spec.has_default = true;
+          spec.default_value = NumberAttr(value, "defaultValue", 0.0);
+        }
+        if (HasAttr(value, "priorProbability")) {
+          spec.priors.emplace_back(RequiredAttr(value, "value"),
+                                   NumberAttr(value, "priorProbability", 0.0));
+        }
+        if (HasAttr(value, "displayValue") && HasAttr(value, "value")) {
+          spec.display.emplace_back(Attr(value, "value"), Attr(value, "displayValue"));
+        }
+      }
+      break;
+    }
+  }
+
+  // Output.
+  if (DOMElement* output = FirstChild(model, "Output")) {
+    for (DOMElement* element : ChildElements(output, "OutputField")) {
+      OutputSpec spec;
+      spec.name = RequiredAttr(element, "name");
+      const std::string feature = Attr(element, "feature", "predictedValue");
+      static const struct {
+        const char* name;
+        Feature feature;
+      } kFeatures[] = {{"predictedValue", Feature::kPredictedValue},
+                       {"predictedDisplayValue", Feature::kPredictedDisplayValue},
+                       {"probability", Feature::kProbability},
+                       {"entityId", Feature::kEntityId},
+                       {"affinity", Feature::kAffinity},
+                       {"confidence", Feature::kConfidence},
+                       {"reasonCode", Feature::kReasonCode}};
+      bool known = false;
+      for (const auto& f : kFeatures) {
+        if (feature == f.name) {
+          spec.feature = f.feature;
+          known = true;
+        }
+      }
+      if (!known) {
+        throw Unsupported(element, "feature \"" + feature + "\" of OutputField \"" + spec.name +
+                                       "\" is not supported");
+      }
+      if (HasAttr(element, "segmentId")) {
+        throw Unsupported(element, "segmentId of OutputField \"" + spec.name +
+                                       "\" is not supported");
+      }
+      const std::string target_field = Attr(element, "targetField");
+      if (!target_field.empty() && target_field != scope->target_name_) {
+        throw Unsupported(element, "targetField \"" + target_field + "\" of OutputField \"" +
+                                       spec.name + "\" is not the model's target");
+      }
+      spec.has_value = HasAttr(element, "value");
+      spec.value = Attr(element, "value");
+      const double rank = NumberAttr(element, "rank", 1.0);
+      if (rank < 1 || rank != std::floor(rank) || rank > 1e6) {
+        throw Fault(element, OVException::kCodeSemantic, "rank must be a positive integer");
+      }
+      spec.rank = static_cast<int>(rank);
+      if (spec.rank != 1 && spec.feature != Feature::kReasonCode) {
+        throw Unsupported(element, "rank " + Attr(element, "rank") + " of OutputField \"" +
+                                       spec.name + "\" is not supported");
+      }
+      const std::string data_type = Attr(element, "dataType");
+      if (data_type.empty()) {
+        const bool text = spec.feature == Feature::kPredictedDisplayValue ||
+                          spec.feature == Feature::kEntityId ||
+                          spec.feature == Feature::kReasonCode ||
+                          (spec.feature == Feature::kPredictedValue &&
+                           scope->target_var_ != nullptr &&
+                           scope->target_var_->GetVarType() == ScoreDictVar::kSTRING_VAR);
+        spec.type = text ? ScoreDictVar::kSTRING_VAR : ScoreDictVar::kNUMERIC_VAR;
+      } else if (data_type == "string") {
+        spec.type = ScoreDictVar::kSTRING_VAR;
+      } else {
+        spec.integer = data_type == "integer";
+        spec.type = ScoreDictVar::kNUMERIC_VAR;
+      }
+      scope->outputs_.push_back(std::move(spec));
+    }
+  }
+
+  // The algorithm.
+  Reader context(scope.get(), translator);
+  if (reader == nullptr) reader = FindReader(model);
+  scope->algorithm_.reset(reader(model, &context));
+  if (scope->algorithm_ == nullptr) throw Unsupported(model, "its plug-in read no model");
+  scope->results_.resize(scope->outputs_.size() + (scope->target_name_.empty() ? 0 : 1));
+  return scope;
+}
+
+std::vector<ScoreDictVar*> ModelScope::ResultVars() const {
+  std::vector<ScoreDictVar*> out;
+  if (target_var_ != nullptr) out.push_back(target_var_->Clone());
+  for (const OutputSpec& spec : outputs_) out.push_back(new DictVar(spec.name, spec.type));
+  return out;
+}
+
+void ModelScope::ApplyTargets(Prediction* p) const {
+  const TargetSpec& t = *target_;
+  if (!p->valid) {
+    if (t.has_default) {
+      p->valid = true;
+      p->is_category = false;
+      p->value = t.default_value;
+    } else if (!t.priors.empty()) {
+      p->valid = true;
+      p->is_category = true;
+      p->probabilities = t.priors;
+      auto best = std::max_element(
+          t.priors.begin(), t.priors.end(),
+          [](const auto& a, const auto& b) { return a.second < b.second; });
+      p->category = best->first;
+    }
+    return;
+  }
+  if (p->is_category) return;
+  double x = std::min(std::max(p->value, t.min), t.max);
+  x = x * t.factor + t.constant;
+  switch (t.cast) {
+    case Cast::kRound: x = std::floor(x + 0.5); break;
+    case Cast::kCeiling: x = std::ceil(x); break;
+    case Cast::kFloor: x = std::floor(x); break;
+    case Cast::kNone: break;
+  }
+  p->value = x;
+}
+
+namespace {
+
+const double* FindProbability(const std::vector<std::pair<std::string, double>>& table,
+                              const std::string& key) {
+  for (const auto& entry : table) {
+    if (entry.first == key) return &entry.second;
+  }
+  double k = 0.0;
+  if (!ParseNumber(key, &k)) return nullptr;
+  for (const auto& entry : table) {
+    double e = 0.0;
+    if (ParseNumber(entry.first, &e) && e == k) return &entry.second;
+  }
+  return nullptr;
+}
+
+ScoreValue* TypedValue(ScoreDictVar::VariableType type, bool integer, const std::string& text,
+                       bool is_number, double number) {
+  if (type == ScoreDictVar::kSTRING_VAR) {
+    return new StringValue(is_number ? NumberText(number) : text);
+  }
+  double x = number;
+  if (!is_number && !ParseNumber(text, &x)) return nullptr;
+  if (integer) x = std::trunc(x);
+  return new NumericValue(x);
+}
+
+}  // namespace
+
+ScoreValue* ModelScope::OutputValue(const OutputSpec& spec, const Prediction& p) const {
+  if (!p.valid) return nullptr;
+  switch (spec.feature) {
+    case Feature::kPredictedValue:
+      return TypedValue(spec.type, spec.integer, p.category, !p.is_category, p.value);
+    case Feature::kPredictedDisplayValue: {
+      if (!p.is_category) return TypedValue(spec.type, false, "", true, p.value);
+      for (const auto& entry : target_->display) {
+        if (entry.first == p.category) return new StringValue(entry.second);
+      }
+      return new StringValue(p.category);
+    }
+    case Feature::kProbability: {
+      if (!p.is_category) return nullptr;
+      const double* found = FindProbability(p.probabilities, spec.has_value ? spec.value
+                                                                            : p.category);
+      if (found == nullptr) {
+        // A category of the target that the model gives no probability has 0.
+        if (!spec.has_value || target_var_ == nullptr) return nullptr;
+        std::unique_ptr<ScoreValue> probe(target_var_->ToMyValue(spec.value));
+        if (probe == nullptr || !target_var_->IsValidValue(probe.get())) return nullptr;
+        return new NumericValue(0.0);
+      }
+      return new NumericValue(*found);
+    }
+    case Feature::kEntityId:
+      if (p.entity_id.empty()) return nullptr;
+      return TypedValue(spec.type, spec.integer, p.entity_id, false, 0.0);
+    case Feature::kAffinity: {
+      const double* found = FindProbability(p.affinities, spec.has_value ? spec.value
+                                                                         : p.entity_id);
+      return found == nullptr ? nullptr : new NumericValue(*found);
+    }
+    case Feature::kConfidence:
+      return std::isnan(p.confidence) ? nullptr : new NumericValue(p.confidence);
+    case Feature::kReasonCode:
+      if (static_cast<size_t>(spec.rank) > p.reason_codes.size()) return nullptr;
+      return TypedValue(spec.type, false, p.reason_codes[spec.rank - 1], false, 0.0);
+  }
+  return nullptr;
+}
+
+void ModelScope::Predict(const FieldValues& fields, Prediction* out,
+                         std::vector<std::pair<std::string, const ScoreValue*>>* outputs) const {
+  *out = Prediction();
+  bool invalid = false;
+  // Every visible field as the enclosing scope gives it.
+  for (const auto& entry : visible_) {
+    const ScoreValue* value = fields.Get(entry.first);
+    work_.Add(entry.first, value == nullptr ? nullptr : value->Clone());
+  }
+  // The MiningSchema's treatment of each input.
+  for (const MiningField& field : fields_) {
+    const ScoreValue* value = work_.Get(field.name);
+    bool missing = IsMissing(value) || field.var->IsMissingValue(value);
+    if (!missing && !field.var->IsValidValue(value)) {
+      switch (field.invalid) {
+        case Invalid::kReturnInvalid:
+          invalid = true;
+          out->advice.emplace_back(kAdviceInvalid, field.name);
+          break;
+        case Invalid::kAsIs:
+          break;
+        case Invalid::kAsMissing:
+          out->advice.emplace_back(kAdviceInvalid, field.name);
+          missing = true;
+          work_.Add(field.name, nullptr);
+          break;
+        case Invalid::kAsValue:
+          work_.Add(field.name, field.invalid_replacement->Clone());
+          break;
+      }
+    }
+    if (!missing && field.outliers != Outliers::kAsIs &&
+        value->GetType() != ScoreValue::kSTRING_VALUE) {
+      const double x = work_.Get(field.name)->GetDouble();
+      if (x < field.low || x > field.high) {
+        out->advice.emplace_back(kAdviceOutlier, field.name);
+        if (field.outliers == Outliers::kAsMissing) {
+          missing = true;
+          work_.Add(field.name, nullptr);
+        } else {
+          work_.Add(field.name, new NumericValue(x < field.low ? field.low : field.high));
+        }
+      }
+    }
+    if (missing) {
+      if (field.missing_replacement != nullptr) {
+        work_.Add(field.name, field.missing_replacement->Clone());
+        out->advice.emplace_back(kAdviceReplaced, field.name);
+      } else {
+        if (work_.Get(field.name) != nullptr) work_.Add(field.name, nullptr);
+        if (field.usage == Usage::kActive) out->advice.emplace_back(kAdviceMissing, field.name);
+        if (field.missing_returns_invalid) invalid = true;
+      }
+    }
+  }
+  if (global_ != nullptr) {
+    const auto* derived = global_->GetValuesForDeriedVars(&work_, data_);
+    for (const std::string& name : global_->GetDerivedVarNames()) {
+      const ScoreValue* value = derived != nullptr ? derived->Get(name) : nullptr;
+      work_.Add(name, value == nullptr ? nullptr : value->Clone());
+    }
+  }
+  const MCOrvane_600::ScoreCaseRecord* local =
+      local_ != nullptr ? local_->GetValuesForDeriedVars(&work_, visible_dict_) : nullptr;
+
+  std::vector<ResultAdvice> treatment;
+  treatment.swap(out->advice);
+  if (!invalid) {
+    ScopeValues values(local, &work_, global_ != nullptr ? nullptr : &fields);
+    algorithm_->Predict(values, out);
+    ApplyTargets(out);
+  }
+  treatment.insert(treatment.end(), out->advice.begin(), out->advice.end());
+  out->advice.swap(treatment);
+  if (!out->valid) out->advice.emplace_back(kAdviceScoreMissing, "");
+
+  // Results: the target, then the output fields.
+  size_t slot = 0;
+  if (target_var_ != nullptr) {
+    ScoreValue* value = nullptr;
+    if (out->valid) {
+      value = TypedValue(target_var_->GetVarType() == ScoreDictVar::kSTRING_VAR
+                             ? ScoreDictVar::kSTRING_VAR
+                             : ScoreDictVar::kNUMERIC_VAR,
+                         false, out->category, !out->is_category, out->value);
+    }
+    results_[slot++].reset(value);
+  }
+  for (const OutputSpec& spec : outputs_) {
+    results_[slot].reset(OutputValue(spec, *out));
+    if (outputs != nullptr) outputs->emplace_back(spec.name, results_[slot].get());
+    ++slot;
+  }
+}
+
+}  // namespace orvane_plugins

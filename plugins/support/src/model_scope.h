@@ -1,0 +1,114 @@
+#ifndef ORVANE_PLUGINS_SRC_MODEL_SCOPE_H_
+#define ORVANE_PLUGINS_SRC_MODEL_SCOPE_H_
+
+// One model element with the machinery every model type shares: its
+// MiningSchema (roles and per-case treatment of inputs), LocalTransformations,
+// Targets and Output, around the algorithm that its plug-in reads. The
+// top-level model and every nested segment model are one ModelScope each.
+
+#include <memory>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "orvane/dictionary/base_dictionary.h"
+#include "orvane/dictionary/case_record.h"
+#include "orvane/dictionary/score_dict_var.h"
+#include "orvane/transform/transformation_dictionary.h"
+#include "orvane/values/score_value.h"
+#include "orvane_plugins/model_algorithm.h"
+
+namespace MCOrvane_600 {
+class PMMLTranslator;
+class ScoreCaseRecord;
+}  // namespace MCOrvane_600
+
+namespace orvane_plugins {
+
+// A dictionary that lists its variables in the order they were added (the
+// base class keeps them by name; results are laid out in document order).
+class OrderedDictionary : public MCOrvane_600::BaseDictionary {
+ public:
+  OrderedDictionary() = default;
+  OrderedDictionary(const OrderedDictionary& other) = default;
+  MCOrvane_600::ScoreDictionary* Clone() const override { return new OrderedDictionary(*this); }
+  // Takes ownership of `var`.
+  bool AddVar(const std::string& name, MCOrvane_600::ScoreDictVar* var) override;
+  bool RemoveVar(const std::string& name) override;
+  std::vector<MCOrvane_600::ScoreDictVar*> GetScoreDictVars() const override;
+
+ private:
+  std::vector<std::string> order_;
+};
+
+enum class Usage { kActive, kTarget, kSupplementary, kGroup, kOrder, kFrequencyWeight,
+                   kAnalysisWeight };
+
+class ModelScope : public NestedModel {
+ public:
+  // Reads `model`. `visible` (lent, must outlive the scope) holds the fields
+  // the element may use; `translator` (lent during the call) reads its
+  // LocalTransformations; `reader` is the algorithm reader of the element's
+  // type, or null to find it by the element's tag. For the top-level model,
+  // `global` and `data` (lent, must outlive the scope) are the document's
+  // transformations and data dictionary, computed after the inputs are
+  // treated. Throws OVException naming what cannot be scored.
+  static std::unique_ptr<ModelScope> Read(xercesc::DOMElement* model,
+                                          const MCOrvane_600::ScoreDictionary* visible,
+                                          MCOrvane_600::PMMLTranslator* translator,
+                                          ReadModelAlgorithmFn reader,
+                                          MCOrvane_600::TransformationDictionary* global,
+                                          const MCOrvane_600::ScoreDictionary* data);
+  ~ModelScope() override;
+
+  // `out` receives the prediction after Targets; the target and output
+  // values are kept until the next case (TargetValue, OutputValue). One case
+  // at a time.
+  void Predict(const FieldValues& fields, Prediction* out,
+               std::vector<std::pair<std::string, const MCOrvane_600::ScoreValue*>>* outputs)
+      const override;
+
+  const std::string& type() const { return type_; }
+  const std::string& target_name() const { return target_name_; }
+  // The fields of the model's result: the target (when any) and the output
+  // fields, in document order, as new variables the caller owns.
+  std::vector<MCOrvane_600::ScoreDictVar*> ResultVars() const;
+  // The result values of the last case, in ResultVars order; lent, null for
+  // a value the model could not give.
+  const std::vector<std::unique_ptr<MCOrvane_600::ScoreValue>>& ResultValues() const {
+    return results_;
+  }
+  const std::vector<std::pair<std::string, Usage>>& roles() const { return roles_; }
+
+  struct MiningField;
+  struct OutputSpec;
+  struct TargetSpec;
+
+ private:
+  class Reader;
+  ModelScope();
+  void ApplyTargets(Prediction* p) const;
+  MCOrvane_600::ScoreValue* OutputValue(const OutputSpec& spec, const Prediction& p) const;
+
+  std::string type_;
+  std::string target_name_;
+  const MCOrvane_600::ScoreDictVar* target_var_ = nullptr;  // lent; null without a target
+  std::vector<std::pair<std::string, Usage>> roles_;
+  std::vector<MiningField> fields_;
+  // Every visible field, copied into the working record per case.
+  std::vector<std::pair<std::string, const MCOrvane_600::ScoreDictVar*>> visible_;
+  const MCOrvane_600::ScoreDictionary* visible_dict_ = nullptr;  // lent
+  std::unique_ptr<MCOrvane_600::BaseDictionary> inner_dict_;  // visible + local derived
+  std::unique_ptr<MCOrvane_600::TransformationDictionary> local_;
+  MCOrvane_600::TransformationDictionary* global_ = nullptr;  // lent
+  const MCOrvane_600::ScoreDictionary* data_ = nullptr;       // lent
+  std::unique_ptr<TargetSpec> target_;
+  std::vector<OutputSpec> outputs_;
+  std::unique_ptr<ModelAlgorithm> algorithm_;
+  mutable MCOrvane_600::CaseRecord work_;
+  mutable std::vector<std::unique_ptr<MCOrvane_600::ScoreValue>> results_;
+};
+
+}  // namespace orvane_plugins
+
+#endif  // ORVANE_PLUGINS_SRC_MODEL_SCOPE_H_

@@ -1,0 +1,186 @@
+#include "orvane_plugins/model_translator.h"
+
+#include <memory>
+#include <ostream>
+
+#include <xercesc/dom/DOMDocument.hpp>
+#include <xercesc/dom/DOMElement.hpp>
+
+#include "model_scope.h"
+#include "orvane/dictionary/case_record.h"
+#include "orvane/model/base_model.h"
+#include "orvane/translate/pmml_translator.h"
+#include "orvane/values/ov_exception.h"
+#include "orvane_plugins/xml_reading.h"
+
+namespace orvane_plugins {
+
+using MCOrvane_600::BaseDictionary;
+using MCOrvane_600::CaseRecord;
+using MCOrvane_600::OVException;
+using MCOrvane_600::ResultAdvice;
+using MCOrvane_600::ScoreCaseRecord;
+using MCOrvane_600::ScoreDictionary;
+using MCOrvane_600::ScoreDictVar;
+using MCOrvane_600::ScoreModel;
+using MCOrvane_600::ScoreValue;
+using MCOrvane_600::TransformationDictionary;
+using xercesc::DOMElement;
+
+namespace {
+
+// The host's input record as the top-level scope reads it.
+class InputValues : public FieldValues {
+ public:
+  explicit InputValues(const ScoreCaseRecord* input) : input_(input) {}
+  const ScoreValue* Get(const std::string& name) const override { return input_->Get(name); }
+
+ private:
+  const ScoreCaseRecord* input_;
+};
+
+ScoreModel::VarRole RoleOf(Usage usage) {
+  switch (usage) {
+    case Usage::kActive: return ScoreModel::kACTIVE;
+    case Usage::kTarget: return ScoreModel::kTARGET;
+    case Usage::kSupplementary: return ScoreModel::kSUPPLEMENTARY;
+    case Usage::kGroup: return ScoreModel::kGROUP;
+    case Usage::kOrder: return ScoreModel::kORDER;
+    case Usage::kFrequencyWeight: return ScoreModel::kFREQUENCY_WEIGHT;
+    case Usage::kAnalysisWeight: return ScoreModel::kANALYSIS_WEIGHT;
+  }
+  return ScoreModel::kACTIVE;
+}
+
+// The model of every shipped plug-in: the document's dictionaries (held by
+// BaseModel) and the top-level model element's scope.
+class PluginModel : public MCOrvane_600::BaseModel {
+ public:
+  // Takes ownership of `visible`, the fields the scope reads.
+  explicit PluginModel(std::unique_ptr<BaseDictionary> visible) : visible_(std::move(visible)) {}
+
+  // Takes ownership of `scope`; lays out the result dictionary.
+  void SetScope(std::unique_ptr<ModelScope> scope) {
+    scope_ = std::move(scope);
+    for (ScoreDictVar* var : scope_->ResultVars()) result_dict_.AddVar(var->GetName(), var);
+    for (const ScoreDictVar* var : result_dict_.GetScoreDictVars()) {
+      result_names_.push_back(var->GetName());
+    }
+  }
+
+  bool SetScoringOption(const std::string&, const std::string&) override { return false; }
+  std::string GetModelType() const override { return scope_->type(); }
+  const ScoreDictionary* GetResultDictionary() const override { return &result_dict_; }
+
+  ScoreCaseRecord* CreateResultRecord() const override {
+    auto* record = new CaseRecord();
+    for (const std::string& name : result_names_) record->Add(name, nullptr);
+    return record;
+  }
+
+  bool Score(const ScoreCaseRecord* input, ScoreCaseRecord* result,
+             std::vector<ResultAdvice>* advice) override {
+    if (input == nullptr || result == nullptr) return false;
+    InputValues values(input);
+    Prediction prediction;
+    scope_->Predict(values, &prediction, nullptr);
+    const auto& results = scope_->ResultValues();
+    for (size_t i = 0; i < result_names_.size() && i < results.size(); ++i) {
+      result->Add(result_names_[i], results[i] == nullptr ? nullptr : results[i]->Clone());
+    }
+    if (advice != nullptr) *advice = std::move(prediction.advice);
+    return true;
+  }
+
+  void Display(std::ostream& os) const override {
+    os << "Model type: " << scope_->type() << "\n";
+    os << "Target: " << (scope_->target_name().empty() ? "(none)" : scope_->target_name())
+       << "\n";
+    os << "Result fields:";
+    for (const std::string& name : result_names_) os << " " << name;
+    os << "\n";
+  }
+
+ private:
+  std::unique_ptr<BaseDictionary> visible_;
+  std::unique_ptr<ModelScope> scope_;
+  OrderedDictionary result_dict_;
+  std::vector<std::string> result_names_;
+};
+
+bool IsDocumentPart(const std::string& tag) {
+  return tag == "Header" || tag == "MiningBuildTask" || tag == "DataDictionary" ||
+         tag == "TransformationDictionary" || tag == "Extension";
+}
+
+class ModelTranslator : public MCOrvane_600::PMMLTranslator {
+ public:
+  ModelTranslator(std::string type, ReadModelAlgorithmFn reader)
+      : PMMLTranslator("UTF-8"), type_(std::move(type)), reader_(reader) {
+    MCOrvane_600::PMMLReadOptions options;
+    options.standardPMML = true;
+    SetReadOptions(options);
+  }
+
+  using PMMLTranslator::ParseFromTree;
+  ScoreModel* ParseFromTree(xercesc::DOMDocument* document, const std::string&) override {
+    DOMElement* root = document == nullptr ? nullptr : document->getDocumentElement();
+    if (root == nullptr || TagOf(root) != "PMML") {
+      throw OVException(OVException::kCodeUnsupported,
+                        type_ + ": only PMML documents are read by the shipped plug-ins");
+    }
+    DOMElement* model_element = nullptr;
+    for (DOMElement* child : ChildElements(root)) {
+      if (!IsDocumentPart(TagOf(child))) {
+        model_element = child;
+        break;
+      }
+    }
+    if (model_element == nullptr) {
+      throw OVException(OVException::kCodeAbsent, "PMML: no model element");
+    }
+    std::unique_ptr<ScoreDictionary> data(ParseDictionary(FirstChild(root, "DataDictionary")));
+    if (data == nullptr) throw OVException(OVException::kCodeAbsent, "PMML: no DataDictionary");
+    std::unique_ptr<TransformationDictionary> global;
+    DOMElement* transformations = FirstChild(root, "TransformationDictionary");
+    if (transformations != nullptr && !ChildElements(transformations, "DerivedField").empty()) {
+      global.reset(HandleTransformationDictionary(transformations, data.get()));
+      if (global != nullptr) global->SetUpDerivedCaseRecord();
+    }
+    // The fields the model element sees: the data fields, then the derived.
+    auto visible = std::make_unique<BaseDictionary>();
+    for (ScoreDictVar* var : data->GetScoreDictVars()) {
+      visible->AddVar(var->GetName(), var->Clone());
+    }
+    if (global != nullptr) {
+      for (const std::string& name : global->GetDerivedVarNames()) {
+        if (const ScoreDictVar* var = global->GetVar(name)) visible->AddVar(name, var->Clone());
+      }
+    }
+    const ScoreDictionary* visible_view = visible.get();
+    auto model = std::make_unique<PluginModel>(std::move(visible));
+    ScoreDictionary* data_view = data.get();
+    TransformationDictionary* global_view = global.get();
+    model->SetScoreDictionary(data.release());
+    if (global_view != nullptr) model->SetTransformationScoreDictionary(global.release());
+    std::unique_ptr<ModelScope> scope =
+        ModelScope::Read(model_element, visible_view, this,
+                         TagOf(model_element) == type_ ? reader_ : nullptr, global_view, data_view);
+    for (const auto& role : scope->roles()) model->SetVarRole(role.first, RoleOf(role.second));
+    model->SetScope(std::move(scope));
+    return model.release();
+  }
+
+ private:
+  std::string type_;
+  ReadModelAlgorithmFn reader_;
+};
+
+}  // namespace
+
+MCOrvane_600::ScoreTranslator* NewModelTranslator(const std::string& model_type,
+                                                  ReadModelAlgorithmFn reader) {
+  return new ModelTranslator(model_type, reader);
+}
+
+}  // namespace orvane_plugins

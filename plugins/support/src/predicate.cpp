@@ -1,0 +1,242 @@
+#include "orvane_plugins/predicate.h"
+
+#include <vector>
+
+#include <xercesc/dom/DOMElement.hpp>
+#include <xercesc/dom/DOMNode.hpp>
+
+#include "orvane/dictionary/score_dict_var.h"
+#include "orvane/values/score_value.h"
+#include "orvane_plugins/field_reading.h"
+#include "orvane_plugins/xml_reading.h"
+
+namespace orvane_plugins {
+
+using MCOrvane_600::OVException;
+using MCOrvane_600::ScoreValue;
+using xercesc::DOMElement;
+
+namespace {
+
+class Constant : public Predicate {
+ public:
+  explicit Constant(bool value) : value_(value) {}
+  Truth Evaluate(const FieldValues&) const override {
+    return value_ ? Truth::kTrue : Truth::kFalse;
+  }
+
+ private:
+  bool value_;
+};
+
+enum class Op { kEqual, kNotEqual, kLess, kLessOrEqual, kGreater, kGreaterOrEqual, kMissing,
+                kNotMissing };
+
+class Simple : public Predicate {
+ public:
+  Simple(std::string field, Op op, FieldConstant constant)
+      : field_(std::move(field)), op_(op), constant_(std::move(constant)) {}
+
+  Truth Evaluate(const FieldValues& fields) const override {
+    const ScoreValue* value = fields.Get(field_);
+    const bool missing = IsMissing(value);
+    if (op_ == Op::kMissing) return missing ? Truth::kTrue : Truth::kFalse;
+    if (op_ == Op::kNotMissing) return missing ? Truth::kFalse : Truth::kTrue;
+    if (missing) return Truth::kUnknown;
+    const int order = Compare(value, constant_);
+    if (order == kIncomparable) return op_ == Op::kNotEqual ? Truth::kTrue : Truth::kFalse;
+    bool result = false;
+    switch (op_) {
+      case Op::kEqual: result = order == 0; break;
+      case Op::kNotEqual: result = order != 0; break;
+      case Op::kLess: result = order < 0; break;
+      case Op::kLessOrEqual: result = order <= 0; break;
+      case Op::kGreater: result = order > 0; break;
+      case Op::kGreaterOrEqual: result = order >= 0; break;
+      default: break;
+    }
+    return result ? Truth::kTrue : Truth::kFalse;
+  }
+  std::string SimpleField() const override { return field_; }
+
+ private:
+  std::string field_;
+  Op op_;
+  FieldConstant constant_;
+};
+
+class SetPredicate : public Predicate {
+ public:
+  SetPredicate(std::string field, bool is_in, std::vector<FieldConstant> set)
+      : field_(std::move(field)), is_in_(is_in), set_(std::move(set)) {}
+  Truth Evaluate(const FieldValues& fields) const override {
+    const ScoreValue* value = fields.Get(field_);
+    if (IsMissing(value)) return Truth::kUnknown;
+    bool found = false;
+    for (const FieldConstant& c : set_) {
+      if (Compare(value, c) == 0) {
+        found = true;
+        break;
+      }
+    }
+    return found == is_in_ ? Truth::kTrue : Truth::kFalse;
+  }
+
+ private:
+  std::string field_;
+  bool is_in_;
+  std::vector<FieldConstant> set_;
+};
+
+enum class Combine { kAnd, kOr, kXor, kSurrogate };
+
+class Compound : public Predicate {
+ public:
+  Compound(Combine how, std::vector<std::unique_ptr<Predicate>> parts)
+      : how_(how), parts_(std::move(parts)) {}
+  Truth Evaluate(const FieldValues& fields) const override {
+    switch (how_) {
+      case Combine::kAnd: {
+        Truth result = Truth::kTrue;
+        for (const auto& p : parts_) {
+          Truth t = p->Evaluate(fields);
+          if (t == Truth::kFalse) return Truth::kFalse;
+          if (t == Truth::kUnknown) result = Truth::kUnknown;
+        }
+        return result;
+      }
+      case Combine::kOr: {
+        Truth result = Truth::kFalse;
+        for (const auto& p : parts_) {
+          Truth t = p->Evaluate(fields);
+          if (t == Truth::kTrue) return Truth::kTrue;
+          if (t == Truth::kUnknown) result = Truth::kUnknown;
+        }
+        return result;
+      }
+      case Combine::kXor: {
+        bool odd = false;
+        for (const auto& p : parts_) {
+          Truth t = p->Evaluate(fields);
+          if (t == Truth::kUnknown) return Truth::kUnknown;
+          odd ^= t == Truth::kTrue;
+        }
+        return odd ? Truth::kTrue : Truth::kFalse;
+      }
+      case Combine::kSurrogate:
+        for (const auto& p : parts_) {
+          Truth t = p->Evaluate(fields);
+          if (t != Truth::kUnknown) return t;
+        }
+        return Truth::kUnknown;
+    }
+    return Truth::kUnknown;
+  }
+
+ private:
+  Combine how_;
+  std::vector<std::unique_ptr<Predicate>> parts_;
+};
+
+Op ReadOperator(const DOMElement* element) {
+  const std::string op = RequiredAttr(element, "operator");
+  static const struct {
+    const char* name;
+    Op op;
+  } kOps[] = {{"equal", Op::kEqual},
+              {"notEqual", Op::kNotEqual},
+              {"lessThan", Op::kLess},
+              {"lessOrEqual", Op::kLessOrEqual},
+              {"greaterThan", Op::kGreater},
+              {"greaterOrEqual", Op::kGreaterOrEqual},
+              {"isMissing", Op::kMissing},
+              {"isNotMissing", Op::kNotMissing}};
+  for (const auto& entry : kOps) {
+    if (op == entry.name) return entry.op;
+  }
+  throw Unsupported(element, "operator \"" + op + "\" is not supported");
+}
+
+const MCOrvane_600::ScoreDictVar* ReadField(const DOMElement* element, ReadContext* context,
+                                            std::string* name) {
+  *name = RequiredAttr(element, "field");
+  const MCOrvane_600::ScoreDictVar* var = context->Field(*name);
+  if (var == nullptr) {
+    throw Fault(element, OVException::kCodeVariableName,
+                "field \"" + *name + "\" is not in the model's scope");
+  }
+  return var;
+}
+
+}  // namespace
+
+bool IsPredicateElement(const DOMElement* element) {
+  const std::string tag = TagOf(element);
+  return tag == "SimplePredicate" || tag == "CompoundPredicate" || tag == "SimpleSetPredicate" ||
+         tag == "True" || tag == "False";
+}
+
+std::unique_ptr<Predicate> ReadPredicate(DOMElement* element, ReadContext* context) {
+  const std::string tag = TagOf(element);
+  if (tag == "True") return std::make_unique<Constant>(true);
+  if (tag == "False") return std::make_unique<Constant>(false);
+  if (tag == "SimplePredicate") {
+    std::string field;
+    const auto* var = ReadField(element, context, &field);
+    const Op op = ReadOperator(element);
+    FieldConstant constant;
+    if (op != Op::kMissing && op != Op::kNotMissing) {
+      constant = ReadFieldConstant(var, RequiredAttr(element, "value"), element);
+    }
+    return std::make_unique<Simple>(field, op, std::move(constant));
+  }
+  if (tag == "SimpleSetPredicate") {
+    std::string field;
+    const auto* var = ReadField(element, context, &field);
+    const std::string how = RequiredAttr(element, "booleanOperator");
+    if (how != "isIn" && how != "isNotIn") {
+      throw Unsupported(element, "booleanOperator \"" + how + "\" is not supported");
+    }
+    DOMElement* array = FirstChild(element, "Array");
+    if (array == nullptr) throw Fault(element, OVException::kCodeAbsent, "no Array");
+    std::vector<FieldConstant> set;
+    for (const std::string& text : ReadArrayTexts(array)) {
+      set.push_back(ReadFieldConstant(var, text, array));
+    }
+    return std::make_unique<SetPredicate>(field, how == "isIn", std::move(set));
+  }
+  if (tag == "CompoundPredicate") {
+    const std::string how = RequiredAttr(element, "booleanOperator");
+    Combine combine;
+    if (how == "and") {
+      combine = Combine::kAnd;
+    } else if (how == "or") {
+      combine = Combine::kOr;
+    } else if (how == "xor") {
+      combine = Combine::kXor;
+    } else if (how == "surrogate") {
+      combine = Combine::kSurrogate;
+    } else {
+      throw Unsupported(element, "booleanOperator \"" + how + "\" is not supported");
+    }
+    std::vector<std::unique_ptr<Predicate>> parts;
+    for (DOMElement* child : ChildElements(element)) {
+      if (IsPredicateElement(child)) parts.push_back(ReadPredicate(child, context));
+    }
+    if (parts.size() < 2) {
+      throw Fault(element, OVException::kCodeCount, "needs at least two predicates");
+    }
+    return std::make_unique<Compound>(combine, std::move(parts));
+  }
+  throw Unsupported(element, "is not a predicate");
+}
+
+std::unique_ptr<Predicate> ReadChildPredicate(DOMElement* parent, ReadContext* context,
+                                              const char* what) {
+  for (DOMElement* child : ChildElements(parent)) {
+    if (IsPredicateElement(child)) return ReadPredicate(child, context);
+  }
+  throw Fault(parent, OVException::kCodeAbsent, std::string("no predicate for ") + what);
+}
+
+}  // namespace orvane_plugins
