@@ -16,6 +16,7 @@
 #include "orvane/values/score_value.h"
 #include "orvane_plugins/element_reading.h"
 #include "orvane_plugins/model_algorithm.h"
+#include "orvane_plugins/model_function.h"
 #include "orvane_plugins/model_inputs.h"
 
 namespace orvane_plugins {
@@ -186,16 +187,7 @@ MiningAlgorithm::MiningAlgorithm(DOMElement* model, ReadContext* context) {
       "Extension", "MiningSchema",         "Output",       "ModelStats",        "ModelExplanation",
       "Targets",   "LocalTransformations", "Segmentation", "ModelVerification", nullptr};
   RefuseUnknownChildren(model, kChildren, *context);
-  if (Attribute(model, "isScorable", *context) == "false") {
-    throw OVException(OVException::kCodeUnsupported, name + ": isScorable is false");
-  }
-  const std::string function = RequiredAttribute(model, "functionName", *context);
-  if (function == "classification") {
-    classification_ = true;
-  } else if (function != "regression") {
-    throw OVException(OVException::kCodeUnsupported,
-                      name + ": functionName \"" + function + "\" is not supported");
-  }
+  classification_ = IsClassification(model, *context);
   DOMElement* segmentation = ChildElement(model, "Segmentation");
   if (segmentation == nullptr) {
     throw OVException(OVException::kCodeStructure, name + ": Segmentation is absent");
@@ -210,9 +202,9 @@ MiningAlgorithm::MiningAlgorithm(DOMElement* model, ReadContext* context) {
                       "Segmentation: multipleModelMethod \"selectAll\" gives no single prediction");
   }
   if (!(classification_ ? info.classification : info.regression)) {
-    throw OVException(OVException::kCodeUnsupported, "Segmentation: multipleModelMethod \"" +
-                                                         method + "\" does not apply to " +
-                                                         function);
+    throw OVException(OVException::kCodeUnsupported,
+                      "Segmentation: multipleModelMethod \"" + method + "\" does not apply to " +
+                          (classification_ ? "classification" : "regression"));
   }
   method_ = info.method;
   weighted_ = info.weighted;
