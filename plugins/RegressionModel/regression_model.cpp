@@ -17,6 +17,7 @@
 #include "orvane_plugins/element_reading.h"
 #include "orvane_plugins/link_functions.h"
 #include "orvane_plugins/model_algorithm.h"
+#include "orvane_plugins/model_function.h"
 #include "orvane_plugins/model_inputs.h"
 
 namespace orvane_plugins {
@@ -121,16 +122,7 @@ RegressionAlgorithm::RegressionAlgorithm(DOMElement* model, ReadContext* context
       "ModelExplanation", "Targets",       "LocalTransformations", "RegressionTable",
       "ModelVerification", nullptr};
   RefuseUnknownChildren(model, kChildren, *context);
-  if (Attribute(model, "isScorable", *context) == "false") {
-    throw OVException(OVException::kCodeUnsupported, name + ": isScorable is false");
-  }
-  const std::string function = RequiredAttribute(model, "functionName", *context);
-  if (function == "classification") {
-    classification_ = true;
-  } else if (function != "regression") {
-    throw OVException(OVException::kCodeUnsupported,
-                      name + ": functionName \"" + function + "\" is not supported");
-  }
+  classification_ = IsClassification(model, *context);
   normalization_ = ParseNormalization(Attribute(model, "normalizationMethod", *context), name);
   has_cdf_ = CdfOf(normalization_, &cdf_);
 

@@ -10,8 +10,11 @@
 #include <xercesc/util/TransService.hpp>
 
 #include "orvane/translate/pmml_translator.h"
+#include "orvane/values/numeric_value.h"
 #include "orvane/values/ov_exception.h"
+#include "orvane/values/string_value.h"
 #include "orvane_plugins/element_reading.h"
+#include "orvane_plugins/model_inputs.h"
 
 namespace orvane_test {
 
@@ -55,6 +58,67 @@ orvane_plugins::ReadModelAlgorithmFn Reader(const std::string& type) {
   return reinterpret_cast<orvane_plugins::ReadModelAlgorithmFn>(symbol);
 }
 
+// A segment's model: its algorithm, and the values of its predictedValue
+// OutputFields.
+class Nested : public orvane_plugins::NestedModel {
+ public:
+  Nested(orvane_plugins::ModelAlgorithm* algorithm, std::vector<std::string> outputs)
+      : algorithm_(algorithm), output_names_(std::move(outputs)) {}
+  void Predict(const orvane_plugins::FieldValues& fields, orvane_plugins::Prediction* out,
+               std::vector<std::pair<std::string, const MCOrvane_600::ScoreValue*>>* outputs)
+      const override {
+    algorithm_->Predict(fields, out);
+    if (outputs == nullptr) return;
+    values_.clear();
+    for (const std::string& name : output_names_) {
+      MCOrvane_600::ScoreValue* value = nullptr;
+      if (out->valid && out->is_category) {
+        value = new MCOrvane_600::StringValue(out->category);
+      } else if (out->valid) {
+        value = new MCOrvane_600::NumericValue(out->value);
+      }
+      values_.emplace_back(value);
+      outputs->emplace_back(name, value);
+    }
+  }
+
+ private:
+  std::unique_ptr<orvane_plugins::ModelAlgorithm> algorithm_;
+  std::vector<std::string> output_names_;
+  mutable std::vector<std::unique_ptr<MCOrvane_600::ScoreValue>> values_;
+};
+
+// True, False, and SimplePredicate comparing a number or testing for a
+// missing value.
+class SimplePredicate : public orvane_plugins::Predicate {
+ public:
+  SimplePredicate(std::string field, std::string op, double value, Truth constant)
+      : field_(std::move(field)), op_(std::move(op)), value_(value), constant_(constant) {}
+  Truth Evaluate(const orvane_plugins::FieldValues& fields) const override {
+    if (field_.empty()) return constant_;
+    const MCOrvane_600::ScoreValue* value = fields.Get(field_);
+    const bool missing = orvane_plugins::IsMissing(value);
+    if (op_ == "isMissing") return missing ? kTRUE : kFALSE;
+    if (op_ == "isNotMissing") return missing ? kFALSE : kTRUE;
+    if (missing) return kUNKNOWN;
+    const double x = value->GetDouble();
+    bool result = false;
+    if (op_ == "equal") result = x == value_;
+    if (op_ == "notEqual") result = x != value_;
+    if (op_ == "lessThan") result = x < value_;
+    if (op_ == "lessOrEqual") result = x <= value_;
+    if (op_ == "greaterThan") result = x > value_;
+    if (op_ == "greaterOrEqual") result = x >= value_;
+    return result ? kTRUE : kFALSE;
+  }
+
+ private:
+  std::string field_;  // empty: the constant
+  std::string op_;
+  double value_;
+  Truth constant_;
+};
+
 }  // namespace
 
 std::unique_ptr<LoadedModel> LoadedModel::FromText(const std::string& text) {
@@ -96,10 +160,10 @@ void LoadedModel::Load() {
     }
   }
   xercesc::DOMElement* model = nullptr;
-  for (const char* type : {"RegressionModel", "GeneralRegressionModel"}) {
+  for (const char* type : {"RegressionModel", "GeneralRegressionModel", "MiningModel"}) {
     if (model == nullptr && (model = ChildElement(root, type)) != nullptr) model_type_ = type;
   }
-  if (model == nullptr) throw OVException(OVException::kCodeUnsupported, "no regression model");
+  if (model == nullptr) throw OVException(OVException::kCodeUnsupported, "no model to read");
   for (xercesc::DOMElement* field :
        ChildElements(ChildElement(model, "MiningSchema"), "MiningField")) {
     const std::string usage = orvane_plugins::Attribute(field, "usageType", *this);
@@ -135,8 +199,33 @@ std::vector<std::string> LoadedModel::TargetCategories() const {
   return it == categories_.end() ? std::vector<std::string>() : it->second;
 }
 
-orvane_plugins::NestedModel* LoadedModel::ReadNestedModel(xercesc::DOMElement*) {
-  throw OVException(OVException::kCodeUnsupported, "no nested models here");
+orvane_plugins::NestedModel* LoadedModel::ReadNestedModel(xercesc::DOMElement* model) {
+  std::vector<std::string> outputs;
+  if (xercesc::DOMElement* output = ChildElement(model, "Output")) {
+    for (xercesc::DOMElement* field : ChildElements(output, "OutputField")) {
+      if (orvane_plugins::Attribute(field, "feature", *this) == "predictedValue") {
+        outputs.push_back(orvane_plugins::Attribute(field, "name", *this));
+      }
+    }
+  }
+  orvane_plugins::ModelAlgorithm* algorithm =
+      Reader(orvane_plugins::ElementName(model, *this))(model, this);
+  return new Nested(algorithm, std::move(outputs));
+}
+
+orvane_plugins::Predicate* LoadedModel::ReadPredicate(xercesc::DOMElement* predicate) {
+  const std::string kind = orvane_plugins::ElementName(predicate, *this);
+  if (kind == "True" || kind == "False") {
+    return new SimplePredicate("", "", 0.0,
+                               kind == "True" ? orvane_plugins::Predicate::kTRUE
+                                              : orvane_plugins::Predicate::kFALSE);
+  }
+  if (kind != "SimplePredicate") throw OVException(OVException::kCodeUnsupported, kind);
+  double value = 0.0;
+  orvane_plugins::ParseNumber(orvane_plugins::Attribute(predicate, "value", *this), &value);
+  return new SimplePredicate(orvane_plugins::RequiredAttribute(predicate, "field", *this),
+                             orvane_plugins::RequiredAttribute(predicate, "operator", *this), value,
+                             orvane_plugins::Predicate::kUNKNOWN);
 }
 
 }  // namespace orvane_test

@@ -3,7 +3,10 @@
 
 // A stand-in for the shared plug-in machinery: parses a PMML document, reads
 // its DataDictionary with the library's reader, and reads its model element
-// through the model type's plug-in, as the machinery will.
+// through the model type's plug-in, as the machinery will. Segments' models
+// are read through their plug-ins too (without their own MiningSchema;
+// OutputFields of feature predictedValue only), predicates in their simplest
+// forms (True, False, SimplePredicate on numbers).
 
 #include <map>
 #include <memory>
@@ -58,6 +61,7 @@ class LoadedModel : public orvane_plugins::ReadContext {
   std::string TargetName() const override { return target_; }
   std::vector<std::string> TargetCategories() const override;
   orvane_plugins::NestedModel* ReadNestedModel(xercesc::DOMElement* model) override;
+  orvane_plugins::Predicate* ReadPredicate(xercesc::DOMElement* predicate) override;
 
  private:
   LoadedModel() = default;

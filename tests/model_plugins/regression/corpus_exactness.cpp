@@ -1,7 +1,9 @@
 // Scores every row of the corpus documents whose model is a RegressionModel
 // or a GeneralRegressionModel (and that need no LocalTransformations) with
 // the plug-in's algorithm alone, and compares the target and probability
-// columns with the producer's own predictions. Exit code 77: corpus absent.
+// columns with the producer's own predictions. Documents named on the command
+// line (NAME:DATA_SET:PRECISION) replace the built-in list. Exit code 77:
+// corpus absent.
 
 #include <sys/stat.h>
 
@@ -9,6 +11,7 @@
 #include <cmath>
 #include <cstdio>
 #include <fstream>
+#include <iterator>
 #include <iostream>
 #include <memory>
 #include <sstream>
@@ -25,8 +28,8 @@
 namespace {
 
 struct Document {
-  const char* name;
-  const char* data_set;
+  std::string name;
+  std::string data_set;
   double precision;  // the corpus's agreement for the model kind
 };
 
@@ -140,7 +143,7 @@ int Check(const std::string& corpus, const Document& doc) {
 
 int main(int argc, char** argv) {
   if (argc < 2) {
-    std::cerr << "usage: " << argv[0] << " SCORING_CORPUS_DIR\n";
+    std::cerr << "usage: " << argv[0] << " SCORING_CORPUS_DIR [NAME:DATA_SET:PRECISION...]\n";
     return 2;
   }
   const std::string corpus = argv[1];
@@ -149,9 +152,24 @@ int main(int argc, char** argv) {
     std::cout << "skipped: the scoring corpus is absent (" << corpus << ")\n";
     return 77;
   }
+  std::vector<Document> documents(std::begin(kDocuments), std::end(kDocuments));
+  if (argc > 2) documents.clear();
+  for (int i = 2; i < argc; ++i) {
+    std::stringstream parts(argv[i]);
+    Document doc;
+    std::string precision;
+    std::getline(parts, doc.name, ':');
+    std::getline(parts, doc.data_set, ':');
+    std::getline(parts, precision);
+    if (!orvane_plugins::ParseNumber(precision, &doc.precision)) {
+      std::cerr << argv[i] << ": not NAME:DATA_SET:PRECISION\n";
+      return 2;
+    }
+    documents.push_back(doc);
+  }
   orvane_test::XercesScope xerces;
   int failed = 0;
-  for (const Document& doc : kDocuments) {
+  for (const Document& doc : documents) {
     if (Check(corpus, doc) != 0) ++failed;
   }
   return failed == 0 ? 0 : 1;

@@ -82,6 +82,16 @@ class NestedModel {
                            outputs) const = 0;
 };
 
+// A PMML predicate (SimplePredicate, CompoundPredicate, SimpleSetPredicate,
+// True, False) read by the machinery, evaluated with PMML's three-valued
+// logic.
+class Predicate {
+ public:
+  enum Truth : int { kFALSE = 0, kTRUE = 1, kUNKNOWN = 2 };
+  virtual ~Predicate() = default;
+  virtual Truth Evaluate(const FieldValues& fields) const = 0;
+};
+
 // What a reader may ask of the machinery while it reads its model element.
 // Every failure is an OVException whose message names the element or
 // attribute that cannot be scored.
@@ -102,6 +112,9 @@ class ReadContext {
   // Reads a nested model element (a segment's model) through the plug-in
   // that serves its type. The caller owns the result.
   virtual NestedModel* ReadNestedModel(xercesc::DOMElement* model) = 0;
+  // Reads a predicate element over the fields in scope. The caller owns the
+  // result.
+  virtual Predicate* ReadPredicate(xercesc::DOMElement* predicate) = 0;
 };
 
 // Each model-type plug-in exports this reader under the name

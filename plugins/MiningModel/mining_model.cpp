@@ -1,0 +1,480 @@
+// The MiningModel algorithm: a Segmentation whose segments are models of any
+// type (read through the plug-in that serves each, a nested MiningModel
+// through this one), each with a predicate that says whether it applies to a
+// case, and a method that combines the predictions of the segments that do.
+
+#include <algorithm>
+#include <memory>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include <xercesc/dom/DOMElement.hpp>
+
+#include "orvane/model/result_advice.h"
+#include "orvane/values/ov_exception.h"
+#include "orvane/values/score_value.h"
+#include "orvane_plugins/element_reading.h"
+#include "orvane_plugins/model_algorithm.h"
+#include "orvane_plugins/model_function.h"
+#include "orvane_plugins/model_inputs.h"
+
+namespace orvane_plugins {
+namespace {
+
+using MCOrvane_600::OVException;
+using MCOrvane_600::ResultAdvice;
+using MCOrvane_600::ScoreValue;
+using xercesc::DOMElement;
+
+constexpr int kAdviceMissingScore = 103;
+
+enum class Method {
+  kMajorityVote,
+  kWeightedMajorityVote,
+  kAverage,
+  kWeightedAverage,
+  kMedian,
+  kWeightedMedian,
+  kMax,
+  kSum,
+  kWeightedSum,
+  kSelectFirst,
+  kSelectAll,
+  kModelChain,
+};
+
+enum class MissingTreatment { kReturnMissing, kSkipSegment, kContinue };
+
+struct MethodInfo {
+  const char* name;
+  Method method;
+  bool weighted;
+  bool regression;      // applies to a regression
+  bool classification;  // applies to a classification
+};
+
+const MethodInfo kMethods[] = {
+    {"majorityVote", Method::kMajorityVote, false, false, true},
+    {"weightedMajorityVote", Method::kWeightedMajorityVote, true, false, true},
+    {"average", Method::kAverage, false, true, true},
+    {"weightedAverage", Method::kWeightedAverage, true, true, true},
+    {"median", Method::kMedian, false, true, true},
+    {"weightedMedian", Method::kWeightedMedian, true, true, false},
+    {"max", Method::kMax, false, true, true},
+    {"sum", Method::kSum, false, true, false},
+    {"weightedSum", Method::kWeightedSum, true, true, false},
+    {"selectFirst", Method::kSelectFirst, false, true, true},
+    {"selectAll", Method::kSelectAll, false, true, true},
+    {"modelChain", Method::kModelChain, false, true, true},
+};
+
+const MethodInfo& ParseMethod(const std::string& text) {
+  for (const MethodInfo& info : kMethods) {
+    if (text == info.name) return info;
+  }
+  throw OVException(OVException::kCodeUnsupported,
+                    "Segmentation: multipleModelMethod \"" + text + "\" is not supported");
+}
+
+MissingTreatment ParseMissingTreatment(const std::string& text) {
+  if (text.empty() || text == "continue") return MissingTreatment::kContinue;
+  if (text == "returnMissing") return MissingTreatment::kReturnMissing;
+  if (text == "skipSegment") return MissingTreatment::kSkipSegment;
+  throw OVException(OVException::kCodeUnsupported,
+                    "Segmentation: missingPredictionTreatment \"" + text + "\" is not supported");
+}
+
+bool IsPredicate(const std::string& name) {
+  return name == "SimplePredicate" || name == "CompoundPredicate" ||
+         name == "SimpleSetPredicate" || name == "True" || name == "False";
+}
+
+struct Segment {
+  std::string id;
+  double weight = 1.0;  // the segment's weight in the combination
+  std::unique_ptr<Predicate> predicate;  // null: always selected
+  std::unique_ptr<NestedModel> model;
+};
+
+using Outputs = std::vector<std::pair<std::string, const ScoreValue*>>;
+
+// A chain's fields: the OutputFields of the segments scored so far (the
+// latest of equal names first), then the enclosing scope's values.
+class ChainFields : public FieldValues {
+ public:
+  explicit ChainFields(const FieldValues& scope) : scope_(scope) {}
+  const ScoreValue* Get(const std::string& name) const override {
+    for (auto it = outputs_.rbegin(); it != outputs_.rend(); ++it) {
+      if (it->first == name) return it->second;
+    }
+    return scope_.Get(name);
+  }
+  void Add(const Outputs& outputs) { outputs_.insert(outputs_.end(), outputs.begin(), outputs.end()); }
+
+ private:
+  const FieldValues& scope_;
+  Outputs outputs_;
+};
+
+void AddAdvice(const std::vector<ResultAdvice>& advice, Prediction* out) {
+  for (const ResultAdvice& note : advice) {
+    bool known = false;
+    for (const ResultAdvice& have : out->advice) {
+      known = known || (have.GetID() == note.GetID() && have.GetInfo() == note.GetInfo());
+    }
+    if (!known) out->advice.push_back(note);
+  }
+}
+
+void NoPrediction(Prediction* out) {
+  out->valid = false;
+  AddAdvice({ResultAdvice(kAdviceMissingScore, "")}, out);
+}
+
+// The weighted median: the value where the cumulative weight of the sorted
+// values reaches half the total; the mean of the two values around it when it
+// falls exactly between them (the plain median for equal weights).
+double WeightedMedian(std::vector<std::pair<double, double>> values) {  // (value, weight)
+  std::sort(values.begin(), values.end(),
+            [](const std::pair<double, double>& a, const std::pair<double, double>& b) {
+              return a.first < b.first;
+            });
+  double total = 0.0;
+  for (const auto& entry : values) total += entry.second;
+  double cumulative = 0.0;
+  for (size_t i = 0; i < values.size(); ++i) {
+    cumulative += values[i].second;
+    if (cumulative * 2.0 == total && i + 1 < values.size()) {
+      return (values[i].first + values[i + 1].first) / 2.0;
+    }
+    if (cumulative * 2.0 >= total) return values[i].first;
+  }
+  return values.empty() ? 0.0 : values.back().first;
+}
+
+class MiningAlgorithm : public ModelAlgorithm {
+ public:
+  MiningAlgorithm(DOMElement* model, ReadContext* context);
+  void Predict(const FieldValues& fields, Prediction* out) const override;
+
+ private:
+  void ReadSegment(DOMElement* element, ReadContext* context);
+  static bool Selected(const Segment& segment, const FieldValues& fields) {
+    return segment.predicate == nullptr ||
+           segment.predicate->Evaluate(fields) == Predicate::kTRUE;
+  }
+  void SelectFirst(const FieldValues& fields, Prediction* out) const;
+  void Chain(const FieldValues& fields, Prediction* out) const;
+  void Combine(const FieldValues& fields, Prediction* out) const;
+  void CombineNumbers(const std::vector<std::pair<const Prediction*, double>>& scored,
+                      Prediction* out) const;
+  void CombineCategories(const std::vector<std::pair<const Prediction*, double>>& scored,
+                         double missing_weight, Prediction* out) const;
+
+  bool classification_ = false;
+  Method method_ = Method::kAverage;
+  MissingTreatment missing_treatment_ = MissingTreatment::kContinue;
+  double missing_threshold_ = 1.0;
+  bool weighted_ = false;
+  std::vector<std::string> categories_;  // the target's, in dictionary order
+  std::vector<Segment> segments_;
+};
+
+MiningAlgorithm::MiningAlgorithm(DOMElement* model, ReadContext* context) {
+  const std::string name = ElementName(model, *context);
+  static const char* const kChildren[] = {
+      "Extension", "MiningSchema",         "Output",       "ModelStats",        "ModelExplanation",
+      "Targets",   "LocalTransformations", "Segmentation", "ModelVerification", nullptr};
+  RefuseUnknownChildren(model, kChildren, *context);
+  classification_ = IsClassification(model, *context);
+  DOMElement* segmentation = ChildElement(model, "Segmentation");
+  if (segmentation == nullptr) {
+    throw OVException(OVException::kCodeStructure, name + ": Segmentation is absent");
+  }
+  static const char* const kSegmentationChildren[] = {"Extension", "Segment", nullptr};
+  RefuseUnknownChildren(segmentation, kSegmentationChildren, *context);
+
+  const std::string method = RequiredAttribute(segmentation, "multipleModelMethod", *context);
+  const MethodInfo& info = ParseMethod(method);
+  if (info.method == Method::kSelectAll) {
+    throw OVException(OVException::kCodeUnsupported,
+                      "Segmentation: multipleModelMethod \"selectAll\" gives no single prediction");
+  }
+  if (!(classification_ ? info.classification : info.regression)) {
+    throw OVException(OVException::kCodeUnsupported,
+                      "Segmentation: multipleModelMethod \"" + method + "\" does not apply to " +
+                          (classification_ ? "classification" : "regression"));
+  }
+  method_ = info.method;
+  weighted_ = info.weighted;
+  missing_treatment_ =
+      ParseMissingTreatment(Attribute(segmentation, "missingPredictionTreatment", *context));
+  missing_threshold_ = NumberAttribute(segmentation, "missingThreshold", 1.0, *context);
+  if (!(missing_threshold_ >= 0.0 && missing_threshold_ <= 1.0)) {
+    throw OVException(OVException::kCodeSemantic,
+                      "Segmentation: missingThreshold is not between 0 and 1");
+  }
+  if (classification_) categories_ = context->TargetCategories();
+
+  for (DOMElement* segment : ChildElements(segmentation, "Segment")) ReadSegment(segment, context);
+  if (segments_.empty()) {
+    throw OVException(OVException::kCodeStructure, "Segmentation: Segment is absent");
+  }
+}
+
+void MiningAlgorithm::ReadSegment(DOMElement* element, ReadContext* context) {
+  Segment segment;
+  segment.id = Attribute(element, "id", *context);
+  segment.weight = NumberAttribute(element, "weight", 1.0, *context);
+  if (!(segment.weight >= 0.0)) {
+    throw OVException(OVException::kCodeSemantic, "Segment: weight is negative");
+  }
+  if (!weighted_) segment.weight = 1.0;
+  bool has_predicate = false;
+  for (DOMElement* child : ChildElements(element)) {
+    const std::string kind = ElementName(child, *context);
+    if (kind == "Extension") continue;
+    if (kind == "VariableWeight") {
+      throw OVException(OVException::kCodeUnsupported, "VariableWeight in Segment is not supported");
+    }
+    if (!has_predicate) {
+      if (!IsPredicate(kind)) {
+        throw OVException(OVException::kCodeStructure, "Segment: predicate is absent");
+      }
+      has_predicate = true;
+      if (kind != "True") segment.predicate.reset(context->ReadPredicate(child));
+      continue;
+    }
+    if (segment.model != nullptr) {
+      throw OVException(OVException::kCodeStructure, "Segment: more than one model (" + kind + ")");
+    }
+    segment.model.reset(context->ReadNestedModel(child));
+  }
+  if (!has_predicate) {
+    throw OVException(OVException::kCodeStructure, "Segment: predicate is absent");
+  }
+  if (segment.model == nullptr) {
+    throw OVException(OVException::kCodeStructure, "Segment: model is absent");
+  }
+  segments_.push_back(std::move(segment));
+}
+
+void MiningAlgorithm::Predict(const FieldValues& fields, Prediction* out) const {
+  switch (method_) {
+    case Method::kSelectFirst:
+      SelectFirst(fields, out);
+      return;
+    case Method::kModelChain:
+      Chain(fields, out);
+      return;
+    default:
+      Combine(fields, out);
+      return;
+  }
+}
+
+void MiningAlgorithm::SelectFirst(const FieldValues& fields, Prediction* out) const {
+  for (const Segment& segment : segments_) {
+    if (Selected(segment, fields)) {
+      segment.model->Predict(fields, out, nullptr);
+      return;
+    }
+  }
+  NoPrediction(out);
+}
+
+// Every selected segment is scored in order, its OutputFields visible to the
+// segments after it; the last selected segment predicts.
+void MiningAlgorithm::Chain(const FieldValues& fields, Prediction* out) const {
+  ChainFields chain(fields);
+  Outputs outputs;
+  bool any = false;
+  for (const Segment& segment : segments_) {
+    if (!Selected(segment, chain)) continue;
+    *out = Prediction();
+    outputs.clear();
+    segment.model->Predict(chain, out, &outputs);
+    chain.Add(outputs);
+    any = true;
+  }
+  if (!any) NoPrediction(out);
+}
+
+void MiningAlgorithm::Combine(const FieldValues& fields, Prediction* out) const {
+  std::vector<Prediction> predictions(segments_.size());
+  std::vector<std::pair<const Prediction*, double>> scored;  // valid ones, with weight
+  double selected_weight = 0.0;
+  double missing_weight = 0.0;
+  for (size_t i = 0; i < segments_.size(); ++i) {
+    const Segment& segment = segments_[i];
+    if (!Selected(segment, fields)) continue;
+    Prediction& prediction = predictions[i];
+    segment.model->Predict(fields, &prediction, nullptr);
+    selected_weight += segment.weight;
+    // A classification counts a number as no prediction.
+    if (prediction.valid && prediction.is_category == classification_) {
+      scored.emplace_back(&prediction, segment.weight);
+      continue;
+    }
+    missing_weight += segment.weight;
+    AddAdvice(prediction.advice, out);
+    if (missing_treatment_ == MissingTreatment::kReturnMissing) return NoPrediction(out);
+  }
+  if (scored.empty() || missing_weight > missing_threshold_ * selected_weight) {
+    return NoPrediction(out);
+  }
+  if (missing_weight > 0.0 && missing_treatment_ == MissingTreatment::kContinue &&
+      method_ != Method::kMajorityVote && method_ != Method::kWeightedMajorityVote) {
+    return NoPrediction(out);  // a missing number leaves the combination undefined
+  }
+  if (missing_treatment_ == MissingTreatment::kSkipSegment) missing_weight = 0.0;
+  out->advice.clear();
+  if (classification_) {
+    CombineCategories(scored, missing_weight, out);
+  } else {
+    CombineNumbers(scored, out);
+  }
+}
+
+void MiningAlgorithm::CombineNumbers(const std::vector<std::pair<const Prediction*, double>>& scored,
+                                     Prediction* out) const {
+  double sum = 0.0;
+  double weights = 0.0;
+  double top = scored[0].first->value;
+  std::vector<std::pair<double, double>> values;
+  for (const auto& entry : scored) {
+    const double value = entry.first->value;
+    sum += entry.second * value;
+    weights += entry.second;
+    top = std::max(top, value);
+    values.emplace_back(value, entry.second);
+  }
+  switch (method_) {
+    case Method::kAverage:
+    case Method::kWeightedAverage:
+      out->value = sum / weights;
+      break;
+    case Method::kMedian:
+    case Method::kWeightedMedian:
+      out->value = WeightedMedian(std::move(values));
+      break;
+    case Method::kMax:
+      out->value = top;
+      break;
+    default:  // sum, weightedSum
+      out->value = sum;
+      break;
+  }
+  out->is_category = false;
+  out->valid = true;
+}
+
+// Votes, or each category's average, median or maximum probability, in the
+// target's category order (categories the target does not list follow in
+// the order the segments name them). `missing_weight`: votes for no
+// prediction, which take their share and win when they outnumber every
+// category.
+void MiningAlgorithm::CombineCategories(
+    const std::vector<std::pair<const Prediction*, double>>& scored, double missing_weight,
+    Prediction* out) const {
+  std::vector<std::string> categories = categories_;
+  auto index_of = [&categories](const std::string& category) {
+    auto it = std::find(categories.begin(), categories.end(), category);
+    if (it != categories.end()) return static_cast<size_t>(it - categories.begin());
+    categories.push_back(category);
+    return categories.size() - 1;
+  };
+  // Each segment's distribution over `categories`; a segment that gives no
+  // probabilities is sure of its category.
+  std::vector<std::vector<double>> distributions;
+  for (const auto& entry : scored) {
+    const Prediction& prediction = *entry.first;
+    std::vector<double> p(categories.size(), 0.0);
+    auto set = [&](size_t j, double value) {
+      if (j >= p.size()) p.resize(categories.size(), 0.0);
+      p[j] = value;
+    };
+    if (prediction.probabilities.empty()) {
+      set(index_of(prediction.category), 1.0);
+    } else {
+      for (const auto& probability : prediction.probabilities) {
+        set(index_of(probability.first), probability.second);
+      }
+    }
+    distributions.push_back(std::move(p));
+  }
+  const size_t n = categories.size();
+  for (auto& p : distributions) p.resize(n, 0.0);
+
+  std::vector<double> result(n, 0.0);
+  std::string winner;
+  switch (method_) {
+    case Method::kMajorityVote:
+    case Method::kWeightedMajorityVote: {
+      double total = missing_weight;
+      for (size_t s = 0; s < scored.size(); ++s) {
+        result[index_of(scored[s].first->category)] += scored[s].second;
+        total += scored[s].second;
+      }
+      result.resize(categories.size(), 0.0);
+      if (missing_weight > *std::max_element(result.begin(), result.end())) {
+        return NoPrediction(out);
+      }
+      for (double& share : result) share /= total;
+      break;
+    }
+    case Method::kAverage:
+    case Method::kWeightedAverage: {
+      double weights = 0.0;
+      for (size_t s = 0; s < scored.size(); ++s) {
+        weights += scored[s].second;
+        for (size_t j = 0; j < n; ++j) result[j] += scored[s].second * distributions[s][j];
+      }
+      for (double& value : result) value /= weights;
+      break;
+    }
+    case Method::kMedian: {
+      for (size_t j = 0; j < n; ++j) {
+        std::vector<std::pair<double, double>> values;
+        for (const auto& p : distributions) values.emplace_back(p[j], 1.0);
+        result[j] = WeightedMedian(std::move(values));
+      }
+      break;
+    }
+    default: {
+      // max: the category of the highest probability any segment gives (the
+      // first such segment's), with the mean distribution of the segments
+      // that give that category that probability.
+      size_t best = 0;
+      double top = -1.0;
+      for (const auto& p : distributions) {
+        for (size_t j = 0; j < n; ++j) {
+          if (p[j] > top) {
+            top = p[j];
+            best = j;
+          }
+        }
+      }
+      double count = 0.0;
+      for (const auto& p : distributions) {
+        if (p[best] != top) continue;
+        count += 1.0;
+        for (size_t j = 0; j < n; ++j) result[j] += p[j];
+      }
+      for (double& value : result) value /= count;
+      winner = categories[best];
+      break;
+    }
+  }
+  SetDistribution(categories, result, out);
+  if (!winner.empty()) out->category = winner;
+}
+
+}  // namespace
+}  // namespace orvane_plugins
+
+extern "C" __attribute__((visibility("default"))) orvane_plugins::ModelAlgorithm*
+OrvaneReadModelAlgorithm(xercesc::DOMElement* model, orvane_plugins::ReadContext* context) {
+  return new orvane_plugins::MiningAlgorithm(model, context);
+}
