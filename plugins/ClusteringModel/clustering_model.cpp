@@ -20,6 +20,7 @@
 #include "orvane_plugins/array_reading.h"
 #include "orvane_plugins/element_reading.h"
 #include "orvane_plugins/model_algorithm.h"
+#include "orvane_plugins/model_function.h"
 #include "orvane_plugins/model_inputs.h"
 
 namespace orvane_plugins {
@@ -114,14 +115,8 @@ ClusteringAlgorithm::ClusteringAlgorithm(DOMElement* model, ReadContext* context
       "CenterFields",      "MissingValueWeights",  "Cluster",         "ModelVerification",
       nullptr};
   RefuseUnknownChildren(model, kChildren, *context);
-  if (Attribute(model, "isScorable", *context) == "false") {
-    throw OVException(OVException::kCodeUnsupported, name + ": isScorable is false");
-  }
-  const std::string function = RequiredAttribute(model, "functionName", *context);
-  if (function != "clustering") {
-    throw OVException(OVException::kCodeUnsupported,
-                      name + ": functionName \"" + function + "\" is not supported");
-  }
+  static const char* const kFunctions[] = {"clustering", nullptr};
+  ReadModelFunction(model, kFunctions, *context);
   const std::string model_class = RequiredAttribute(model, "modelClass", *context);
   if (model_class == "distributionBased") {
     throw OVException(OVException::kCodeUnsupported,

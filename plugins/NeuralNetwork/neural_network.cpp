@@ -17,6 +17,7 @@
 #include "orvane/values/score_value.h"
 #include "orvane_plugins/element_reading.h"
 #include "orvane_plugins/model_algorithm.h"
+#include "orvane_plugins/model_function.h"
 #include "orvane_plugins/model_inputs.h"
 
 namespace orvane_plugins {
@@ -153,16 +154,8 @@ NeuralNetworkAlgorithm::NeuralNetworkAlgorithm(DOMElement* model, ReadContext* c
       "Targets",           "LocalTransformations",        "NeuralInputs", "NeuralLayer",
       "NeuralOutputs",     "ModelVerification",           nullptr};
   RefuseUnknownChildren(model, kChildren, *context);
-  if (Attribute(model, "isScorable", *context) == "false") {
-    throw OVException(OVException::kCodeUnsupported, name + ": isScorable is false");
-  }
-  const std::string function = RequiredAttribute(model, "functionName", *context);
-  if (function == "classification") {
-    classification_ = true;
-  } else if (function != "regression") {
-    throw OVException(OVException::kCodeUnsupported,
-                      name + ": functionName \"" + function + "\" is not supported");
-  }
+  static const char* const kFunctions[] = {"classification", "regression", nullptr};
+  classification_ = ReadModelFunction(model, kFunctions, *context) == "classification";
   LayerSettings network;
   network.activation =
       ParseActivation(RequiredAttribute(model, "activationFunction", *context), name);

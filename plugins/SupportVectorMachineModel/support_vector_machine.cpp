@@ -18,6 +18,7 @@
 #include "orvane_plugins/array_reading.h"
 #include "orvane_plugins/element_reading.h"
 #include "orvane_plugins/model_algorithm.h"
+#include "orvane_plugins/model_function.h"
 #include "orvane_plugins/model_inputs.h"
 
 namespace orvane_plugins {
@@ -111,16 +112,8 @@ SupportVectorMachineAlgorithm::SupportVectorMachineAlgorithm(DOMElement* model,
       "PolynomialKernelType", "RadialBasisKernelType", "SigmoidKernelType", "VectorDictionary",
       "SupportVectorMachine", "ModelVerification", nullptr};
   RefuseUnknownChildren(model, kChildren, *context);
-  if (Attribute(model, "isScorable", *context) == "false") {
-    throw OVException(OVException::kCodeUnsupported, name + ": isScorable is false");
-  }
-  const std::string function = RequiredAttribute(model, "functionName", *context);
-  if (function == "classification") {
-    classification_ = true;
-  } else if (function != "regression") {
-    throw OVException(OVException::kCodeUnsupported,
-                      name + ": functionName \"" + function + "\" is not supported");
-  }
+  static const char* const kFunctions[] = {"classification", "regression", nullptr};
+  classification_ = ReadModelFunction(model, kFunctions, *context) == "classification";
   const std::string representation = Attribute(model, "svmRepresentation", *context);
   if (representation == "Coefficients") {
     coefficients_ = true;

@@ -263,7 +263,9 @@ void LoadedModel::Load() {
   }
   xercesc::DOMElement* model = FindModel(root, *this);
   if (model == nullptr) throw OVException(OVException::kCodeUnsupported, "no model of these types");
-  for (xercesc::DOMElement* field : ChildElements(ChildElement(model, "MiningSchema"), "MiningField")) {
+  xercesc::DOMElement* schema = ChildElement(model, "MiningSchema");
+  if (schema == nullptr) throw OVException(OVException::kCodeStructure, "MiningSchema is absent");
+  for (xercesc::DOMElement* field : ChildElements(schema, "MiningField")) {
     const std::string usage = Attribute(field, "usageType", *this);
     if (usage == "target" || usage == "predicted") target_ = Attribute(field, "name", *this);
   }

@@ -449,6 +449,13 @@ TEST_P(RefusalTest, NamesTheElement) {
 INSTANTIATE_TEST_SUITE_P(
     All, RefusalTest,
     testing::Values(
+        RefusalCase{"UnknownFunction",
+                    Document("<NeuralNetwork functionName=\"clustering\" activationFunction=\"identity\">" + Schema("t") +
+                             "</NeuralNetwork>"), 5,
+                    "NeuralNetwork: functionName \"clustering\" is not supported"},
+        RefusalCase{"NotScorable",
+                    Svm("functionName=\"regression\" isScorable=\"false\"", "<LinearKernelType/>", kMachine), 5,
+                    "SupportVectorMachineModel: isScorable is false"},
         RefusalCase{"UnknownActivation", Activation("softsign"), 5,
                     "NeuralNetwork: activationFunction \"softsign\" is not supported"},
         RefusalCase{"UnknownLayerNormalization",

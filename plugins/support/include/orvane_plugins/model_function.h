@@ -1,0 +1,27 @@
+#ifndef ORVANE_PLUGINS_MODEL_FUNCTION_H_
+#define ORVANE_PLUGINS_MODEL_FUNCTION_H_
+
+// What every model element states before its own content: whether it can be
+// scored, and its mining function.
+
+#include <string>
+
+#include <xercesc/util/XercesDefs.hpp>
+
+XERCES_CPP_NAMESPACE_BEGIN
+class DOMElement;
+XERCES_CPP_NAMESPACE_END
+
+namespace orvane_plugins {
+
+class ReadContext;
+
+// The model's functionName, one of `allowed` (a null-terminated list).
+// Code 5 when the model says isScorable="false" or names another function,
+// code 4 when functionName is absent.
+std::string ReadModelFunction(const xercesc::DOMElement* model, const char* const* allowed,
+                              const ReadContext& context);
+
+}  // namespace orvane_plugins
+
+#endif  // ORVANE_PLUGINS_MODEL_FUNCTION_H_

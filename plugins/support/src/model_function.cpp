@@ -1,0 +1,24 @@
+#include "orvane_plugins/model_function.h"
+
+#include "orvane/values/ov_exception.h"
+#include "orvane_plugins/element_reading.h"
+
+namespace orvane_plugins {
+
+using MCOrvane_600::OVException;
+
+std::string ReadModelFunction(const xercesc::DOMElement* model, const char* const* allowed,
+                              const ReadContext& context) {
+  const std::string name = ElementName(model, context);
+  if (Attribute(model, "isScorable", context) == "false") {
+    throw OVException(OVException::kCodeUnsupported, name + ": isScorable is false");
+  }
+  const std::string function = RequiredAttribute(model, "functionName", context);
+  for (const char* const* entry = allowed; *entry != nullptr; ++entry) {
+    if (function == *entry) return function;
+  }
+  throw OVException(OVException::kCodeUnsupported,
+                    name + ": functionName \"" + function + "\" is not supported");
+}
+
+}  // namespace orvane_plugins
