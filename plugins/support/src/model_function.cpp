@@ -1,7 +1,5 @@
 #include "orvane_plugins/model_function.h"
 
-#include <string>
-
 #include "orvane/values/ov_exception.h"
 #include "orvane_plugins/element_reading.h"
 
@@ -9,17 +7,23 @@ namespace orvane_plugins {
 
 using MCOrvane_600::OVException;
 
-bool IsClassification(const xercesc::DOMElement* model, const ReadContext& context) {
+std::string ReadModelFunction(const xercesc::DOMElement* model, const char* const* allowed,
+                              const ReadContext& context) {
   const std::string name = ElementName(model, context);
   if (Attribute(model, "isScorable", context) == "false") {
     throw OVException(OVException::kCodeUnsupported, name + ": isScorable is false");
   }
   const std::string function = RequiredAttribute(model, "functionName", context);
-  if (function != "classification" && function != "regression") {
-    throw OVException(OVException::kCodeUnsupported,
-                      name + ": functionName \"" + function + "\" is not supported");
+  for (const char* const* entry = allowed; *entry != nullptr; ++entry) {
+    if (function == *entry) return function;
   }
-  return function == "classification";
+  throw OVException(OVException::kCodeUnsupported,
+                    name + ": functionName \"" + function + "\" is not supported");
+}
+
+bool IsClassification(const xercesc::DOMElement* model, const ReadContext& context) {
+  static const char* const kFunctions[] = {"classification", "regression", nullptr};
+  return ReadModelFunction(model, kFunctions, context) == "classification";
 }
 
 }  // namespace orvane_plugins

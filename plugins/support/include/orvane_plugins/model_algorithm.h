@@ -92,6 +92,19 @@ class Predicate {
   virtual Truth Evaluate(const FieldValues& fields) const = 0;
 };
 
+// DerivedField elements inside a model element (a NeuralInput's, a
+// BayesInput's) read by the machinery with every expression kind of the
+// document's transformations. Not thread-safe: computing writes working
+// values, so it follows the one-case-at-a-time rule of a model's Score.
+class DerivedFields {
+ public:
+  virtual ~DerivedFields() = default;
+  // Computes each field for the case, in read order, into `values` (resized
+  // to the number of fields; null = missing; lent until the next call).
+  virtual void Compute(const FieldValues& fields,
+                       std::vector<const MCOrvane_600::ScoreValue*>* values) const = 0;
+};
+
 // What a reader may ask of the machinery while it reads its model element.
 // Every failure is an OVException whose message names the element or
 // attribute that cannot be scored.
@@ -115,6 +128,9 @@ class ReadContext {
   // Reads a predicate element over the fields in scope. The caller owns the
   // result.
   virtual Predicate* ReadPredicate(xercesc::DOMElement* predicate) = 0;
+  // Reads DerivedField elements over the fields in scope. The caller owns
+  // the result.
+  virtual DerivedFields* ReadDerivedFields(const std::vector<xercesc::DOMElement*>& fields) = 0;
 };
 
 // Each model-type plug-in exports this reader under the name

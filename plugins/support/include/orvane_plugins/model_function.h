@@ -1,7 +1,10 @@
 #ifndef ORVANE_PLUGINS_MODEL_FUNCTION_H_
 #define ORVANE_PLUGINS_MODEL_FUNCTION_H_
 
-// What a model element predicts, as its functionName says.
+// What every model element states before its own content: whether it can be
+// scored, and its mining function.
+
+#include <string>
 
 #include <xercesc/util/XercesDefs.hpp>
 
@@ -13,9 +16,14 @@ namespace orvane_plugins {
 
 class ReadContext;
 
-// True for a classification, false for a regression. Code 5
-// (kCodeUnsupported) when the element is not scorable (isScorable "false")
-// or its functionName is another; code 4 when functionName is absent.
+// The model's functionName, one of `allowed` (a null-terminated list).
+// Code 5 when the model says isScorable="false" or names another function,
+// code 4 when functionName is absent.
+std::string ReadModelFunction(const xercesc::DOMElement* model, const char* const* allowed,
+                              const ReadContext& context);
+
+// True for a classification, false for a regression (ReadModelFunction with
+// those two).
 bool IsClassification(const xercesc::DOMElement* model, const ReadContext& context);
 
 }  // namespace orvane_plugins
