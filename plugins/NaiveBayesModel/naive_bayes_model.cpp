@@ -20,6 +20,7 @@
 #include "orvane/values/score_value.h"
 #include "orvane_plugins/element_reading.h"
 #include "orvane_plugins/model_algorithm.h"
+#include "orvane_plugins/model_element.h"
 #include "orvane_plugins/model_inputs.h"
 
 namespace orvane_plugins {
@@ -28,8 +29,6 @@ namespace {
 using MCOrvane_600::OVException;
 using MCOrvane_600::ScoreValue;
 using xercesc::DOMElement;
-
-constexpr int kAdviceMissingScore = 103;
 constexpr double kNegativeInfinity = -std::numeric_limits<double>::infinity();
 const double kLogSqrtTwoPi = 0.5 * std::log(2.0 * 3.14159265358979323846);
 
@@ -103,15 +102,7 @@ NaiveBayesAlgorithm::NaiveBayesAlgorithm(DOMElement* model, ReadContext* context
   static const char* const kChildren[] = {
       "Extension", "MiningSchema", "Output", "ModelStats", "ModelExplanation", "Targets",
       "LocalTransformations", "BayesInputs", "BayesOutput", "ModelVerification", nullptr};
-  RefuseUnknownChildren(model, kChildren, *context);
-  if (Attribute(model, "isScorable", *context) == "false") {
-    throw OVException(OVException::kCodeUnsupported, name + ": isScorable is false");
-  }
-  const std::string function = RequiredAttribute(model, "functionName", *context);
-  if (function != "classification") {
-    throw OVException(OVException::kCodeUnsupported,
-                      name + ": functionName \"" + function + "\" is not supported");
-  }
+  CheckModelElement(model, kChildren, "classification", *context);
   const double threshold = RequiredNumberAttribute(model, "threshold", *context);
   if (!(threshold >= 0.0 && threshold <= 1.0)) {
     throw OVException(OVException::kCodeEmptyOrInvalid,

@@ -15,6 +15,7 @@
 #include "orvane/values/ov_exception.h"
 #include "orvane_plugins/element_reading.h"
 #include "orvane_plugins/model_algorithm.h"
+#include "orvane_plugins/model_element.h"
 #include "orvane_plugins/predicate_reading.h"
 
 namespace orvane_plugins {
@@ -22,8 +23,6 @@ namespace {
 
 using MCOrvane_600::OVException;
 using xercesc::DOMElement;
-
-constexpr int kAdviceMissingScore = 103;
 
 enum class Criterion { kFirstHit, kWeightedSum, kWeightedMax };
 
@@ -80,15 +79,7 @@ RuleSetAlgorithm::RuleSetAlgorithm(DOMElement* model, ReadContext* context) {
   static const char* const kChildren[] = {
       "Extension", "MiningSchema", "Output", "ModelStats", "ModelExplanation", "Targets",
       "LocalTransformations", "RuleSet", "ModelVerification", nullptr};
-  RefuseUnknownChildren(model, kChildren, *context);
-  if (Attribute(model, "isScorable", *context) == "false") {
-    throw OVException(OVException::kCodeUnsupported, name + ": isScorable is false");
-  }
-  const std::string function = RequiredAttribute(model, "functionName", *context);
-  if (function != "classification") {
-    throw OVException(OVException::kCodeUnsupported,
-                      name + ": functionName \"" + function + "\" is not supported");
-  }
+  CheckModelElement(model, kChildren, "classification", *context);
   const DOMElement* set = ChildElement(model, "RuleSet");
   if (set == nullptr) {
     throw OVException(OVException::kCodeStructure, name + ": RuleSet is absent");

@@ -18,6 +18,7 @@
 #include "orvane/values/score_value.h"
 #include "orvane_plugins/element_reading.h"
 #include "orvane_plugins/model_algorithm.h"
+#include "orvane_plugins/model_element.h"
 #include "orvane_plugins/model_inputs.h"
 #include "orvane_plugins/predicate_reading.h"
 
@@ -27,8 +28,6 @@ namespace {
 using MCOrvane_600::OVException;
 using MCOrvane_600::ScoreValue;
 using xercesc::DOMElement;
-
-constexpr int kAdviceMissingScore = 103;
 
 struct ScoredAttribute {
   std::unique_ptr<Predicate> predicate;
@@ -87,15 +86,7 @@ ScorecardAlgorithm::ScorecardAlgorithm(DOMElement* model, ReadContext* context) 
   static const char* const kChildren[] = {
       "Extension", "MiningSchema", "Output", "ModelStats", "ModelExplanation", "Targets",
       "LocalTransformations", "Characteristics", "ModelVerification", nullptr};
-  RefuseUnknownChildren(model, kChildren, *context);
-  if (Attribute(model, "isScorable", *context) == "false") {
-    throw OVException(OVException::kCodeUnsupported, name + ": isScorable is false");
-  }
-  const std::string function = RequiredAttribute(model, "functionName", *context);
-  if (function != "regression") {
-    throw OVException(OVException::kCodeUnsupported,
-                      name + ": functionName \"" + function + "\" is not supported");
-  }
+  CheckModelElement(model, kChildren, "regression", *context);
   initial_score_ = NumberAttribute(model, "initialScore", 0.0, *context);
   use_reason_codes_ = ParseBoolean(Attribute(model, "useReasonCodes", *context), true,
                                    name + ": attribute useReasonCodes");

@@ -96,6 +96,13 @@ Prediction Score(const orvane_test::HostedModel& model,
 
 const double kNone = std::nan("");
 
+// No prediction, with the advice "Score is a missing value".
+void ExpectNoScore(const Prediction& p) {
+  EXPECT_FALSE(p.valid);
+  ASSERT_EQ(p.advice.size(), 1u);
+  EXPECT_EQ(p.advice[0].GetID(), 103);
+}
+
 TEST(RuleSetModel, SelectsAsTheCriterionSays) {
   const RuleCase kCases[] = {
       // c missing: the CompoundRule's predicate is UNKNOWN, so r1 never fires.
@@ -121,8 +128,7 @@ TEST(RuleSetModel, SelectsAsTheCriterionSays) {
     const Prediction p = Score(*model, c.inputs);
     ASSERT_EQ(p.valid, c.valid);
     if (!c.valid) {
-      ASSERT_EQ(p.advice.size(), 1u);
-      EXPECT_EQ(p.advice[0].GetID(), 103);
+      ExpectNoScore(p);
       continue;
     }
     EXPECT_TRUE(p.is_category);
@@ -242,8 +248,7 @@ TEST(Scorecard, SumsPartialScoresAndRanksReasonCodes) {
     const Prediction p = Score(*model, c.inputs);
     ASSERT_EQ(p.valid, c.valid);
     if (!c.valid) {
-      ASSERT_EQ(p.advice.size(), 1u);
-      EXPECT_EQ(p.advice[0].GetID(), 103);
+      ExpectNoScore(p);
       continue;
     }
     EXPECT_FALSE(p.is_category);
@@ -366,10 +371,7 @@ TEST(NaiveBayesModel, NoCategoryWithLikelihoodGivesNoPrediction) {
   <PairCounts value="k"><TargetValueCounts><TargetValueCount value="a" count="0"/></TargetValueCounts></PairCounts>
   <PairCounts value="m"><TargetValueCounts><TargetValueCount value="a" count="1"/></TargetValueCounts></PairCounts>
   </BayesInput>)")));
-  const Prediction p = Score(*model, {{"c", "k"}});
-  EXPECT_FALSE(p.valid);
-  ASSERT_EQ(p.advice.size(), 1u);
-  EXPECT_EQ(p.advice[0].GetID(), 103);
+  ExpectNoScore(Score(*model, {{"c", "k"}}));
 }
 
 TEST(NaiveBayesModel, RefusesWhatItCannotScore) {
