@@ -248,6 +248,9 @@ class PMMLTranslator::DataFieldReader {
   void ReadContinuous() {
     std::unique_ptr<ScoreMissingValueSet> missing(new MissingValueSet);
     bool interval_seen = false;
+    // Standard PMML: the valid values are the union of every Interval.
+    std::vector<DOMElement*> intervals;
+    const bool standard = translator_->options_.standardPMML;
     for (DOMNode* child = GetFirstChildElt(field_); child != nullptr;
          child = GetNextSiblingElt(child)) {
       DOMElement* element = AsElement(child);
@@ -256,6 +259,8 @@ class PMMLTranslator::DataFieldReader {
         if (IsMissingProperty(GetAttribute(element, T::XML_ATT_VALUE_PROPERTY))) {
           AddRange(missing.get(), MakeNumber(GetAttributeForced(element, T::XML_ATT_VALUE_VALUE)));
         }
+      } else if (IsEqual(tag, T::XML_ELE_INTERVAL) && standard) {
+        intervals.push_back(element);
       } else if (IsEqual(tag, T::XML_ELE_INTERVAL)) {
         if (interval_seen) {
           throw OVException(OVException::kCodeUnsupported,
@@ -267,6 +272,7 @@ class PMMLTranslator::DataFieldReader {
         ReadContinuousExtension(element, missing.get());
       }
     }
+    if (!intervals.empty()) handleIntervalUnion(intervals, missing.get());
     AddInvalidRange(missing.get());
     if (missing->Size() > 0) var_->SetMissingValues(missing.release());
   }

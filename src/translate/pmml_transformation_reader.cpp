@@ -98,6 +98,7 @@ void ReplaceMissingValues(ScoreDictVar* var, std::unique_ptr<ScoreMissingValueSe
 
 TransformationDictionary* PMMLTranslator::HandleTransformationDictionary(
     DOMElement* transformations, const ScoreDictionary* data) {
+  if (options_.standardPMML) return HandleStandardTransformations(transformations, data);
   node_counter_ = 0;
   std::unique_ptr<TransformationDictionary> derived(new TransformationDictionary);
   // The index lives as long as this read, however it ends.
