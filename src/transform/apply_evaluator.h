@@ -108,6 +108,8 @@ class ApplyEvaluator {
   standard::Value StandardValue(int i, EvalCase& ec);
   standard::Value StandardField(const Node& node, EvalCase& ec);
   standard::Value StandardTable(const Node& node, EvalCase& ec);
+  // A data field's value as its DataField judges it (kValidity).
+  standard::Value StandardValidity(const Node& node, EvalCase& ec);
   standard::Value StandardConstant(const Node& node) const;
   static standard::Value FromScore(const ScoreValue* value);
 

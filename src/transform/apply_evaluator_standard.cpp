@@ -31,6 +31,21 @@ SValue OrMapped(const SValue& v, const SValue& mapped) {
   return v.state == SValue::kMissing && mapped.present() ? mapped : v;
 }
 
+// A code or count that a constant node holds; -1 for any number that is
+// none (a plug-in may build any tree).
+int CodeOf(double x) { return x >= 0.0 && x <= 1e6 ? static_cast<int>(x) : -1; }
+
+// True when `x` lies in the interval of kDiscretize's and kValidity's
+// encoding: `ends` (standard::BinEnds), `left`, `right`.
+bool InInterval(int ends, double left, double right, double x) {
+  if ((ends & standard::kHasLeft) != 0 &&
+      ((ends & standard::kLeftClosed) != 0 ? x < left : x <= left)) {
+    return false;
+  }
+  return (ends & standard::kHasRight) == 0 ||
+         ((ends & standard::kRightClosed) != 0 ? x <= right : x < right);
+}
+
 }  // namespace
 
 SValue ApplyEvaluator::FromScore(const ScoreValue* value) {
@@ -119,12 +134,19 @@ SValue ApplyEvaluator::StandardValue(int i, EvalCase& ec) {
     case standard::kMapMissing:
       return OrMapped(StandardValue(a, ec), StandardValue(a + 1, ec));
     case standard::kCast:
-      return standard::Cast(StandardValue(a, ec), static_cast<int>(program_->node(a + 1).number));
+      return standard::Cast(StandardValue(a, ec), CodeOf(program_->node(a + 1).number));
     case standard::kNormContinuous:
     case standard::kNormDiscrete:
     case standard::kDiscretize:
     case standard::kMapValues:
       return StandardTable(node, ec);
+    case standard::kValidity:
+      return StandardValidity(node, ec);
+    case standard::kTreatInput: {
+      const SValue v = StandardValue(a, ec);
+      if (v.state != SValue::kInvalid) return v;
+      return program_->node(a + 1).number == standard::kTreatAsIs ? v.AsIs() : SValue::Missing();
+    }
     case standard::kNoOp:
       return SValue::Invalid();
     default: {
@@ -155,7 +177,7 @@ SValue ApplyEvaluator::StandardTable(const Node& node, EvalCase& ec) {
       const int last = end - 2;  // the last point's orig
       int segment = first;       // the orig of the segment's left point
       if (x < number(first) || x > number(last)) {
-        const int outliers = static_cast<int>(number(a + 1));
+        const int outliers = CodeOf(number(a + 1));
         if (outliers == standard::kOutliersAsMissing) return SValue::Missing();
         if (outliers == standard::kOutliersAsExtreme) {
           return SValue::Number(number((x < number(first) ? first : last) + 1));
@@ -177,23 +199,15 @@ SValue ApplyEvaluator::StandardTable(const Node& node, EvalCase& ec) {
       double x = 0.0;
       if (!standard::ToNumber(v, &x)) return SValue::Invalid();
       for (int bin = a + 3; bin + 3 < end; bin += 4) {
-        const int ends = static_cast<int>(number(bin));
-        const double left = number(bin + 1);
-        const double right = number(bin + 2);
-        if ((ends & standard::kHasLeft) != 0 &&
-            ((ends & standard::kLeftClosed) != 0 ? x < left : x <= left)) {
-          continue;
+        if (InInterval(CodeOf(number(bin)), number(bin + 1), number(bin + 2), x)) {
+          return StandardValue(bin + 3, ec);
         }
-        if ((ends & standard::kHasRight) != 0 &&
-            ((ends & standard::kRightClosed) != 0 ? x > right : x >= right)) {
-          continue;
-        }
-        return StandardValue(bin + 3, ec);
       }
       return StandardValue(a + 2, ec);
     }
     default: {  // kMapValues
-      const int columns = static_cast<int>(number(a));
+      const int columns = CodeOf(number(a));
+      if (columns < 0 || a + 3 + columns > end) return SValue::Invalid();
       std::vector<SValue> keys;
       keys.reserve(static_cast<std::size_t>(columns));
       for (int c = 0; c < columns; ++c) {
@@ -205,7 +219,9 @@ SValue ApplyEvaluator::StandardTable(const Node& node, EvalCase& ec) {
         for (int c = 0; c < columns && match; ++c) {
           const Node& cell = program_->node(row + c);
           const SValue& key = keys[static_cast<std::size_t>(c)];
-          if (cell.constant == 'D' && key.state != SValue::kString) {
+          if (cell.constant == 0 || cell.name == nullptr) {
+            match = false;  // not a cell the reader makes
+          } else if (cell.constant == 'D' && key.state != SValue::kString) {
             match = key.x == cell.number;
           } else {
             const std::string text = key.state == SValue::kString ? key.s : standard::ToText(key);
@@ -218,6 +234,43 @@ SValue ApplyEvaluator::StandardTable(const Node& node, EvalCase& ec) {
       return StandardValue(a + 2 + columns, ec);
     }
   }
+}
+
+SValue ApplyEvaluator::StandardValidity(const Node& node, EvalCase& ec) {
+  const int a = node.first;
+  const int end = a + node.count;
+  const Node& source = program_->node(a);
+  if (source.kind != Kind::kOperand || source.constant != 0) return StandardValue(a, ec);
+  const ScoreValue* value = ec.Value(source.operand, *source.name);
+  if (value == nullptr) return StandardField(source, ec);
+  const SValue v = FromScore(value);
+  if (!v.present()) return v;
+  auto number = [this](int i) { return program_->node(i).number; };
+  const int intervals = CodeOf(number(a + 1));
+  if (intervals < 0 || a + 2 + 3 * intervals > end) return SValue::Invalid();
+  const int listed = a + 2 + 3 * intervals;
+  // Valid values are those listed as valid and those in an interval; with
+  // neither, every value that is not missing.
+  bool restricted = intervals > 0;
+  for (int i = listed; i + 1 < end; i += 2) {
+    const int property = CodeOf(number(i));
+    if (standard::CompareValues(v, StandardValue(i + 1, ec)) == 0) {
+      if (property == standard::kMissingValue) return SValue::Missing();
+      if (property == standard::kInvalidValue) return SValue::InvalidInput(v);
+      return v;
+    }
+    restricted = restricted || property == standard::kValidValue;
+  }
+  bool valid = !restricted;
+  double x = 0.0;
+  if (intervals > 0 && standard::ToNumber(v, &x)) {
+    for (int i = a + 2; i < listed && !valid; i += 3) {
+      valid = InInterval(CodeOf(number(i)), number(i + 1), number(i + 2), x);
+    }
+  }
+  if (!valid) return SValue::InvalidInput(v);
+  const ScoreDictVar* var = ec.Var(source.operand, *source.name);
+  return var != nullptr && var->IsMissingValue(value) ? SValue::Missing() : v;
 }
 
 const ScoreValue* ApplyEvaluator::Standard(const Node& node, EvalCase& ec) {

@@ -110,9 +110,12 @@ void ApplyProgram::Compile(const FunctionTree& tree, int at, TransformFunction p
     node.first = first;
     node.count = static_cast<int>(children.size());
     node.operand = -1;
-    node.op = node.function == TransformationDictionary::kFN_X_STANDARD
-                  ? static_cast<int>(standard::OpOf(name))
-                  : -1;
+    // A standard node with the wrong number of arguments (a plug-in may
+    // build one) is no operation, whose value is invalid.
+    const standard::Op op = node.function == TransformationDictionary::kFN_X_STANDARD
+                                ? standard::OpOf(name)
+                                : standard::kNoOp;
+    node.op = standard::TakesArguments(op, children.size()) ? static_cast<int>(op) : -1;
     node.name = nullptr;
   }
   const TransformFunction function = stats.GetTransformFunction();

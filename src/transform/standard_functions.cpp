@@ -8,7 +8,6 @@
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
-#include <iomanip>
 #include <locale>
 #include <regex>
 #include <sstream>
@@ -17,6 +16,7 @@
 
 #include "orvane/transform/math/mc_dist_fun.h"
 #include "orvane/values/date_time_value.h"
+#include "transform/constant_number.h"
 
 namespace MCOrvane_600 {
 namespace standard {
@@ -28,6 +28,8 @@ const char kNormContinuousName[] = "x:normContinuous";
 const char kNormDiscreteName[] = "x:normDiscrete";
 const char kDiscretizeName[] = "x:discretize";
 const char kMapValuesName[] = "x:mapValues";
+const char kValidityName[] = "x:validity";
+const char kTreatInputName[] = "x:input";
 
 namespace {
 
@@ -117,6 +119,8 @@ const Entry kEntries[] = {
     {kNormDiscreteName, kNormDiscrete, 3, 3},
     {kDiscretizeName, kDiscretize, 3, -1},
     {kMapValuesName, kMapValues, 4, -1},
+    {kValidityName, kValidity, 2, -1},
+    {kTreatInputName, kTreatInput, 2, 2},
 };
 
 const std::unordered_map<std::string, const Entry*>& Table() {
@@ -478,15 +482,7 @@ std::string ToText(const Value& v) {
   if (x == std::trunc(x) && std::fabs(x) < 1e15) {
     return std::to_string(static_cast<long long>(x));
   }
-  std::string text;
-  for (int digits = 6; digits <= 17; ++digits) {
-    std::ostringstream out;
-    out.imbue(std::locale::classic());
-    out << std::setprecision(digits) << x;
-    text = out.str();
-    if (std::strtod(text.c_str(), nullptr) == x) break;
-  }
-  return text;
+  return internal::ExactNumberText(x);
 }
 
 int CompareValues(const Value& a, const Value& b) {

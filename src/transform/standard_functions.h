@@ -46,6 +46,13 @@ enum Op : int {
   // (column count k, k sources, mapMissingTo, defaultValue, then per row: k
   // keys, output).
   kMapValues,
+  // (source, interval count k, k times (ends, left, right), then per listed
+  // value: property, value): a data field's value as its DataField judges
+  // it (missing, invalid or valid).
+  kValidity,
+  // (argument, treatment): an argument of an Apply whose
+  // invalidValueTreatment is asIs or asMissing.
+  kTreatInput,
   kNoOp = -1,
 };
 
@@ -57,6 +64,8 @@ extern const char kNormContinuousName[];
 extern const char kNormDiscreteName[];
 extern const char kDiscretizeName[];
 extern const char kMapValuesName[];
+extern const char kValidityName[];
+extern const char kTreatInputName[];
 
 // The operation a node's name selects; kNoOp for any other name.
 Op OpOf(const std::string& name);
@@ -74,10 +83,15 @@ enum Treatment : int { kReturnInvalid = 0, kTreatAsIs = 1, kTreatAsMissing = 2 }
 // kDiscretize bin ends: bit 0 left closed, bit 1 right closed, bit 2 left
 // margin given, bit 3 right margin given.
 enum BinEnds : int { kLeftClosed = 1, kRightClosed = 2, kHasLeft = 4, kHasRight = 8 };
+// kValidity value properties, as the DataField's "Value"s give them.
+enum Property : int { kValidValue = 0, kInvalidValue = 1, kMissingValue = 2 };
 
 struct Value {
   enum State : char { kMissing, kInvalid, kNumber, kString, kDate };
   State state = kMissing;
+  // Of an invalid input value: the state it had before it was judged
+  // invalid (kMissing for an undefined result, which has no value).
+  State raw = kMissing;
   // The number; the stored seconds of a date/time.
   double x = 0.0;
   std::string s;
@@ -97,6 +111,18 @@ struct Value {
     return v;
   }
   static Value Bool(bool b) { return Number(b ? 1.0 : 0.0); }
+  // `v`, a present value, judged invalid; its value is kept for asIs.
+  static Value InvalidInput(Value v) {
+    v.raw = v.state;
+    v.state = kInvalid;
+    return v;
+  }
+  // An invalid input value as it was; anything else unchanged.
+  Value AsIs() const {
+    Value v = *this;
+    if (state == kInvalid && raw != kMissing) v.state = raw;
+    return v;
+  }
   bool present() const { return state >= kNumber; }
 };
 

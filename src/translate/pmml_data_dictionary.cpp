@@ -118,6 +118,11 @@ class PMMLTranslator::DataFieldReader {
   }
 
   void ReadMeasureLevel() {
+    if (translator_->options_.standardPMML) {
+      var_->SetMLevel(StandardMeasureLevel(Narrow(GetAttribute(field_, T::XML_ATT_DATAFIELD_OPTYPE)),
+                                           Narrow(GetAttribute(field_, T::XML_ATT_DATATYPE))));
+      return;
+    }
     const XMLCh* optype = GetAttributeForced(field_, T::XML_ATT_DATAFIELD_OPTYPE);
     if (!IsPresent(optype)) {
       throw OVException(OVException::kCodeTypeOrLevel, "opType can't be null!!");
@@ -464,6 +469,7 @@ ScoreDictionary* PMMLTranslator::ParseDictionary(DOMNode* dataDictionary) {
   }
   if (GetTranscoder() == nullptr) CreateTranscoder(encoding_);
   std::unique_ptr<BaseDictionary> dictionary(new BaseDictionary);
+  data_fields_.clear();
   int count = 0;
   for (DOMNode* child = GetFirstChildElt(dataDictionary); child != nullptr;
        child = GetNextSiblingElt(child)) {
@@ -473,13 +479,15 @@ ScoreDictionary* PMMLTranslator::ParseDictionary(DOMNode* dataDictionary) {
     std::unique_ptr<DictVar> var = DataFieldReader(this, dictionary.get(), AsElement(child)).Read();
     ++count;
     const std::string name = var->GetName();
+    if (options_.standardPMML) data_fields_[name] = AsElement(child);
     if (dictionary->AddVar(name, var.get())) var.release();
   }
   if (dictionary->Size() == 0) {
     throw OVException(OVException::kCodeStructure, "<DataDictionary is EMPTY!!");
   }
 
-  const DOMElement* element = AsElement(dataDictionary);
+  // Standard PMML: "numberOfFields" only informs.
+  const DOMElement* element = options_.standardPMML ? nullptr : AsElement(dataDictionary);
   const xml_internal::WideName number_of_fields(T::XML_ATT_DATADICT_NUMBEROFFIELDS);
   if (element != nullptr && element->getAttributeNode(number_of_fields.get()) != nullptr) {
     const XMLCh* declared = element->getAttribute(number_of_fields.get());

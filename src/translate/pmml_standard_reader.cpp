@@ -160,17 +160,8 @@ class PMMLTranslator::StandardReader {
       var->SetVarType(ScoreDictVar::kDATETIME_VAR);
       var->SetDateTimeType(date_time);
     }
-    if (optype == "continuous") {
-      var->SetMLevel(ScoreDictVar::kCONTINUOUS);
-    } else if (optype == "ordinal") {
-      var->SetMLevel(ScoreDictVar::kORDINAL);
-    } else if (optype == "categorical" || data_type == "string" || data_type == "boolean") {
-      var->SetMLevel(ScoreDictVar::kNOMINAL);
-    } else if (optype.empty()) {
-      var->SetMLevel(ScoreDictVar::kCONTINUOUS);
-    } else {
-      Refuse(OVException::kCodeTypeOrLevel, optype + ": Invalid Variable Type");
-    }
+    // A derived field without a data type is a number.
+    var->SetMLevel(StandardMeasureLevel(optype, data_type.empty() ? "double" : data_type));
 
     DOMElement* expression = FirstExpression(field);
     if (expression == nullptr) Refuse(OVException::kCodeStructure, "Invalid EXPRESSION");
@@ -267,7 +258,50 @@ class PMMLTranslator::StandardReader {
         later_.count(name) == 0) {
       Refuse(OVException::kCodeVariableName, name + ": not predefined");
     }
-    return Leaf(name);
+    const auto data_field = t_->data_fields_.find(name);
+    if (data_field == t_->data_fields_.end()) return Leaf(name);
+    return Validity(Leaf(name), data_field->second);
+  }
+
+  // A data field's value judged by its "Interval"s and "Value"s; the bare
+  // field when it has none.
+  Tree Validity(Tree field, DOMElement* data_field) {
+    std::vector<const DOMElement*> intervals;
+    std::vector<const DOMElement*> values;
+    for (DOMElement* c = FirstChildElement(data_field); c != nullptr; c = NextElement(c)) {
+      if (IsNamed(c, "Interval")) intervals.push_back(c);
+      if (IsNamed(c, "Value")) values.push_back(c);
+    }
+    if (intervals.empty() && values.empty()) return field;
+    Tree node = Node(standard::kValidityName);
+    Attach(node.get(), std::move(field));
+    Attach(node.get(), Number(static_cast<double>(intervals.size())));
+    for (const DOMElement* interval : intervals) AttachInterval(node.get(), interval);
+    for (const DOMElement* value : values) {
+      const std::string property = Attribute(value, "property");
+      Attach(node.get(), Number(property == "invalid"   ? standard::kInvalidValue
+                                : property == "missing" ? standard::kMissingValue
+                                                        : standard::kValidValue));
+      const std::string text = Required(value, "value");
+      Attach(node.get(), Attribute(data_field, "dataType") == "string" ? Constant('S', text)
+                                                                       : Literal(text));
+    }
+    return node;
+  }
+
+  // An "Interval" as three numbers: its ends (standard::BinEnds), left, right.
+  void AttachInterval(FunctionTree* node, const DOMElement* interval) {
+    const std::string closure = Required(interval, "closure");
+    int ends = 0;
+    if (closure == "closedClosed" || closure == "closedOpen") ends |= standard::kLeftClosed;
+    if (closure == "closedClosed" || closure == "openClosed") ends |= standard::kRightClosed;
+    const XMLCh* left = GetAttribute(interval, "leftMargin");
+    const XMLCh* right = GetAttribute(interval, "rightMargin");
+    if (HasText(left)) ends |= standard::kHasLeft;
+    if (HasText(right)) ends |= standard::kHasRight;
+    Attach(node, Number(ends));
+    Attach(node, Number(HasText(left) ? VerifyDouble(left) : 0.0));
+    Attach(node, Number(HasText(right) ? VerifyDouble(right) : 0.0));
   }
 
   // A source with its mapMissingTo: the node `node`, whose first child is the
@@ -302,8 +336,22 @@ class PMMLTranslator::StandardReader {
     for (DOMElement* c = FirstChildElement(e); c != nullptr; c = NextElement(c)) {
       if (IsExpression(c)) args.push_back(Expression(c));
     }
-    Tree call;
+    // asIs and asMissing decide what an invalid argument becomes.
+    const std::string treatment = Attribute(e, "invalidValueTreatment");
+    const int input = treatment == "asIs"        ? standard::kTreatAsIs
+                      : treatment == "asMissing" ? standard::kTreatAsMissing
+                                                 : standard::kReturnInvalid;
     const auto defined = t_->define_functions_.find(name);
+    const bool own = defined != t_->define_functions_.end() || standard::IsBuiltIn(name);
+    if (own && input != standard::kReturnInvalid) {
+      for (Tree& arg : args) {
+        Tree treated = Node(standard::kTreatInputName);
+        Attach(treated.get(), std::move(arg));
+        Attach(treated.get(), Number(input));
+        arg = std::move(treated);
+      }
+    }
+    Tree call;
     if (defined != t_->define_functions_.end()) {
       call = Call(name, defined->second, args);
     } else if (standard::IsBuiltIn(name)) {
@@ -319,14 +367,11 @@ class PMMLTranslator::StandardReader {
                          HasText(GetAttribute(e, "defaultValue")) ||
                          HasText(GetAttribute(e, "invalidValueTreatment"));
     if (!guarded) return call;
-    const std::string treatment = Attribute(e, "invalidValueTreatment");
     Tree guard = Node(standard::kGuardName);
     Attach(guard.get(), std::move(call));
     Attach(guard.get(), AttributeLiteral(e, "mapMissingTo"));
     Attach(guard.get(), AttributeLiteral(e, "defaultValue"));
-    Attach(guard.get(), Number(treatment == "asMissing" ? standard::kTreatAsMissing
-                               : treatment == "asIs"    ? standard::kTreatAsIs
-                                                        : standard::kReturnInvalid));
+    Attach(guard.get(), Number(input));
     return guard;
   }
 
@@ -342,6 +387,10 @@ class PMMLTranslator::StandardReader {
     std::vector<int> kinds;
     std::vector<TD::TransformFunction> functions;
     for (Tree& arg : *args) {
+      // The library's functions judge their fields' values themselves.
+      if (arg->GetNodeStats().GetParameterName() == standard::kValidityName) {
+        arg.reset(arg->GetChildAt(0)->Clone());
+      }
       const ApplyNodeStats stats = arg->GetNodeStats();
       const bool leaf = stats.GetTransformFunction() == TD::kFN_NONE;
       names.push_back(leaf ? stats.GetParameterName() : "APPLY");
@@ -429,17 +478,7 @@ class PMMLTranslator::StandardReader {
       DOMElement* interval = FirstChildElement(bin);
       while (interval != nullptr && !IsNamed(interval, "Interval")) interval = NextElement(interval);
       if (interval == nullptr) Refuse(OVException::kCodeStructure, "Element Interval is required");
-      const std::string closure = Required(interval, "closure");
-      int ends = 0;
-      if (closure == "closedClosed" || closure == "closedOpen") ends |= standard::kLeftClosed;
-      if (closure == "closedClosed" || closure == "openClosed") ends |= standard::kRightClosed;
-      const XMLCh* left = GetAttribute(interval, "leftMargin");
-      const XMLCh* right = GetAttribute(interval, "rightMargin");
-      if (HasText(left)) ends |= standard::kHasLeft;
-      if (HasText(right)) ends |= standard::kHasRight;
-      Attach(node.get(), Number(ends));
-      Attach(node.get(), Number(HasText(left) ? VerifyDouble(left) : 0.0));
-      Attach(node.get(), Number(HasText(right) ? VerifyDouble(right) : 0.0));
+      AttachInterval(node.get(), interval);
       Attach(node.get(), Output(Required(bin, "binValue"), e));
     }
     return node;
@@ -496,6 +535,15 @@ class PMMLTranslator::StandardReader {
   // The names of the fields being read.
   std::set<std::string> later_;
 };
+
+ScoreDictVar::MeasureLevel PMMLTranslator::StandardMeasureLevel(const std::string& optype,
+                                                                const std::string& dataType) {
+  if (optype == "continuous") return ScoreDictVar::kCONTINUOUS;
+  if (optype == "categorical") return ScoreDictVar::kNOMINAL;
+  if (optype == "ordinal") return ScoreDictVar::kORDINAL;
+  const bool number = dataType == "integer" || dataType == "float" || dataType == "double";
+  return number ? ScoreDictVar::kCONTINUOUS : ScoreDictVar::kNOMINAL;
+}
 
 TransformationDictionary* PMMLTranslator::HandleDerivedFields(
     const std::vector<DOMElement*>& fields, const ScoreDictionary* visible) {

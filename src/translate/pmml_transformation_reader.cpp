@@ -3,10 +3,7 @@
 // tables live in pmml_transformation_tables.cpp, the Apply trees in
 // pmml_transformation_apply.cpp.
 
-#include <iomanip>
-#include <locale>
 #include <memory>
-#include <sstream>
 #include <string>
 
 #include <xercesc/dom/DOMElement.hpp>
@@ -27,6 +24,7 @@
 #include "orvane/values/date_time_value.h"
 #include "orvane/values/numeric_value.h"
 #include "orvane/values/ov_exception.h"
+#include "transform/constant_number.h"
 #include "translate/pmml_transformation_dom.h"
 #include "translate/xml_names.h"
 
@@ -67,24 +65,6 @@ Expression ExpressionOf(const DOMElement* element) {
   if (IsNamed(element, T::XML_ELE_NORMCONTINUOUS)) return Expression::kNormContinuous;
   if (IsNamed(element, T::XML_ELE_NORMDISCRETE)) return Expression::kNormDiscrete;
   return Expression::kNone;
-}
-
-// `x` in the fewest significant digits that read back as `x` (classic
-// locale). Stored date/time seconds need more than the six digits of a
-// value's usual text: 2020-01-01 is 1577836800 seconds.
-std::string ExactNumberText(double x) {
-  std::string text;
-  for (int digits = 6; digits <= 17; ++digits) {
-    std::ostringstream out;
-    out.imbue(std::locale::classic());
-    out << std::setprecision(digits) << x;
-    text = out.str();
-    std::istringstream in(text);
-    in.imbue(std::locale::classic());
-    double back = 0.0;
-    if (in >> back && back == x) break;
-  }
-  return text;
 }
 
 // Hands `set` to `var`, destroying the set it replaces (the setter does not).
@@ -296,7 +276,7 @@ std::string PMMLTranslator::HandelConstant(DOMElement* constant, double& number,
   number = VerifyDouble(text);
   if (date_time != ScoreDictVar::kNO_DATETIME) {
     type = ScoreValue::kDATETIME_VALUE;
-    return ExactNumberText(DateTimeValue(number, date_time).GetDouble());
+    return internal::ExactNumberText(DateTimeValue(number, date_time).GetDouble());
   }
   type = ScoreValue::kNUMERIC_VALUE;
   return text;

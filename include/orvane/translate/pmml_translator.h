@@ -96,6 +96,12 @@ class PMMLTranslator : public BaseTranslator {
   TransformationDictionary* HandleStandardTransformations(xercesc::DOMElement* transformations,
                                                           const ScoreDictionary* data);
 
+  // Standard PMML: the level of a field whose "optype" is `optype`; a text
+  // that names no PMML optype reads as `dataType` implies (continuous for
+  // numbers, categorical otherwise).
+  static ScoreDictVar::MeasureLevel StandardMeasureLevel(const std::string& optype,
+                                                         const std::string& dataType);
+
   // Adds to `set` the numbers outside the union of the valid "Interval"s
   // `intervals` (lent).
   static void handleIntervalUnion(const std::vector<xercesc::DOMElement*>& intervals,
@@ -168,6 +174,9 @@ class PMMLTranslator : public BaseTranslator {
   // The "DefineFunction" elements of the last standard TransformationDictionary
   // read, by name; lent by the document.
   std::map<std::string, xercesc::DOMElement*> define_functions_;
+  // Standard PMML: the "DataField" elements of the last data dictionary read,
+  // by name, for the validity of their values; lent by the document.
+  std::map<std::string, xercesc::DOMElement*> data_fields_;
   // Expression-tree nodes made so far by the transformation reader; their IDs.
   int node_counter_ = 0;
   // Nesting of the Apply element being read; bounded so that no document can
