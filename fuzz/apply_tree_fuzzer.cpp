@@ -2,6 +2,9 @@
 // them, evaluated for a few cases. The trees reach where the document reader
 // never lets them: any function with any number of arguments, fields of any
 // type, unknown fields, the derived variable itself, and malformed constants.
+// When the last byte is odd, most inner nodes are standard PMML functions
+// (kFN_X_STANDARD) named by any name the document reader gives them, and
+// some by none.
 
 #include <cstddef>
 #include <cstdint>
@@ -40,17 +43,38 @@ const char* const kNumbers[] = {"0",      "1",          "-1", "2.5",   "1e308",
                                 "-1e308", "1e999",      "-0", "709.5", "-708",
                                 ".5",     "2147483647", "3",  "abc",   ""};
 
+// The PMML built-in functions, the reader's own operations, and names that
+// select none.
+const char* const kStandardNames[] = {
+    "+", "-", "*", "/", "min", "max", "sum", "avg", "median", "product", "log10", "ln", "sqrt",
+    "abs", "exp", "pow", "threshold", "floor", "ceil", "round", "rint", "modulo", "expm1",
+    "ln1p", "hypot", "sin", "cos", "tan", "asin", "acos", "atan", "atan2", "sinh", "cosh", "tanh",
+    "isMissing", "isNotMissing", "isValid", "isNotValid", "equal", "notEqual", "lessThan",
+    "lessOrEqual", "greaterThan", "greaterOrEqual", "and", "or", "not", "isIn", "isNotIn", "if",
+    "uppercase", "lowercase", "substring", "trimBlanks", "concat", "replace", "matches",
+    "formatNumber", "formatDatetime", "dateDaysSinceYear", "dateSecondsSinceYear",
+    "dateSecondsSinceMidnight", "normalCDF", "normalPDF", "normalIDF", "stdNormalCDF",
+    "stdNormalPDF", "stdNormalIDF", "erf", "stringLength", "x:apply", "x:fieldRef", "x:cast",
+    "x:normContinuous", "x:normDiscrete", "x:discretize", "x:mapValues", "x:validity", "x:input",
+    "", "nosuch"};
+
 class TreeBuilder {
  public:
-  explicit TreeBuilder(ByteReader* in) : in_(in) {}
+  TreeBuilder(ByteReader* in, bool standard) : in_(in), standard_(standard) {}
 
   FunctionTree* Node(int depth) {
     const bool leaf = depth >= kMaxDepth || nodes_ >= kMaxNodes || in_->Below(4) == 0;
     if (leaf) return Leaf();
     FunctionTreeImp* node = new FunctionTreeImp(true);
     ApplyNodeStats stats;
-    stats.SetTransformFunction(
-        static_cast<TransformationDictionary::TransformFunction>(in_->Below(62)));
+    if (standard_ && in_->Below(4) != 0) {
+      stats.SetTransformFunction(TransformationDictionary::kFN_X_STANDARD);
+      stats.SetParameterName(
+          kStandardNames[in_->Below(sizeof kStandardNames / sizeof *kStandardNames)]);
+    } else {
+      stats.SetTransformFunction(
+          static_cast<TransformationDictionary::TransformFunction>(in_->Below(62)));
+    }
     stats.SetNodeID(NextId());
     node->SetNodeStats(stats);
     const unsigned children = in_->Below(kMaxChildren + 1);
@@ -101,6 +125,7 @@ class TreeBuilder {
   std::string NextId() { return std::to_string(nodes_++); }
 
   ByteReader* in_;
+  const bool standard_;
   int nodes_ = 0;
 };
 
@@ -139,7 +164,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* bytes, size_t size) {
                                               ScoreDictVar::kDATETIME_VAR};
   const ScoreDictVar::VariableType type = types[in.Below(3)];
   const int width = static_cast<int>(in.Below(12)) - 1;
-  TreeBuilder builder(&in);
+  TreeBuilder builder(&in, size > 0 && (bytes[size - 1] & 1) != 0);
   FunctionTree* root = builder.Node(0);
   std::unique_ptr<FunctionTree> spare(root->Clone());
 

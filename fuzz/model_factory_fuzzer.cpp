@@ -86,12 +86,15 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::string document(reinterpret_cast<const char*>(data), size);
   const uint8_t choice = static_cast<uint8_t>(size * 31 + data[size - 1]);
 
+  // One bit of the last byte reads the document as standard PMML.
+  PMMLReadOptions options;
+  options.standardPMML = (data[size - 1] & 0x40) != 0;
   {
     std::istringstream in(document);
     ScoreDictionary* dictionary = nullptr;
     try {
       std::unique_ptr<TransformationDictionary> derived(
-          ModelFactory::GetTransformationDictionaryFromXML(in, dictionary, ""));
+          ModelFactory::GetTransformationDictionaryFromXML(in, dictionary, "", options));
       std::unique_ptr<ScoreDictionary> owned(dictionary);
       if (derived != nullptr && owned != nullptr) {
         orvane_fuzz::ComputeSyntheticCases(derived.get(), *owned);

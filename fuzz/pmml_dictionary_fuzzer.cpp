@@ -11,10 +11,12 @@
 
 #include "fuzz_support.h"
 #include "orvane/dictionary/score_dictionary.h"
+#include "orvane/translate/pmml_read_options.h"
 #include "orvane/translate/pmml_translator.h"
 #include "orvane/values/ov_exception.h"
 
 using MCOrvane_600::OVException;
+using MCOrvane_600::PMMLReadOptions;
 using MCOrvane_600::PMMLTranslator;
 using MCOrvane_600::ScoreDictionary;
 
@@ -28,7 +30,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   if (document.Root() == nullptr) return 0;
   PMMLTranslator translator;
   xercesc::DOMElement* element = orvane_fuzz::FindElement(document.Root(), "DataDictionary");
-  if (element != nullptr) {
+  // In the library's own dialect, then as standard PMML.
+  for (const bool standard : {false, true}) {
+    if (element == nullptr) break;
+    PMMLReadOptions options;
+    options.standardPMML = standard;
+    translator.SetReadOptions(options);
     try {
       std::unique_ptr<ScoreDictionary> dictionary(translator.ParseDictionary(element));
       if (dictionary != nullptr) orvane_fuzz::UseDictionary(*dictionary);

@@ -2,7 +2,8 @@
 // derived values of a few synthetic cases, which must not depend on the
 // class of the record they are computed from. The data dictionary is read from
 // the document's "DataDictionary" when it has a readable one; otherwise the
-// derived fields are read against an empty dictionary.
+// derived fields are read against an empty dictionary. Every document is read
+// twice: in the library's own dialect and as standard PMML.
 
 #include <cstddef>
 #include <cstdint>
@@ -16,12 +17,14 @@
 #include "orvane/dictionary/base_dictionary.h"
 #include "orvane/dictionary/score_dictionary.h"
 #include "orvane/transform/transformation_dictionary.h"
+#include "orvane/translate/pmml_read_options.h"
 #include "orvane/translate/pmml_translator.h"
 #include "orvane/values/ov_exception.h"
 #include "synthetic_cases.h"
 
 using MCOrvane_600::BaseDictionary;
 using MCOrvane_600::OVException;
+using MCOrvane_600::PMMLReadOptions;
 using MCOrvane_600::PMMLTranslator;
 using MCOrvane_600::ScoreDictionary;
 using MCOrvane_600::TransformationDictionary;
@@ -31,12 +34,14 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
   return 0;
 }
 
-extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-  orvane_fuzz::Document document(data, size);
-  xercesc::DOMElement* transformations =
-      orvane_fuzz::FindElement(document.Root(), "TransformationDictionary");
-  if (transformations == nullptr) return 0;
+namespace {
+
+void Run(const orvane_fuzz::Document& document, xercesc::DOMElement* transformations,
+         bool standard) {
   PMMLTranslator translator;
+  PMMLReadOptions options;
+  options.standardPMML = standard;
+  translator.SetReadOptions(options);
 
   std::unique_ptr<ScoreDictionary> dictionary;
   xercesc::DOMElement* fields = orvane_fuzz::FindElement(document.Root(), "DataDictionary");
@@ -61,11 +66,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     }
   } catch (const OVException& e) {
     orvane_fuzz::CheckCode(e);
-    return 0;
+    return;
   } catch (const xercesc::XMLException&) {
-    return 0;
+    return;
   }
-  if (derived == nullptr || general == nullptr) return 0;
+  if (derived == nullptr || general == nullptr) return;
 
   std::ostringstream sink;
   derived->Display(sink);
@@ -81,5 +86,16 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   copy = *derived;
   orvane_fuzz::ComputeSyntheticCases(&copy, *dictionary);
   std::unique_ptr<ScoreDictionary> plain(derived->Clone());
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+  orvane_fuzz::Document document(data, size);
+  xercesc::DOMElement* transformations =
+      orvane_fuzz::FindElement(document.Root(), "TransformationDictionary");
+  if (transformations == nullptr) return 0;
+  Run(document, transformations, false);
+  Run(document, transformations, true);
   return 0;
 }

@@ -236,6 +236,8 @@ const ScoreValue* ApplyEvaluator::Evaluate(int i, EvalCase& ec) {
       return Member(node, ec);
     case Kind::kIf:
       return If(node, ec);
+    case Kind::kStandard:
+      return Standard(node, ec);
   }
   return Number(kSysmis);
 }

@@ -6,6 +6,7 @@
 
 #include "orvane/transform/transformation_dictionary.h"
 #include "transform/apply_program.h"
+#include "transform/standard_functions.h"
 
 namespace MCOrvane_600 {
 
@@ -100,6 +101,17 @@ class ApplyEvaluator {
   const ScoreValue* Compare(const Node& node, EvalCase& ec);
   const ScoreValue* Member(const Node& node, EvalCase& ec);
   const ScoreValue* If(const Node& node, EvalCase& ec);
+
+  // Standard PMML nodes (kFN_X_STANDARD): the value of node `i` with
+  // missing and invalid kept apart, and that value as a working value.
+  const ScoreValue* Standard(const Node& node, EvalCase& ec);
+  standard::Value StandardValue(int i, EvalCase& ec);
+  standard::Value StandardField(const Node& node, EvalCase& ec);
+  standard::Value StandardTable(const Node& node, EvalCase& ec);
+  // A data field's value as its DataField judges it (kValidity).
+  standard::Value StandardValidity(const Node& node, EvalCase& ec);
+  standard::Value StandardConstant(const Node& node) const;
+  static standard::Value FromScore(const ScoreValue* value);
 
   const ScoreValue* Number(double x);
 

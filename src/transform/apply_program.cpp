@@ -9,6 +9,7 @@
 #include "orvane/transform/function_tree_imp.h"
 #include "transform/constant_number.h"
 #include "transform/eval_case.h"
+#include "transform/standard_functions.h"
 #include "dictionary/stamp.h"
 
 namespace MCOrvane_600 {
@@ -34,7 +35,8 @@ ApplyProgram::ApplyProgram(const FunctionTree& top, TransformFunction parent) {
                                               : first.kind != builtin::Kind::kOperand &&
                                                     first.kind != builtin::Kind::kText &&
                                                     first.kind != builtin::Kind::kValue &&
-                                                    first.kind != builtin::Kind::kIf;
+                                                    first.kind != builtin::Kind::kIf &&
+                                                    first.kind != builtin::Kind::kStandard;
   if (number_top) stack_.resize(static_cast<std::size_t>(AddNumberSteps(0)));
   // Only the library's nodes report their changes to the root, and only to
   // the topmost one.
@@ -108,6 +110,12 @@ void ApplyProgram::Compile(const FunctionTree& tree, int at, TransformFunction p
     node.first = first;
     node.count = static_cast<int>(children.size());
     node.operand = -1;
+    // A standard node with the wrong number of arguments (a plug-in may
+    // build one) is no operation, whose value is invalid.
+    const standard::Op op = node.function == TransformationDictionary::kFN_X_STANDARD
+                                ? standard::OpOf(name)
+                                : standard::kNoOp;
+    node.op = standard::TakesArguments(op, children.size()) ? static_cast<int>(op) : -1;
     node.name = nullptr;
   }
   const TransformFunction function = stats.GetTransformFunction();

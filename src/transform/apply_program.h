@@ -36,6 +36,8 @@ class ApplyProgram {
     int count;
     // The plan operand of the name; -1 for a lookup by name.
     int operand;
+    // kFN_X_STANDARD: the standard::Op its name selects; -1 otherwise.
+    int op;
     // 0, or the type letter of a constant leaf ('S', 'T', 'D' for any other).
     char constant;
     // The number of a numeric or date/time constant.

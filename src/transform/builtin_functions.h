@@ -32,7 +32,8 @@ enum class Kind {
   kCompare,  // equal, notEqual
   kMember,   // isIn, isNotIn
   kIf,
-  kOperand,  // kFN_NONE: a leaf
+  kOperand,   // kFN_NONE: a leaf
+  kStandard,  // kFN_X_STANDARD: a standard PMML function (standard_functions.h)
 };
 
 Kind KindOf(Function f);

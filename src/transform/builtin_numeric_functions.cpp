@@ -248,6 +248,8 @@ Kind KindOf(Function f) {
       return Kind::kIf;
     case TD::kFN_NONE:
       return Kind::kOperand;
+    case TD::kFN_X_STANDARD:
+      return Kind::kStandard;
     default:
       // The unary functions, the folded ones, and codes that name no
       // function (which fold to 0.0).

@@ -21,6 +21,11 @@ inline std::size_t ConstantTextBegin(const std::string& parameter) {
 // stream.
 double ConstantNumber(const std::string& parameter);
 
+// `x` in the fewest significant digits that read back as `x` (classic
+// locale). Stored date/time seconds need more than the six digits of a
+// value's usual text: 2020-01-01 is 1577836800 seconds.
+std::string ExactNumberText(double x);
+
 }  // namespace internal
 }  // namespace MCOrvane_600
 

@@ -74,8 +74,10 @@ TransformationDictionary* ModelFactory::GetTransformationDictionaryFromXML(
 
   xercesc::DOMNode* data_element =
       BaseTranslator::GetChildByTagForced(root, T::XML_ELE_DATADICTIONARY);
+  // A standard document without a TransformationDictionary derives nothing.
   xercesc::DOMElement* transformation_element = dynamic_cast<xercesc::DOMElement*>(
-      BaseTranslator::GetChildByTagForced(root, T::XML_ELE_TRANSFORMATION));
+      options.standardPMML ? BaseTranslator::GetChildByTag(root, T::XML_ELE_TRANSFORMATION)
+                           : BaseTranslator::GetChildByTagForced(root, T::XML_ELE_TRANSFORMATION));
 
   std::unique_ptr<PMMLTranslator> translator(new PMMLTranslator(encoding));
   translator->SetReadOptions(options);

@@ -118,6 +118,11 @@ class PMMLTranslator::DataFieldReader {
   }
 
   void ReadMeasureLevel() {
+    if (translator_->options_.standardPMML) {
+      var_->SetMLevel(StandardMeasureLevel(Narrow(GetAttribute(field_, T::XML_ATT_DATAFIELD_OPTYPE)),
+                                           Narrow(GetAttribute(field_, T::XML_ATT_DATATYPE))));
+      return;
+    }
     const XMLCh* optype = GetAttributeForced(field_, T::XML_ATT_DATAFIELD_OPTYPE);
     if (!IsPresent(optype)) {
       throw OVException(OVException::kCodeTypeOrLevel, "opType can't be null!!");
@@ -248,6 +253,9 @@ class PMMLTranslator::DataFieldReader {
   void ReadContinuous() {
     std::unique_ptr<ScoreMissingValueSet> missing(new MissingValueSet);
     bool interval_seen = false;
+    // Standard PMML: the valid values are the union of every Interval.
+    std::vector<DOMElement*> intervals;
+    const bool standard = translator_->options_.standardPMML;
     for (DOMNode* child = GetFirstChildElt(field_); child != nullptr;
          child = GetNextSiblingElt(child)) {
       DOMElement* element = AsElement(child);
@@ -256,6 +264,8 @@ class PMMLTranslator::DataFieldReader {
         if (IsMissingProperty(GetAttribute(element, T::XML_ATT_VALUE_PROPERTY))) {
           AddRange(missing.get(), MakeNumber(GetAttributeForced(element, T::XML_ATT_VALUE_VALUE)));
         }
+      } else if (IsEqual(tag, T::XML_ELE_INTERVAL) && standard) {
+        intervals.push_back(element);
       } else if (IsEqual(tag, T::XML_ELE_INTERVAL)) {
         if (interval_seen) {
           throw OVException(OVException::kCodeUnsupported,
@@ -267,6 +277,7 @@ class PMMLTranslator::DataFieldReader {
         ReadContinuousExtension(element, missing.get());
       }
     }
+    if (!intervals.empty()) handleIntervalUnion(intervals, missing.get());
     AddInvalidRange(missing.get());
     if (missing->Size() > 0) var_->SetMissingValues(missing.release());
   }
@@ -458,6 +469,7 @@ ScoreDictionary* PMMLTranslator::ParseDictionary(DOMNode* dataDictionary) {
   }
   if (GetTranscoder() == nullptr) CreateTranscoder(encoding_);
   std::unique_ptr<BaseDictionary> dictionary(new BaseDictionary);
+  data_fields_.clear();
   int count = 0;
   for (DOMNode* child = GetFirstChildElt(dataDictionary); child != nullptr;
        child = GetNextSiblingElt(child)) {
@@ -467,13 +479,15 @@ ScoreDictionary* PMMLTranslator::ParseDictionary(DOMNode* dataDictionary) {
     std::unique_ptr<DictVar> var = DataFieldReader(this, dictionary.get(), AsElement(child)).Read();
     ++count;
     const std::string name = var->GetName();
+    if (options_.standardPMML) data_fields_[name] = AsElement(child);
     if (dictionary->AddVar(name, var.get())) var.release();
   }
   if (dictionary->Size() == 0) {
     throw OVException(OVException::kCodeStructure, "<DataDictionary is EMPTY!!");
   }
 
-  const DOMElement* element = AsElement(dataDictionary);
+  // Standard PMML: "numberOfFields" only informs.
+  const DOMElement* element = options_.standardPMML ? nullptr : AsElement(dataDictionary);
   const xml_internal::WideName number_of_fields(T::XML_ATT_DATADICT_NUMBEROFFIELDS);
   if (element != nullptr && element->getAttributeNode(number_of_fields.get()) != nullptr) {
     const XMLCh* declared = element->getAttribute(number_of_fields.get());

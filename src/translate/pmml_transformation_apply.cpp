@@ -275,6 +275,8 @@ bool PMMLTranslator::IsStringFunction(TD::TransformFunction f) {
 
 void PMMLTranslator::VerifyParentAndChildFunction(TD::TransformFunction parent,
                                                   TD::TransformFunction child) {
+  // A standard PMML function answers whatever its arguments make of it.
+  if (child == TD::kFN_X_STANDARD) return;
   if (IsNumericFunction(parent)) {
     if (!IsNumericFunction(child) && child != TD::kFN_LENGTH) {
       Refuse("Numeric function is required!");

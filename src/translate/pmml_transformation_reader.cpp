@@ -3,10 +3,7 @@
 // tables live in pmml_transformation_tables.cpp, the Apply trees in
 // pmml_transformation_apply.cpp.
 
-#include <iomanip>
-#include <locale>
 #include <memory>
-#include <sstream>
 #include <string>
 
 #include <xercesc/dom/DOMElement.hpp>
@@ -27,6 +24,7 @@
 #include "orvane/values/date_time_value.h"
 #include "orvane/values/numeric_value.h"
 #include "orvane/values/ov_exception.h"
+#include "transform/constant_number.h"
 #include "translate/pmml_transformation_dom.h"
 #include "translate/xml_names.h"
 
@@ -69,24 +67,6 @@ Expression ExpressionOf(const DOMElement* element) {
   return Expression::kNone;
 }
 
-// `x` in the fewest significant digits that read back as `x` (classic
-// locale). Stored date/time seconds need more than the six digits of a
-// value's usual text: 2020-01-01 is 1577836800 seconds.
-std::string ExactNumberText(double x) {
-  std::string text;
-  for (int digits = 6; digits <= 17; ++digits) {
-    std::ostringstream out;
-    out.imbue(std::locale::classic());
-    out << std::setprecision(digits) << x;
-    text = out.str();
-    std::istringstream in(text);
-    in.imbue(std::locale::classic());
-    double back = 0.0;
-    if (in >> back && back == x) break;
-  }
-  return text;
-}
-
 // Hands `set` to `var`, destroying the set it replaces (the setter does not).
 void ReplaceMissingValues(ScoreDictVar* var, std::unique_ptr<ScoreMissingValueSet> set) {
   const ScoreMissingValueSet* old = var->GetMissingValues();
@@ -98,6 +78,7 @@ void ReplaceMissingValues(ScoreDictVar* var, std::unique_ptr<ScoreMissingValueSe
 
 TransformationDictionary* PMMLTranslator::HandleTransformationDictionary(
     DOMElement* transformations, const ScoreDictionary* data) {
+  if (options_.standardPMML) return HandleStandardTransformations(transformations, data);
   node_counter_ = 0;
   std::unique_ptr<TransformationDictionary> derived(new TransformationDictionary);
   // The index lives as long as this read, however it ends.
@@ -295,7 +276,7 @@ std::string PMMLTranslator::HandelConstant(DOMElement* constant, double& number,
   number = VerifyDouble(text);
   if (date_time != ScoreDictVar::kNO_DATETIME) {
     type = ScoreValue::kDATETIME_VALUE;
-    return ExactNumberText(DateTimeValue(number, date_time).GetDouble());
+    return internal::ExactNumberText(DateTimeValue(number, date_time).GetDouble());
   }
   type = ScoreValue::kNUMERIC_VALUE;
   return text;

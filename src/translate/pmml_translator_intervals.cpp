@@ -1,7 +1,9 @@
 // The missing-value ranges that intervals and the vendor's invalid-range
 // extensions give a field: shared by the data and the transformation readers.
 
+#include <algorithm>
 #include <memory>
+#include <vector>
 
 #include <xercesc/dom/DOMElement.hpp>
 #include <xercesc/dom/DOMNode.hpp>
@@ -90,6 +92,47 @@ void PMMLTranslator::handleInterval(ScoreDictVar*, xercesc::DOMNode* interval,
   if (!margins.has_left || margins.has_right) {
     AddRange(set, new Range(margins.right, infinity, !right_closed, true));
   }
+}
+
+void PMMLTranslator::handleIntervalUnion(const std::vector<xercesc::DOMElement*>& intervals,
+                                         ScoreMissingValueSet* set) {
+  struct Span {
+    double low, high;
+    bool low_closed, high_closed;
+  };
+  const double infinity = NumericValue::GetInfinity();
+  std::vector<Span> spans;
+  for (const xercesc::DOMElement* element : intervals) {
+    const Margins m(element);
+    const bool low_closed = m.ClosureIs(T::XML_VAL_CLOSURE_CLOSEDCLOSED) ||
+                            m.ClosureIs(T::XML_VAL_CLOSURE_CLOSEDOPEN) || !m.has_left;
+    const bool high_closed = m.ClosureIs(T::XML_VAL_CLOSURE_CLOSEDCLOSED) ||
+                             m.ClosureIs(T::XML_VAL_CLOSURE_OPENCLOSED) || !m.has_right;
+    spans.push_back({m.left, m.right, low_closed, high_closed});
+  }
+  std::sort(spans.begin(), spans.end(), [](const Span& a, const Span& b) {
+    return a.low < b.low || (a.low == b.low && a.low_closed && !b.low_closed);
+  });
+  // Everything up to `reach` is valid (`reach` itself when `reached`).
+  double reach = -infinity;
+  bool reached = false;
+  bool started = false;
+  for (const Span& span : spans) {
+    if (span.low > reach) {
+      // The gap before this interval; nothing is valid before the first.
+      AddRange(set, new Range(reach, span.low, !started || !reached, !span.low_closed));
+    } else if (span.low == reach && !reached && !span.low_closed && started) {
+      AddRange(set, new Range(reach, reach, true, true));
+    }
+    if (!started || span.high > reach) {
+      reach = span.high;
+      reached = span.high_closed;
+    } else if (span.high == reach) {
+      reached = reached || span.high_closed;
+    }
+    started = true;
+  }
+  if (reach < infinity || !reached) AddRange(set, new Range(reach, infinity, !reached, true));
 }
 
 void PMMLTranslator::handleTreeInterval(xercesc::DOMNode* interval, ScoreMissingValueSet* set) {

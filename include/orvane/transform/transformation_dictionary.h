@@ -96,6 +96,10 @@ class TransformationDictionary : public BaseDictionary {
     kFN_NOT = 59,
     kFN_IF = 60,
     kFN_NONE = 61,  // no function: every leaf, and every unknown name
+    // Read only from standard PMML documents: a function of the PMML 4.4
+    // vocabulary, named by its node's parameter name. No document name of
+    // the library's own vocabulary selects it.
+    kFN_X_STANDARD = 62,
   };
 
   // The expression kind of a derived variable.

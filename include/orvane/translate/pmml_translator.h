@@ -1,6 +1,7 @@
 #ifndef ORVANE_TRANSLATE_PMML_TRANSLATOR_H_
 #define ORVANE_TRANSLATE_PMML_TRANSLATOR_H_
 
+#include <map>
 #include <string>
 #include <unordered_map>
 #include <vector>
@@ -70,12 +71,41 @@ class PMMLTranslator : public BaseTranslator {
   // Reads a "TransformationDictionary" element into a new dictionary of
   // derived variables that the caller owns; `data` (lent) is the document's
   // data dictionary.
+  // With standard PMML read options, `transformations` may also be a
+  // model's "LocalTransformations" and may be empty; the "DefineFunction"s of
+  // a "TransformationDictionary" are kept for the later reads of this
+  // translator (the document must outlive them).
   TransformationDictionary* HandleTransformationDictionary(xercesc::DOMElement* transformations,
                                                            const ScoreDictionary* data);
+
+  // Reads each element of `fields` ("DerivedField"s, or "OutputField"s that
+  // carry an expression) as a standard PMML derived field into a new
+  // dictionary that the caller owns. Fields may refer to the names of
+  // `visible` (lent) and to earlier fields of the list, and call the
+  // functions defined by the TransformationDictionary read before.
+  TransformationDictionary* HandleDerivedFields(const std::vector<xercesc::DOMElement*>& fields,
+                                                const ScoreDictionary* visible);
 
  private:
   // Reads one "DataField"; defined beside ParseDictionary.
   class DataFieldReader;
+  // Reads standard PMML expressions; defined in pmml_standard_reader.cpp.
+  class StandardReader;
+
+  // HandleTransformationDictionary for standard PMML documents.
+  TransformationDictionary* HandleStandardTransformations(xercesc::DOMElement* transformations,
+                                                          const ScoreDictionary* data);
+
+  // Standard PMML: the level of a field whose "optype" is `optype`; a text
+  // that names no PMML optype reads as `dataType` implies (continuous for
+  // numbers, categorical otherwise).
+  static ScoreDictVar::MeasureLevel StandardMeasureLevel(const std::string& optype,
+                                                         const std::string& dataType);
+
+  // Adds to `set` the numbers outside the union of the valid "Interval"s
+  // `intervals` (lent).
+  static void handleIntervalUnion(const std::vector<xercesc::DOMElement*>& intervals,
+                                  ScoreMissingValueSet* set);
 
   // The date/time encoding a "dataType" text names; kNO_DATETIME for any
   // other text.
@@ -141,6 +171,12 @@ class PMMLTranslator : public BaseTranslator {
   // The code page of string values.
   std::string encoding_;
   PMMLReadOptions options_;
+  // The "DefineFunction" elements of the last standard TransformationDictionary
+  // read, by name; lent by the document.
+  std::map<std::string, xercesc::DOMElement*> define_functions_;
+  // Standard PMML: the "DataField" elements of the last data dictionary read,
+  // by name, for the validity of their values; lent by the document.
+  std::map<std::string, xercesc::DOMElement*> data_fields_;
   // Expression-tree nodes made so far by the transformation reader; their IDs.
   int node_counter_ = 0;
   // Nesting of the Apply element being read; bounded so that no document can

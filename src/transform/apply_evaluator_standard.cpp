@@ -1,0 +1,302 @@
+// The walk of standard PMML nodes (kFN_X_STANDARD). Their arguments are
+// read as standard::Values, so that missing and invalid stay apart inside a
+// standard expression; a library node among them is evaluated as always and
+// its answer read as a value.
+
+#include <cstddef>
+#include <string>
+#include <vector>
+
+#include "orvane/dictionary/score_dict_var.h"
+#include "orvane/values/date_time_value.h"
+#include "orvane/values/numeric_value.h"
+#include "orvane/values/score_value.h"
+#include "orvane/values/string_value.h"
+#include "transform/apply_evaluator.h"
+#include "transform/builtin_functions.h"
+#include "transform/constant_number.h"
+#include "transform/eval_case.h"
+
+namespace MCOrvane_600 {
+
+namespace {
+
+using SValue = standard::Value;
+using builtin::Kind;
+
+constexpr double kSysmis = NumericValue::GetSysmisValue();
+
+// The replacement of a missing value: the attribute's value when given.
+SValue OrMapped(const SValue& v, const SValue& mapped) {
+  return v.state == SValue::kMissing && mapped.present() ? mapped : v;
+}
+
+// A code or count that a constant node holds; -1 for any number that is
+// none (a plug-in may build any tree).
+int CodeOf(double x) { return x >= 0.0 && x <= 1e6 ? static_cast<int>(x) : -1; }
+
+// True when `x` lies in the interval of kDiscretize's and kValidity's
+// encoding: `ends` (standard::BinEnds), `left`, `right`.
+bool InInterval(int ends, double left, double right, double x) {
+  if ((ends & standard::kHasLeft) != 0 &&
+      ((ends & standard::kLeftClosed) != 0 ? x < left : x <= left)) {
+    return false;
+  }
+  return (ends & standard::kHasRight) == 0 ||
+         ((ends & standard::kRightClosed) != 0 ? x <= right : x < right);
+}
+
+}  // namespace
+
+SValue ApplyEvaluator::FromScore(const ScoreValue* value) {
+  if (value == nullptr) return SValue::Missing();
+  switch (value->GetType()) {
+    case ScoreValue::kNUMERIC_VALUE:
+    case ScoreValue::kDATETIME_VALUE: {
+      const double x = value->GetDouble();
+      if (NumericValue::IsSystemMissingValue(x)) return SValue::Missing();
+      SValue v = SValue::Number(x);
+      if (value->GetType() == ScoreValue::kDATETIME_VALUE && v.present()) v.state = SValue::kDate;
+      return v;
+    }
+    default: {
+      // The object model has no missing text: the empty text stands for it.
+      std::string text = value->GetString();
+      return text.empty() ? SValue::Missing() : SValue::Text(std::move(text));
+    }
+  }
+}
+
+SValue ApplyEvaluator::StandardConstant(const Node& node) const {
+  if (node.constant == 'S') return SValue::Text(node.name->substr(internal::ConstantTextBegin(*node.name)));
+  if (NumericValue::IsSystemMissingValue(node.number)) return SValue::Missing();
+  SValue v = SValue::Number(node.number);
+  if (node.constant == 'T' && v.present()) v.state = SValue::kDate;
+  return v;
+}
+
+SValue ApplyEvaluator::StandardField(const Node& node, EvalCase& ec) {
+  const int k = node.operand;
+  const ScoreValue* v = ec.Value(k, *node.name);
+  const ScoreDictVar* var = ec.Var(k, *node.name);
+  if (v == nullptr) {
+    if (var != nullptr && var->IsDerivedVariable()) {
+      return FromScore(DerivedField(k, *node.name, *var, ec));
+    }
+    return SValue::Missing();
+  }
+  if (var != nullptr && var->IsMissingValue(v)) return SValue::Missing();
+  return FromScore(v);
+}
+
+SValue ApplyEvaluator::StandardValue(int i, EvalCase& ec) {
+  const Node& node = program_->node(i);
+  if (node.constant != 0) return StandardConstant(node);
+  if (node.kind == Kind::kOperand) return StandardField(node, ec);
+  if (node.kind != Kind::kStandard) return FromScore(Evaluate(i, ec));
+
+  const int a = node.first;
+  switch (node.op) {
+    case standard::kIf: {
+      const SValue condition = StandardValue(a, ec);
+      if (!condition.present()) return condition;
+      const SValue decided = standard::Cast(condition, standard::kBoolean);
+      if (!decided.present()) return decided;
+      // Only the branch taken is computed.
+      if (decided.x != 0.0) return StandardValue(a + 1, ec);
+      return node.count > 2 ? StandardValue(a + 2, ec) : SValue::Missing();
+    }
+    case standard::kIsMissing:
+    case standard::kIsNotMissing:
+    case standard::kIsValid:
+    case standard::kIsNotValid: {
+      const SValue v = StandardValue(a, ec);
+      switch (node.op) {
+        case standard::kIsMissing:
+          return SValue::Bool(v.state == SValue::kMissing);
+        case standard::kIsNotMissing:
+          return SValue::Bool(v.state != SValue::kMissing);
+        case standard::kIsValid:
+          return SValue::Bool(v.present());
+        default:
+          return SValue::Bool(v.state == SValue::kInvalid);
+      }
+    }
+    case standard::kGuard: {
+      SValue v = StandardValue(a, ec);
+      if (v.state == SValue::kInvalid) {
+        const SValue fallback = StandardValue(a + 2, ec);
+        if (fallback.present()) return fallback;
+        if (program_->node(a + 3).number == standard::kTreatAsMissing) v = SValue::Missing();
+      }
+      return OrMapped(v, StandardValue(a + 1, ec));
+    }
+    case standard::kMapMissing:
+      return OrMapped(StandardValue(a, ec), StandardValue(a + 1, ec));
+    case standard::kCast:
+      return standard::Cast(StandardValue(a, ec), CodeOf(program_->node(a + 1).number));
+    case standard::kNormContinuous:
+    case standard::kNormDiscrete:
+    case standard::kDiscretize:
+    case standard::kMapValues:
+      return StandardTable(node, ec);
+    case standard::kValidity:
+      return StandardValidity(node, ec);
+    case standard::kTreatInput: {
+      const SValue v = StandardValue(a, ec);
+      if (v.state != SValue::kInvalid) return v;
+      return program_->node(a + 1).number == standard::kTreatAsIs ? v.AsIs() : SValue::Missing();
+    }
+    case standard::kNoOp:
+      return SValue::Invalid();
+    default: {
+      std::vector<SValue> args;
+      args.reserve(static_cast<std::size_t>(node.count));
+      for (int slot = 0; slot < node.count; ++slot) args.push_back(StandardValue(a + slot, ec));
+      return standard::Apply(static_cast<standard::Op>(node.op), args.data(), args.size());
+    }
+  }
+}
+
+SValue ApplyEvaluator::StandardTable(const Node& node, EvalCase& ec) {
+  const int a = node.first;
+  const int end = a + node.count;
+  auto number = [this](int i) { return program_->node(i).number; };
+  switch (node.op) {
+    case standard::kNormDiscrete: {
+      const SValue v = StandardValue(a, ec);
+      if (!v.present()) return OrMapped(v, StandardValue(a + 2, ec));
+      return SValue::Bool(standard::CompareValues(v, StandardValue(a + 1, ec)) == 0);
+    }
+    case standard::kNormContinuous: {
+      const SValue v = StandardValue(a, ec);
+      if (!v.present()) return OrMapped(v, StandardValue(a + 2, ec));
+      double x = 0.0;
+      if (!standard::ToNumber(v, &x)) return SValue::Invalid();
+      const int first = a + 3;
+      const int last = end - 2;  // the last point's orig
+      int segment = first;       // the orig of the segment's left point
+      if (x < number(first) || x > number(last)) {
+        const int outliers = CodeOf(number(a + 1));
+        if (outliers == standard::kOutliersAsMissing) return SValue::Missing();
+        if (outliers == standard::kOutliersAsExtreme) {
+          return SValue::Number(number((x < number(first) ? first : last) + 1));
+        }
+        segment = x < number(first) ? first : last - 2;
+      } else {
+        while (segment + 2 < last && x > number(segment + 2)) segment += 2;
+      }
+      const double a0 = number(segment);
+      const double n0 = number(segment + 1);
+      const double a1 = number(segment + 2);
+      const double n1 = number(segment + 3);
+      if (a1 == a0) return SValue::Number(n0);
+      return SValue::Number(n0 + (x - a0) * (n1 - n0) / (a1 - a0));
+    }
+    case standard::kDiscretize: {
+      const SValue v = StandardValue(a, ec);
+      if (!v.present()) return OrMapped(v, StandardValue(a + 1, ec));
+      double x = 0.0;
+      if (!standard::ToNumber(v, &x)) return SValue::Invalid();
+      for (int bin = a + 3; bin + 3 < end; bin += 4) {
+        if (InInterval(CodeOf(number(bin)), number(bin + 1), number(bin + 2), x)) {
+          return StandardValue(bin + 3, ec);
+        }
+      }
+      return StandardValue(a + 2, ec);
+    }
+    default: {  // kMapValues
+      const int columns = CodeOf(number(a));
+      if (columns < 0 || a + 3 + columns > end) return SValue::Invalid();
+      std::vector<SValue> keys;
+      keys.reserve(static_cast<std::size_t>(columns));
+      for (int c = 0; c < columns; ++c) {
+        keys.push_back(StandardValue(a + 1 + c, ec));
+        if (!keys.back().present()) return OrMapped(keys.back(), StandardValue(a + 1 + columns, ec));
+      }
+      for (int row = a + 3 + columns; row + columns < end; row += columns + 1) {
+        bool match = true;
+        for (int c = 0; c < columns && match; ++c) {
+          const Node& cell = program_->node(row + c);
+          const SValue& key = keys[static_cast<std::size_t>(c)];
+          if (cell.constant == 0 || cell.name == nullptr) {
+            match = false;  // not a cell the reader makes
+          } else if (cell.constant == 'D' && key.state != SValue::kString) {
+            match = key.x == cell.number;
+          } else {
+            const std::string text = key.state == SValue::kString ? key.s : standard::ToText(key);
+            match = cell.name->compare(internal::ConstantTextBegin(*cell.name), std::string::npos,
+                                       text) == 0;
+          }
+        }
+        if (match) return StandardValue(row + columns, ec);
+      }
+      return StandardValue(a + 2 + columns, ec);
+    }
+  }
+}
+
+SValue ApplyEvaluator::StandardValidity(const Node& node, EvalCase& ec) {
+  const int a = node.first;
+  const int end = a + node.count;
+  const Node& source = program_->node(a);
+  if (source.kind != Kind::kOperand || source.constant != 0) return StandardValue(a, ec);
+  const ScoreValue* value = ec.Value(source.operand, *source.name);
+  if (value == nullptr) return StandardField(source, ec);
+  const SValue v = FromScore(value);
+  if (!v.present()) return v;
+  auto number = [this](int i) { return program_->node(i).number; };
+  const int intervals = CodeOf(number(a + 1));
+  if (intervals < 0 || a + 2 + 3 * intervals > end) return SValue::Invalid();
+  const int listed = a + 2 + 3 * intervals;
+  // Valid values are those listed as valid and those in an interval; with
+  // neither, every value that is not missing.
+  bool restricted = intervals > 0;
+  for (int i = listed; i + 1 < end; i += 2) {
+    const int property = CodeOf(number(i));
+    if (standard::CompareValues(v, StandardValue(i + 1, ec)) == 0) {
+      if (property == standard::kMissingValue) return SValue::Missing();
+      if (property == standard::kInvalidValue) return SValue::InvalidInput(v);
+      return v;
+    }
+    restricted = restricted || property == standard::kValidValue;
+  }
+  bool valid = !restricted;
+  double x = 0.0;
+  if (intervals > 0 && standard::ToNumber(v, &x)) {
+    for (int i = a + 2; i < listed && !valid; i += 3) {
+      valid = InInterval(CodeOf(number(i)), number(i + 1), number(i + 2), x);
+    }
+  }
+  if (!valid) return SValue::InvalidInput(v);
+  const ScoreDictVar* var = ec.Var(source.operand, *source.name);
+  return var != nullptr && var->IsMissingValue(value) ? SValue::Missing() : v;
+}
+
+const ScoreValue* ApplyEvaluator::Standard(const Node& node, EvalCase& ec) {
+  const int i = static_cast<int>(&node - &program_->node(0));
+  const SValue v = StandardValue(i, ec);
+  switch (v.state) {
+    case SValue::kNumber:
+      return Number(v.x);
+    case SValue::kDate:
+      date_time_->SetDateTimeValue(v.x, DateTimeValue::kDATETIME_VAL);
+      return date_time_;
+    case SValue::kString:
+      text_->SetString(v.s);
+      text_->SetLength(static_cast<int>(v.s.size()));
+      return text_;
+    default:
+      break;
+  }
+  // Missing or invalid: the missing value of what the node answers.
+  if (node.op == standard::kCast && node.count > 1 &&
+      program_->node(node.first + 1).number == standard::kText) {
+    text_->SetString(std::string());
+    text_->SetLength(0);
+    return text_;
+  }
+  return Number(kSysmis);
+}
+
+}  // namespace MCOrvane_600
