@@ -128,6 +128,7 @@ def _frame(data):
 
 
 def _is_missing(value):
+    """None, NaN, pd.NA or NaT (a number field also takes an empty text as no value)."""
     return value is None or value is pd.NA or value is pd.NaT or (
         isinstance(value, float) and math.isnan(value))
 
@@ -141,7 +142,7 @@ def _numbers(name, values):
         return np.ascontiguousarray(values, dtype=np.float64)
     out = np.empty(len(values))
     for row, value in enumerate(values):
-        if _is_missing(value):
+        if _is_missing(value) or (isinstance(value, str) and not value):
             out[row] = np.nan
         elif isinstance(value, str):
             try:
@@ -225,8 +226,14 @@ def _encode(field_type, datetime_type, name, series):
     return name, _numbers(name, series.to_numpy()), False
 
 
-def _decode(result):
+def _decode(result, declared):
+    """A result column as pandas takes it."""
     name, kind, payload = result[:3]
+    if kind == "number" and name in declared and np.isnan(payload).all():
+        # Not one value: the column takes its field's declared type.
+        if declared[name] == -1:
+            return name, np.full(len(payload), None, dtype=object)
+        kind, result = "datetime", (name, kind, payload, int(declared[name] in _TIME_TYPES))
     if kind == "number":
         return name, payload
     if kind == "datetime":
@@ -251,8 +258,14 @@ class Model:
         self._inputs = {name: (type_, datetime_type)
                         for name, type_, _, _, datetime_type in described}
         self.input_fields = _fields(described)
-        self.derived_fields = _fields(document.derived_fields())
-        self.result_fields = _fields(document.result_fields())
+        derived, results = document.derived_fields(), document.result_fields()
+        self.derived_fields = _fields(derived)
+        self.result_fields = _fields(results)
+        # Date/time type of each output field, -1 for texts, absent for numbers.
+        self._outputs = [{name: (-1 if type_ == "string" else datetime_type)
+                          for name, type_, _, _, datetime_type in fields
+                          if type_ == "string" or datetime_type > 0}
+                         for fields in (derived, results)]
 
     @property
     def model_type(self):
@@ -268,7 +281,7 @@ class Model:
                    for name in frame.columns if isinstance(name, str) and name in self._inputs]
         threads = _default_threads() if threads is None else int(threads)
         results = self._document.run(columns, len(frame), score, max(1, threads))
-        values = dict(_decode(result) for result in results)
+        values = dict(_decode(result, self._outputs[score]) for result in results)
         return frame, pd.DataFrame(values, index=frame.index, columns=list(values))
 
     def derive(self, data, threads=None):

@@ -60,7 +60,7 @@ py::object ValueObject(const MCOrvane_600::ScoreValue* value) {
   return py::str(value->GetString());
 }
 
-// (name, type, measure, categories, date/time kind) of each field.
+// (name, type, measure, categories, date/time type) of each field.
 py::list Describe(const std::vector<const ScoreDictVar*>& vars) {
   py::list fields;
   for (const ScoreDictVar* var : vars) {
@@ -70,11 +70,10 @@ py::list Describe(const std::vector<const ScoreDictVar*>& vars) {
         categories.append(ValueObject(label->GetValue()));
       }
     }
-    const int kind = var->GetVarType() == ScoreDictVar::kDATETIME_VAR
-                         ? DateTimeValue::GetValType(var->GetDateTimeType())
-                         : -1;
+    const int datetime_type =
+        var->GetVarType() == ScoreDictVar::kDATETIME_VAR ? var->GetDateTimeType() : 0;
     fields.append(py::make_tuple(var->GetName(), TypeName(var), MeasureName(var),
-                                 py::tuple(categories), kind));
+                                 py::tuple(categories), datetime_type));
   }
   return fields;
 }
