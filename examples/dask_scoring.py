@@ -23,6 +23,11 @@ def cached_model(path, plugin_dir=None):
     return orvane.load(path, plugin_dir=plugin_dir)
 
 
+def loaded_documents():
+    """How many documents this process has loaded: once per document on each worker."""
+    return cached_model.cache_info().misses
+
+
 def derive_partition(frame, path, plugin_dir=None, threads=1):
     return cached_model(path, plugin_dir).derive(frame, threads=threads)
 

@@ -38,3 +38,13 @@ def tree_model():
     if not os.path.exists(os.path.join(TEST_PLUGINS, "TreeModel600r.so")):
         pytest.skip("the test plug-ins are not built (%s)" % TEST_PLUGINS)
     return orvane.load(TREE, plugin_dir=TEST_PLUGINS, model_names=["TreeModel"])
+
+
+def pytest_sessionfinish(session, exitstatus):
+    """Exit 77 (CTest's skip code) when tests ran and every one was skipped."""
+    reporter = session.config.pluginmanager.get_plugin("terminalreporter")
+    if reporter is None or exitstatus != 0:
+        return
+    stats = reporter.stats
+    if stats.get("skipped") and not stats.get("passed") and not stats.get("failed"):
+        session.exitstatus = 77
