@@ -167,8 +167,9 @@ def _text(value):
     return str(value)
 
 
-def _texts(values):
-    return [None if _is_missing(value) else _text(value) for value in values]
+def _text_or_none(value):
+    """What the engine calls for an object that is neither str, None nor NaN."""
+    return None if _is_missing(value) else _text(value)
 
 
 def _seconds_of_object(name, row, value, datetime_type):
@@ -214,16 +215,18 @@ def _datetimes(name, series, datetime_type):
 
 
 def _encode(field_type, datetime_type, name, series):
-    """(name, payload, typed) for the engine: float64 numbers or a list of texts."""
+    """(name, payload, typed, text_of) for the engine: float64 numbers, or an
+    object array of texts that the engine reads, calling text_of for any
+    object other than str, None or NaN."""
     if field_type == "string":
-        return name, _texts(series.to_numpy(dtype=object)), False
+        return name, series.to_numpy(dtype=object), False, _text_or_none
     if datetime_type > 0 or field_type not in ("double", "unknown"):
         payload, typed = _datetimes(name, series, datetime_type)
-        return name, payload, typed
+        return name, payload, typed, None
     dtype = series.dtype
     if pd.api.types.is_extension_array_dtype(dtype) and pd.api.types.is_numeric_dtype(dtype):
-        return name, series.to_numpy(dtype=np.float64, na_value=np.nan), False
-    return name, _numbers(name, series.to_numpy()), False
+        return name, series.to_numpy(dtype=np.float64, na_value=np.nan), False, None
+    return name, _numbers(name, series.to_numpy()), False, None
 
 
 def _decode(result, declared):
@@ -240,7 +243,7 @@ def _decode(result, declared):
         if result[3] == 1:  # times of day
             return name, pd.to_timedelta(payload, unit="s")
         return name, pd.to_datetime(payload, unit="s")
-    return name, np.array(payload, dtype=object)
+    return name, payload
 
 
 class Model:

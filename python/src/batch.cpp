@@ -44,16 +44,18 @@ bool IsNoModel(const OVException& e) {
 
 }  // namespace
 
-void OutputColumn::Resize(size_t rows) {
+void OutputColumn::Resize(size_t rows, const std::vector<size_t>& begins) {
   cells.assign(rows, kMissing);
   numbers.assign(rows, std::nan(""));
   kinds.assign(rows, 0);
-  texts.assign(rows, std::string());
+  begins_ = begins;
+  texts_.assign(begins.size(), std::vector<std::string>());
 }
 
-void OutputColumn::Put(size_t row, const ScoreValue* value) {
+void OutputColumn::Put(size_t chunk, size_t row, const ScoreValue* value) {
   if (value == nullptr || value->IsSystemMissingValue()) {
     cells[row] = kMissing;
+    numbers[row] = std::nan("");
     return;
   }
   switch (value->GetType()) {
@@ -67,10 +69,20 @@ void OutputColumn::Put(size_t row, const ScoreValue* value) {
       kinds[row] =
           static_cast<int8_t>(static_cast<const DateTimeValue*>(value)->GetDateTimeType());
       break;
-    default:
+    default: {
       cells[row] = kText;
-      texts[row] = value->GetString();
+      numbers[row] = std::nan("");
+      std::vector<std::string>& texts = texts_[chunk];
+      const size_t end = chunk + 1 < begins_.size() ? begins_[chunk + 1] : cells.size();
+      if (texts.empty()) texts.resize(end - begins_[chunk]);
+      texts[row - begins_[chunk]] = value->GetString();
+    }
   }
+}
+
+const std::string& OutputColumn::Text(size_t row) const {
+  const size_t chunk = std::upper_bound(begins_.begin(), begins_.end(), row) - begins_.begin() - 1;
+  return texts_[chunk][row - begins_[chunk]];
 }
 
 bool OutputColumn::Only(Cell cell) const {
@@ -105,7 +117,7 @@ struct Document::Scorer {
 Document::Document(const std::string& path, const PluginSet& plugins, bool standard_pmml)
     : model_names_(plugins.names), standard_pmml_(standard_pmml) {
   std::ifstream file(path, std::ios::binary);
-  if (!file) throw std::runtime_error(path + ": cannot open the document");
+  if (!file) throw Fault(path + ": cannot open the document");
   std::ostringstream text;
   text << file.rdbuf();
   text_ = text.str();
@@ -144,7 +156,7 @@ std::unique_ptr<Document::Scorer> Document::Load() {
     ScoreModel* model = scorer->model.get();
     if (model == nullptr || model->GetDictionary() == nullptr ||
         model->GetResultDictionary() == nullptr) {
-      throw std::runtime_error("the plug-in built no model that can score");
+      throw Fault("the plug-in built no model that can score");
     }
     scorer->data = model->GetDictionary();
     scorer->derived = model->GetTransformationDictionary();
@@ -154,7 +166,7 @@ std::unique_ptr<Document::Scorer> Document::Load() {
     }
   } else {
     if (scorer->owned_data == nullptr) {
-      throw std::runtime_error("not a PMML document with a data dictionary");
+      throw Fault("not a PMML document with a data dictionary");
     }
     scorer->data = scorer->owned_data.get();
     scorer->derived = scorer->owned_derived.get();
@@ -213,18 +225,20 @@ void Document::Release(std::unique_ptr<Scorer> scorer) {
 
 void Document::Run(const std::vector<InputColumn>& columns, size_t rows, bool score, int threads,
                    std::vector<OutputColumn>* out) {
-  if (score && !has_model_) throw std::runtime_error("the document has no model to score");
+  if (score && !has_model_) throw Fault("the document has no model to score");
   const std::vector<std::string>& names =
       score ? described_->result_names : described_->derived_names;
+  const size_t chunks = std::max<size_t>(
+      1, std::min<size_t>(threads < 1 ? 1 : threads, rows / kMinRowsPerChunk));
+  std::vector<size_t> begins;
+  for (size_t c = 0; c < chunks; ++c) begins.push_back(rows * c / chunks);
   out->assign(names.size(), OutputColumn());
   for (size_t i = 0; i < names.size(); ++i) {
     (*out)[i].name = names[i];
-    (*out)[i].Resize(rows);
+    (*out)[i].Resize(rows, begins);
   }
   if (rows == 0) return;
 
-  size_t chunks = std::max<size_t>(1, std::min<size_t>(threads < 1 ? 1 : threads,
-                                                       rows / kMinRowsPerChunk));
   // Scorers go back to the pool however the batch ends.
   struct Lease {
     Document* document;
@@ -238,8 +252,8 @@ void Document::Run(const std::vector<InputColumn>& columns, size_t rows, bool sc
   std::vector<std::exception_ptr> errors(chunks);
   auto work = [&](size_t c) {
     try {
-      RunChunk(lease.scorers[c].get(), columns, rows * c / chunks, rows * (c + 1) / chunks, score,
-               out);
+      RunChunk(lease.scorers[c].get(), columns, c, begins[c],
+               c + 1 < chunks ? begins[c + 1] : rows, score, out);
     } catch (...) {
       errors[c] = std::current_exception();
     }
@@ -253,8 +267,8 @@ void Document::Run(const std::vector<InputColumn>& columns, size_t rows, bool sc
   }
 }
 
-void Document::RunChunk(Scorer* scorer, const std::vector<InputColumn>& columns, size_t begin,
-                        size_t end, bool score, std::vector<OutputColumn>* out) {
+void Document::RunChunk(Scorer* scorer, const std::vector<InputColumn>& columns, size_t chunk,
+                        size_t begin, size_t end, bool score, std::vector<OutputColumn>* out) {
   CaseRecord& record = scorer->input;
   const std::vector<std::string>& names = score ? scorer->result_names : scorer->derived_names;
   for (size_t row = begin; row < end; ++row) {
@@ -282,14 +296,14 @@ void Document::RunChunk(Scorer* scorer, const std::vector<InputColumn>& columns,
     const ScoreCaseRecord* values = nullptr;
     if (score) {
       if (!scorer->model->Score(&record, scorer->result.get(), &scorer->advice)) {
-        throw std::runtime_error("row " + std::to_string(row) + ": the model refused the case");
+        throw Fault("row " + std::to_string(row) + ": the model refused the case");
       }
       values = scorer->result.get();
     } else if (scorer->derived != nullptr) {
       values = scorer->derived->GetValuesForDeriedVars(&record, scorer->data);
     }
     for (size_t i = 0; i < names.size(); ++i) {
-      (*out)[i].Put(row, values != nullptr ? values->Get(names[i]) : nullptr);
+      (*out)[i].Put(chunk, row, values != nullptr ? values->Get(names[i]) : nullptr);
     }
   }
 }

@@ -9,12 +9,20 @@
 #include <cstdint>
 #include <memory>
 #include <mutex>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
 #include "orvane/orvane.h"
 
 namespace orvane_python {
+
+// A fault this package finds itself (an unreadable file, a refused case):
+// orvane.Error without a library code.
+class Fault : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
 
 // One input column, decoded for its field. Numeric and date/time fields
 // read `numbers` (NaN: no value): for date/time fields stored seconds (since
@@ -31,20 +39,29 @@ struct InputColumn {
   std::vector<char> present;
 };
 
-// One output column: each row's value as the library gave it.
+// One output column: each row's value as the library gave it. Rows come in
+// contiguous chunks, one per thread; texts are kept by chunk, allocated on a
+// chunk's first text, so that a column of numbers costs no strings and each
+// thread writes only its own.
 struct OutputColumn {
   enum Cell : uint8_t { kMissing = 0, kNumber = 1, kText = 2, kDateTime = 3 };
 
   std::string name;
-  std::vector<uint8_t> cells;     // a Cell per row
-  std::vector<double> numbers;    // kNumber: the number; kDateTime: stored seconds
-  std::vector<int8_t> kinds;      // kDateTime: DateTimeValue::DateTimeValType
-  std::vector<std::string> texts; // kText
+  std::vector<uint8_t> cells;   // a Cell per row
+  std::vector<double> numbers;  // kNumber: the number; kDateTime: stored seconds; else NaN
+  std::vector<int8_t> kinds;    // kDateTime: DateTimeValue::DateTimeValType
 
-  void Resize(size_t rows);
-  void Put(size_t row, const MCOrvane_600::ScoreValue* value);
+  // `begins`: the first row of each chunk, ascending, the first 0.
+  void Resize(size_t rows, const std::vector<size_t>& begins);
+  void Put(size_t chunk, size_t row, const MCOrvane_600::ScoreValue* value);
+  // The text of a kText row.
+  const std::string& Text(size_t row) const;
   // True when every non-missing cell is `cell`.
   bool Only(Cell cell) const;
+
+ private:
+  std::vector<size_t> begins_;
+  std::vector<std::vector<std::string>> texts_;  // by chunk, row - begin
 };
 
 // Where the model plug-ins are and which model types they serve.
@@ -66,9 +83,8 @@ void PreloadPlugins(const PluginSet& plugins);
 // serialised.
 class Document {
  public:
-  // Reads `path` and loads the first scorer; throws OVException, or
-  // std::runtime_error when the file cannot be read or has no data
-  // dictionary.
+  // Reads `path` and loads the first scorer; throws OVException, or Fault
+  // when the file cannot be read or has no data dictionary.
   Document(const std::string& path, const PluginSet& plugins, bool standard_pmml);
   ~Document();
   Document(const Document&) = delete;
@@ -87,7 +103,7 @@ class Document {
   // Computes `rows` cases on up to `threads` threads, in contiguous chunks of
   // rows, into `out`: one column per result field of the model (`score`) or
   // per derived field, rows in order. Throws the first exception a thread
-  // met (OVException, or std::runtime_error for a case the model refuses).
+  // met (OVException, or Fault for a case the model refuses).
   void Run(const std::vector<InputColumn>& columns, size_t rows, bool score, int threads,
            std::vector<OutputColumn>* out);
 
@@ -97,8 +113,8 @@ class Document {
   std::unique_ptr<Scorer> Load();
   std::unique_ptr<Scorer> Acquire();
   void Release(std::unique_ptr<Scorer> scorer);
-  void RunChunk(Scorer* scorer, const std::vector<InputColumn>& columns, size_t begin,
-                size_t end, bool score, std::vector<OutputColumn>* out);
+  void RunChunk(Scorer* scorer, const std::vector<InputColumn>& columns, size_t chunk,
+                size_t begin, size_t end, bool score, std::vector<OutputColumn>* out);
 
   std::string text_;  // the document, read once, parsed once per scorer
   std::vector<std::string> model_names_;

@@ -11,11 +11,13 @@
 #include <memory>
 #include <stdexcept>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "batch.h"
 
 namespace py = pybind11;
+using namespace pybind11::literals;
 
 namespace orvane_python {
 namespace {
@@ -78,8 +80,9 @@ py::list Describe(const std::vector<const ScoreDictVar*>& vars) {
   return fields;
 }
 
-// One encoded column from the Python layer: (name, payload, typed) where the
-// payload is a float64 array (numbers or seconds) or a list of str/None.
+// One encoded column from the Python layer: (name, payload, typed, text_of)
+// where the payload is a float64 array (numbers or seconds) or an object
+// array of texts.
 InputColumn Decode(const Document& document, const py::handle& item, size_t rows,
                    std::vector<py::array_t<double>>* keep) {
   py::tuple spec = py::reinterpret_borrow<py::tuple>(item);
@@ -94,7 +97,7 @@ InputColumn Decode(const Document& document, const py::handle& item, size_t rows
   column.datetime_type = var->GetDateTimeType();
   column.typed = spec[2].cast<bool>();
   py::handle payload = spec[1];
-  if (py::isinstance<py::array>(payload)) {
+  if (py::isinstance<py::array>(payload) && py::reinterpret_borrow<py::array>(payload).dtype().kind() != 'O') {
     keep->push_back(py::array_t<double, py::array::c_style | py::array::forcecast>::ensure(payload));
     if (!keep->back() || static_cast<size_t>(keep->back().size()) != rows) {
       throw py::value_error(column.name + ": not one number per row");
@@ -102,20 +105,50 @@ InputColumn Decode(const Document& document, const py::handle& item, size_t rows
     column.numbers = keep->back().data();
     return column;
   }
-  py::list texts = py::reinterpret_borrow<py::list>(payload);
-  if (texts.size() != rows) throw py::value_error(column.name + ": not one value per row");
-  column.texts.resize(texts.size());
-  column.present.resize(texts.size());
-  for (size_t i = 0; i < texts.size(); ++i) {
-    if (texts[i].is_none()) continue;
-    column.texts[i] = texts[i].cast<std::string>();
+  // Texts: an object array of str, None, NaN and other objects, which
+  // `text_of` turns into str or None.
+  py::array objects = py::reinterpret_borrow<py::array>(payload);
+  if (objects.ndim() != 1 || static_cast<size_t>(objects.size()) != rows) {
+    throw py::value_error(column.name + ": not one value per row");
+  }
+  py::handle text_of = spec[3];
+  column.texts.resize(rows);
+  column.present.resize(rows);
+  for (size_t i = 0; i < rows; ++i) {
+    py::object item = py::reinterpret_borrow<py::object>(*reinterpret_cast<PyObject* const*>(
+        static_cast<const char*>(objects.data()) + i * objects.strides(0)));
+    if (!PyUnicode_Check(item.ptr()) && !item.is_none() &&
+        !(PyFloat_Check(item.ptr()) && std::isnan(PyFloat_AS_DOUBLE(item.ptr())))) {
+      item = text_of(item);
+    }
+    if (item.is_none() || !PyUnicode_Check(item.ptr())) continue;
+    Py_ssize_t size = 0;
+    const char* text = PyUnicode_AsUTF8AndSize(item.ptr(), &size);
+    if (text == nullptr) throw py::error_already_set();
+    column.texts[i].assign(text, size);
     column.present[i] = 1;
   }
   return column;
 }
 
+// A str for each text, the same object for repeated texts (category labels).
+class TextCache {
+ public:
+  py::object Get(const std::string& text) {
+    auto found = cache_.find(text);
+    if (found != cache_.end()) return found->second;
+    py::str made(text);
+    if (cache_.size() < kMaxEntries) cache_.emplace(text, made);
+    return std::move(made);
+  }
+
+ private:
+  static constexpr size_t kMaxEntries = 4096;
+  std::unordered_map<std::string, py::object> cache_;
+};
+
 // (name, "number", float64 array) | (name, "datetime", seconds, kind) |
-// (name, "text" or "mixed", list).
+// (name, "text" or "mixed", object array of float, str and None).
 py::tuple Encode(const OutputColumn& column) {
   const size_t rows = column.cells.size();
   if (column.Only(OutputColumn::kNumber)) {
@@ -133,19 +166,24 @@ py::tuple Encode(const OutputColumn& column) {
     return py::make_tuple(column.name, "datetime",
                           py::array_t<double>(rows, column.numbers.data()), kind);
   }
-  py::list values(rows);
+  py::array values = py::module_::import("numpy").attr("empty")(rows, "dtype"_a = "object");
+  PyObject** slots = static_cast<PyObject**>(values.mutable_data());
+  TextCache texts;
   for (size_t i = 0; i < rows; ++i) {
+    py::object value;
     switch (column.cells[i]) {
-      case OutputColumn::kNumber: values[i] = py::float_(column.numbers[i]); break;
-      case OutputColumn::kText: values[i] = py::str(column.texts[i]); break;
+      case OutputColumn::kNumber: value = py::float_(column.numbers[i]); break;
+      case OutputColumn::kText: value = texts.Get(column.Text(i)); break;
       case OutputColumn::kDateTime:
-        values[i] = py::str(DateTimeValue(column.numbers[i],
-                                          static_cast<DateTimeValue::DateTimeValType>(
-                                              column.kinds[i]))
-                                .GetString());
+        value = py::str(
+            DateTimeValue(column.numbers[i],
+                          static_cast<DateTimeValue::DateTimeValType>(column.kinds[i]))
+                .GetString());
         break;
-      default: values[i] = py::none();
+      default: continue;  // None already
     }
+    Py_XDECREF(slots[i]);
+    slots[i] = value.release().ptr();
   }
   return py::make_tuple(column.name, column.Only(OutputColumn::kText) ? "text" : "mixed", values);
 }
@@ -211,9 +249,7 @@ PYBIND11_MODULE(_orvane, m) {
       if (p) std::rethrow_exception(p);
     } catch (const MCOrvane_600::OVException& e) {
       raise(py::int_(e.GetErrorCode()), e.GetErrorMessage());
-    } catch (const py::builtin_exception&) {
-      throw;  // pybind11's own ValueError and the like
-    } catch (const std::runtime_error& e) {
+    } catch (const orvane_python::Fault& e) {
       raise(py::none(), e.what());
     }
   });
