@@ -163,7 +163,8 @@ def _text(value):
     if isinstance(value, str):
         return value
     if isinstance(value, (float, np.floating)):
-        return _orvane.number_text(float(value))
+        text = repr(float(value))  # the shortest text that reads back
+        return text[:-2] if text.endswith(".0") else text
     return str(value)
 
 

@@ -6,7 +6,6 @@
 #include <pybind11/pybind11.h>
 #include <pybind11/stl.h>
 
-#include <charconv>
 #include <cmath>
 #include <memory>
 #include <stdexcept>
@@ -217,16 +216,6 @@ double Seconds(const py::object& value, int type) {
   return DateTimeValue(value.cast<double>(), datetime_type).GetDouble();
 }
 
-// The shortest text that reads back as `x`, as the orvane command writes
-// numbers ("1" for 1.0).
-std::string NumberText(double x) {
-  if (std::isnan(x)) return "NaN";
-  if (std::isinf(x)) return x > 0 ? "Infinity" : "-Infinity";
-  char buffer[32];
-  auto result = std::to_chars(buffer, buffer + sizeof buffer, x);
-  return std::string(buffer, result.ptr);
-}
-
 }  // namespace
 }  // namespace orvane_python
 
@@ -261,7 +250,6 @@ PYBIND11_MODULE(_orvane, m) {
         "Loads <name>600r.so of `dir` for each name, so that the factory finds it.");
   m.def("datetime_seconds", &orvane_python::Seconds,
         "Stored seconds of a date/time text or number written in a field's type.");
-  m.def("number_text", &orvane_python::NumberText);
 
   py::class_<Document>(m, "Document")
       .def(py::init([](const std::string& path, const std::vector<std::string>& names,
