@@ -131,6 +131,7 @@ Document::Document(const std::string& path, const PluginSet& plugins, bool stand
     first = Load();
   }
   described_ = first.get();
+  if (has_model_) model_type_ = first->model->GetModelType();
   pool_.push_back(std::move(first));
 }
 
@@ -180,13 +181,15 @@ std::unique_ptr<Document::Scorer> Document::Load() {
 
 bool Document::HasModel() const { return has_model_; }
 
-std::string Document::ModelType() const {
-  return has_model_ ? described_->model->GetModelType() : std::string();
-}
+std::string Document::ModelType() const { return model_type_; }
 
 std::vector<const ScoreDictVar*> Document::InputFields() const {
   std::vector<ScoreDictVar*> vars = described_->data->GetScoreDictVars();
   return std::vector<const ScoreDictVar*>(vars.begin(), vars.end());
+}
+
+const ScoreDictVar* Document::InputField(const std::string& name) const {
+  return described_->data->GetVar(name);
 }
 
 std::vector<const ScoreDictVar*> Document::DerivedFields() const {

@@ -92,9 +92,12 @@ class Document {
 
   bool HasModel() const;
   std::string ModelType() const;
-  // The fields, lent while this document lives. Read them before the first
-  // Run: a running scorer writes its derived variables.
+  // The fields, lent while this document lives. Read derived and result
+  // fields before the first Run: a running scorer writes its derived
+  // variables. Input fields (the data dictionary) may be read at any time.
   std::vector<const MCOrvane_600::ScoreDictVar*> InputFields() const;
+  // Null for a name the data dictionary lacks.
+  const MCOrvane_600::ScoreDictVar* InputField(const std::string& name) const;
   // In document order.
   std::vector<const MCOrvane_600::ScoreDictVar*> DerivedFields() const;
   // In name order; empty without a model.
@@ -120,6 +123,7 @@ class Document {
   std::vector<std::string> model_names_;
   bool standard_pmml_;
   bool has_model_ = false;
+  std::string model_type_;
   const Scorer* described_ = nullptr;  // the first scorer, lent by the pool: describes fields
   std::mutex pool_mutex_;
   std::vector<std::unique_ptr<Scorer>> pool_;  // idle scorers; every scorer returns here

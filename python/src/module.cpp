@@ -87,18 +87,20 @@ InputColumn Decode(const Document& document, const py::handle& item, size_t rows
   py::tuple spec = py::reinterpret_borrow<py::tuple>(item);
   InputColumn column;
   column.name = spec[0].cast<std::string>();
-  const ScoreDictVar* var = nullptr;
-  for (const ScoreDictVar* field : document.InputFields()) {
-    if (field->GetName() == column.name) var = field;
-  }
+  const ScoreDictVar* var = document.InputField(column.name);
   if (var == nullptr) throw std::invalid_argument(column.name + ": not an input field");
   column.var_type = var->GetVarType();
   column.datetime_type = var->GetDateTimeType();
   column.typed = spec[2].cast<bool>();
   py::handle payload = spec[1];
-  if (py::isinstance<py::array>(payload) && py::reinterpret_borrow<py::array>(payload).dtype().kind() != 'O') {
-    keep->push_back(py::array_t<double, py::array::c_style | py::array::forcecast>::ensure(payload));
-    if (!keep->back() || static_cast<size_t>(keep->back().size()) != rows) {
+  const bool numbers = py::isinstance<py::array>(payload) &&
+                       py::reinterpret_borrow<py::array>(payload).dtype().kind() != 'O';
+  if (numbers) {
+    // Aligned and contiguous doubles (an array from a pickle need not be aligned).
+    keep->push_back(py::array_t<double>::ensure(
+        py::module_::import("numpy").attr("require")(payload, "float64", "CA")));
+    if (!keep->back() || keep->back().ndim() != 1 ||
+        static_cast<size_t>(keep->back().size()) != rows) {
       throw py::value_error(column.name + ": not one number per row");
     }
     column.numbers = keep->back().data();

@@ -14,6 +14,7 @@ dd = pytest.importorskip("dask.dataframe")
 distributed = pytest.importorskip("dask.distributed")
 
 EXAMPLE = SOURCE / "examples" / "dask_scoring.py"
+TIMEOUT = 120  # seconds a computation may take before the test fails
 sys.path.insert(0, str(EXAMPLE.parent))
 
 
@@ -32,7 +33,7 @@ def test_cluster_derives_as_one_process(cluster_client):
     import dask_scoring
     frame = many_loan_rows(4000)
     data = dd.from_pandas(frame, npartitions=8)
-    got = dask_scoring.run(data, str(LOAN)).compute(scheduler=cluster_client)
+    got = cluster_client.compute(dask_scoring.run(data, str(LOAN))).result(timeout=TIMEOUT)
     pd.testing.assert_frame_equal(got, orvane.load(LOAN).derive(frame))
     # Each worker loaded the document once, however many partitions it took.
     assert set(cluster_client.run(dask_scoring.loaded_documents).values()) <= {0, 1}
@@ -43,6 +44,6 @@ def test_cluster_scores_as_one_process(cluster_client, tree_model):
     frame = pd.DataFrame({"age": [30, 30, 50, 55, None, 30] * 300,
                           "colour": ["red", "blue", "green", None, "red", "green"] * 300})
     data = dd.from_pandas(frame, npartitions=6)
-    got = dask_scoring.run(data, str(TREE), score=True,
-                           plugin_dir=TEST_PLUGINS).compute(scheduler=cluster_client)
+    work = dask_scoring.run(data, str(TREE), score=True, plugin_dir=TEST_PLUGINS)
+    got = cluster_client.compute(work).result(timeout=TIMEOUT)
     pd.testing.assert_frame_equal(got, tree_model.score(frame))
