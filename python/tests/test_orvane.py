@@ -229,3 +229,20 @@ def test_score_agrees_with_the_command(tree_model, tmp_path):
                            dtype=object, keep_default_na=False, na_values=[""])
     got = tree_model.score(read_cases(cases))
     assert_same_values(got, expected[got.columns])
+
+
+def test_python_threads_share_a_model():
+    import threading
+    model = orvane.load(LOAN)
+    frame = many_loan_rows(2000)
+    expected = model.derive(frame, threads=1)
+    results = []
+    workers = [threading.Thread(target=lambda: results.append(model.derive(frame, threads=2)))
+               for _ in range(4)]
+    for worker in workers:
+        worker.start()
+    for worker in workers:
+        worker.join()
+    assert len(results) == 4
+    for got in results:
+        pd.testing.assert_frame_equal(got, expected)
