@@ -1,0 +1,155 @@
+#!/usr/bin/python3
+"""Rows per second through the Python package against the same work in C++.
+
+    PYTHONPATH=build/python /usr/bin/python3 bench/python_bench.py [--build build] [--reps 7]
+
+Needs a build with -DORVANE_BUILD_PYTHON=ON (the module and orvane_python_floor,
+the C++ program doing the same work) and ../shared/bench for the generated
+document. Each workload is one batch of --rows rows (10,000), computed --reps
+times after a warm-up batch that loads every thread's scorer. Python's time
+covers the whole call: encoding the DataFrame's columns, computing, and
+building the result DataFrame. C++ reads its inputs already decoded, fills
+case records by name and keeps every result value.
+
+The machine is shared: the cost per row is compared in CPU time of the
+process (median), which other processes disturb least; the speed-up of
+threads needs wall-clock time, taken as the best batch.
+
+Workloads: derived fields of the generated 100-field document and of the
+loan example; scoring through the test TreeModel plug-in (a stand-in until
+shipped plug-ins exist); and, when shipped plug-ins serve them, a random
+forest and a regression of the scoring corpus.
+"""
+
+import argparse
+import os
+import pathlib
+import statistics
+import subprocess
+import sys
+import tempfile
+import time
+
+ROOT = pathlib.Path(__file__).resolve().parents[1]
+
+
+def parse_args():
+    parser = argparse.ArgumentParser(description=__doc__.split("\n\n")[0])
+    parser.add_argument("--build", default=str(ROOT / "build"))
+    parser.add_argument("--shared", default=os.environ.get("ORVANE_SHARED_DIR",
+                                                           str(ROOT.parent / "shared")))
+    parser.add_argument("--rows", type=int, default=10000)
+    parser.add_argument("--reps", type=int, default=7)
+    parser.add_argument("--threads", default="1,2")
+    return parser.parse_args()
+
+
+def with_plugin_path(build):
+    """Plug-ins without a soname are found on LD_LIBRARY_PATH, read at start-up."""
+    wanted = [str(pathlib.Path(build) / "plugins" / "lib"),
+              str(pathlib.Path(build) / "tests" / "plugins")]
+    current = os.environ.get("LD_LIBRARY_PATH", "")
+    if current.split(":")[: len(wanted)] != wanted:
+        env = dict(os.environ, LD_LIBRARY_PATH=":".join(wanted + ([current] if current else [])))
+        os.execve(sys.executable, [sys.executable] + sys.argv, env)
+
+
+class Workload:
+    def __init__(self, label, document, cases, score=False, plugin_dir=None, names=()):
+        self.label, self.document, self.cases = label, str(document), str(cases)
+        self.score, self.plugin_dir, self.names = score, plugin_dir, list(names)
+
+
+def workloads(args, scratch):
+    import orvane
+    found = []
+    generator = pathlib.Path(args.shared) / "bench" / "gen_transform_pmml.py"
+    if generator.exists():
+        model_args = ["--fields", "20", "--cats", "3", "--derived", "100", "--seed", "1",
+                      "--dialect", "full"]
+        document, cases = scratch / "d100.pmml", scratch / "d100.csv"
+        subprocess.run([sys.executable, str(generator), *model_args, "--out", str(document)],
+                       check=True)
+        subprocess.run([sys.executable, str(generator), *model_args, "--cases", "1000",
+                        "--out", str(cases)], check=True)
+        found.append(Workload("derive d100 (100 fields, 23 inputs)", document, cases))
+        shipped = orvane.locate_plugins()
+        if "RegressionModel" in shipped:
+            found.append(Workload("score d100 regression", document, cases, True,
+                                  names=shipped))
+    else:
+        print("(no %s: the generated document is left out)" % generator)
+    found.append(Workload("derive loan example (7 fields)", ROOT / "examples/loan_applicants.pmml",
+                          ROOT / "examples/loan_applicants.csv"))
+    tree_cases = scratch / "tree.csv"
+    tree_cases.write_text("age,colour\n30,red\n30,blue\n50,green\n55,\n,red\n42,blue\n")
+    found.append(Workload("score test TreeModel plug-in", ROOT / "tests/data/factory/tree.pmml",
+                          tree_cases, True, str(pathlib.Path(args.build) / "tests/plugins"),
+                          ["TreeModel"]))
+    corpus = pathlib.Path(args.shared) / "corpus" / "scoring"
+    shipped = orvane.locate_plugins()
+    for label, name, data, model_type in [
+            ("score corpus random forest", "rattle-RandomForestIris", "Iris", "MiningModel"),
+            ("score corpus regression", "rattle-RegressionAuto", "Auto", "RegressionModel")]:
+        if model_type in shipped and (corpus / "pmml" / (name + ".pmml")).exists():
+            found.append(Workload(label, corpus / "pmml" / (name + ".pmml"),
+                                  corpus / "data" / (data + ".csv"), True, names=shipped))
+        else:
+            print("(%s: waits for a shipped %s plug-in)" % (label, model_type))
+    return found
+
+
+def python_rate(work, rows, threads, reps):
+    import orvane
+    import pandas as pd
+    model = orvane.load(work.document, plugin_dir=work.plugin_dir,
+                        model_names=work.names or None)
+    cases = pd.read_csv(work.cases, dtype={f.name: "float64" if f.type == "double" else object
+                                           for f in model.input_fields},
+                        keep_default_na=False, na_values=[""])
+    frame = pd.concat([cases] * (rows // len(cases) + 1), ignore_index=True).iloc[:rows]
+    frame = frame.reset_index(drop=True)
+    call = model.score if work.score else model.derive
+    call(frame, threads=threads)  # loads every thread's scorer
+    wall, cpu = [], []
+    for _ in range(reps):
+        cpu_start, start = time.process_time(), time.perf_counter()
+        call(frame, threads=threads)
+        wall.append(time.perf_counter() - start)
+        cpu.append(time.process_time() - cpu_start)
+    return rows / min(wall), rows / statistics.median(cpu)
+
+
+def cpp_rate(args, work, threads):
+    floor = pathlib.Path(args.build) / "python" / "orvane_python_floor"
+    command = [str(floor), "score" if work.score else "derive", work.document, work.cases,
+               str(args.rows), str(threads), str(args.reps), *work.names]
+    out = subprocess.run(command, check=True, capture_output=True, text=True).stdout.split()
+    return float(out[1]), float(out[2])  # best wall-clock rate, median CPU rate
+
+
+def main():
+    args = parse_args()
+    with_plugin_path(args.build)
+    threads = [int(t) for t in args.threads.split(",")]
+    print("%d rows a batch, median of %d batches, %d cores (shared with other work: compare "
+          "ratios within one run)" % (args.rows, args.reps, os.cpu_count()))
+    print("| workload | threads | Python rows/s (wall, best) | C++ rows/s (wall, best) | "
+          "Python rows per CPU-s | C++ rows per CPU-s | Python CPU per row / C++ | "
+          "Python speed-up | C++ speed-up |")
+    print("|---|---|---|---|---|---|---|---|---|")
+    with tempfile.TemporaryDirectory() as scratch:
+        for work in workloads(args, pathlib.Path(scratch)):
+            base = None
+            for n in threads:
+                py_wall, py_cpu = python_rate(work, args.rows, n, args.reps)
+                cpp_wall, cpp_cpu = cpp_rate(args, work, n)
+                if base is None:
+                    base = (py_wall, cpp_wall)
+                print("| %s | %d | %.0f | %.0f | %.0f | %.0f | %.2fx | %.2fx | %.2fx |"
+                      % (work.label, n, py_wall, cpp_wall, py_cpu, cpp_cpu, cpp_cpu / py_cpu,
+                         py_wall / base[0], cpp_wall / base[1]), flush=True)
+
+
+if __name__ == "__main__":
+    main()

@@ -1,0 +1,272 @@
+// The extension module orvane._orvane: the engine of batch.h for the Python
+// layer in orvane/__init__.py, which turns data frames, dicts of columns and
+// lists of records into decoded columns and results back into a data frame.
+
+#include <pybind11/numpy.h>
+#include <pybind11/pybind11.h>
+#include <pybind11/stl.h>
+
+#include <cmath>
+#include <memory>
+#include <stdexcept>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+#include "batch.h"
+
+namespace py = pybind11;
+using namespace pybind11::literals;
+
+namespace orvane_python {
+namespace {
+
+using MCOrvane_600::DateTimeValue;
+using MCOrvane_600::OVException;
+using MCOrvane_600::ScoreDictVar;
+
+const char* TypeName(const ScoreDictVar* var) {
+  static const char* const kDateTypes[] = {
+      "dateTime",          "date",
+      "time",              "dateTime",
+      "dateDaysSince[0]",  "dateDaysSince[1960]",
+      "dateDaysSince[1970]", "dateDaysSince[1980]",
+      "timeSeconds",       "dateTimeSecondsSince[0]",
+      "dateTimeSecondsSince[1960]", "dateTimeSecondsSince[1970]",
+      "dateTimeSecondsSince[1980]"};
+  switch (var->GetVarType()) {
+    case ScoreDictVar::kNUMERIC_VAR: return "double";
+    case ScoreDictVar::kSTRING_VAR: return "string";
+    case ScoreDictVar::kDATETIME_VAR: {
+      const int type = var->GetDateTimeType();
+      return type >= 0 && type <= 12 ? kDateTypes[type] : "dateTime";
+    }
+    default: return "unknown";
+  }
+}
+
+const char* MeasureName(const ScoreDictVar* var) {
+  switch (var->GetMLevel()) {
+    case ScoreDictVar::kCONTINUOUS: return "continuous";
+    case ScoreDictVar::kORDINAL: return "ordinal";
+    default: return "categorical";
+  }
+}
+
+py::object ValueObject(const MCOrvane_600::ScoreValue* value) {
+  if (value == nullptr || value->IsSystemMissingValue()) return py::none();
+  if (value->GetType() == MCOrvane_600::ScoreValue::kNUMERIC_VALUE) {
+    return py::float_(value->GetDouble());
+  }
+  return py::str(value->GetString());
+}
+
+// (name, type, measure, categories, date/time type) of each field.
+py::list Describe(const std::vector<const ScoreDictVar*>& vars) {
+  py::list fields;
+  for (const ScoreDictVar* var : vars) {
+    py::list categories;
+    if (const auto* labels = var->GetValueLabels()) {
+      for (const auto* label : labels->GetAllValueLabels()) {
+        categories.append(ValueObject(label->GetValue()));
+      }
+    }
+    const int datetime_type =
+        var->GetVarType() == ScoreDictVar::kDATETIME_VAR ? var->GetDateTimeType() : 0;
+    fields.append(py::make_tuple(var->GetName(), TypeName(var), MeasureName(var),
+                                 py::tuple(categories), datetime_type));
+  }
+  return fields;
+}
+
+// One encoded column from the Python layer: (name, payload, typed, text_of)
+// where the payload is a float64 array (numbers or seconds) or an object
+// array of texts.
+InputColumn Decode(const Document& document, const py::handle& item, size_t rows,
+                   std::vector<py::array_t<double>>* keep) {
+  py::tuple spec = py::reinterpret_borrow<py::tuple>(item);
+  InputColumn column;
+  column.name = spec[0].cast<std::string>();
+  const ScoreDictVar* var = document.InputField(column.name);
+  if (var == nullptr) throw std::invalid_argument(column.name + ": not an input field");
+  column.var_type = var->GetVarType();
+  column.datetime_type = var->GetDateTimeType();
+  column.typed = spec[2].cast<bool>();
+  py::handle payload = spec[1];
+  const bool numbers = py::isinstance<py::array>(payload) &&
+                       py::reinterpret_borrow<py::array>(payload).dtype().kind() != 'O';
+  if (numbers) {
+    // Aligned and contiguous doubles (an array from a pickle need not be aligned).
+    keep->push_back(py::array_t<double>::ensure(
+        py::module_::import("numpy").attr("require")(payload, "float64", "CA")));
+    if (!keep->back() || keep->back().ndim() != 1 ||
+        static_cast<size_t>(keep->back().size()) != rows) {
+      throw py::value_error(column.name + ": not one number per row");
+    }
+    column.numbers = keep->back().data();
+    return column;
+  }
+  // Texts: an object array of str, None, NaN and other objects, which
+  // `text_of` turns into str or None.
+  py::array objects = py::reinterpret_borrow<py::array>(payload);
+  if (objects.ndim() != 1 || static_cast<size_t>(objects.size()) != rows) {
+    throw py::value_error(column.name + ": not one value per row");
+  }
+  py::handle text_of = spec[3];
+  column.texts.resize(rows);
+  column.present.resize(rows);
+  for (size_t i = 0; i < rows; ++i) {
+    py::object item = py::reinterpret_borrow<py::object>(*reinterpret_cast<PyObject* const*>(
+        static_cast<const char*>(objects.data()) + i * objects.strides(0)));
+    if (!PyUnicode_Check(item.ptr()) && !item.is_none() &&
+        !(PyFloat_Check(item.ptr()) && std::isnan(PyFloat_AS_DOUBLE(item.ptr())))) {
+      item = text_of(item);
+    }
+    if (item.is_none() || !PyUnicode_Check(item.ptr())) continue;
+    Py_ssize_t size = 0;
+    const char* text = PyUnicode_AsUTF8AndSize(item.ptr(), &size);
+    if (text == nullptr) throw py::error_already_set();
+    column.texts[i].assign(text, size);
+    column.present[i] = 1;
+  }
+  return column;
+}
+
+// A str for each text, the same object for repeated texts (category labels).
+class TextCache {
+ public:
+  py::object Get(const std::string& text) {
+    auto found = cache_.find(text);
+    if (found != cache_.end()) return found->second;
+    py::str made(text);
+    if (cache_.size() < kMaxEntries) cache_.emplace(text, made);
+    return std::move(made);
+  }
+
+ private:
+  static constexpr size_t kMaxEntries = 4096;
+  std::unordered_map<std::string, py::object> cache_;
+};
+
+// (name, "number", float64 array) | (name, "datetime", seconds, kind) |
+// (name, "text" or "mixed", object array of float, str and None).
+py::tuple Encode(const OutputColumn& column) {
+  const size_t rows = column.cells.size();
+  if (column.Only(OutputColumn::kNumber)) {
+    return py::make_tuple(column.name, "number",
+                          py::array_t<double>(rows, column.numbers.data()));
+  }
+  if (column.Only(OutputColumn::kDateTime)) {
+    int kind = DateTimeValue::kDATETIME_VAL;
+    for (size_t i = 0; i < rows; ++i) {
+      if (column.cells[i] == OutputColumn::kDateTime) {
+        kind = column.kinds[i];
+        break;
+      }
+    }
+    return py::make_tuple(column.name, "datetime",
+                          py::array_t<double>(rows, column.numbers.data()), kind);
+  }
+  py::array values = py::module_::import("numpy").attr("empty")(rows, "dtype"_a = "object");
+  PyObject** slots = static_cast<PyObject**>(values.mutable_data());
+  TextCache texts;
+  for (size_t i = 0; i < rows; ++i) {
+    py::object value;
+    switch (column.cells[i]) {
+      case OutputColumn::kNumber: value = py::float_(column.numbers[i]); break;
+      case OutputColumn::kText: value = texts.Get(column.Text(i)); break;
+      case OutputColumn::kDateTime:
+        value = py::str(
+            DateTimeValue(column.numbers[i],
+                          static_cast<DateTimeValue::DateTimeValType>(column.kinds[i]))
+                .GetString());
+        break;
+      default: continue;  // None already
+    }
+    Py_XDECREF(slots[i]);
+    slots[i] = value.release().ptr();
+  }
+  return py::make_tuple(column.name, column.Only(OutputColumn::kText) ? "text" : "mixed", values);
+}
+
+py::list Run(Document& document, const py::list& columns, size_t rows, bool score, int threads) {
+  std::vector<py::array_t<double>> keep;  // the arrays whose buffers the batch reads
+  std::vector<InputColumn> decoded;
+  keep.reserve(columns.size());
+  for (const py::handle& item : columns) decoded.push_back(Decode(document, item, rows, &keep));
+  std::vector<OutputColumn> out;
+  {
+    py::gil_scoped_release release;
+    document.Run(decoded, rows, score, threads, &out);
+  }
+  py::list results;
+  for (const OutputColumn& column : out) results.append(Encode(column));
+  return results;
+}
+
+// Seconds of a date/time text or number written as `type` says; raises
+// ValueError when the text is not one.
+double Seconds(const py::object& value, int type) {
+  const auto datetime_type = static_cast<ScoreDictVar::DateTimeType>(type);
+  if (py::isinstance<py::str>(value)) {
+    const std::string text = value.cast<std::string>();
+    if (text.empty() || !DateTimeValue::IsValidDateTime(text, datetime_type)) {
+      throw py::value_error("\"" + text + "\" is not a valid date/time for this field");
+    }
+    return DateTimeValue(text, datetime_type).GetDouble();
+  }
+  return DateTimeValue(value.cast<double>(), datetime_type).GetDouble();
+}
+
+}  // namespace
+}  // namespace orvane_python
+
+PYBIND11_MODULE(_orvane, m) {
+  using orvane_python::Document;
+  using orvane_python::PluginSet;
+  m.doc() = "Orvane scoring core: the engine under the orvane package";
+
+  // The Python layer's orvane.Error, called as Error(message, code): code
+  // None for a fault this package finds rather than the library.
+  static py::handle error_class;
+  m.def("set_error_class", [](py::object cls) { error_class = cls.release(); });
+  py::register_exception_translator([](std::exception_ptr p) {
+    auto raise = [](py::object code, const std::string& message) {
+      if (!error_class) throw;  // no Python layer: pybind11's own translation
+      py::object error = error_class(message, code);
+      PyErr_SetObject(error_class.ptr(), error.ptr());
+    };
+    try {
+      if (p) std::rethrow_exception(p);
+    } catch (const MCOrvane_600::OVException& e) {
+      raise(py::int_(e.GetErrorCode()), e.GetErrorMessage());
+    } catch (const orvane_python::Fault& e) {
+      raise(py::none(), e.what());
+    }
+  });
+
+  m.def("preload_plugins",
+        [](const std::string& dir, const std::vector<std::string>& names) {
+          orvane_python::PreloadPlugins(PluginSet{dir, names});
+        },
+        "Loads <name>600r.so of `dir` for each name, so that the factory finds it.");
+  m.def("datetime_seconds", &orvane_python::Seconds,
+        "Stored seconds of a date/time text or number written in a field's type.");
+
+  py::class_<Document>(m, "Document")
+      .def(py::init([](const std::string& path, const std::vector<std::string>& names,
+                       bool standard_pmml) {
+             return std::make_unique<Document>(path, PluginSet{std::string(), names},
+                                               standard_pmml);
+           }),
+           py::arg("path"), py::arg("model_names"), py::arg("standard_pmml"))
+      .def_property_readonly("has_model", &Document::HasModel)
+      .def_property_readonly("model_type", &Document::ModelType)
+      .def("input_fields", [](const Document& d) { return orvane_python::Describe(d.InputFields()); })
+      .def("derived_fields",
+           [](const Document& d) { return orvane_python::Describe(d.DerivedFields()); })
+      .def("result_fields",
+           [](const Document& d) { return orvane_python::Describe(d.ResultFields()); })
+      .def("run", &orvane_python::Run, py::arg("columns"), py::arg("rows"), py::arg("score"),
+           py::arg("threads"));
+}
