@@ -335,6 +335,10 @@ class PMMLTranslator::StandardReader {
     std::vector<Tree> args;
     for (DOMElement* c = FirstChildElement(e); c != nullptr; c = NextElement(c)) {
       if (IsExpression(c)) args.push_back(Expression(c));
+      // A table handed to a function: no PMML expression, and no table here.
+      if (IsNamed(c, "TableLocator")) {
+        Refuse(OVException::kCodeUnsupported, name + ": <TableLocator> is not supported");
+      }
     }
     // asIs and asMissing decide what an invalid argument becomes.
     const std::string treatment = Attribute(e, "invalidValueTreatment");
