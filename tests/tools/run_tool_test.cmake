@@ -1,5 +1,6 @@
 # Runs the orvane command on the shipped examples and on bad input, and checks
-# outputs, messages and exit statuses.
+# outputs, messages and exit statuses. With CORPUS set, runs it on every
+# document of that corpus instead.
 file(REMOVE_RECURSE ${WORK_DIR})
 file(MAKE_DIRECTORY ${WORK_DIR})
 
@@ -26,6 +27,26 @@ function(expect_match text pattern what)
     message(FATAL_ERROR "${what}: '${text}' does not match '${pattern}'")
   endif()
 endfunction()
+
+# Every document of the corpus: values, or one clear line and status 1.
+if(DEFINED CORPUS)
+  file(GLOB corpus_documents ${CORPUS}/*.pmml)
+  if(NOT corpus_documents)
+    message(FATAL_ERROR "no documents in ${CORPUS}")
+  endif()
+  file(WRITE ${WORK_DIR}/empty_cases.csv "x\n1\n")
+  foreach(document IN LISTS corpus_documents)
+    execute_process(COMMAND ${TOOL} derive ${document} ${WORK_DIR}/empty_cases.csv
+                    RESULT_VARIABLE rc OUTPUT_VARIABLE out ERROR_VARIABLE err)
+    if(rc EQUAL 0)
+      continue()
+    endif()
+    if(NOT rc EQUAL 1 OR NOT err MATCHES "^orvane: [^\n]+\n$")
+      message(FATAL_ERROR "derive ${document}: exit ${rc}\n${err}")
+    endif()
+  endforeach()
+  return()
+endif()
 
 set(doc ${EXAMPLES}/loan_applicants.pmml)
 set(cases ${EXAMPLES}/loan_applicants.csv)
@@ -92,17 +113,3 @@ expect_run(2 out err score ${TREE_DOCUMENT} ${WORK_DIR}/tree_cases.csv)
 file(WRITE ${WORK_DIR}/extra_column.csv "age,note,income,debt,region,employment\n34,\"a, b\",52000,12000,north,employed\n")
 expect_run(0 out err derive ${doc} ${WORK_DIR}/extra_column.csv)
 expect_match("${out}" "^age,note,income,debt,region,employment,age_scaled,[^\n]*\n34,\"a, b\",52000,12000,north,employed,0.32" unknown_column)
-
-# Every document of the shared corpus: values, or one clear line and status 1.
-file(GLOB corpus_documents ${CORPUS}/*.pmml)
-file(WRITE ${WORK_DIR}/empty_cases.csv "x\n1\n")
-foreach(document IN LISTS corpus_documents)
-  execute_process(COMMAND ${TOOL} derive ${document} ${WORK_DIR}/empty_cases.csv
-                  RESULT_VARIABLE rc OUTPUT_VARIABLE out ERROR_VARIABLE err)
-  if(rc EQUAL 0)
-    continue()
-  endif()
-  if(NOT rc EQUAL 1 OR NOT err MATCHES "^orvane: [^\n]+\n$")
-    message(FATAL_ERROR "derive ${document}: exit ${rc}\n${err}")
-  endif()
-endforeach()
