@@ -36,10 +36,10 @@ expect_match("${last_output}" "no shared floors at [^\n]*/alone/shared/bench" be
 
 run(${CMAKE_COMMAND} --build ${build} --target hand_floor_bench_d100)
 
-run(${CMAKE_CTEST_COMMAND} --test-dir ${build} -R "^tools_orvane_command_corpus$"
-    --output-on-failure)
+run(${CMAKE_CTEST_COMMAND} --test-dir ${build} -R "^tools_orvane_command_corpus$" --verbose)
 expect_match("${last_output}" "Skipped" corpus_test)
 expect_match("${last_output}" "skipped: [^\n]*/alone/shared/corpus/pmml is absent" corpus_reason)
 
-run(sh ${repo}/fuzz/make_seeds.sh ${WORK_DIR}/seeds)
+run(${CMAKE_COMMAND} -E env --unset=ORVANE_SHARED_DIR --unset=ORVANE_SHARED_CORPUS
+    bash ${repo}/fuzz/make_seeds.sh ${WORK_DIR}/seeds)
 expect_match("${last_output}" "no shared corpus at" fuzz_seeds)
