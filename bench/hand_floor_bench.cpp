@@ -5,7 +5,7 @@
 //   hand_floor_bench_LABEL --cases=CASES.csv [benchmark flags]
 //
 // hand_parsed/LABEL: the generated straight-line evaluator (GEN_EVAL, emitted
-// by the shared generator for the same document) and its regression score,
+// by bench/gen_documents.py for the same document) and its regression score,
 // one case per iteration, inputs decoded beforehand exactly as the shared
 // floor's "parsed" mode decodes them.
 #include <cmath>

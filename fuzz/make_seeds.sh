@@ -2,15 +2,16 @@
 # Builds the seed corpus of every fuzz target under OUT_DIR/<target>/:
 # the hand-made seeds of fuzz/corpus/<target>/, and for the document readers
 # the documents of tests/data/ and of the shared PMML corpus
-# (ORVANE_SHARED_CORPUS, by default ../shared/corpus/pmml beside the
-# repository; skipped when absent).
+# (ORVANE_SHARED_CORPUS, by default $ORVANE_SHARED_DIR/corpus/pmml with
+# ORVANE_SHARED_DIR by default ../shared beside the repository; left out,
+# with a line saying so, when absent).
 #
 #   fuzz/make_seeds.sh OUT_DIR
 set -euo pipefail
 
 root=$(cd "$(dirname "$0")/.." && pwd)
 out=${1:?usage: make_seeds.sh OUT_DIR}
-shared=${ORVANE_SHARED_CORPUS:-$root/../shared/corpus/pmml}
+shared=${ORVANE_SHARED_CORPUS:-${ORVANE_SHARED_DIR:-$root/../shared}/corpus/pmml}
 
 targets="date_time_text numeric_text vendor_dictionary pmml_dictionary transformation
          model_factory apply_tree"
@@ -39,6 +40,8 @@ mapfile -t hostile < <(find "$root/tests/data/hostile" -type f 2>/dev/null | sor
 shared_docs=()
 if [ -d "$shared" ]; then
   mapfile -t shared_docs < <(find "$shared" -maxdepth 1 -type f -name '*.pmml' | sort)
+else
+  echo "no shared corpus at $shared: its documents are left out of the seeds"
 fi
 
 for t in pmml_dictionary transformation model_factory; do

@@ -1,13 +1,16 @@
 #!/usr/bin/env bash
-# Measures the library against the two floors on the same generated documents
-# and prints the table and the ratios of the performance targets.
+# Measures the library on documents of bench/gen_documents.py against the
+# floors on the same documents, and prints the table and the ratios of the
+# performance targets. The shared floors (hand-written loop, plain DOM parse)
+# take part when ORVANE_SHARED_DIR/bench is present.
 #
 #   scripts/bench.sh              generate, build (Release), run everything, report
 #   scripts/bench.sh --report     report again from the last run's output
 #
 # Settings (environment):
 #   BUILD_DIR            build directory (build/bench)
-#   ORVANE_SHARED_BENCH_DIR  the shared generator and floors (../shared/bench)
+#   ORVANE_SHARED_DIR    material beside the repository (../shared); its bench/
+#                        holds the shared floors
 #   JOBS                 parallel build jobs (2)
 #   BENCH_CASES          cases in each CSV (1000)
 #   BENCH_REPS           repetitions of every library benchmark (5)
@@ -24,7 +27,8 @@ cd "$(dirname "$0")/.."
 root=$PWD
 
 build_dir=${BUILD_DIR:-$root/build/bench}
-shared=${ORVANE_SHARED_BENCH_DIR:-$root/../shared/bench}
+shared=${ORVANE_SHARED_DIR:-$root/../shared}
+generator=$root/bench/gen_documents.py
 jobs=${JOBS:-2}
 cases=${BENCH_CASES:-1000}
 reps=${BENCH_REPS:-5}
@@ -42,9 +46,9 @@ labels=${labels%,}
 load_labels=${BENCH_LOAD_LABELS:-$labels}
 
 if [[ "${1:-}" != "--report" ]]; then
-  shared=$(cd "$shared" && pwd)
+  shared=$(cd "$(dirname "$shared")" && pwd)/$(basename "$shared")
   cmake -S "$root" -B "$build_dir" -DCMAKE_BUILD_TYPE=Release -DORVANE_BUILD_BENCH=ON \
-    -DORVANE_BUILD_TESTS=OFF -DORVANE_BUILD_TOOLS=OFF -DORVANE_SHARED_BENCH_DIR="$shared" \
+    -DORVANE_BUILD_TESTS=OFF -DORVANE_BUILD_TOOLS=OFF -DORVANE_SHARED_DIR="$shared" \
     -DORVANE_BENCH_SIZES="${sizes// /;}" >/dev/null
   cmake --build "$build_dir" -j "$jobs" --target orvane_bench_all
 
@@ -57,8 +61,8 @@ if [[ "${1:-}" != "--report" ]]; then
     IFS=: read -r label fields derived <<<"$size"
     doc=$data/$label.xml
     csv=$data/cases_k${fields}_m${cases}.csv
-    python3 "$shared/gen_transform_pmml.py" --fields "$fields" --derived "$derived" --out "$doc"
-    [[ -f $csv ]] || python3 "$shared/gen_transform_pmml.py" --fields "$fields" --cases "$cases" --out "$csv"
+    python3 "$generator" --fields "$fields" --derived "$derived" --out "$doc"
+    [[ -f $csv ]] || python3 "$generator" --fields "$fields" --cases "$cases" --out "$csv"
     eval_docs+=("--doc=$label,$doc,$csv")
     [[ ",$load_labels," == *",$label,"* ]] && load_docs+=("--doc=$label,$doc")
     [[ -n $smallest ]] || smallest="$doc,$csv"
@@ -72,8 +76,12 @@ if [[ "${1:-}" != "--report" ]]; then
     doc=$data/$label.xml
     csv=$data/cases_k${fields}_m${cases}.csv
     echo "== floors: $label"
-    "$bench_bin/hand_loop_bench_$label" "$csv" "${floor_reps:-7}" | tee "$out/hand_$label.txt"
-    "$bench_bin/xerces_parse_bench" "$doc" "${floor_reps:-9}" | tee "$out/xerces_$label.txt"
+    if [[ -x $bench_bin/xerces_parse_bench ]]; then
+      "$bench_bin/hand_loop_bench_$label" "$csv" "${floor_reps:-7}" | tee "$out/hand_$label.txt"
+      "$bench_bin/xerces_parse_bench" "$doc" "${floor_reps:-9}" | tee "$out/xerces_$label.txt"
+    else
+      echo "no shared floors at $shared/bench: hand-written loop and plain parse left out"
+    fi
     "$bench_bin/hand_floor_bench_$label" --cases="$csv" "${gbench_flags[@]}" \
       --benchmark_repetitions="$reps" --benchmark_out="$out/floor_$label.json"
   done

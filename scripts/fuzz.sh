@@ -33,7 +33,7 @@ fi
 
 seeds=$build/seeds
 rm -rf "$seeds"
-fuzz/make_seeds.sh "$seeds" >/dev/null
+fuzz/make_seeds.sh "$seeds" | { grep -v ': [0-9]* seeds$' || true; }
 
 export ASAN_OPTIONS="halt_on_error=1:detect_leaks=1:abort_on_error=0:detect_stack_use_after_return=1"
 export UBSAN_OPTIONS="halt_on_error=1:print_stacktrace=1"

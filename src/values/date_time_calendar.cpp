@@ -14,14 +14,19 @@ constexpr int64_t kSecondsPerDay = 86400;
 constexpr int64_t kJulianDayOfEpoch = 2440588;
 
 // Division and remainder rounding toward minus infinity, so that calendar
-// cycles continue unbroken below zero.
+// cycles continue unbroken below zero. `b` is a positive constant. The
+// remainder is corrected from the truncated one rather than computed as
+// a - FloorDiv(a, b) * b, whose product leaves int64_t near INT64_MIN.
 int64_t FloorDiv(int64_t a, int64_t b) {
   int64_t q = a / b;
   if ((a % b != 0) && ((a < 0) != (b < 0))) --q;
   return q;
 }
 
-int64_t FloorMod(int64_t a, int64_t b) { return a - FloorDiv(a, b) * b; }
+int64_t FloorMod(int64_t a, int64_t b) {
+  const int64_t r = a % b;
+  return (r != 0 && ((r < 0) != (b < 0))) ? r + b : r;
+}
 
 // Leap years before `year`, counted from an arbitrary fixed origin; only
 // differences of it mean anything.

@@ -13,6 +13,18 @@ endfunction()
 
 run(${CMAKE_COMMAND} --install ${BUILD_DIR} --prefix ${prefix})
 
+# The installed command finds the installed library by its relative RUNPATH,
+# with no loader path and no environment at all, from any directory.
+if(DEFINED COMMAND)
+  find_program(ENV_PROGRAM env REQUIRED)
+  execute_process(COMMAND ${ENV_PROGRAM} -i ${prefix}/${COMMAND} --help
+                  WORKING_DIRECTORY ${WORK_DIR} RESULT_VARIABLE rc OUTPUT_VARIABLE out
+                  ERROR_VARIABLE err)
+  if(NOT rc EQUAL 0 OR NOT "${out}${err}" MATCHES "usage: ")
+    message(FATAL_ERROR "env -i ${prefix}/${COMMAND} --help: exit ${rc}\n${out}\n${err}")
+  endif()
+endif()
+
 # find_package against the install tree.
 run(${CMAKE_COMMAND} -S ${HOST_DIR} -B ${WORK_DIR}/host -DCMAKE_PREFIX_PATH=${prefix}
     -DCMAKE_BUILD_TYPE=Release)

@@ -217,6 +217,11 @@ TEST(DateTimeValueTest, ValueToText) {
                {kSysmis, DateTimeValue::kTIME_VAL, "Undefined"},
                {kSysmis, DateTimeValue::kDATETIME_VAL, "Undefined"},
                {std::numeric_limits<double>::infinity(), DateTimeValue::kDATE_VAL, "Undefined"},
+               // The ends of the calendar: whole seconds at the int64_t limits.
+               {-9223372036854775808.0, DateTimeValue::kDATETIME_VAL,
+                "-292277022657-1-27T8:29:52"},
+               {9223372036854774784.0, DateTimeValue::kDATETIME_VAL,
+                "292277026596-12-4T15:13:4"},
                {864000, 7, "864000"}};
   for (const auto& c : cases) {
     DateTimeValue value(c.seconds, static_cast<Kind>(c.kind));
@@ -224,6 +229,10 @@ TEST(DateTimeValueTest, ValueToText) {
     const ScoreValue& base = value;
     EXPECT_EQ(base.GetString(), c.text);
   }
+  // The lower end again, reached from text (its remainder once overflowed).
+  EXPECT_EQ(DateTimeValue("-0000000009223372036854775807", DT::kDATETIME_SECONDS_SINCE_1970)
+                .GetString(),
+            "-292277022657-1-27T8:29:52");
   EXPECT_EQ(DateTimeValue(kMarch7th2009, DateTimeValue::kDATE_VAL).GetNumericString(),
             "1.23638e+09");
   EXPECT_EQ(DateTimeValue().GetNumericString(), "Undefined");

@@ -17,6 +17,38 @@ namespace {
 
 constexpr double kPi = 3.14159265358979323846;
 constexpr int kMaxTerms = 10000;
+// Degrees of freedom from which the F and t distributions are computed from
+// their limits (chi-square, normal), which differ from them by O(1 / df):
+// closer than the beta routes come there.
+constexpr double kLimitDegreesOfFreedom = 1e10;
+
+// The limits of F(df1, df2) when df1, df2 or both pass the bound, as
+// P(F <= x) (`lower`) or P(F > x); false when neither does. For both, ln F
+// is nearly normal with mean 1/df2 - 1/df1 and variance 2/df1 + 2/df2.
+bool FLimit(double x, double df1, double df2, bool lower, double& value) {
+  const bool large1 = df1 > kLimitDegreesOfFreedom;
+  const bool large2 = df2 > kLimitDegreesOfFreedom;
+  if (large1 && large2) {
+    const double z = (std::log(x) + 1.0 / df1 - 1.0 / df2) / std::sqrt(2.0 / df1 + 2.0 / df2);
+    value = MCDistFun::CdfStdNorm(lower ? z : -z);
+  } else if (large2) {
+    // df1 F is chi-square(df1); x df1 may overflow to infinity, whose tail is 0.
+    value = lower ? MCDistFun::CdfChi(x * df1, df1) : MCDistFun::SigChi(x * df1, df1);
+  } else if (large1) {
+    // df2 / F is chi-square(df2).
+    value = lower ? MCDistFun::SigChi(df2 / x, df2) : MCDistFun::CdfChi(df2 / x, df2);
+  } else {
+    return false;
+  }
+  return true;
+}
+
+// phi(t) (t^3 + t) / 4, the 1/df term of the t distribution's CDF below the
+// normal one (0 where phi(t) is 0).
+double TCorrection(double t) {
+  if (std::fabs(t) > 40.0) return 0.0;
+  return std::exp(-0.5 * t * t) / std::sqrt(2.0 * kPi) * (t * t * t + t) / 4.0;
+}
 
 // v * x^a (1 - x)^b / (a B(a, b)), the factor that turns the series and the
 // continued fraction into I_x(a, b); 0 when it underflows.
@@ -339,9 +371,10 @@ double MCDistFun::IdfBeta(const double& p, const double& a, const double& b) {
 double MCDistFun::CdfF(double x, double df1, double df2) {
   if (!(df1 > 0.0) || !(df2 > 0.0)) return MCMV::Missing();
   if (x <= 0.0) return 0.0;
+  double value;
+  if (FLimit(x, df1, df2, true, value)) return value;
   const double r = df2 / df1;
   long err;
-  double value;
   if (x < 1.0) {
     value = BetaRatio(x / (r + x), r / (r + x), df1 / 2.0, df2 / 2.0, err);
   } else {
@@ -353,9 +386,10 @@ double MCDistFun::CdfF(double x, double df1, double df2) {
 double MCDistFun::SigF(double x, double df1, double df2) {
   if (!(df1 > 0.0) || !(df2 > 0.0)) return MCMV::Missing();
   if (x <= 0.0) return 1.0;
+  double value;
+  if (FLimit(x, df1, df2, false, value)) return value;
   const double r = df2 / df1;
   long err;
-  double value;
   if (x >= 1.0) {
     value = BetaRatio(r / (r + x), x / (r + x), df2 / 2.0, df1 / 2.0, err);
   } else {
@@ -367,6 +401,18 @@ double MCDistFun::SigF(double x, double df1, double df2) {
 double MCDistFun::IdfF(double p, double df1, double df2) {
   if (!(df1 > 0.0) || !(df2 > 0.0) || !(p >= 0.0 && p < 1.0)) return MCMV::Missing();
   if (p == 0.0) return 0.0;
+  // Beyond any double's precision of 1 / df2 the distribution is its limit,
+  // chi-square(df1) / df1; the ratio below would multiply 0 by infinity.
+  // The limits as in FLimit; the ratio below would multiply 0 by infinity.
+  if (df1 > kLimitDegreesOfFreedom && df2 > kLimitDegreesOfFreedom) {
+    return std::exp(IdfStdNorm(p) * std::sqrt(2.0 / df1 + 2.0 / df2) - 1.0 / df1 + 1.0 / df2);
+  }
+  if (df1 > kLimitDegreesOfFreedom || df2 > kLimitDegreesOfFreedom) {
+    const bool large2 = df2 > kLimitDegreesOfFreedom;
+    const double chi = large2 ? IdfChi(p, df1) : IdfChi(1.0 - p, df2);
+    if (MCMV::IsMissing(chi)) return chi;
+    return large2 ? chi / df1 : df2 / chi;
+  }
   double complement;
   const double q = BetaQuantile(p, df1 / 2.0, df2 / 2.0, complement);
   // 1 - q comes from the quantile routine, so q rounding to 1 is no failure.
@@ -381,6 +427,7 @@ double MCDistFun::CdfT(double t, double df) {
     // Far in the lower tail the sum cancels; atan(-1/t) is the same number.
     return t < -1e4 ? std::atan(-1.0 / t) / kPi : 0.5 + std::atan(t) / kPi;
   }
+  if (df > kLimitDegreesOfFreedom) return CdfStdNorm(t) - TCorrection(t) / df;
   const double t2 = t * t;
   long err;
   double value;
@@ -401,6 +448,7 @@ double MCDistFun::SigT(double t, double df) {
   if (df == 1.0) {
     return t > 1e4 ? std::atan(1.0 / t) / kPi : 0.5 - std::atan(t) / kPi;
   }
+  if (df > kLimitDegreesOfFreedom) return CdfStdNorm(-t) + TCorrection(t) / df;
   const double t2 = t * t;
   long err;
   double value;
@@ -417,6 +465,11 @@ double MCDistFun::SigT(double t, double df) {
 double MCDistFun::IdfT(double p, double df) {
   if (!(df > 0.0) || !(p > 0.0 && p < 1.0)) return MCMV::Missing();
   if (p == 0.5) return 0.0;
+  if (df > kLimitDegreesOfFreedom) {
+    // The normal quantile with its 1/df term (Cornish-Fisher).
+    const double z = IdfStdNorm(p);
+    return z + (z * z * z + z) / (4.0 * df);
+  }
   const double y = p < 0.5 ? 2.0 * p : 2.0 - 2.0 * p;
   double complement;
   const double q = BetaQuantile(y, df / 2.0, 0.5, complement);

@@ -42,6 +42,12 @@ double LogHyperTerm(double k, double n, double a, double b) {
          log_terms::LogBinomialTerm(b, n, p, q);
 }
 
+// Whether counts up to n are exact doubles and the terms around the mode,
+// about 40 standard deviations of them, few enough to walk one by one.
+bool SumsTermByTerm(double n, double p, double q) {
+  return n <= 4503599627370496.0 && n * p * q <= 1e8;
+}
+
 }  // namespace
 
 double MCDistFun::PdfBin(double k, double n, double prob, long& err) {
@@ -84,7 +90,9 @@ double MCDistFun::CdfBin(double k, double n, double prob, long& err) {
   }
   if (j >= n) return 1.0;
 
-  if (k != j) {
+  // Summing term by term needs exact consecutive counts and a bounded number
+  // of terms (about 40 spreads): beyond that the beta form answers instead.
+  if (k != j || !SumsTermByTerm(n, prob, q)) {
     // P(X <= j) = I_q(n - j, j + 1).
     long beta_err;
     const double value = BetaRatio(q, prob, n - j, j + 1.0, beta_err);
@@ -132,10 +140,20 @@ double MCDistFun::IdfBin(double p, double n, double prob, long& err) {
   if (prob == 1.0) return n - 1.0;
 
   const double q = 1.0 - prob;
+  long e;
+  if (!SumsTermByTerm(n, prob, q)) {
+    // Bisection over the counts, CdfBin(low) <= p < CdfBin(high); each step
+    // halves the interval, so at most about 1100 steps even for n near 1e308.
+    double low = -1.0, high = n;
+    for (;;) {
+      const double middle = std::floor(low + (high - low) / 2.0);
+      if (!(middle > low && middle < high)) return low;
+      (CdfBin(middle, n, prob, e) <= p ? low : high) = middle;
+    }
+  }
   const double spread = std::sqrt(n * prob * q);
   double k = std::floor(spread * probit(p) + n * prob - 0.5);
   k = std::min(std::max(k, 0.0), n);
-  long e;
   double c = CdfBin(k, n, prob, e);
   if (std::fabs(c - p) < 128.0 * MCPower::MEpsilon()) return k;
   double f = PdfBin(k, n, prob, e);

@@ -158,6 +158,12 @@ double MCDistFun::gammad(double x, double shape, bool lower, long& err) {
     return lower ? tail : 1.0 - tail;
   }
 
+  // The fraction's value is below 1 here, so when the factor before it
+  // underflows the upper tail is 0; far out, the fraction's terms would
+  // overflow first.
+  const double log_factor = std::log(shape) + log_terms::LogPoissonTerm(shape, x);
+  if (log_factor < -708.0) return lower ? 1.0 : 0.0;
+
   // Legendre's continued fraction for the upper tail.
   double a = 1.0 - shape;
   double b = a + x + 1.0;
@@ -193,7 +199,7 @@ double MCDistFun::gammad(double x, double shape, bool lower, long& err) {
       pn4 /= overflow_bound;
     }
   }
-  const double arg = std::log(shape) + log_terms::LogPoissonTerm(shape, x) + std::log(value);
+  const double arg = log_factor + std::log(value);
   const double tail = arg < -708.0 ? 0.0 : std::exp(arg);
   return lower ? 1.0 - tail : tail;
 }

@@ -29,12 +29,14 @@ double StirlingError(double z) {
 double Deviance(double x, double m) {
   if (x == 0.0) return m;
   const double diff = x - m;
-  if (std::fabs(diff) < 0.1 * (x + m)) {
+  // Half the sum, so that arguments near the largest double do not overflow.
+  const double half_sum = 0.5 * x + 0.5 * m;
+  if (std::fabs(diff) < 0.2 * half_sum) {
     // Series in v = (x - m) / (x + m), free of the cancellation of the
     // closed form when x is close to m.
-    double v = diff / (x + m);
+    double v = 0.5 * diff / half_sum;
     double sum = diff * v;
-    double term = 2.0 * x * v;
+    double term = x * (2.0 * v);
     v *= v;
     for (int j = 1; j < 1000; ++j) {
       term *= v;
