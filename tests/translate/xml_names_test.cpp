@@ -15,6 +15,7 @@
 
 #include "orvane/translate/base_translator.h"
 #include "orvane/values/ov_exception.h"
+#include "support/test_support.h"
 
 namespace MCOrvane_600 {
 namespace {
@@ -164,20 +165,11 @@ TEST_F(XmlNamesTest, ConstCharAndStringFormsOfAttributeAccessAgree) {
        {static_cast<const DOMElement*>(root_), static_cast<const DOMElement*>(nullptr)}) {
     const std::string tag = element == nullptr ? "" : "r";
     const std::string message = "Attribute absent is missing from Node \"" + tag + "\"";
-    try {
-      BaseTranslator::GetAttributeForced(element, "absent");
-      ADD_FAILURE() << "no exception";
-    } catch (const OVException& e) {
-      EXPECT_EQ(4, e.GetErrorCode());
-      EXPECT_EQ(message, e.GetErrorMessage());
-    }
-    try {
-      BaseTranslator::GetAttributeForced(element, std::string("absent"));
-      ADD_FAILURE() << "no exception";
-    } catch (const OVException& e) {
-      EXPECT_EQ(4, e.GetErrorCode());
-      EXPECT_EQ(message, e.GetErrorMessage());
-    }
+    orvane_test::ExpectOVException(
+        [element] { BaseTranslator::GetAttributeForced(element, "absent"); }, 4, message);
+    orvane_test::ExpectOVException(
+        [element] { BaseTranslator::GetAttributeForced(element, std::string("absent")); }, 4,
+        message);
   }
 }
 
