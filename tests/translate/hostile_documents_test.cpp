@@ -34,20 +34,19 @@
 #include "orvane/values/numeric_value.h"
 #include "orvane/values/ov_exception.h"
 #include "orvane/values/string_value.h"
+#include "support/test_support.h"
 
 namespace MCOrvane_600 {
 namespace {
 
 const double kSysmis = NumericValue::GetSysmisValue();
 
-std::string ReadFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  EXPECT_TRUE(in.is_open()) << path;
-  return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-}
+using orvane_test::ReadFile;
 
 std::string Hostile(const std::string& name) {
-  return ReadFile(std::string(ORVANE_TEST_DATA_DIR) + "/hostile/" + name);
+  const std::string text = ReadFile(orvane_test::TestData("hostile/" + name));
+  EXPECT_FALSE(text.empty()) << name;
+  return text;
 }
 
 void WriteFile(const std::string& path, const std::string& text) {
