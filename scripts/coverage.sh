@@ -15,5 +15,6 @@ cmake --build "$dir" -j "$jobs"
 find "$dir" -name '*.gcda' -delete
 ctest --test-dir "$dir" -j "$jobs" --output-on-failure
 gcovr --root . --object-directory "$dir" --filter 'src/' --filter 'include/' \
+  --exclude-directories '.*/CompilerIdCXX' \
   --exclude-unreachable-branches --print-summary --output "$dir/coverage.txt" "$dir"
 echo "Per-file figures: $dir/coverage.txt"

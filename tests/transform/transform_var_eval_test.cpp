@@ -153,6 +153,7 @@ INSTANTIATE_TEST_SUITE_P(
         RecodeCase{"AbsentWithoutRecodes", kMap, kNone, 0, kAbsent, nullptr, kSysmis, ""},
         RecodeCase{"AbsentMissingCopy", kMap, kMissingCopy, 0, kAbsent, nullptr, kSysmis, ""},
         RecodeCase{"BinValue", kBins, kNone, 0, 5, nullptr, 1, "low"},
+        // A bin without a value copies the number in; a text target gets no text of it.
         RecodeCase{"BinWithoutValueCopiesInput", kBins, kNone, 0, 15, nullptr, 15, ""},
         RecodeCase{"FirstBinExcludesItsMax", kBins, kNone, 0, 10, nullptr, 10, ""},
         RecodeCase{"NoBin", kBins, kNone, 0, 30, nullptr, kSysmis, ""},
