@@ -272,59 +272,6 @@ TEST(ModelFactoryTest, ThirdArgumentReachesTheDocumentTranslatorOnly) {
   EXPECT_EQ(Describe(*model), "type=MiningModel root=PMML arg=host-arg names=MiningModel");
 }
 
-// --- What the document parser refuses to do ---------------------------------
-
-// Each document would reveal a "MiningModel" element if the parser fetched
-// or expanded what it must not; without it the document is unsupported.
-class SecureParsingTest : public ::testing::Test {
- protected:
-  void SetUp() override {
-    fragment_ = TempPath("fragment.xml");
-    std::ofstream(fragment_) << "<MiningModel/>";
-    dtd_ = TempPath("models.dtd");
-    std::ofstream(dtd_) << "<!ENTITY model '<MiningModel/>'>";
-  }
-  void TearDown() override {
-    std::remove(fragment_.c_str());
-    std::remove(dtd_.c_str());
-  }
-
-  static void ExpectUnsupported(const std::string& document) {
-    ExpectFailure([&] { Make(document, {"MiningModel"}); }, 5, "Unsupported Model found!");
-  }
-  // A document that asks for more than it may have is refused whole.
-  static void ExpectRefused(const std::string& document) {
-    ExpectFailure([&] { Make(document, {"MiningModel"}); }, 6, "Invalid XML file!!");
-  }
-
-  std::string fragment_;
-  std::string dtd_;
-};
-
-TEST_F(SecureParsingTest, ExternalEntitiesAreNotFetched) {
-  ExpectRefused("<!DOCTYPE PMML [<!ENTITY model SYSTEM '" + fragment_ + "'>]><PMML>&model;</PMML>");
-}
-
-TEST_F(SecureParsingTest, ExternalDtdIsNotLoaded) {
-  ExpectUnsupported("<!DOCTYPE PMML SYSTEM '" + dtd_ + "'><PMML>&model;</PMML>");
-}
-
-TEST_F(SecureParsingTest, EntityExpansionIsLimited) {
-  // Internal entities are expanded, but not without end: "e" makes more
-  // than 10000 expansions before the model element is reached.
-  std::string doctype = "<!DOCTYPE PMML [<!ENTITY a 'x'>";
-  const char* levels = "abcde";
-  for (int level = 1; level < 5; ++level) {
-    doctype += std::string("<!ENTITY ") + levels[level] + " '";
-    for (int i = 0; i < 10; ++i) doctype += std::string("&") + levels[level - 1] + ";";
-    doctype += "'>";
-  }
-  doctype += "]>";
-  ModelPtr small = Make(doctype + "<PMML>&b;<MiningModel/></PMML>", {"MiningModel"});
-  EXPECT_NE(small, nullptr);
-  ExpectRefused(doctype + "<PMML>&e;<MiningModel/></PMML>");
-}
-
 // --- The nearest-neighbour path --------------------------------------------
 
 TEST(ModelFactoryTest, NearestNeighborTranslatorReadsTheStreamFromItsStart) {

@@ -318,18 +318,6 @@ TEST(TransformationDictionaryFromXmlTest, MissingFileIsReported) {
   EXPECT_EQ(nullptr, data);
 }
 
-TEST(TransformationDictionaryFromXmlTest, ReadsNothingOutsideTheDocument) {
-  // The external DTD is not fetched: the document loads without it.
-  const std::string dtd = "<?xml version='1.0'?><!DOCTYPE PMML SYSTEM 'no-such.dtd'>";
-  EXPECT_NE(nullptr, LoadText(dtd + "<PMML>" + kMinimal + "</PMML>").derived);
-  // Nor is an external entity: the document fails instead of reading it.
-  const std::string entity =
-      "<?xml version='1.0'?><!DOCTYPE PMML [<!ENTITY secret SYSTEM 'file:///etc/hostname'>]>";
-  orvane_test::ExpectOVException(
-      [&] { LoadText(entity + "<PMML>" + kMinimal + "<Extension>&secret;</Extension></PMML>"); },
-      OVException::kCodeSemantic, "Invalid XML file!!");
-}
-
 // Whitespace between tags is layout; whitespace that is an element's text,
 // however written, is kept.
 TEST(TransformationDictionaryFromXmlTest, LayoutWhitespaceNeverChangesWhatIsRead) {
