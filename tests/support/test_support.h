@@ -40,8 +40,8 @@ inline std::vector<std::string> FilesIn(const std::string& dir, const std::strin
   if (d == nullptr) return files;
   while (dirent* entry = readdir(d)) {
     const std::string name = entry->d_name;
-    if (name.size() < suffix.size() || name.compare(name.size() - suffix.size(), suffix.size(),
-                                                    suffix) != 0) {
+    if (name.size() < suffix.size() ||
+        name.compare(name.size() - suffix.size(), suffix.size(), suffix) != 0) {
       continue;
     }
     if (containing.empty() || ReadFile(dir + "/" + name).find(containing) != std::string::npos) {

@@ -292,8 +292,8 @@ TEST(TransformFunctionNamesTest, EveryCodeRoundTripsThroughItsName) {
     const char* name;
     TD::TransformFunction function;
   } cases[] = {
-      {"lg10", TD::kFN_LOG10}, {"avg", TD::kFN_MEAN},      {"trimend", TD::kFN_RTRIM},
-      {"Mean", TD::kFN_NONE},  {"mean ", TD::kFN_NONE},    {"", TD::kFN_NONE},
+      {"lg10", TD::kFN_LOG10},         {"avg", TD::kFN_MEAN},   {"trimend", TD::kFN_RTRIM},
+      {"Mean", TD::kFN_NONE},          {"mean ", TD::kFN_NONE}, {"", TD::kFN_NONE},
       {"outlierhandle", TD::kFN_NONE},  // exact match only
   };
   for (const auto& c : cases) EXPECT_EQ(c.function, FindTransformFunction(table, c.name)) << c.name;

@@ -242,8 +242,7 @@ TEST(HostileDocumentsTest, NestedApplyBeyondAnyStack) {
   Outcome outcome = ReadTransformations(DeepApply(200000));
   ASSERT_TRUE(outcome.threw);
   EXPECT_EQ(OVException::kCodeUnsupported, outcome.code);
-  EXPECT_EQ("Apply elements nested deeper than 1000 levels are not supported!",
-            outcome.message);
+  EXPECT_EQ("Apply elements nested deeper than 1000 levels are not supported!", outcome.message);
 
   EXPECT_TRUE(ReadTransformations(DeepApply(1001)).threw);
   Outcome deep = ReadTransformations(DeepApply(1000));

@@ -75,7 +75,6 @@ TEST(NarrowTextTest, WritesUtf8) {
   EXPECT_EQ(NarrowText(nullptr), "");
 }
 
-
 const char kTarget[] = "NearestNeighborModel";
 
 TEST(ScanForElementTest, Answers) {
@@ -148,7 +147,6 @@ TEST(ScoreSAX2HandlersTest, ThrowsItsStates) {
   }
   xercesc::XMLPlatformUtils::Terminate();
 }
-
 
 using PMMLTranslatorTest = PMMLDocumentTest;
 

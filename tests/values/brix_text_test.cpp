@@ -89,7 +89,10 @@ TEST_F(BrixStringTest, ReplaceTruncateAndConvert) {
   const struct {
     const char16_t* text;
     unsigned int value;
-  } numbers[] = {{u"0042", 42},           {u"4a", 0}, {u"-4", 0}, {u"4294967295", 4294967295u},
+  } numbers[] = {{u"0042", 42},
+                 {u"4a", 0},
+                 {u"-4", 0},
+                 {u"4294967295", 4294967295u},
                  {u"4294967296", 0}};  // wraps around
   for (const auto& n : numbers) EXPECT_EQ(n.value, BrixString(n.text).convertToInteger());
   EXPECT_EQ(0u, BrixString().convertToInteger());
@@ -124,11 +127,17 @@ TEST_F(BrixTranscoderTest, ConvertsUpToTheFirstCharacterOutsideTheCodePage) {
     const XMLCh* text;
     std::string expected;
   } cases[] = {
-      {"CP1252", kLatin, "Zo\xEB caf\xE9 \x80" "5"},
+      {"CP1252", kLatin,
+       "Zo\xEB caf\xE9 \x80"
+       "5"},
       {"cp1252", kOutside, "n\xE9"},
       {"windows-1252", kAbc, "abc"},
-      {"UTF-8", kLatin, "Zo\xC3\xAB caf\xC3\xA9 \xE2\x82\xAC" "5"},
-      {"UTF-8", kOutside, "n\xC3\xA9\xE4\xB8\xAD" "xy"},
+      {"UTF-8", kLatin,
+       "Zo\xC3\xAB caf\xC3\xA9 \xE2\x82\xAC"
+       "5"},
+      {"UTF-8", kOutside,
+       "n\xC3\xA9\xE4\xB8\xAD"
+       "xy"},
       {"CP1252", nullptr, ""},
       {"CP1252", u"", ""},
       {"no-such-encoding", kAbc, ""},

@@ -159,11 +159,10 @@ TEST(NumericValueTest, GetIntTruncatesAndSaturates) {
   const struct {
     double number;
     int expected;
-  } cases[] = {{2.9, 2}, {-2.9, -2}, {1e12, INT_MAX}, {kSysmis, INT_MIN}, {kInf, INT_MAX},
-               {kNaN, 0}};
+  } cases[] = {{2.9, 2},           {-2.9, -2},      {1e12, INT_MAX},
+               {kSysmis, INT_MIN}, {kInf, INT_MAX}, {kNaN, 0}};
   for (const auto& c : cases) EXPECT_EQ(NumericValue(c.number).GetInt(), c.expected) << c.number;
 }
-
 
 struct EqualCase {
   const char* a;
@@ -222,9 +221,9 @@ TEST(StringValueTest, Numbers) {
     const char* text;
     int integer;
     double number;
-  } cases[] = {{"  42abc", 42, 42},     {"-7", -7, -7},         {"x1", 0, 0},
-               {"99999999999", INT_MAX, 99999999999.0}, {" 2.5e1x", 2, 25}, {"1,5", 1, 1},
-               {"", 0, 0}};
+  } cases[] = {
+      {"  42abc", 42, 42}, {"-7", -7, -7}, {"x1", 0, 0}, {"99999999999", INT_MAX, 99999999999.0},
+      {" 2.5e1x", 2, 25},  {"1,5", 1, 1},  {"", 0, 0}};
   for (const auto& c : cases) {
     EXPECT_EQ(StringValue(c.text).GetInt(), c.integer) << c.text;
     EXPECT_EQ(StringValue(c.text).GetDouble(), c.number) << c.text;
@@ -266,7 +265,6 @@ TEST(StringValueTest, SetValue) {
   EXPECT_EQ(value.GetString(), "");
   EXPECT_EQ(value.GetLength(), 8);
 }
-
 
 using MCScore::MCStatus;
 
