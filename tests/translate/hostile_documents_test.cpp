@@ -158,6 +158,7 @@ TEST(HostileDocumentsTest, EntityBombStopsTheDictionaryRead) {
   const Outcome outcome = ReadTransformations(Hostile("billion_laughs.pmml"));
   EXPECT_TRUE(outcome.threw);
   EXPECT_EQ(OVException::kCodeSemantic, outcome.code) << outcome.message;
+  EXPECT_EQ("Invalid XML file!!", outcome.message);
 }
 
 TEST(HostileDocumentsTest, EntityBombStopsTheModelFactory) {
