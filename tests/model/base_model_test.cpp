@@ -30,22 +30,15 @@ class PlainModel : public BaseModel {
 // Records which owned object was destroyed, in order.
 using Log = std::vector<std::string>;
 
-class LoggedDictionary : public BaseDictionary {
+template <typename Base>
+class Logged : public Base {
  public:
-  explicit LoggedDictionary(Log* log) : log_(log) {}
-  ~LoggedDictionary() override { log_->push_back("dictionary"); }
+  Logged(Log* log, const char* name) : log_(log), name_(name) {}
+  ~Logged() override { log_->push_back(name_); }
 
  private:
   Log* log_;
-};
-
-class LoggedTransformations : public TransformationDictionary {
- public:
-  explicit LoggedTransformations(Log* log) : log_(log) {}
-  ~LoggedTransformations() override { log_->push_back("transformations"); }
-
- private:
-  Log* log_;
+  const char* name_;
 };
 
 class LoggedVersion : public VersionInfo {
@@ -65,79 +58,44 @@ BaseDictionary* DictionaryOf(const std::vector<std::string>& names) {
   return dictionary;
 }
 
-TEST(BaseModelTest, NewModelIsEmpty) {
+const auto kTarget = ScoreModel::kTARGET;
+const auto kActive = ScoreModel::kACTIVE;
+
+TEST(BaseModelTest, RolesByNameAndByVariable) {
   PlainModel model;
   EXPECT_EQ(model.GetVarRole("age"), -1);
-  EXPECT_EQ(model.GetTargetVar(), nullptr);
   EXPECT_EQ(model.GetMissingValuePolicy(), 1);
-  EXPECT_EQ(model.GetDictionary(), nullptr);
-  EXPECT_EQ(model.GetTransformationDictionary(), nullptr);
-  EXPECT_EQ(model.GetVersionInfo(), nullptr);
-}
-
-TEST(BaseModelTest, EmptyNameAndNullVariableAreRefused) {
-  PlainModel model;
-  model.SetScoreDictionary(DictionaryOf({"age"}));
-  EXPECT_FALSE(model.SetVarRole(std::string(), ScoreModel::kTARGET));
-  EXPECT_FALSE(model.SetVarRole(std::string(), ScoreModel::kACTIVE));
-  EXPECT_FALSE(model.SetVarRole(static_cast<const ScoreDictVar*>(nullptr), ScoreModel::kTARGET));
-  ASSERT_TRUE(model.SetVarRole("age", ScoreModel::kACTIVE));
-  EXPECT_EQ(model.GetVarRole(std::string()), -1);
-  EXPECT_EQ(model.GetVarRole(static_cast<const ScoreDictVar*>(nullptr)), -1);
-}
-
-TEST(BaseModelTest, NameUnknownToEveryDictionaryDependsOnTransformations) {
-  PlainModel model;
-  model.SetScoreDictionary(DictionaryOf({"age"}));
-  // Without a transformation dictionary any name is recorded.
-  EXPECT_TRUE(model.SetVarRole("nowhere", static_cast<ScoreModel::VarRole>(2)));
-  EXPECT_EQ(model.GetVarRole("nowhere"), 2);
-
-  model.SetTransformationScoreDictionary(new TransformationDictionary());
-  EXPECT_FALSE(model.SetVarRole("elsewhere", ScoreModel::kACTIVE));
-  EXPECT_EQ(model.GetVarRole("elsewhere"), -1);
-}
-
-TEST(BaseModelTest, DerivedTargetIsAcceptedButNotReturnedAsTargetVar) {
-  PlainModel model;
-  model.SetScoreDictionary(DictionaryOf({"age"}));
-  auto* derived = new TransformationDictionary();
-  derived->AddVar("age_z", new DictVar("age_z", ScoreDictVar::kNUMERIC_VAR));
-  model.SetTransformationScoreDictionary(derived);
-
-  EXPECT_TRUE(model.SetVarRole("age_z", ScoreModel::kTARGET));
-  EXPECT_EQ(model.GetVarRole("age_z"), ScoreModel::kTARGET);
+  // Without a data dictionary any name is recorded, and there is no target variable.
+  EXPECT_TRUE(model.SetVarRole("t", kTarget));
   EXPECT_EQ(model.GetTargetVar(), nullptr);
-}
 
-TEST(BaseModelTest, LastTargetWinsAndEarlierKeepsItsRole) {
-  PlainModel model;
   model.SetScoreDictionary(DictionaryOf({"a", "b"}));
+  EXPECT_FALSE(model.SetVarRole(std::string(), kActive));
+  EXPECT_FALSE(model.SetVarRole(static_cast<const ScoreDictVar*>(nullptr), kTarget));
+  EXPECT_EQ(model.GetVarRole(static_cast<const ScoreDictVar*>(nullptr)), -1);
+  // Without a transformation dictionary an unknown name is recorded too.
+  EXPECT_TRUE(model.SetVarRole("nowhere", static_cast<ScoreModel::VarRole>(1000)));
+  EXPECT_EQ(model.GetVarRole("nowhere"), 1000);
+
+  // The last target wins; the earlier one keeps its role. Names are case-sensitive.
   const ScoreDictVar* a = model.GetDictionary()->GetVar("a");
   const ScoreDictVar* b = model.GetDictionary()->GetVar("b");
-  ASSERT_TRUE(model.SetVarRole(a, ScoreModel::kTARGET));
-  EXPECT_EQ(model.GetTargetVar(), a);
-  ASSERT_TRUE(model.SetVarRole(b, ScoreModel::kTARGET));
+  ASSERT_TRUE(model.SetVarRole(a, kTarget));
+  ASSERT_TRUE(model.SetVarRole(b, kTarget));
   EXPECT_EQ(model.GetTargetVar(), b);
-  EXPECT_EQ(model.GetVarRole(a), ScoreModel::kTARGET);
-}
+  EXPECT_EQ(model.GetVarRole(a), kTarget);
+  EXPECT_EQ(model.GetVarRole("A"), -1);
+  ASSERT_TRUE(model.SetVarRole("a", ScoreModel::kSUPPLEMENTARY));
+  EXPECT_EQ(model.GetVarRole("a"), ScoreModel::kSUPPLEMENTARY);
 
-TEST(BaseModelTest, SecondRoleReplacesFirstAndNamesAreCaseSensitive) {
-  PlainModel model;
-  model.SetScoreDictionary(DictionaryOf({"x"}));
-  ASSERT_TRUE(model.SetVarRole("x", ScoreModel::kACTIVE));
-  ASSERT_TRUE(model.SetVarRole("x", ScoreModel::kSUPPLEMENTARY));
-  EXPECT_EQ(model.GetVarRole("x"), ScoreModel::kSUPPLEMENTARY);
-  EXPECT_EQ(model.GetVarRole("X"), -1);
-}
-
-TEST(BaseModelTest, RolesOutsideTheEnumerationAreKept) {
-  PlainModel model;
-  model.SetScoreDictionary(DictionaryOf({"x"}));
-  ASSERT_TRUE(model.SetVarRole("x", static_cast<ScoreModel::VarRole>(1000)));
-  EXPECT_EQ(model.GetVarRole("x"), 1000);
-  model.SetMissingValuePolicy(static_cast<ScoreModel::MVPolicy>(7));
-  EXPECT_EQ(model.GetMissingValuePolicy(), 7);
+  // With one, a name must be in either dictionary; a derived target is no target variable.
+  auto* derived = new TransformationDictionary();
+  derived->AddVar("a_z", new DictVar("a_z", ScoreDictVar::kNUMERIC_VAR));
+  model.SetTransformationScoreDictionary(derived);
+  EXPECT_FALSE(model.SetVarRole("elsewhere", kActive));
+  EXPECT_TRUE(model.SetVarRole("a_z", kTarget));
+  EXPECT_EQ(model.GetVarRole("a_z"), kTarget);
+  EXPECT_EQ(model.GetTargetVar(), nullptr);
 }
 
 // The by-variable forms reach an override of the by-name forms.
@@ -156,46 +114,25 @@ class RenamingModel : public PlainModel {
 TEST(BaseModelTest, ByVariableFormsGoThroughByNameForms) {
   RenamingModel model;
   DictVar var("v", ScoreDictVar::kNUMERIC_VAR);
-  ASSERT_TRUE(model.SetVarRole(&var, ScoreModel::kACTIVE));
-  EXPECT_EQ(model.GetVarRole("v_renamed"), ScoreModel::kACTIVE);
+  ASSERT_TRUE(model.SetVarRole(&var, kActive));
+  EXPECT_EQ(model.GetVarRole("v_renamed"), kActive);
   DictVar probe("probe", ScoreDictVar::kNUMERIC_VAR);
   EXPECT_EQ(model.GetVarRole(&probe), 42);
 }
 
-TEST(BaseModelTest, WithoutDataDictionaryTargetVarIsNull) {
-  PlainModel model;
-  EXPECT_TRUE(model.SetVarRole("t", ScoreModel::kTARGET));
-  EXPECT_EQ(model.GetTargetVar(), nullptr);
-}
-
-TEST(BaseModelTest, DestroysOwnedObjectsOnceInOrder) {
+TEST(BaseModelTest, DestroysWhatItOwnsOnceInOrderButNotWhatSettersReplace) {
   Log log;
+  Logged<BaseDictionary> old_dictionary(&log, "old dictionary");
   {
     PlainModel model;
-    model.SetTransformationScoreDictionary(new LoggedTransformations(&log));
-    model.SetScoreDictionary(new LoggedDictionary(&log));
+    model.SetTransformationScoreDictionary(
+        new Logged<TransformationDictionary>(&log, "transformations"));
+    model.SetScoreDictionary(&old_dictionary);
+    model.SetScoreDictionary(new Logged<BaseDictionary>(&log, "dictionary"));
     model.SetVersionInfo(new LoggedVersion(&log));
     EXPECT_EQ(model.GetVersionInfo()->GetVersionInfo(), "4.0");
   }
   EXPECT_EQ(log, (Log{"version", "dictionary", "transformations"}));
-}
-
-TEST(BaseModelTest, SettersDoNotDestroyWhatTheyReplace) {
-  Log log;
-  std::unique_ptr<LoggedDictionary> old_dictionary(new LoggedDictionary(&log));
-  std::unique_ptr<LoggedTransformations> old_transformations(new LoggedTransformations(&log));
-  std::unique_ptr<LoggedVersion> old_version(new LoggedVersion(&log));
-  {
-    PlainModel model;
-    model.SetScoreDictionary(old_dictionary.get());
-    model.SetTransformationScoreDictionary(old_transformations.get());
-    model.SetVersionInfo(old_version.get());
-    model.SetScoreDictionary(new BaseDictionary());
-    model.SetTransformationScoreDictionary(nullptr);
-    model.SetVersionInfo(new VersionInfo("4.1"));
-    EXPECT_TRUE(log.empty());
-  }
-  EXPECT_TRUE(log.empty());
 }
 
 }  // namespace

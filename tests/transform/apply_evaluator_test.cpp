@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <initializer_list>
 #include <memory>
 #include <string>
 
@@ -27,22 +26,11 @@ using orvane_test::Node;
 using Tree = std::unique_ptr<FunctionTree>;
 constexpr double kSysmis = NumericValue::GetSysmisValue();
 
-FunctionTree* Call(TD::TransformFunction f, std::initializer_list<FunctionTree*> args) {
-  FunctionTree* node = Node(f, "", false);
-  for (FunctionTree* arg : args) node->Add(arg);
-  return node;
-}
-
-FunctionTree* Ref(const std::string& name) { return Node(TD::kFN_NONE, name, false); }
-FunctionTree* Num(const std::string& text) {
-  return Node(TD::kFN_NONE, "Constant_D_" + text, true);
-}
-FunctionTree* Str(const std::string& text) {
-  return Node(TD::kFN_NONE, "Constant_S_" + text, true);
-}
-FunctionTree* Date(const std::string& seconds) {
-  return Node(TD::kFN_NONE, "Constant_T_" + seconds, true);
-}
+using orvane_test::Call;
+using orvane_test::Date;
+using orvane_test::Num;
+using orvane_test::Ref;
+using orvane_test::Str;
 
 // Inputs: x numeric with 99 user-missing, y numeric, s text of width 5, a
 // and b texts of widths 3 and 2, w a text without width, d a date-time.

@@ -31,10 +31,9 @@ using TD = TransformationDictionary;
 using orvane_test::Node;
 constexpr double kSysmis = NumericValue::GetSysmisValue();
 
-FunctionTreeImp* Field(const std::string& name) { return Node(TD::kFN_NONE, name, false); }
-FunctionTreeImp* Number(const std::string& text) {
-  return Node(TD::kFN_NONE, "Constant_D_" + text, true);
-}
+using orvane_test::Call;
+using orvane_test::Num;
+using orvane_test::Ref;
 
 DictVar* NumericVar(const std::string& name, double missing = kSysmis) {
   auto* var = new DictVar(name, ScoreDictVar::kNUMERIC_VAR);
@@ -88,8 +87,7 @@ TEST_F(EvaluationReuseTest, ANumberResultNeverKeepsThePreviousCaseOnAForeignType
   // A date/time value reaching a number variable makes it missing, through a
   // field reference and through an Apply tree alike.
   Add("ref", TD::kFIELDREF, "y");
-  FunctionTreeImp* value = Node(TD::kFN_VALUE, "", false);
-  value->Add(Field("y"));
+  FunctionTreeImp* value = Call(TD::kFN_VALUE, {Ref("y")});
   AddApply("app", value);
   derived_.SetUpDerivedCaseRecord();
 
@@ -104,8 +102,8 @@ TEST_F(EvaluationReuseTest, ANumberResultNeverKeepsThePreviousCaseOnAForeignType
 
 TEST_F(EvaluationReuseTest, ChangesToATreeShowAtTheNextCase) {
   FunctionTreeImp* plus = Node(TD::kFN_PLUS, "", false);
-  FunctionTreeImp* one = Number("1");
-  plus->Add(Field("y"));
+  FunctionTreeImp* one = Num("1");
+  plus->Add(Ref("y"));
   plus->Add(one);
   AddApply("a", plus);
   derived_.SetUpDerivedCaseRecord();
@@ -118,7 +116,7 @@ TEST_F(EvaluationReuseTest, ChangesToATreeShowAtTheNextCase) {
   one->SetNodeStats(stats);
   EXPECT_EQ(Compute(record_, "a"), 5.0);
   // A new argument, then a removed one: "+" folds over what is there.
-  plus->Add(Number("10"));
+  plus->Add(Num("10"));
   EXPECT_EQ(Compute(record_, "a"), 15.0);
   plus->Remove(0);
   EXPECT_EQ(Compute(record_, "a"), 12.0);
@@ -128,7 +126,7 @@ TEST_F(EvaluationReuseTest, ChangesToATreeShowAtTheNextCase) {
   StringValue text;
   DateTimeValue date_time;
   ApplyEvaluator evaluator(&numeric, &text, &date_time);
-  plus->Add(Field("y"));
+  plus->Add(Ref("y"));
   EXPECT_EQ(evaluator.TravelSal(plus, &record_, &data_, &derived_)->GetDouble(), 15.0);
   EXPECT_EQ(Compute(record_, "a"), 15.0);
 }
@@ -137,8 +135,8 @@ TEST_F(EvaluationReuseTest, ChangesToATreeShowAtTheNextCase) {
 // once; every change must still show at the next case.
 TEST_F(EvaluationReuseTest, ChangesAfterManyCasesShowAtTheNextCase) {
   FunctionTreeImp* plus = Node(TD::kFN_PLUS, "", false);
-  FunctionTreeImp* one = Number("1");
-  plus->Add(Field("y"));
+  FunctionTreeImp* one = Num("1");
+  plus->Add(Ref("y"));
   plus->Add(one);
   AddApply("a", plus);
   TransformVar* norm = Add("n", TD::kNORMCONTINUOUS, "a");
@@ -159,7 +157,7 @@ TEST_F(EvaluationReuseTest, ChangesAfterManyCasesShowAtTheNextCase) {
   one->SetNodeStats(stats);
   EXPECT_EQ(compute_at(3.0), 5.0);
   EXPECT_EQ(compute_at(3.0), 5.0);
-  plus->Add(Number("10"));
+  plus->Add(Num("10"));
   EXPECT_EQ(compute_at(3.0), 15.0);
   EXPECT_EQ(compute_at(4.0), 16.0);
 
@@ -186,14 +184,11 @@ TEST_F(EvaluationReuseTest, ChangesAfterManyCasesShowAtTheNextCase) {
 // Only a field can be asked whether it is missing: anything else answers 0,
 // case after case, whichever of the two functions asks.
 TEST_F(EvaluationReuseTest, MissingTestsOfANameNoDictionaryHasAnswerZero) {
-  FunctionTreeImp* missing = Node(TD::kFN_IS_MISSING, "", false);
-  missing->Add(Field("nosuch"));
+  FunctionTreeImp* missing = Call(TD::kFN_IS_MISSING, {Ref("nosuch")});
   AddApply("m", missing);
-  FunctionTreeImp* present = Node(TD::kFN_IS_NOT_MISSING, "", false);
-  present->Add(Field("nosuch"));
+  FunctionTreeImp* present = Call(TD::kFN_IS_NOT_MISSING, {Ref("nosuch")});
   AddApply("p", present);
-  FunctionTreeImp* known = Node(TD::kFN_IS_NOT_MISSING, "", false);
-  known->Add(Field("y"));
+  FunctionTreeImp* known = Call(TD::kFN_IS_NOT_MISSING, {Ref("y")});
   AddApply("k", known);
   derived_.SetUpDerivedCaseRecord();
   for (double y : {1.0, 2.0, 3.0}) {
@@ -206,13 +201,9 @@ TEST_F(EvaluationReuseTest, MissingTestsOfANameNoDictionaryHasAnswerZero) {
 
 // A field defined after the one that reads it is computed on demand.
 TEST_F(EvaluationReuseTest, FieldsReadBeforeTheyAreDefined) {
-  FunctionTreeImp* plus = Node(TD::kFN_PLUS, "", false);
-  plus->Add(Field("later"));
-  plus->Add(Number("1"));
+  FunctionTreeImp* plus = Call(TD::kFN_PLUS, {Ref("later"), Num("1")});
   AddApply("first", plus);
-  FunctionTreeImp* times = Node(TD::kFN_MULTIPLY, "", false);
-  times->Add(Field("y"));
-  times->Add(Number("2"));
+  FunctionTreeImp* times = Call(TD::kFN_MULTIPLY, {Ref("y"), Num("2")});
   AddApply("later", times);
   derived_.SetUpDerivedCaseRecord();
   for (double y : {1.0, 2.0, 3.0, 4.0}) {
@@ -223,9 +214,7 @@ TEST_F(EvaluationReuseTest, FieldsReadBeforeTheyAreDefined) {
 }
 
 TEST_F(EvaluationReuseTest, RecordsMayChangeOrBeReplacedBetweenCases) {
-  FunctionTreeImp* plus = Node(TD::kFN_PLUS, "", false);
-  plus->Add(Field("y"));
-  plus->Add(Number("1"));
+  FunctionTreeImp* plus = Call(TD::kFN_PLUS, {Ref("y"), Num("1")});
   AddApply("a", plus);
   Add("n", TD::kFIELDREF, "y");
   derived_.SetUpDerivedCaseRecord();
@@ -279,9 +268,7 @@ TEST_F(EvaluationReuseTest, RecordsOfOtherClassesAreAskedByName) {
 }
 
 TEST_F(EvaluationReuseTest, ChangedOrOtherDataDictionariesAreSeen) {
-  FunctionTreeImp* plus = Node(TD::kFN_PLUS, "", false);
-  plus->Add(Field("y"));
-  plus->Add(Number("1"));
+  FunctionTreeImp* plus = Call(TD::kFN_PLUS, {Ref("y"), Num("1")});
   AddApply("a", plus);
   derived_.SetUpDerivedCaseRecord();
   record_.Add("y", new NumericValue(1.0));
@@ -319,16 +306,11 @@ TEST_F(EvaluationReuseTest, ReplacedOrChangedDerivedVariablesAreSeen) {
 }
 
 TEST_F(EvaluationReuseTest, ADerivedVariableUsedTwiceInACaseAnswersTheSame) {
-  FunctionTreeImp* times = Node(TD::kFN_MULTIPLY, "", false);
-  times->Add(Field("y"));
-  times->Add(Number("3"));
+  FunctionTreeImp* times = Call(TD::kFN_MULTIPLY, {Ref("y"), Num("3")});
   AddApply("b", times);
   Add("n1", TD::kNORMCONTINUOUS, "b")->AddNormInfo(1.0, 1.0);
   Add("n2", TD::kNORMCONTINUOUS, "b")->AddNormInfo(1.0, 2.0);
-  FunctionTreeImp* sum = Node(TD::kFN_SUM, "", false);
-  sum->Add(Field("b"));
-  sum->Add(Field("n1"));
-  sum->Add(Field("n2"));
+  FunctionTreeImp* sum = Call(TD::kFN_SUM, {Ref("b"), Ref("n1"), Ref("n2")});
   AddApply("s", sum);
   derived_.SetUpDerivedCaseRecord();
   for (double y : {1.0, 2.0}) {
@@ -343,20 +325,11 @@ TEST_F(EvaluationReuseTest, ADerivedVariableUsedTwiceInACaseAnswersTheSame) {
 TEST_F(EvaluationReuseTest, NumberTreesAnswerAsTheWalkDoes) {
   // +(if(y, y, 0), sqrt(max(z, 4)), value(y), -(z, 1)): numbers computed
   // in line next to nodes that take the walk.
-  FunctionTreeImp* condition = Node(TD::kFN_IF, "", false);
-  condition->Add(Field("y"));
-  condition->Add(Field("y"));
-  condition->Add(Number("0"));
-  FunctionTreeImp* max = Node(TD::kFN_MAX, "", false);
-  max->Add(Field("z"));
-  max->Add(Number("4"));
-  FunctionTreeImp* root = Node(TD::kFN_SQRT, "", false);
-  root->Add(max);
-  FunctionTreeImp* value = Node(TD::kFN_VALUE, "", false);
-  value->Add(Field("y"));
-  FunctionTreeImp* minus = Node(TD::kFN_MINUS, "", false);
-  minus->Add(Field("z"));
-  minus->Add(Number("1"));
+  FunctionTreeImp* condition = Call(TD::kFN_IF, {Ref("y"), Ref("y"), Num("0")});
+  FunctionTreeImp* max = Call(TD::kFN_MAX, {Ref("z"), Num("4")});
+  FunctionTreeImp* root = Call(TD::kFN_SQRT, {max});
+  FunctionTreeImp* value = Call(TD::kFN_VALUE, {Ref("y")});
+  FunctionTreeImp* minus = Call(TD::kFN_MINUS, {Ref("z"), Num("1")});
   FunctionTreeImp* plus = Node(TD::kFN_PLUS, "", false);
   for (FunctionTreeImp* argument : {condition, root, value, minus}) plus->Add(argument);
   AddApply("a", plus);

@@ -1,11 +1,16 @@
 #include "orvane/transform/function_tree_imp.h"
 
+// Expression trees: their nodes, the node records and the function names.
 #include <gtest/gtest.h>
 
 #include <memory>
-#include <sstream>
 #include <string>
 #include <vector>
+
+#include "orvane/transform/apply_node_stats.h"
+#include "orvane/transform/transform_function_names.h"
+#include "support/test_support.h"
+#include "transform/tree_builders.h"
 
 namespace MCOrvane_600 {
 namespace {
@@ -14,13 +19,7 @@ typedef TransformationDictionary TD;
 
 FunctionTreeImp* MakeNode(const std::string& id, TD::TransformFunction function = TD::kFN_NONE,
                           const std::string& parameter = "") {
-  FunctionTreeImp* node = new FunctionTreeImp(function != TD::kFN_NONE);
-  ApplyNodeStats stats;
-  stats.SetNodeID(id);
-  stats.SetTransformFunction(function);
-  stats.SetParameterName(parameter);
-  node->SetNodeStats(stats);
-  return node;
+  return orvane_test::MakeNode(id, function, parameter);
 }
 
 std::string Id(const FunctionTree* node) {
@@ -239,19 +238,13 @@ TEST_F(FunctionTreeTest, DisplayDescribesOneNode) {
        "  Level = 1\n\n"
        "End FunctionTree Display. \n\n"},
   };
-  for (const auto& c : cases) {
-    std::ostringstream out;
-    c.node->Display(out);
-    EXPECT_EQ(c.text, out.str());
-  }
+  for (const auto& c : cases) EXPECT_EQ(c.text, orvane_test::Shown(*c.node));
 
   // Only a few functions have a symbol in the dump; emptied slots are not listed.
   ApplyNodeStats stats = c_->GetNodeStats();
   stats.SetTransformFunction(TD::kFN_MEAN);
   c_->SetNodeStats(stats);
   c_->Remove(y_);
-  std::ostringstream out;
-  c_->Display(out);
   EXPECT_EQ(
       "Start FunctionTree Display:\n"
       "  Node ID = c\n"
@@ -259,7 +252,58 @@ TEST_F(FunctionTreeTest, DisplayDescribesOneNode) {
       "       Child NodeID = z\n"
       "  Level = 1\n\n"
       "End FunctionTree Display. \n\n",
-      out.str());
+      orvane_test::Shown(*c_));
+}
+
+TEST(ApplyNodeStatsTest, DefaultsAndEqualityByNodeIdOnly) {
+  ApplyNodeStats a;
+  EXPECT_EQ(61, a.GetTransformFunction());
+  EXPECT_FALSE(a.IsConstNode());
+  EXPECT_TRUE(a == ApplyNodeStats());
+  a.SetNodeID("7");
+  a.SetTransformFunction(TD::kFN_PLUS);
+  ApplyNodeStats b;
+  b.SetNodeID("7");
+  b.SetParameterName("Constant_D_2.5");
+  b.SetConstNode(true);
+  EXPECT_TRUE(a == b);
+  ApplyNodeStats copy(b);
+  copy.SetNodeID("7 ");
+  EXPECT_FALSE(a == copy);
+  a = copy;
+  EXPECT_EQ(a.GetParameterName(), "Constant_D_2.5");
+}
+
+TEST(TransformFunctionNamesTest, EveryCodeRoundTripsThroughItsName) {
+  TransformFunctionMap table;
+  FillTransformFunctionMap(&table);
+  ASSERT_EQ(64u, table.size());
+  for (int code = 0; code < TD::kFN_NONE; ++code) {
+    const TD::TransformFunction function = static_cast<TD::TransformFunction>(code);
+    const std::string name = GetTransformFunctionName(function);
+    ASSERT_FALSE(name.empty()) << code;
+    EXPECT_EQ(function, FindTransformFunction(table, name)) << name;
+  }
+  EXPECT_EQ("", GetTransformFunctionName(TD::kFN_NONE));
+  EXPECT_EQ("log10", GetTransformFunctionName(TD::kFN_LOG10));
+  EXPECT_EQ("mean", GetTransformFunctionName(TD::kFN_MEAN));
+
+  const struct {
+    const char* name;
+    TD::TransformFunction function;
+  } cases[] = {
+      {"lg10", TD::kFN_LOG10},         {"avg", TD::kFN_MEAN},   {"trimend", TD::kFN_RTRIM},
+      {"Mean", TD::kFN_NONE},          {"mean ", TD::kFN_NONE}, {"", TD::kFN_NONE},
+      {"outlierhandle", TD::kFN_NONE},  // exact match only
+  };
+  for (const auto& c : cases) EXPECT_EQ(c.function, FindTransformFunction(table, c.name)) << c.name;
+
+  // Filling a filled table changes nothing.
+  TransformFunctionMap mine;
+  mine["mine"] = TD::kFN_SUM;
+  FillTransformFunctionMap(&mine);
+  EXPECT_EQ(1u, mine.size());
+  FillTransformFunctionMap(nullptr);
 }
 
 }  // namespace

@@ -13,6 +13,7 @@
 #include "orvane/values/date_time_value.h"
 #include "orvane/values/numeric_value.h"
 #include "orvane/values/string_value.h"
+#include "support/test_support.h"
 #include "transform/tree_builders.h"
 
 namespace MCOrvane_600 {
@@ -22,7 +23,6 @@ constexpr double kSysmis = NumericValue::GetSysmisValue();
 constexpr double kAbsent = 1.0e300;  // marks "no value for the field in the case"
 
 using TD = TransformationDictionary;
-using orvane_test::MakeNode;
 
 // x: numeric with 99 user-missing; s: string.
 class TransformVarEvalTest : public ::testing::Test {
@@ -58,13 +58,21 @@ ScoreValue* Make(bool numeric, double v) {
   return new StringValue(NumericValue(v).GetString());
 }
 
-// x mapped 1 -> 10 / "one", 2 -> 20 / "two".
-std::unique_ptr<TransformVar> MakeMap(bool numeric, Option option, double v) {
+// MapValues: x mapped 1 -> 10 / "one", 2 -> 20 / "two". Discretize: bins
+// [0, 10) -> 1 / "low", [10, 20] -> the input itself.
+std::unique_ptr<TransformVar> MakeRecode(TD::TransExpression kind, bool numeric,
+                                         const std::string& field, Option option, double v) {
   auto var = std::make_unique<TransformVar>(
       "m", numeric ? ScoreDictVar::kNUMERIC_VAR : ScoreDictVar::kSTRING_VAR);
-  var->AddFieldNameAndTransExpression("x", TD::kMAPVALUES);
-  var->AddEncodingMap(new NumericValue(1.0), numeric ? Make(true, 10) : new StringValue("one"));
-  var->AddEncodingMap(new NumericValue(2.0), numeric ? Make(true, 20) : new StringValue("two"));
+  var->AddFieldNameAndTransExpression(field, kind);
+  if (kind == TD::kMAPVALUES) {
+    var->AddEncodingMap(new NumericValue(1.0), numeric ? Make(true, 10) : new StringValue("one"));
+    var->AddEncodingMap(new NumericValue(2.0), numeric ? Make(true, 20) : new StringValue("two"));
+  } else {
+    var->AddBinningValue(new Range(0.0, 10.0, true, false),
+                         numeric ? Make(true, 1) : new StringValue("low"));
+    var->AddBinningValue(new Range(10.0, 20.0, true, true), nullptr);
+  }
   switch (option) {
     case kDefault:
       var->SetRecodeDefaultValue(Make(numeric, v));
@@ -88,25 +96,26 @@ std::unique_ptr<TransformVar> MakeMap(bool numeric, Option option, double v) {
   return var;
 }
 
-struct MapCase {
-  const char* name;
+struct RecodeCase {
+  const char* label;
+  TD::TransExpression kind;
   Option option;
   double option_value;
-  double input;
-  double number;     // expected of a numeric target
-  const char* text;  // expected of a text target
+  double input;            // x, or kAbsent
+  const char* text_input;  // when not null: the recode reads s, set to this text
+  double number;           // expected of a numeric target
+  const char* text;        // expected of a text target
 };
 
-// Names the case in test listings instead of dumping its bytes.
-void PrintTo(const MapCase& c, std::ostream* os) { *os << c.name; }
+class RecodeTest : public TransformVarEvalTest, public ::testing::WithParamInterface<RecodeCase> {};
 
-class MapValuesTest : public TransformVarEvalTest, public ::testing::WithParamInterface<MapCase> {};
-
-TEST_P(MapValuesTest, RecodesNumericAndTextTargets) {
-  const MapCase& c = GetParam();
+TEST_P(RecodeTest, RecodesNumericAndTextTargets) {
+  const RecodeCase& c = GetParam();
   SetX(c.input);
-  auto number = MakeMap(true, c.option, c.option_value);
-  auto text = MakeMap(false, c.option, c.option_value);
+  if (c.text_input != nullptr) record_.Add("s", new StringValue(c.text_input));
+  const std::string field = c.text_input != nullptr ? "s" : "x";
+  auto number = MakeRecode(c.kind, true, field, c.option, c.option_value);
+  auto text = MakeRecode(c.kind, false, field, c.option, c.option_value);
   const ScoreValue* value = Eval(*number);
   ASSERT_EQ(value->GetType(), ScoreValue::kNUMERIC_VALUE);
   EXPECT_EQ(value->GetDouble(), c.number);
@@ -115,104 +124,53 @@ TEST_P(MapValuesTest, RecodesNumericAndTextTargets) {
   EXPECT_EQ(value->GetString(), c.text);
 }
 
+constexpr TD::TransExpression kMap = TD::kMAPVALUES, kBins = TD::kDISCRETIZE;
+
 // 99 is user-missing for x.
 INSTANTIATE_TEST_SUITE_P(
-    Table, MapValuesTest,
+    Table, RecodeTest,
     ::testing::Values(
-        MapCase{"KeyMatches", kNone, 0, 1, 10, "one"},
-        MapCase{"KeyMatchesWithinTolerance", kNone, 0, 2.0 + 1e-15, 20, "two"},
-        MapCase{"UnmatchedWithoutRecodes", kNone, 0, 5, kSysmis, ""},
-        MapCase{"UnmatchedTakesDefault", kDefault, 7, 5, 7, "7"},
-        MapCase{"SysmisDefaultLeavesNumberUnchanged", kDefault, kSysmis, 5, kSysmis, "Undefined"},
-        MapCase{"UnmatchedElseCopy", kElseCopy, 0, 5.5, 5.5, "5.5"},
-        MapCase{"UserMissingMapMissingTo", kMissingTo, 9, 99, 9, "9"},
-        MapCase{"UserMissingMissingCopy", kMissingCopy, 0, 99, 99, "99"},
-        MapCase{"UserMissingElseCopy", kElseCopy, 0, 99, 99, "99"},
-        MapCase{"UserMissingIgnoresDefault", kDefault, 7, 99, kSysmis, ""},
-        MapCase{"SysmisMapSysmisFirst", kSysmisTo, 0, kSysmis, 0, "0"},
+        RecodeCase{"KeyMatches", kMap, kNone, 0, 1, nullptr, 10, "one"},
+        RecodeCase{"KeyMatchesWithinTolerance", kMap, kNone, 0, 2.0 + 1e-15, nullptr, 20, "two"},
+        RecodeCase{"UnmatchedWithoutRecodes", kMap, kNone, 0, 5, nullptr, kSysmis, ""},
+        RecodeCase{"UnmatchedTakesDefault", kMap, kDefault, 7, 5, nullptr, 7, "7"},
+        RecodeCase{"SysmisDefaultLeavesNumberUnchanged", kMap, kDefault, kSysmis, 5, nullptr,
+                   kSysmis, "Undefined"},
+        RecodeCase{"UnmatchedElseCopy", kMap, kElseCopy, 0, 5.5, nullptr, 5.5, "5.5"},
+        RecodeCase{"UserMissingMapMissingTo", kMap, kMissingTo, 9, 99, nullptr, 9, "9"},
+        RecodeCase{"UserMissingMissingCopy", kMap, kMissingCopy, 0, 99, nullptr, 99, "99"},
+        RecodeCase{"UserMissingElseCopy", kMap, kElseCopy, 0, 99, nullptr, 99, "99"},
+        RecodeCase{"UserMissingIgnoresDefault", kMap, kDefault, 7, 99, nullptr, kSysmis, ""},
+        RecodeCase{"SysmisMapSysmisFirst", kMap, kSysmisTo, 0, kSysmis, nullptr, 0, "0"},
         // A system-missing mapSysmisTo passes a number on to mapMissingTo; a
         // text target takes its text.
-        MapCase{"SysmisMapSysmisFallsThrough", kSysmisTo, kSysmis, kSysmis, 9, "Undefined"},
-        MapCase{"UserMissingIgnoresMapSysmis", kSysmisTo, 0, 99, 9, "9"},
-        MapCase{"SysmisMapMissingTo", kMissingTo, 9, kSysmis, 9, "9"},
+        RecodeCase{"SysmisMapSysmisFallsThrough", kMap, kSysmisTo, kSysmis, kSysmis, nullptr, 9,
+                   "Undefined"},
+        RecodeCase{"UserMissingIgnoresMapSysmis", kMap, kSysmisTo, 0, 99, nullptr, 9, "9"},
+        RecodeCase{"SysmisMapMissingTo", kMap, kMissingTo, 9, kSysmis, nullptr, 9, "9"},
         // The value map gives an absent input no mapMissingTo text.
-        MapCase{"AbsentMapMissingTo", kMissingTo, 9, kAbsent, 9, ""},
-        MapCase{"AbsentWithoutRecodes", kNone, 0, kAbsent, kSysmis, ""},
-        MapCase{"AbsentMissingCopy", kMissingCopy, 0, kAbsent, kSysmis, ""}),
-    [](const ::testing::TestParamInfo<MapCase>& info) { return info.param.name; });
-
-TEST_F(TransformVarEvalTest, MapValuesMatchesTextKeysIgnoringTrailingSpaces) {
-  TransformVar var("m", ScoreDictVar::kNUMERIC_VAR);
-  var.AddFieldNameAndTransExpression("s", TD::kMAPVALUES);
-  var.AddEncodingMap(new StringValue("a"), new NumericValue(1.0));
-  var.AddEncodingMap(new StringValue("b"), new NumericValue(2.0));
-  record_.Add("s", new StringValue("b  "));
-  EXPECT_EQ(Eval(var)->GetDouble(), 2.0);
-  record_.Add("s", new StringValue("c"));
-  EXPECT_EQ(Eval(var)->GetDouble(), kSysmis);
-}
-
-// Bins [0, 10) -> bin value, [10, 20] -> the input itself.
-std::unique_ptr<TransformVar> MakeBins(bool numeric, const std::string& field) {
-  auto var = std::make_unique<TransformVar>(
-      "d", numeric ? ScoreDictVar::kNUMERIC_VAR : ScoreDictVar::kSTRING_VAR);
-  var->AddFieldNameAndTransExpression(field, TD::kDISCRETIZE);
-  var->AddBinningValue(
-      new Range(0.0, 10.0, true, false),
-      numeric ? static_cast<ScoreValue*>(new NumericValue(1.0)) : new StringValue("low"));
-  var->AddBinningValue(new Range(10.0, 20.0, true, true), nullptr);
-  return var;
-}
-
-TEST_F(TransformVarEvalTest, DiscretizeNumericTarget) {
-  auto var = MakeBins(true, "x");
-  SetX(5);
-  EXPECT_EQ(Eval(*var)->GetDouble(), 1.0);
-  SetX(15);
-  EXPECT_EQ(Eval(*var)->GetDouble(), 15.0);  // the bin copies its input
-  SetX(10);
-  EXPECT_EQ(Eval(*var)->GetDouble(), 10.0);  // first bin excludes its max
-  SetX(30);
-  EXPECT_EQ(Eval(*var)->GetDouble(), kSysmis);
-  var->SetRecodeDefaultValue(new NumericValue(7.0));
-  EXPECT_EQ(Eval(*var)->GetDouble(), 7.0);
-  var->SetRecodeMissValueTo(new NumericValue(9.0));
-  SetX(kSysmis);
-  EXPECT_EQ(Eval(*var)->GetDouble(), 9.0);
-  record_.Remove("x");
-  EXPECT_EQ(Eval(*var)->GetDouble(), 9.0);
-}
+        RecodeCase{"AbsentMapMissingTo", kMap, kMissingTo, 9, kAbsent, nullptr, 9, ""},
+        RecodeCase{"AbsentWithoutRecodes", kMap, kNone, 0, kAbsent, nullptr, kSysmis, ""},
+        RecodeCase{"AbsentMissingCopy", kMap, kMissingCopy, 0, kAbsent, nullptr, kSysmis, ""},
+        RecodeCase{"BinValue", kBins, kNone, 0, 5, nullptr, 1, "low"},
+        // A bin without a value copies the number in; a text target gets no text of it.
+        RecodeCase{"BinWithoutValueCopiesInput", kBins, kNone, 0, 15, nullptr, 15, ""},
+        RecodeCase{"FirstBinExcludesItsMax", kBins, kNone, 0, 10, nullptr, 10, ""},
+        RecodeCase{"NoBin", kBins, kNone, 0, 30, nullptr, kSysmis, ""},
+        RecodeCase{"NoBinTakesDefault", kBins, kDefault, 7, 30, nullptr, 7, "7"},
+        RecodeCase{"NoBinElseCopy", kBins, kElseCopy, 0, 30, nullptr, 30, "30"},
+        RecodeCase{"BinsSysmisMapMissingTo", kBins, kMissingTo, 9, kSysmis, nullptr, 9, "9"},
+        RecodeCase{"BinsAbsentMapMissingTo", kBins, kMissingTo, 9, kAbsent, nullptr, 9, "9"},
+        RecodeCase{"BinsOfATextAreMissing", kBins, kNone, 0, kAbsent, "5", kSysmis, ""},
+        RecodeCase{"BinsOfATextMapMissingTo", kBins, kMissingTo, 9, kAbsent, "5", 9, "9"}),
+    orvane_test::RowLabel<RecodeCase>);
 
 TEST_F(TransformVarEvalTest, DiscretizeBinWithoutValueReturnsTheInputItself) {
-  auto var = MakeBins(true, "x");
+  auto var = MakeRecode(kBins, true, "x", kNone, 0);
   const NumericValue input(12.0);
   EXPECT_EQ(var->GetBinningValue(data_.GetVar("x"), &input), &input);
   const DateTimeValue date_time(15.0, DateTimeValue::kDATETIME_VAL);
   EXPECT_EQ(var->GetBinningValue(nullptr, &date_time), &date_time);
-}
-
-TEST_F(TransformVarEvalTest, DiscretizeTextAndAbsentInputsTakeMapMissingTo) {
-  auto numeric = MakeBins(true, "s");
-  auto text = MakeBins(false, "s");
-  record_.Add("s", new StringValue("5"));
-  EXPECT_EQ(Eval(*numeric)->GetDouble(), kSysmis);
-  EXPECT_EQ(Eval(*text)->GetString(), "");
-  numeric->SetRecodeMissValueTo(new NumericValue(9.0));
-  text->SetRecodeMissValueTo(new StringValue("miss"));
-  EXPECT_EQ(Eval(*numeric)->GetDouble(), 9.0);
-  EXPECT_EQ(Eval(*text)->GetString(), "miss");
-  record_.Remove("s");
-  EXPECT_EQ(Eval(*numeric)->GetDouble(), 9.0);
-  EXPECT_EQ(Eval(*text)->GetString(), "miss");
-}
-
-TEST_F(TransformVarEvalTest, DiscretizeTextTarget) {
-  auto var = MakeBins(false, "x");
-  SetX(5);
-  EXPECT_EQ(Eval(*var)->GetString(), "low");
-  SetX(30);
-  var->SetRecodeElseCopy(true);
-  EXPECT_EQ(Eval(*var)->GetString(), "30");
 }
 
 TEST_F(TransformVarEvalTest, NormContinuous) {
@@ -349,10 +307,7 @@ TEST_F(TransformVarEvalTest, ApplyTakesTheTreesValue) {
   var.AddFieldNameAndTransExpression("", TD::kAPPLY);
   SetX(1.5);
   EXPECT_EQ(Eval(var)->GetDouble(), kSysmis);  // no tree yet
-  FunctionTreeImp* plus = MakeNode("1", TD::kFN_PLUS);
-  plus->Add(MakeNode("2", TD::kFN_NONE, "x"));
-  plus->Add(MakeNode("3", TD::kFN_NONE, "Constant_D_2.5"));
-  var.SetRoot(plus);
+  var.SetRoot(orvane_test::Call(TD::kFN_PLUS, {orvane_test::Ref("x"), orvane_test::Num("2.5")}));
   EXPECT_EQ(Eval(var)->GetDouble(), 4.0);
   SetX(99);  // user-missing inside "+"
   EXPECT_EQ(Eval(var)->GetDouble(), kSysmis);

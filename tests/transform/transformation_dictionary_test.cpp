@@ -24,13 +24,9 @@ using TD = TransformationDictionary;
 using orvane_test::Node;
 constexpr double kSysmis = NumericValue::GetSysmisValue();
 
-// f(field, constant).
-FunctionTree* Call(TD::TransformFunction f, const std::string& field, const std::string& number) {
-  FunctionTree* node = Node(f, "", false);
-  node->Add(Node(TD::kFN_NONE, field, false));
-  node->Add(Node(TD::kFN_NONE, "Constant_D_" + number, true));
-  return node;
-}
+using orvane_test::Call;
+using orvane_test::Num;
+using orvane_test::Ref;
 
 // Inputs y (numeric), s (text) and d (date-time).
 class TransformationDictionaryTest : public ::testing::Test {
@@ -154,16 +150,8 @@ TEST_F(TransformationDictionaryTest, ComputedValuesAreReadFromTheDerivedRecord) 
   StringValue text;
   DateTimeValue date_time;
   ApplyEvaluator evaluator(&numeric, &text, &date_time);
-  auto* leaf = new FunctionTreeImp(false);
-  ApplyNodeStats stats;
-  stats.SetParameterName("a");
-  leaf->SetNodeStats(stats);
-  FunctionTreeImp root(true);
-  stats.SetParameterName("");
-  stats.SetTransformFunction(TD::kFN_VALUE);
-  root.SetNodeStats(stats);
-  root.Add(leaf);
-  EXPECT_EQ(evaluator.TravelSal(&root, &record_, &data_, &derived_)->GetDouble(), 3.0);
+  std::unique_ptr<FunctionTree> root(Call(TD::kFN_VALUE, {Ref("a")}));
+  EXPECT_EQ(evaluator.TravelSal(root.get(), &record_, &data_, &derived_)->GetDouble(), 3.0);
 }
 
 TEST_F(TransformationDictionaryTest, CopiesOwnTheirRecords) {
@@ -231,19 +219,16 @@ TEST_F(TransformationDictionaryTest, VariablesThatNeedThemselvesAreMissing) {
   StringValue text;
   DateTimeValue date_time;
   ApplyEvaluator evaluator(&numeric, &text, &date_time);
-  FunctionTreeImp leaf(false);
-  ApplyNodeStats stats;
-  stats.SetParameterName("c");
-  leaf.SetNodeStats(stats);
+  std::unique_ptr<FunctionTree> leaf(Ref("c"));
   CaseRecord empty;
-  EXPECT_EQ(evaluator.TravelSal(&leaf, &empty, &data_, &derived_)->GetDouble(), kSysmis);
+  EXPECT_EQ(evaluator.TravelSal(leaf.get(), &empty, &data_, &derived_)->GetDouble(), kSysmis);
 }
 
 TEST_F(TransformationDictionaryTest, ApplyVariablesBuildOnEachOther) {
   // p = q + 1 with q later in the document; r = p * 2 reads the stored p.
-  AddApply(derived_, "p", Call(TD::kFN_PLUS, "q", "1"));
+  AddApply(derived_, "p", Call(TD::kFN_PLUS, {Ref("q"), Num("1")}));
   AddRef(derived_, "q", "y");
-  AddApply(derived_, "r", Call(TD::kFN_MULTIPLY, "p", "2"));
+  AddApply(derived_, "r", Call(TD::kFN_MULTIPLY, {Ref("p"), Num("2")}));
   derived_.SetUpDerivedCaseRecord();
   record_.Add("y", new NumericValue(3.0));
   derived_.GetValuesForDeriedVars(&record_, &data_);
@@ -256,9 +241,9 @@ TEST_F(TransformationDictionaryTest, ApplyVariablesBuildOnEachOther) {
 }
 
 TEST_F(TransformationDictionaryTest, ApplyCyclesAreMissing) {
-  AddApply(derived_, "p", Call(TD::kFN_PLUS, "q", "1"));
-  AddApply(derived_, "q", Call(TD::kFN_PLUS, "p", "1"));
-  AddApply(derived_, "z", Call(TD::kFN_PLUS, "y", "1"));
+  AddApply(derived_, "p", Call(TD::kFN_PLUS, {Ref("q"), Num("1")}));
+  AddApply(derived_, "q", Call(TD::kFN_PLUS, {Ref("p"), Num("1")}));
+  AddApply(derived_, "z", Call(TD::kFN_PLUS, {Ref("y"), Num("1")}));
   derived_.SetUpDerivedCaseRecord();
   record_.Add("y", new NumericValue(3.0));
   derived_.GetValuesForDeriedVars(&record_, &data_);

@@ -1,6 +1,7 @@
 #ifndef ORVANE_TESTS_TRANSFORM_TREE_BUILDERS_H_
 #define ORVANE_TESTS_TRANSFORM_TREE_BUILDERS_H_
 
+#include <initializer_list>
 #include <string>
 
 #include "orvane/transform/apply_node_stats.h"
@@ -37,6 +38,30 @@ inline MCOrvane_600::FunctionTreeImp* Node(
   stats.SetConstNode(constant);
   node->SetNodeStats(stats);
   return node;
+}
+
+// A function node over `args`, which it takes.
+inline MCOrvane_600::FunctionTreeImp* Call(
+    MCOrvane_600::TransformationDictionary::TransformFunction function,
+    std::initializer_list<MCOrvane_600::FunctionTree*> args) {
+  MCOrvane_600::FunctionTreeImp* node = Node(function, "", false);
+  for (MCOrvane_600::FunctionTree* arg : args) node->Add(arg);
+  return node;
+}
+
+// Leaves: a field reference and constants in their encoded forms (a number,
+// a text, a date/time in seconds).
+inline MCOrvane_600::FunctionTreeImp* Ref(const std::string& name) {
+  return Node(MCOrvane_600::TransformationDictionary::kFN_NONE, name, false);
+}
+inline MCOrvane_600::FunctionTreeImp* Num(const std::string& text) {
+  return Node(MCOrvane_600::TransformationDictionary::kFN_NONE, "Constant_D_" + text, true);
+}
+inline MCOrvane_600::FunctionTreeImp* Str(const std::string& text) {
+  return Node(MCOrvane_600::TransformationDictionary::kFN_NONE, "Constant_S_" + text, true);
+}
+inline MCOrvane_600::FunctionTreeImp* Date(const std::string& seconds) {
+  return Node(MCOrvane_600::TransformationDictionary::kFN_NONE, "Constant_T_" + seconds, true);
 }
 
 }  // namespace orvane_test

@@ -1,5 +1,6 @@
 #include "orvane/translate/base_translator.h"
 
+#include <functional>
 #include <memory>
 #include <sstream>
 #include <string>
@@ -15,6 +16,7 @@
 #include "orvane/values/date_time_value.h"
 #include "orvane/values/ov_exception.h"
 #include "orvane/values/score_value.h"
+#include "support/test_support.h"
 
 namespace MCOrvane_600 {
 namespace {
@@ -44,13 +46,9 @@ const char kDocument[] =
     "  <Empty> text <!-- only --> more </Empty>\n"
     "</PMML>\n";
 
-class XercesTest : public ::testing::Test {
- protected:
-  void SetUp() override { xercesc::XMLPlatformUtils::Initialize(); }
-  void TearDown() override { xercesc::XMLPlatformUtils::Terminate(); }
-};
-
+using XercesTest = orvane_test::XmlPlatformTest;
 using BaseTranslatorValueTest = XercesTest;
+using orvane_test::ExpectOVException;
 
 class BaseTranslatorTest : public XercesTest {
  protected:
@@ -78,17 +76,6 @@ class BaseTranslatorTest : public XercesTest {
   std::unique_ptr<xercesc::XercesDOMParser> parser_;
   DOMElement* root_ = nullptr;
 };
-
-template <typename F>
-void ExpectOVException(F f, int code, const std::string& message) {
-  try {
-    f();
-    ADD_FAILURE() << "no exception, expected: " << message;
-  } catch (const OVException& e) {
-    EXPECT_EQ(code, e.GetErrorCode());
-    EXPECT_EQ(message, e.GetErrorMessage());
-  }
-}
 
 TEST_F(BaseTranslatorTest, ElementNavigationSkipsOtherNodes) {
   DOMNode* header = BaseTranslator::GetFirstChildElt(root_);
@@ -120,22 +107,23 @@ TEST_F(BaseTranslatorTest, ChildLookup) {
 }
 
 TEST_F(BaseTranslatorTest, MissingNodesThrow) {
-  ExpectOVException(
-      [this] { BaseTranslator::GetChildTagForced(root_, XMLString::transcode("MiningSchema")); }, 4,
-      "MiningSchemaNode is missing --- ");
-  ExpectOVException([this] { BaseTranslator::GetChildByTagForced(root_, "MiningSchema"); }, 4,
-                    "Node is missing --- MiningSchema ---");
-  ExpectOVException(
-      [] {
-        BaseTranslator::GetElementsByTagName(static_cast<const DOMElement*>(nullptr), "DataField");
-      },
-      4, "Node is missing --- DataField ---");
-  ExpectOVException(
-      [] {
-        BaseTranslator::GetElementsByTagName(static_cast<const xercesc::DOMDocument*>(nullptr),
-                                             "Value");
-      },
-      4, "Node is missing --- Value ---");
+  const struct {
+    std::function<void()> call;
+    const char* message;
+  } cases[] = {
+      {[this] { BaseTranslator::GetChildTagForced(root_, XMLString::transcode("MiningSchema")); },
+       "MiningSchemaNode is missing --- "},
+      {[this] { BaseTranslator::GetChildByTagForced(root_, "MiningSchema"); },
+       "Node is missing --- MiningSchema ---"},
+      {[] { BaseTranslator::GetElementsByTagName(static_cast<const DOMElement*>(nullptr), "F"); },
+       "Node is missing --- F ---"},
+      {[] {
+         BaseTranslator::GetElementsByTagName(static_cast<const xercesc::DOMDocument*>(nullptr),
+                                              "Value");
+       },
+       "Node is missing --- Value ---"},
+  };
+  for (const auto& c : cases) ExpectOVException(c.call, 4, c.message);
 }
 
 TEST_F(BaseTranslatorTest, ElementsByTagName) {

@@ -7,7 +7,6 @@
 #include <cstdio>
 #include <fstream>
 #include <memory>
-#include <sstream>
 #include <string>
 #include <vector>
 
@@ -17,6 +16,7 @@
 #include "orvane/translate/model_factory.h"
 #include "orvane/values/ov_exception.h"
 #include "plugins/plugin_test_env.h"
+#include "support/test_support.h"
 #include "translate/model_names_file.h"
 
 namespace MCOrvane_600 {
@@ -26,12 +26,7 @@ const bool kPluginsOnPath = orvane_test::UsePluginDirectory(true);
 
 using Names = std::vector<std::string>;
 
-// A scratch file name of its own for each test, so that tests may run in
-// parallel processes.
-std::string TempPath(const std::string& name) {
-  return testing::TempDir() + "orvane_" + std::to_string(getpid()) + "_" +
-         testing::UnitTest::GetInstance()->current_test_info()->name() + "_" + name;
-}
+using orvane_test::TempPath;
 
 std::string WriteFile(const std::string& name, const std::string& content) {
   const std::string path = TempPath(name);
@@ -53,49 +48,50 @@ Names NamesOfFile(const std::string& content) {
   return names;
 }
 
-TEST(ModelNamesFileTest, LinesSplitAtRunsOfSeparators) {
-  EXPECT_EQ(NamesOfLine("TreeModel, RegressionModel"), (Names{"TreeModel", "RegressionModel"}));
-  EXPECT_EQ(NamesOfLine(",, \t TreeModel\t\t,NeuralNetwork ,\n"),
-            (Names{"TreeModel", "NeuralNetwork"}));
-  EXPECT_EQ(NamesOfLine(""), Names{});
-  EXPECT_EQ(NamesOfLine(" ,\t\n"), Names{});
-  // No comments and no quoting: every other character belongs to a name.
-  EXPECT_EQ(NamesOfLine("#TreeModel \"Mining;Model\""), (Names{"#TreeModel", "\"Mining;Model\""}));
-}
-
-TEST(ModelNamesFileTest, FileGivesNamesInOrderWithDuplicates) {
-  EXPECT_EQ(NamesOfFile("TreeModel, RegressionModel\nNeuralNetwork\n"),
-            (Names{"TreeModel", "RegressionModel", "NeuralNetwork"}));
-  EXPECT_EQ(NamesOfFile("\n\n   \nTreeModel\n\nTreeModel"), (Names{"TreeModel", "TreeModel"}));
-  EXPECT_EQ(NamesOfFile(""), Names{});
-  EXPECT_EQ(NamesOfFile("TreeModel\r\nMiningModel\r\n"), (Names{"TreeModel", "MiningModel"}));
-}
-
-TEST(ModelNamesFileTest, OverlongLineIsCutAndEndsTheReading) {
+TEST(ModelNamesFileTest, LinesSplitAtRunsOfSeparatorsAndFilesGiveNamesInOrder) {
   const int max = model_names_file::kMaxLineLength;
-  const std::string full(max, 'x');
-  EXPECT_EQ(NamesOfFile(full + "\nB\n"), (Names{full, "B"}));
-  EXPECT_EQ(NamesOfFile("A\nB " + std::string(max, 'y') + "\nC\n"),
-            (Names{"A", "B", std::string(max - 2, 'y')}));
+  const struct {
+    std::string text;
+    Names line;  // the names of `text` as one line
+    Names file;  // the names of `text` as a file
+  } cases[] = {
+      {"TreeModel, RegressionModel\nNeuralNetwork\n",
+       {"TreeModel", "RegressionModel", "NeuralNetwork"},
+       {"TreeModel", "RegressionModel", "NeuralNetwork"}},
+      {",, \t TreeModel\t\t,NeuralNetwork ,\n",
+       {"TreeModel", "NeuralNetwork"},
+       {"TreeModel", "NeuralNetwork"}},
+      {"", {}, {}},
+      {" ,\t\n", {}, {}},
+      // No comments and no quoting: every other character belongs to a name.
+      {"#TreeModel \"Mining;Model\"",
+       {"#TreeModel", "\"Mining;Model\""},
+       {"#TreeModel", "\"Mining;Model\""}},
+      {"\n\n   \nTreeModel\n\nTreeModel", {"TreeModel", "TreeModel"}, {"TreeModel", "TreeModel"}},
+      {"TreeModel\r\nMiningModel\r\n",
+       {"TreeModel\r", "MiningModel\r"},
+       {"TreeModel", "MiningModel"}},
+      // An overlong line is cut and ends the reading.
+      {std::string(max, 'x') + "\nB\n", {std::string(max, 'x'), "B"}, {std::string(max, 'x'), "B"}},
+      {"A\nB " + std::string(max, 'y') + "\nC\n",
+       {"A", "B", std::string(max, 'y'), "C"},
+       {"A", "B", std::string(max - 2, 'y')}},
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(NamesOfLine(c.text), c.line) << c.text.substr(0, 40);
+    EXPECT_EQ(NamesOfFile(c.text), c.file) << c.text.substr(0, 40);
+  }
 }
 
 TEST(ModelNamesFileTest, MissingFileIsCodeTwoAndLeavesNoNames) {
   Names names = {"left over"};
-  try {
-    model_names_file::ReadNames(TempPath("absent.txt"), &names);
-    ADD_FAILURE() << "no exception";
-  } catch (const OVException& e) {
-    EXPECT_EQ(e.GetErrorCode(), 2);
-    EXPECT_EQ(e.GetErrorMessage(), "Could not open model names file");
-  }
+  orvane_test::ExpectOVException(
+      [&] { model_names_file::ReadNames(TempPath("absent.txt"), &names); }, 2,
+      "Could not open model names file");
   EXPECT_TRUE(names.empty());
 }
 
-std::string Describe(const ScoreModel& model) {
-  std::ostringstream os;
-  model.Display(os);
-  return os.str();
-}
+std::string Describe(const ScoreModel& model) { return orvane_test::Shown(model); }
 
 TEST(ModelFactoryNamesTest, FileFormPassesTheFileNamesToThePlugin) {
   ASSERT_TRUE(kPluginsOnPath);
@@ -153,13 +149,9 @@ TEST_F(CurrentDirectoryTest, EmptyNamesFileArgumentReadsModeldllTxt) {
 }
 
 TEST_F(CurrentDirectoryTest, MissingModeldllTxtFailsBeforeTheModelFileIsOpened) {
-  try {
-    ModelFactory::MakeModelFromXML(TempPath("absent.pmml"), "", "");
-    ADD_FAILURE() << "no exception";
-  } catch (const OVException& e) {
-    EXPECT_EQ(e.GetErrorCode(), 2);
-    EXPECT_EQ(e.GetErrorMessage(), "Could not open model names file");
-  }
+  orvane_test::ExpectOVException(
+      [] { ModelFactory::MakeModelFromXML(TempPath("absent.pmml"), "", ""); }, 2,
+      "Could not open model names file");
 }
 
 }  // namespace

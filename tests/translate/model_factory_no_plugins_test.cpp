@@ -13,6 +13,7 @@
 #include "orvane/translate/plugin_library.h"
 #include "orvane/values/ov_exception.h"
 #include "plugins/plugin_test_env.h"
+#include "support/test_support.h"
 
 namespace MCOrvane_600 {
 namespace {
@@ -26,23 +27,16 @@ struct Unloadable {
   const char* reported_type;
 };
 
-// Names the case in test listings instead of dumping its bytes.
-void PrintTo(const Unloadable& c, std::ostream* os) { *os << c.label; }
-
 class UnloadablePluginTest : public ::testing::TestWithParam<Unloadable> {};
 
 TEST_P(UnloadablePluginTest, ReportsTheModelTypeAsFound) {
   ASSERT_TRUE(kPluginsOffPath);
   const Unloadable& c = GetParam();
   std::istringstream in(c.document);
-  try {
-    std::unique_ptr<ScoreModel> model(ModelFactory::MakeModelFromXML(in, c.names, ""));
-    ADD_FAILURE() << "no exception";
-  } catch (const OVException& e) {
-    EXPECT_EQ(e.GetErrorCode(), 5);
-    EXPECT_EQ(e.GetErrorMessage(), std::string("Doesn't Support ") + c.reported_type +
-                                       "  Model: No Required dll or lib available!");
-  }
+  orvane_test::ExpectOVException(
+      [&] { std::unique_ptr<ScoreModel>(ModelFactory::MakeModelFromXML(in, c.names, "")); }, 5,
+      std::string("Doesn't Support ") + c.reported_type +
+          "  Model: No Required dll or lib available!");
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -62,7 +56,7 @@ INSTANTIATE_TEST_SUITE_P(
                                  "<PMML><NearestNeighborModel/></PMML>",
                                  {"NearestNeighborModel"},
                                  "NearestNeighborModel"}),
-    [](const ::testing::TestParamInfo<Unloadable>& info) { return info.param.label; });
+    orvane_test::RowLabel<Unloadable>);
 
 TEST(PluginLibraryTest, MissingFileRecordsTheLoadersText) {
   PluginLibrary library("TreeModel600r.so");

@@ -26,6 +26,7 @@
 #include "orvane/values/ov_exception.h"
 #include "orvane/values/score_value.h"
 #include "plugins/plugin_test_env.h"
+#include "support/test_support.h"
 
 namespace MCOrvane_600 {
 namespace {
@@ -35,14 +36,10 @@ const bool kPluginsOnPath = orvane_test::UsePluginDirectory(true);
 using Names = std::vector<std::string>;
 using ModelPtr = std::unique_ptr<ScoreModel>;
 
-std::string DataFile(const std::string& name) {
-  return std::string(ORVANE_TEST_DATA_DIR) + "/factory/" + name;
-}
+using orvane_test::ReadFile;
+using orvane_test::TempPath;
 
-std::string ReadFile(const std::string& path) {
-  std::ifstream in(path);
-  return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-}
+std::string DataFile(const std::string& name) { return orvane_test::TestData("factory/" + name); }
 
 ModelPtr Make(const std::string& text, const Names& names, const std::string& arg = "",
               const std::string& nnArg = "") {
@@ -50,18 +47,7 @@ ModelPtr Make(const std::string& text, const Names& names, const std::string& ar
   return ModelPtr(ModelFactory::MakeModelFromXML(in, names, arg, nnArg));
 }
 
-std::string Describe(const ScoreModel& model) {
-  std::ostringstream os;
-  model.Display(os);
-  return os.str();
-}
-
-// A scratch file name of its own for each test, so that tests may run in
-// parallel processes.
-std::string TempPath(const std::string& name) {
-  return testing::TempDir() + "orvane_" + std::to_string(getpid()) + "_" +
-         testing::UnitTest::GetInstance()->current_test_info()->name() + "_" + name;
-}
+std::string Describe(const ScoreModel& model) { return orvane_test::Shown(model); }
 
 bool XercesIsUp() { return xercesc::XMLPlatformUtils::fgMemoryManager != nullptr; }
 
@@ -79,16 +65,7 @@ void ExpectPlatformBalanced(const std::function<void()>& call) {
   ASSERT_FALSE(XercesIsUp());
 }
 
-// Runs `make`, which must throw the OVException `code` / `message`.
-void ExpectFailure(const std::function<void()>& make, int code, const std::string& message) {
-  try {
-    make();
-    ADD_FAILURE() << "no exception; expected: " << message;
-  } catch (const OVException& e) {
-    EXPECT_EQ(e.GetErrorCode(), code);
-    EXPECT_EQ(e.GetErrorMessage(), message);
-  }
-}
+const auto ExpectFailure = orvane_test::ExpectOVException;
 
 std::string NotSupported(const std::string& type) {
   return "Doesn't Support " + type + "  Model: No Required dll or lib available!";
@@ -250,36 +227,34 @@ INSTANTIATE_TEST_SUITE_P(
             {"AssociationModelLattice"},
             "AssociationModel",
             "root=AssocLattice"},
+        // The order of the names list decides, not the document's.
+        RootCase{"NamesListOrderTree",
+                 ReadFile(DataFile("mining_and_tree.pmml")),
+                 {"TreeModel", "MiningModel"},
+                 "TreeModel",
+                 "TreeModel"},
+        RootCase{"NamesListOrderMining",
+                 ReadFile(DataFile("mining_and_tree.pmml")),
+                 {"MiningModel", "TreeModel"},
+                 "MiningModel",
+                 "type=MiningModel"},
+        RootCase{"RootIsNoModelElement",
+                 "<PMML><Header/><MiningModel/></PMML>",
+                 {"PMML", "MiningModel"},
+                 "MiningModel",
+                 "root=PMML"},
+        RootCase{"LatticeInPmmlServedByAssociationPlugin",
+                 "<PMML><AssociationModelLattice/></PMML>",
+                 {"NeuralNetwork", "AssociationModelLattice"},
+                 "AssociationModel",
+                 "root=PMML"},
         RootCase{"SequentialAssociationLattice",
                  std::string(kDeclaration) + "<SequentialAssociationLattice><SequenceModel/>"
                                              "</SequentialAssociationLattice>",
                  {"SequenceModel"},
                  "SequenceModel",
                  "root=SequentialAssociationLattice"}),
-    [](const ::testing::TestParamInfo<RootCase>& info) { return info.param.label; });
-
-TEST(ModelFactoryTest, NamesListOrderDecidesNotDocumentOrder) {
-  const std::string document = ReadFile(DataFile("mining_and_tree.pmml"));
-  ModelPtr tree = Make(document, {"TreeModel", "MiningModel"});
-  ASSERT_NE(tree, nullptr);
-  EXPECT_EQ(tree->GetModelType(), "TreeModel");
-  ModelPtr mining = Make(document, {"MiningModel", "TreeModel"});
-  ASSERT_NE(mining, nullptr);
-  EXPECT_EQ(mining->GetModelType(), "MiningModel");
-}
-
-TEST(ModelFactoryTest, TheRootIsNoModelElementOfTheNamesList) {
-  ModelPtr model = Make("<PMML><Header/><MiningModel/></PMML>", {"PMML", "MiningModel"});
-  ASSERT_NE(model, nullptr);
-  EXPECT_EQ(model->GetModelType(), "MiningModel");
-}
-
-TEST(ModelFactoryTest, AssociationModelLatticeIsServedByTheAssociationPlugin) {
-  ModelPtr model =
-      Make("<PMML><AssociationModelLattice/></PMML>", {"NeuralNetwork", "AssociationModelLattice"});
-  ASSERT_NE(model, nullptr);
-  EXPECT_EQ(model->GetModelType(), "AssociationModel");
-}
+    orvane_test::RowLabel<RootCase>);
 
 TEST(ModelFactoryTest, PassModelNamesReceivesTheListBeforeTheParse) {
   ModelPtr with = Make("<PMML><MiningModel/></PMML>", {"MiningModel", "TreeModel", "MiningModel"});
@@ -295,59 +270,6 @@ TEST(ModelFactoryTest, ThirdArgumentReachesTheDocumentTranslatorOnly) {
   ModelPtr model = Make("<PMML><MiningModel/></PMML>", {"MiningModel"}, "host-arg", "nn-arg");
   ASSERT_NE(model, nullptr);
   EXPECT_EQ(Describe(*model), "type=MiningModel root=PMML arg=host-arg names=MiningModel");
-}
-
-// --- What the document parser refuses to do ---------------------------------
-
-// Each document would reveal a "MiningModel" element if the parser fetched
-// or expanded what it must not; without it the document is unsupported.
-class SecureParsingTest : public ::testing::Test {
- protected:
-  void SetUp() override {
-    fragment_ = TempPath("fragment.xml");
-    std::ofstream(fragment_) << "<MiningModel/>";
-    dtd_ = TempPath("models.dtd");
-    std::ofstream(dtd_) << "<!ENTITY model '<MiningModel/>'>";
-  }
-  void TearDown() override {
-    std::remove(fragment_.c_str());
-    std::remove(dtd_.c_str());
-  }
-
-  static void ExpectUnsupported(const std::string& document) {
-    ExpectFailure([&] { Make(document, {"MiningModel"}); }, 5, "Unsupported Model found!");
-  }
-  // A document that asks for more than it may have is refused whole.
-  static void ExpectRefused(const std::string& document) {
-    ExpectFailure([&] { Make(document, {"MiningModel"}); }, 6, "Invalid XML file!!");
-  }
-
-  std::string fragment_;
-  std::string dtd_;
-};
-
-TEST_F(SecureParsingTest, ExternalEntitiesAreNotFetched) {
-  ExpectRefused("<!DOCTYPE PMML [<!ENTITY model SYSTEM '" + fragment_ + "'>]><PMML>&model;</PMML>");
-}
-
-TEST_F(SecureParsingTest, ExternalDtdIsNotLoaded) {
-  ExpectUnsupported("<!DOCTYPE PMML SYSTEM '" + dtd_ + "'><PMML>&model;</PMML>");
-}
-
-TEST_F(SecureParsingTest, EntityExpansionIsLimited) {
-  // Internal entities are expanded, but not without end: "e" makes more
-  // than 10000 expansions before the model element is reached.
-  std::string doctype = "<!DOCTYPE PMML [<!ENTITY a 'x'>";
-  const char* levels = "abcde";
-  for (int level = 1; level < 5; ++level) {
-    doctype += std::string("<!ENTITY ") + levels[level] + " '";
-    for (int i = 0; i < 10; ++i) doctype += std::string("&") + levels[level - 1] + ";";
-    doctype += "'>";
-  }
-  doctype += "]>";
-  ModelPtr small = Make(doctype + "<PMML>&b;<MiningModel/></PMML>", {"MiningModel"});
-  EXPECT_NE(small, nullptr);
-  ExpectRefused(doctype + "<PMML>&e;<MiningModel/></PMML>");
 }
 
 // --- The nearest-neighbour path --------------------------------------------
@@ -432,7 +354,7 @@ INSTANTIATE_TEST_SUITE_P(
                     {"TreeModel"},
                     4,
                     "Node is missing --- DataDictionary ---"}),
-    [](const ::testing::TestParamInfo<FailureCase>& info) { return info.param.label; });
+    orvane_test::RowLabel<FailureCase>);
 
 TEST(ModelFactoryTest, FileFormsReportUnopenableFiles) {
   const std::string missing = DataFile("no_such_file.xml");

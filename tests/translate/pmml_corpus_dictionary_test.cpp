@@ -1,9 +1,6 @@
 // Reads the DataDictionary of whole documents: the project's own under
 // tests/data/pmml/dd and the documents of other tools in the shared corpus.
 
-#include <dirent.h>
-
-#include <algorithm>
 #include <map>
 #include <memory>
 #include <string>
@@ -15,6 +12,7 @@
 #include "orvane/dictionary/score_dictionary.h"
 #include "orvane/dictionary/score_missing_value_set.h"
 #include "orvane/translate/pmml_translator.h"
+#include "support/test_support.h"
 #include "translate/pmml_document_fixture.h"
 
 namespace MCOrvane_600 {
@@ -23,16 +21,7 @@ namespace {
 using PMMLCorpusDictionaryTest = PMMLDocumentTest;
 
 std::vector<std::string> PMMLFiles(const std::string& directory) {
-  std::vector<std::string> names;
-  if (DIR* dir = opendir(directory.c_str())) {
-    while (const dirent* entry = readdir(dir)) {
-      const std::string name = entry->d_name;
-      if (name.size() > 5 && name.compare(name.size() - 5, 5, ".pmml") == 0) names.push_back(name);
-    }
-    closedir(dir);
-  }
-  std::sort(names.begin(), names.end());
-  return names;
+  return orvane_test::FilesIn(directory, ".pmml");
 }
 
 std::string DataDir() { return std::string(ORVANE_TEST_DATA_DIR) + "/pmml/dd/"; }

@@ -1,4 +1,5 @@
 #include <memory>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -171,28 +172,23 @@ TEST_F(PMMLDataDictionaryTest, LevelsTypesAndLabels) {
 }
 
 TEST_F(PMMLDataDictionaryTest, DateTimeTypes) {
-  const char* names[] = {"date",
-                         "time",
-                         "dateTime",
-                         "dateDaysSince[0]",
-                         "dateDaysSince[1960]",
-                         "dateDaysSince[1970]",
-                         "dateDaysSince[1980]",
-                         "timeSeconds",
-                         "dateTimeSecondsSince[0]",
-                         "dateTimeSecondsSince[1960]",
-                         "dateTimeSecondsSince[1970]",
-                         "dateTimeSecondsSince[1980]"};
-  for (int i = 0; i < 12; ++i) {
+  // In the order of their date/time type numbers, from 1.
+  std::istringstream names(
+      "date time dateTime dateDaysSince[0] dateDaysSince[1960] dateDaysSince[1970] "
+      "dateDaysSince[1980] timeSeconds dateTimeSecondsSince[0] dateTimeSecondsSince[1960] "
+      "dateTimeSecondsSince[1970] dateTimeSecondsSince[1980]");
+  int type = 0;
+  for (std::string name; names >> name;) {
     std::unique_ptr<ScoreDictionary> dictionary(
-        Read(std::string("<DataField name='d' optype='continuous' dataType='") + names[i] +
+        Read("<DataField name='d' optype='continuous' dataType='" + name +
              "'><Value value='10' property='missing'/></DataField>"));
     const ScoreDictVar* d = dictionary->GetVar("d");
-    EXPECT_EQ(ScoreDictVar::kDATETIME_VAR, d->GetVarType()) << names[i];
-    EXPECT_EQ(i + 1, d->GetDateTimeType());
+    EXPECT_EQ(ScoreDictVar::kDATETIME_VAR, d->GetVarType()) << name;
+    EXPECT_EQ(++type, d->GetDateTimeType());
     const DateTimeValue ten(10, d->GetDateTimeType());
-    EXPECT_TRUE(d->IsMissingValue(&ten)) << names[i];
+    EXPECT_TRUE(d->IsMissingValue(&ten)) << name;
   }
+  EXPECT_EQ(12, type);
   std::unique_ptr<ScoreDictionary> other(
       Read("<DataField name='d' optype='continuous' dataType='Date'/>"));
   EXPECT_EQ(ScoreDictVar::kNO_DATETIME, other->GetVar("d")->GetDateTimeType());

@@ -6,10 +6,7 @@
 
 #include <gtest/gtest.h>
 #include <xercesc/dom/DOM.hpp>
-#include <xercesc/framework/MemBufInputSource.hpp>
-#include <xercesc/parsers/XercesDOMParser.hpp>
 #include <xercesc/util/NumberFormatException.hpp>
-#include <xercesc/util/PlatformUtils.hpp>
 
 #include "orvane/dictionary/score_dict_var.h"
 #include "orvane/dictionary/score_dictionary.h"
@@ -21,6 +18,7 @@
 #include "orvane/values/numeric_value.h"
 #include "orvane/values/ov_exception.h"
 #include "orvane/values/string_value.h"
+#include "translate/pmml_document_fixture.h"
 
 namespace MCOrvane_600 {
 namespace {
@@ -42,40 +40,33 @@ class TestTranslator : public QRTZTranslator {
 const char kGood[] = R"(<variable name="good" storage-type="NUMERIC" measurement-level="NOMINAL">
   <categories><category value="1"/></categories></variable>)";
 
-class QRTZTranslatorTest : public ::testing::Test {
+// The translator's transcoder comes from the platform, which the base
+// fixture initialises around each test.
+class QRTZTranslatorTest : public PMMLDocumentTest {
  protected:
-  // The transcoder comes from Xerces, so the translator lives inside the
-  // initialised platform.
   void SetUp() override {
-    xercesc::XMLPlatformUtils::Initialize();
-    translator_.reset(new TestTranslator);
+    PMMLDocumentTest::SetUp();
+    qrtz_.reset(new TestTranslator);
   }
   void TearDown() override {
-    parser_.reset();
-    translator_.reset();
-    xercesc::XMLPlatformUtils::Terminate();
+    qrtz_.reset();
+    PMMLDocumentTest::TearDown();
   }
 
   // The "dictionary" element of a parsed document; null when it has none.
   DOMElement* Load(const std::string& document) {
-    parser_.reset(new xercesc::XercesDOMParser);
-    parser_->setLoadExternalDTD(false);
-    xercesc::MemBufInputSource source(reinterpret_cast<const XMLByte*>(document.data()),
-                                      document.size(), "inline");
-    parser_->parse(source);
-    EXPECT_EQ(0u, parser_->getErrorCount()) << document;
-    return static_cast<DOMElement*>(BaseTranslator::GetChildByTag(
-        parser_->getDocument()->getDocumentElement(), QRTZTags::gDictionary));
+    DOMElement* root = Parse(document);
+    EXPECT_NE(nullptr, root) << document;
+    return static_cast<DOMElement*>(BaseTranslator::GetChildByTag(root, QRTZTags::gDictionary));
   }
   DOMElement* LoadVariables(const std::string& variables) {
     return Load("<qrtz-ml><dictionary>" + variables + "</dictionary></qrtz-ml>");
   }
   std::unique_ptr<ScoreDictionary> Read(const std::string& variables) {
-    return std::unique_ptr<ScoreDictionary>(translator_->ParseDictionary(LoadVariables(variables)));
+    return std::unique_ptr<ScoreDictionary>(qrtz_->ParseDictionary(LoadVariables(variables)));
   }
 
-  std::unique_ptr<TestTranslator> translator_;
-  std::unique_ptr<xercesc::XercesDOMParser> parser_;
+  std::unique_ptr<TestTranslator> qrtz_;
 };
 
 bool IsMissing(const ScoreDictVar* var, double value) {
@@ -166,25 +157,13 @@ TEST_F(QRTZTranslatorTest, EveryFaultIsReportedAndNothingIsLeft) {
     DOMElement* dictionary = c.variables == nullptr
                                  ? Load("<qrtz-ml/>")
                                  : LoadVariables(std::string(kGood) + c.variables);
-    try {
-      delete translator_->ParseDictionary(dictionary);
-      ADD_FAILURE() << "no exception";
-    } catch (const OVException& e) {
-      EXPECT_EQ(c.code, e.GetErrorCode());
-      EXPECT_EQ(c.message, e.GetErrorMessage());
-    }
+    ExpectOVException([&] { delete qrtz_->ParseDictionary(dictionary); }, c.code, c.message);
   }
 }
 
 TEST_F(QRTZTranslatorTest, DictionaryWithoutVariablesIsRefused) {
   for (const char* body : {"", " <!-- none --> text "}) {
-    try {
-      Read(body);
-      ADD_FAILURE() << "no exception for \"" << body << "\"";
-    } catch (const OVException& e) {
-      EXPECT_EQ(6, e.GetErrorCode());
-      EXPECT_EQ("Dicitonary is empty!!", e.GetErrorMessage());
-    }
+    ExpectOVException([&] { Read(body); }, 6, "Dicitonary is empty!!");
   }
 }
 
@@ -200,12 +179,10 @@ TEST_F(QRTZTranslatorTest, BadFormatNumbersFailThroughXerces) {
 }
 
 TEST_F(QRTZTranslatorTest, ReadsAWholeDocument) {
-  parser_.reset(new xercesc::XercesDOMParser);
-  parser_->parse(ORVANE_TEST_DATA_DIR "/qrtz/dictionary.xml");
-  ASSERT_EQ(0u, parser_->getErrorCount());
-  std::unique_ptr<ScoreDictionary> dictionary(
-      translator_->ParseDictionary(static_cast<DOMElement*>(BaseTranslator::GetChildByTag(
-          parser_->getDocument()->getDocumentElement(), QRTZTags::gDictionary))));
+  DOMElement* root = ParseFile(ORVANE_TEST_DATA_DIR "/qrtz/dictionary.xml");
+  ASSERT_NE(nullptr, root);
+  std::unique_ptr<ScoreDictionary> dictionary(qrtz_->ParseDictionary(
+      static_cast<DOMElement*>(BaseTranslator::GetChildByTag(root, QRTZTags::gDictionary))));
 
   const std::vector<ScoreDictVar*> vars = dictionary->GetScoreDictVars();
   ASSERT_EQ(3u, vars.size());

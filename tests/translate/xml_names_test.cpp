@@ -9,12 +9,11 @@
 
 #include <gtest/gtest.h>
 #include <xercesc/dom/DOM.hpp>
-#include <xercesc/framework/MemBufInputSource.hpp>
-#include <xercesc/parsers/XercesDOMParser.hpp>
-#include <xercesc/util/PlatformUtils.hpp>
 
 #include "orvane/translate/base_translator.h"
 #include "orvane/values/ov_exception.h"
+#include "support/test_support.h"
+#include "translate/pmml_document_fixture.h"
 
 namespace MCOrvane_600 {
 namespace {
@@ -36,20 +35,12 @@ const char kDocument[] =
     "  <b><a id='4'/>&e;</b><A id='case'/><?a pi?>text<a id='6'/>\n"
     "</r>\n";
 
-class XmlNamesTest : public ::testing::Test {
+class XmlNamesTest : public PMMLDocumentTest {
  protected:
   void SetUp() override {
-    xercesc::XMLPlatformUtils::Initialize();
-    parser_.reset(new xercesc::XercesDOMParser);
-    xercesc::MemBufInputSource source(reinterpret_cast<const XMLByte*>(kDocument),
-                                      sizeof(kDocument) - 1, "inline");
-    parser_->parse(source);
-    ASSERT_EQ(0u, parser_->getErrorCount());
-    root_ = parser_->getDocument()->getDocumentElement();
-  }
-  void TearDown() override {
-    parser_.reset();
-    xercesc::XMLPlatformUtils::Terminate();
+    PMMLDocumentTest::SetUp();
+    root_ = Parse(kDocument);
+    ASSERT_NE(nullptr, root_);
   }
 
   // What the DOM's node list holds, in its order.
@@ -79,7 +70,6 @@ class XmlNamesTest : public ::testing::Test {
     }
   }
 
-  std::unique_ptr<xercesc::XercesDOMParser> parser_;
   DOMElement* root_ = nullptr;
 };
 
@@ -164,20 +154,11 @@ TEST_F(XmlNamesTest, ConstCharAndStringFormsOfAttributeAccessAgree) {
        {static_cast<const DOMElement*>(root_), static_cast<const DOMElement*>(nullptr)}) {
     const std::string tag = element == nullptr ? "" : "r";
     const std::string message = "Attribute absent is missing from Node \"" + tag + "\"";
-    try {
-      BaseTranslator::GetAttributeForced(element, "absent");
-      ADD_FAILURE() << "no exception";
-    } catch (const OVException& e) {
-      EXPECT_EQ(4, e.GetErrorCode());
-      EXPECT_EQ(message, e.GetErrorMessage());
-    }
-    try {
-      BaseTranslator::GetAttributeForced(element, std::string("absent"));
-      ADD_FAILURE() << "no exception";
-    } catch (const OVException& e) {
-      EXPECT_EQ(4, e.GetErrorCode());
-      EXPECT_EQ(message, e.GetErrorMessage());
-    }
+    orvane_test::ExpectOVException(
+        [element] { BaseTranslator::GetAttributeForced(element, "absent"); }, 4, message);
+    orvane_test::ExpectOVException(
+        [element] { BaseTranslator::GetAttributeForced(element, std::string("absent")); }, 4,
+        message);
   }
 }
 

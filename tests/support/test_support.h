@@ -1,0 +1,101 @@
+#ifndef ORVANE_TESTS_SUPPORT_TEST_SUPPORT_H_
+#define ORVANE_TESTS_SUPPORT_TEST_SUPPORT_H_
+
+// Helpers every test file may use: files, display texts, expected failures.
+
+#include <dirent.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <fstream>
+#include <functional>
+#include <iterator>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+#include <xercesc/util/PlatformUtils.hpp>
+
+#include "orvane/values/ov_exception.h"
+
+namespace orvane_test {
+
+inline std::string ReadFile(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+}
+
+// A file of tests/data, by its path below that folder.
+inline std::string TestData(const std::string& name) {
+  return std::string(ORVANE_TEST_DATA_DIR) + "/" + name;
+}
+
+// The names of the files in `dir` ending in `suffix` whose text contains
+// `containing`, sorted; empty when the folder is absent.
+inline std::vector<std::string> FilesIn(const std::string& dir, const std::string& suffix,
+                                        const std::string& containing = "") {
+  std::vector<std::string> files;
+  DIR* d = opendir(dir.c_str());
+  if (d == nullptr) return files;
+  while (dirent* entry = readdir(d)) {
+    const std::string name = entry->d_name;
+    if (name.size() < suffix.size() ||
+        name.compare(name.size() - suffix.size(), suffix.size(), suffix) != 0) {
+      continue;
+    }
+    if (containing.empty() || ReadFile(dir + "/" + name).find(containing) != std::string::npos) {
+      files.push_back(name);
+    }
+  }
+  closedir(d);
+  std::sort(files.begin(), files.end());
+  return files;
+}
+
+// A scratch file name of the running test's own, so that test processes may
+// run in parallel.
+inline std::string TempPath(const std::string& name) {
+  return testing::TempDir() + "orvane_" + std::to_string(getpid()) + "_" +
+         testing::UnitTest::GetInstance()->current_test_info()->name() + "_" + name;
+}
+
+// The Display text of `object`.
+template <typename T>
+std::string Shown(const T& object) {
+  std::ostringstream os;
+  object.Display(os);
+  return os.str();
+}
+
+// `call` must throw an OVException with `code` and `message` (any message
+// when `message` is empty).
+inline void ExpectOVException(const std::function<void()>& call, int code,
+                              const std::string& message) {
+  try {
+    call();
+    ADD_FAILURE() << "no exception; expected: " << code << " " << message;
+  } catch (const MCOrvane_600::OVException& e) {
+    EXPECT_EQ(e.GetErrorCode(), code) << e.GetErrorMessage();
+    if (!message.empty()) {
+      EXPECT_EQ(e.GetErrorMessage(), message);
+    }
+  }
+}
+
+// The XML platform initialised around each test.
+class XmlPlatformTest : public ::testing::Test {
+ protected:
+  void SetUp() override { xercesc::XMLPlatformUtils::Initialize(); }
+  void TearDown() override { xercesc::XMLPlatformUtils::Terminate(); }
+};
+
+// Names a table row by its `label` in test listings instead of dumping its bytes.
+template <typename Row>
+std::string RowLabel(const testing::TestParamInfo<Row>& info) {
+  return info.param.label;
+}
+
+}  // namespace orvane_test
+
+#endif  // ORVANE_TESTS_SUPPORT_TEST_SUPPORT_H_

@@ -1,0 +1,327 @@
+// Numbers, texts, statuses and the readers' exception.
+#include <climits>
+#include <cmath>
+#include <cstdint>
+#include <cstring>
+#include <limits>
+#include <memory>
+#include <string>
+
+#include <gtest/gtest.h>
+
+#include "orvane/values/mc_status.h"
+#include "orvane/values/numeric_value.h"
+#include "orvane/values/ov_exception.h"
+#include "orvane/values/string_value.h"
+
+namespace MCOrvane_600 {
+namespace {
+
+const double kSysmis = NumericValue::GetSysmisValue();
+const double kInf = NumericValue::GetInfinity();
+const double kNaN = std::numeric_limits<double>::quiet_NaN();
+
+// Reaches the protected constants.
+struct Constants : NumericValue {
+  static double Epsilon() { return fEpsilon; }
+};
+
+uint64_t Bits(double d) {
+  uint64_t bits;
+  std::memcpy(&bits, &d, sizeof bits);
+  return bits;
+}
+
+TEST(NumericValueTest, Constants) {
+  EXPECT_EQ(Bits(kSysmis), 0xFFEFFFFFFFFFFFFFu);
+  EXPECT_EQ(Bits(kInf), 0x7FF0000000000000u);
+  EXPECT_EQ(Constants::Epsilon(), 2.22045e-14);
+  EXPECT_TRUE(NumericValue::SYSMIS.IsSystemMissingValue());
+  EXPECT_TRUE(NumericValue().IsSystemMissingValue());
+  EXPECT_FALSE(NumericValue::IsSystemMissingValue(-kInf));
+}
+
+struct ParseCase {
+  const char* text;
+  double expected;
+};
+
+TEST(NumericValueTest, TextToNumber) {
+  const ParseCase cases[] = {
+      {"", kSysmis}, {"abc", kSysmis}, {" 2.5", 2.5}, {"\t\n-3", -3},      {"12abc", 12},
+      {"1,5", 1},    {"1e999", kInf},  {"inf", kInf}, {"-1e999", kSysmis}, {"nan", kSysmis},
+      {"1e", 1},     {"1e+x", 1},      {"2E3", 2000}, {"-4.5e2xyz", -450}, {".5", 0.5},
+      {"5.", 5},     {".", kSysmis},   {"+7", 7},     {"-", kSysmis},      {"- 5", kSysmis},
+      {"0x10", 0},   {"1.2.3", 1.2},   {"1e-999", 0}, {"  ", kSysmis},
+  };
+  for (const ParseCase& c : cases) {
+    EXPECT_EQ(NumericValue(std::string(c.text)).GetDouble(), c.expected) << "'" << c.text << "'";
+  }
+}
+
+TEST(NumericValueTest, NumberToText) {
+  const struct {
+    double number;
+    const char* text;
+  } cases[] = {
+      {0, "0"},
+      {-0.0, "-0"},
+      {2.5, "2.5"},
+      {-3, "-3"},
+      {100000, "100000"},
+      {1234567, "1.23457e+06"},
+      {1.0 / 3, "0.333333"},
+      {1e-5, "1e-05"},
+      {kInf, "inf"},
+      {-kInf, "Undefined"},
+      {kNaN, "Undefined"},
+      {kSysmis, "Undefined"},
+      {std::nextafter(kSysmis, 0.0), "-1.79769e+308"},
+  };
+  for (const auto& c : cases) EXPECT_EQ(NumericValue(c.number).GetString(), c.text) << c.number;
+}
+
+TEST(NumericValueTest, IsEqual) {
+  EXPECT_TRUE(NumericValue::IsEqual(1.0, 1.0 + 1e-15));
+  EXPECT_TRUE(NumericValue::IsEqual(123456789012345.0, 123456789012346.0));
+  EXPECT_FALSE(NumericValue::IsEqual(1.0, 1.0 + 1e-13));
+  EXPECT_TRUE(NumericValue::IsEqual(0.0, -0.0));
+  EXPECT_FALSE(NumericValue::IsEqual(0.0, 1e-300));
+  EXPECT_FALSE(NumericValue::IsEqual(1e-300, 0.0));
+  EXPECT_FALSE(NumericValue::IsEqual(kInf, kInf));
+  EXPECT_FALSE(NumericValue::IsEqual(kNaN, kNaN));
+  EXPECT_TRUE(NumericValue::IsEqual(kSysmis, kSysmis));
+  EXPECT_FALSE(NumericValue::IsEqual(kSysmis, 0.0));
+  EXPECT_FALSE(NumericValue::IsEqual(0.0, kSysmis));
+  // Within the tolerance of the system-missing value, but not it.
+  EXPECT_FALSE(NumericValue::IsEqual(kSysmis, std::nextafter(kSysmis, 0.0)));
+  EXPECT_FALSE(NumericValue::IsEqual(std::nextafter(kSysmis, 0.0), kSysmis));
+  // A subnormal number equals itself although the tolerance underflows.
+  EXPECT_TRUE(NumericValue::IsEqual(99e-319, 99e-319));
+  EXPECT_FALSE(NumericValue::IsEqual(99e-319, 98e-319));
+  EXPECT_FALSE(NumericValue::IsEqual(-kInf, -kInf));
+}
+
+TEST(NumericValueTest, EqualityNeedsPlainNumber) {
+  const NumericValue one(1.0);
+  EXPECT_TRUE(one == NumericValue(1.0 + 1e-15));
+  EXPECT_FALSE(one == StringValue("1"));
+  EXPECT_FALSE(NumericValue::SYSMIS == one);
+  EXPECT_TRUE(NumericValue::SYSMIS == NumericValue());
+  EXPECT_TRUE(one.Equal(&one, true, true));
+  EXPECT_FALSE(one.Equal(nullptr, false, false));
+}
+
+TEST(NumericValueTest, Ordering) {
+  const NumericValue half(0.5), one(1.0), near_one(1.0 + 1e-15);
+  const StringValue text_one("1");
+  EXPECT_TRUE(half < text_one);
+  EXPECT_TRUE(half <= text_one);
+  EXPECT_FALSE(one <= text_one);  // the equality part demands a number
+  EXPECT_TRUE(one < NumericValue(2.0));
+  EXPECT_TRUE(NumericValue(2.0) > one);
+  EXPECT_TRUE(one <= near_one && one >= near_one && near_one <= one && near_one >= one);
+  EXPECT_TRUE(one < near_one);  // the strict part is exact
+
+  const NumericValue sysmis;
+  const ScoreValue* others[] = {&one, &sysmis};
+  for (const ScoreValue* other : others) {
+    EXPECT_FALSE(sysmis < *other);
+    EXPECT_FALSE(sysmis > *other);
+    EXPECT_FALSE(sysmis <= *other);
+    EXPECT_FALSE(sysmis >= *other);
+    EXPECT_FALSE(*other < sysmis);
+    EXPECT_FALSE(*other > sysmis);
+    EXPECT_FALSE(*other <= sysmis);
+    EXPECT_FALSE(*other >= sysmis);
+  }
+}
+
+TEST(NumericValueTest, SetValueTakesPlainNumbersOnlyAndCopiesAreOwned) {
+  NumericValue value(3.0);
+  value.SetValue(&NumericValue::SYSMIS);
+  EXPECT_TRUE(value.IsSystemMissingValue());
+  value.SetDoubleValue(4.25);
+  const StringValue text("7");
+  value.SetValue(&text);
+  value.SetValue(nullptr);
+  std::unique_ptr<ScoreValue> got(value.GetValue());
+  std::unique_ptr<ScoreValue> clone(value.Clone());
+  NumericValue assigned;
+  assigned = value;
+  for (const ScoreValue* copy : {got.get(), clone.get(), static_cast<ScoreValue*>(&assigned)}) {
+    EXPECT_EQ(copy->GetType(), ScoreValue::kNUMERIC_VALUE);
+    EXPECT_EQ(copy->GetDouble(), 4.25);
+  }
+}
+
+TEST(NumericValueTest, GetIntTruncatesAndSaturates) {
+  const struct {
+    double number;
+    int expected;
+  } cases[] = {{2.9, 2},           {-2.9, -2},      {1e12, INT_MAX},
+               {kSysmis, INT_MIN}, {kInf, INT_MAX}, {kNaN, 0}};
+  for (const auto& c : cases) EXPECT_EQ(NumericValue(c.number).GetInt(), c.expected) << c.number;
+}
+
+struct EqualCase {
+  const char* a;
+  const char* b;
+  bool equal;     // operator==
+  bool no_trim;   // Equal with the no-space-trim flag
+  bool empty_ok;  // Equal with the empty-string-OK flag
+};
+
+TEST(StringValueTest, Equality) {
+  const EqualCase cases[] = {
+      {"abc", "abc", true, true, true},     {"abc", "abc   ", true, false, true},
+      {" abc", "abc", false, false, false}, {"abc\t", "abc", false, false, false},
+      {"", "  ", true, false, false},       {"  ", "", true, false, false},
+      {" ", "   ", true, false, true},      {"", "", true, true, true},
+      {"", "a", false, false, false},       {"  ", "a", false, false, false},
+      {"abc", "abd", false, false, false},
+  };
+  for (const EqualCase& c : cases) {
+    const StringValue a(c.a), b(c.b);
+    SCOPED_TRACE(std::string("'") + c.a + "' vs '" + c.b + "'");
+    EXPECT_EQ(a == b, c.equal);
+    EXPECT_EQ(a.Equal(&b, false, false), c.equal);
+    EXPECT_EQ(a.Equal(&b, true, false), c.no_trim);
+    EXPECT_EQ(a.Equal(&b, false, true), c.empty_ok);
+    EXPECT_EQ(a.Equal(&b, true, true), c.no_trim && c.empty_ok);
+  }
+}
+
+TEST(StringValueTest, NeverEqualsOrOrdersAgainstNonText) {
+  const StringValue one("1");
+  const NumericValue number(1.0);
+  EXPECT_FALSE(one == number);
+  EXPECT_FALSE(one.Equal(&number, false, false));
+  EXPECT_FALSE(one.Equal(nullptr, false, false));
+  EXPECT_FALSE(one < number || one > number || one <= number || one >= number);
+  EXPECT_FALSE(one.IsSystemMissingValue());
+}
+
+TEST(StringValueTest, Ordering) {
+  const StringValue empty(""), a("a"), abc("abc"), abc_sp("abc "), abd("abd"), abcd("abcd");
+  EXPECT_TRUE(empty < a);
+  EXPECT_FALSE(a < empty);
+  EXPECT_TRUE(StringValue("   ") < a);
+  EXPECT_TRUE(empty <= StringValue("  ") && empty >= StringValue("  "));
+  EXPECT_TRUE(abc_sp <= abd);
+  EXPECT_TRUE(abc < abd && abc < abcd && abd > abcd);
+  EXPECT_TRUE(abc <= abc_sp && abc >= abc_sp);
+  EXPECT_FALSE(abc < abc_sp || abc > abc_sp);
+  EXPECT_TRUE(StringValue(" z") < a);    // leading spaces count
+  EXPECT_TRUE(StringValue("\xE9") > a);  // byte-wise, unsigned
+}
+
+TEST(StringValueTest, Numbers) {
+  const struct {
+    const char* text;
+    int integer;
+    double number;
+  } cases[] = {
+      {"  42abc", 42, 42}, {"-7", -7, -7}, {"x1", 0, 0}, {"99999999999", INT_MAX, 99999999999.0},
+      {" 2.5e1x", 2, 25},  {"1,5", 1, 1},  {"", 0, 0}};
+  for (const auto& c : cases) {
+    EXPECT_EQ(StringValue(c.text).GetInt(), c.integer) << c.text;
+    EXPECT_EQ(StringValue(c.text).GetDouble(), c.number) << c.text;
+  }
+}
+
+TEST(StringValueTest, Length) {
+  StringValue value("abc");
+  EXPECT_EQ(value.GetLength(), 3);
+  value.SetLength(10);
+  value.SetString("abcdef");
+  EXPECT_EQ(value.GetLength(), 10);
+
+  const StringValue copy(value);  // length from the text
+  EXPECT_EQ(copy.GetLength(), 6);
+  StringValue assigned("x");
+  assigned = value;  // length from the source
+  EXPECT_EQ(assigned.GetLength(), 10);
+  std::unique_ptr<ScoreValue> got(value.GetValue());
+  EXPECT_EQ(static_cast<StringValue*>(got.get())->GetLength(), 6);
+  std::unique_ptr<ScoreValue> clone(value.Clone());
+  EXPECT_EQ(clone->GetString(), "abcdef");
+  EXPECT_EQ(clone->GetType(), ScoreValue::kSTRING_VALUE);
+
+  const StringValue blank;
+  EXPECT_EQ(blank.GetString(), "");
+  EXPECT_EQ(blank.GetLength(), 0);
+  EXPECT_EQ(StringValue(static_cast<const char*>(nullptr)).GetString(), "");
+}
+
+TEST(StringValueTest, SetValue) {
+  StringValue value("abc");
+  value.SetLength(8);
+  const StringValue other("xyz");
+  value.SetValue(&other);
+  EXPECT_EQ(value.GetString(), "xyz");
+  const NumericValue number(1.0);
+  value.SetValue(&number);
+  EXPECT_EQ(value.GetString(), "");
+  EXPECT_EQ(value.GetLength(), 8);
+}
+
+using MCScore::MCStatus;
+
+TEST(OVExceptionTest, DefaultAndCopies) {
+  OVException none;
+  EXPECT_EQ(none.GetErrorCode(), 0);
+  EXPECT_EQ(none.GetErrorMessage(), "");
+
+  OVException first(OVException::kCodeCount, "twelve");
+  OVException copy(first);
+  EXPECT_EQ(copy.GetErrorCode(), 12);
+  EXPECT_EQ(copy.GetErrorMessage(), "twelve");
+
+  none = first;
+  EXPECT_EQ(none.GetErrorCode(), 12);
+  EXPECT_EQ(none.GetErrorMessage(), "twelve");
+}
+
+TEST(MCStatusTest, Severities) {
+  MCStatus ok;
+  EXPECT_TRUE(ok.IsOK());
+  EXPECT_FALSE(ok.IsError());
+  EXPECT_FALSE(ok.IsWarning());
+
+  MCStatus warning(5, true);
+  EXPECT_TRUE(warning.IsWarning());
+  EXPECT_EQ(warning.GetErrorCode(), 5);
+
+  MCStatus error(5, false);
+  EXPECT_TRUE(error.IsError());
+  EXPECT_FALSE(error.IsOK());
+
+  // A status made from a code is never OK, even with code 0.
+  MCStatus zero_error(0, false);
+  EXPECT_TRUE(zero_error.IsError());
+  EXPECT_FALSE(zero_error.IsOK());
+}
+
+TEST(MCStatusTest, Equality) {
+  EXPECT_TRUE(MCStatus() == MCStatus());
+  EXPECT_FALSE(MCStatus() == MCStatus(0, true));
+
+  MCStatus a, b;
+  a.SetDiscreteDatum(1, 7);
+  b.SetDiscreteDatum(1, 7);
+  EXPECT_TRUE(a == b);
+  b.SetScaleDatum(2, 0.5);
+  EXPECT_FALSE(a == b);
+  a = b;
+  EXPECT_TRUE(a == b);
+  EXPECT_EQ(a.GetScaleDatum(2), 0.5);
+  EXPECT_EQ(a.GetDiscreteDatum(1), 7);
+
+  MCStatus nan_status;
+  nan_status.SetScaleDatum(0, std::nan(""));
+  EXPECT_FALSE(nan_status == nan_status);
+}
+
+}  // namespace
+}  // namespace MCOrvane_600
