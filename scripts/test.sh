@@ -24,8 +24,9 @@ build() {
   ctest --test-dir "$dir" --output-on-failure -j "$jobs"
 }
 
-# The benchmarks are built (not run) so that they keep compiling.
-build build/release -DCMAKE_BUILD_TYPE=Release -DORVANE_BUILD_BENCH=ON
+# The benchmarks are built (not run) so that they keep compiling; the Python
+# package and its tests run in this configuration.
+build build/release -DCMAKE_BUILD_TYPE=Release -DORVANE_BUILD_BENCH=ON -DORVANE_BUILD_PYTHON=ON
 build build/asan -DCMAKE_BUILD_TYPE=Debug -DORVANE_SANITIZE=ON
 # Shared models and dictionaries read by several threads, under ThreadSanitizer.
 cmake -S . -B build/tsan -DCMAKE_BUILD_TYPE=Debug -DORVANE_SANITIZE_THREAD=ON -DORVANE_WERROR=ON \
