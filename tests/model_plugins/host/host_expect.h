@@ -68,6 +68,13 @@ inline void ExpectNoPrediction(const Prediction& p, int id, const std::vector<st
   }
 }
 
+// No prediction, the last advice "Score is a missing value" (103).
+inline void ExpectNoScore(const Prediction& p) {
+  EXPECT_FALSE(p.valid);
+  ASSERT_FALSE(p.advice.empty());
+  EXPECT_EQ(p.advice.back().GetID(), 103);
+}
+
 }  // namespace orvane_test
 
 #endif  // ORVANE_TESTS_MODEL_PLUGINS_HOST_HOST_EXPECT_H_

@@ -96,12 +96,6 @@ Prediction Score(const std::string& document, bool x_missing) {
       x_missing ? orvane_test::Inputs() : orvane_test::Inputs{{"x", "2"}});
 }
 
-void ExpectNoScore(const Prediction& p) {
-  EXPECT_FALSE(p.valid);
-  ASSERT_FALSE(p.advice.empty());
-  EXPECT_EQ(p.advice.back().GetID(), 103);
-}
-
 TEST(MiningModel, CombinesNumbers) {
   struct Case {
     const char* name;
@@ -173,7 +167,7 @@ TEST(MiningModel, CombinesNumbers) {
     SCOPED_TRACE(c.name);
     const Prediction p = Score(c.document, c.x_missing);
     if (std::isnan(c.value)) {
-      ExpectNoScore(p);
+      orvane_test::ExpectNoScore(p);
       continue;
     }
     EXPECT_TRUE(p.valid);
@@ -231,7 +225,7 @@ TEST(MiningModel, CombinesDistributions) {
     SCOPED_TRACE(c.name);
     const Prediction p = Score(c.document, c.x_missing);
     if (*c.category == '\0') {
-      ExpectNoScore(p);
+      orvane_test::ExpectNoScore(p);
       continue;
     }
     EXPECT_TRUE(p.valid);
