@@ -3,18 +3,16 @@
 // the PMML text. Every case scores x = 1, y = 2, c = "b", b1 b2 b3 = 1 0 1.
 
 #include <cmath>
-#include <memory>
+#include <limits>
 #include <string>
 #include <vector>
 
-#include <gtest/gtest.h>
-
-#include "model_host.h"
-#include "orvane/values/ov_exception.h"
+#include "host_expect.h"
 
 namespace {
 
-using orvane_plugins::Prediction;
+using orvane_test::HostedModel;
+using orvane_test::Prediction;
 
 const char kData[] =
     "<DataDictionary>"
@@ -157,18 +155,12 @@ const char kCategoryClusters[] =
 
 // --- The cases ----------------------------------------------------------
 
-// The case without the input `drop` ("" for none).
-void FillCase(nsc_test::CaseValues* values, const std::string& drop) {
-  values->SetNumber("x", 1.0);
-  if (drop != "y") values->SetNumber("y", 2.0);
-  values->SetText("c", "b");
-  values->SetNumber("b1", 1.0);
-  values->SetNumber("b2", 0.0);
-  values->SetNumber("b3", 1.0);
-}
-
-void ExpectClose(double got, double want) {
-  EXPECT_NEAR(got, want, 1e-12 * std::max(1.0, std::fabs(want)));
+// Every case scores x = 1, y = 2 (unless `drop` is "y"), c = "b", b1 b2 b3 = 1 0 1.
+orvane_test::Inputs Case(const std::string& drop) {
+  orvane_test::Inputs inputs = {{"x", "1"},  {"y", "2"},  {"c", "b"},
+                                {"b1", "1"}, {"b2", "0"}, {"b3", "1"}};
+  inputs.erase(drop);
+  return inputs;
 }
 
 struct ScoreCase {
@@ -183,342 +175,292 @@ struct ScoreCase {
 
 constexpr double kNone = std::numeric_limits<double>::quiet_NaN();
 
-class ScoreTest : public testing::TestWithParam<ScoreCase> {
- protected:
-  nsc_test::XercesScope xerces_;
-};
-
-TEST_P(ScoreTest, MatchesHandWork) {
-  const ScoreCase& c = GetParam();
-  std::unique_ptr<nsc_test::LoadedModel> model = nsc_test::LoadedModel::FromText(c.document);
-  nsc_test::CaseValues values;
-  FillCase(&values, c.drop);
-  Prediction p;
-  model->Score(values, &p);
-  ASSERT_TRUE(p.valid);
-  if (!std::isnan(c.value)) ExpectClose(p.value, c.value);
-  EXPECT_EQ(p.category, c.category);
-  EXPECT_EQ(p.entity_id, c.entity);
-  const auto& got = *c.entity != '\0' ? p.affinities : p.probabilities;
-  ASSERT_EQ(got.size(), c.distribution.size());
-  for (size_t i = 0; i < got.size(); ++i) ExpectClose(got[i].second, c.distribution[i]);
+void ExpectScores(const std::vector<ScoreCase>& cases) {
+  for (const ScoreCase& c : cases) {
+    SCOPED_TRACE(c.name);
+    const Prediction p = HostedModel::FromText(c.document)->Score(Case(c.drop));
+    EXPECT_TRUE(p.valid);
+    if (!std::isnan(c.value)) orvane_test::ExpectClose(p.value, c.value);
+    EXPECT_EQ(p.category, c.category);
+    EXPECT_EQ(p.entity_id, c.entity);
+    orvane_test::ExpectDistribution(*c.entity != '\0' ? p.affinities : p.probabilities,
+                                    c.distribution);
+  }
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    NeuralNetwork, ScoreTest,
-    testing::Values(
-        ScoreCase{"Threshold", Activation("threshold"), "", 1.0, "", {}, ""},
-        ScoreCase{"ThresholdAbove", Network("activationFunction=\"threshold\" threshold=\"0.7\"", OneNeuron("")),
-                  "", 0.0, "", {}, ""},
-        ScoreCase{"Logistic", Activation("logistic"), "", 0.6224593312018546, "", {}, ""},
-        ScoreCase{"Tanh", Activation("tanh"), "", 0.46211715726000974, "", {}, ""},
-        ScoreCase{"Identity", Activation("identity"), "", 0.5, "", {}, ""},
-        ScoreCase{"Exponential", Activation("exponential"), "", 1.6487212707001282, "", {}, ""},
-        ScoreCase{"Reciprocal", Activation("reciprocal"), "", 2.0, "", {}, ""},
-        ScoreCase{"Square", Activation("square"), "", 0.25, "", {}, ""},
-        ScoreCase{"Gauss", Activation("Gauss"), "", 0.7788007830714049, "", {}, ""},
-        ScoreCase{"Sine", Activation("sine"), "", 0.479425538604203, "", {}, ""},
-        ScoreCase{"Cosine", Activation("cosine"), "", 0.8775825618903728, "", {}, ""},
-        ScoreCase{"Elliott", Activation("Elliott"), "", 1.0 / 3.0, "", {}, ""},
-        ScoreCase{"Arctan", Activation("arctan"), "", 0.2951672353008665, "", {}, ""},
-        ScoreCase{"Rectifier", Activation("rectifier"), "", 0.5, "", {}, ""},
-        ScoreCase{"RectifierNegative", Activation("rectifier", "-2"), "", 0.0, "", {}, ""},
-        // Z = ((1 - 1)^2 + (2 + 0.5)^2) / (2 * 2^2); 1.5^2 * exp(-Z); the bias plays no part.
-        ScoreCase{"RadialBasis",
-                  Network("activationFunction=\"radialBasis\" width=\"2\" altitude=\"1.5\"", OneNeuron("", "9")),
-                  "", 1.0301250639861321, "", {}, ""},
-        ScoreCase{"RadialBasisLayerWidth",
-                  Network("activationFunction=\"logistic\"",
-                          OneNeuron("activationFunction=\"radialBasis\" width=\"2\" altitude=\"1.5\"")),
-                  "", 1.0301250639861321, "", {}, ""},
-        ScoreCase{"LayerOverridesActivation",
-                  Network("activationFunction=\"logistic\"", OneNeuron("activationFunction=\"identity\"")), "",
-                  0.5, "", {}, ""},
-        ScoreCase{"TwoLayers",  // 1 + 2 * logistic(x)
-                  Network("activationFunction=\"logistic\"",
-                          "<NeuralLayer><Neuron id=\"h\" bias=\"0\"><Con from=\"i0\" weight=\"1\"/></Neuron></NeuralLayer>"
-                          "<NeuralLayer activationFunction=\"identity\"><Neuron id=\"n\" bias=\"1\">"
-                          "<Con from=\"h\" weight=\"2\"/></Neuron></NeuralLayer>"),
-                  "", 2.4621171572600096, "", {}, ""},
-        ScoreCase{"NormContinuousOutput",  // 0.5 on 0.1..0.9 is 5 on 0..10
-                  Network("activationFunction=\"identity\"", OneNeuron(""),
-                          RegressionOutput("<NormContinuous field=\"t\"><LinearNorm orig=\"0\" norm=\"0.1\"/>"
-                                           "<LinearNorm orig=\"10\" norm=\"0.9\"/></NormContinuous>")),
-                  "", 5.0, "", {}, ""},
-        ScoreCase{"NormContinuousBeyondLastPoint",
-                  Network("activationFunction=\"identity\"", OneNeuron(""),
-                          RegressionOutput("<NormContinuous field=\"t\"><LinearNorm orig=\"0\" norm=\"0\"/>"
-                                           "<LinearNorm orig=\"1\" norm=\"0.25\"/><LinearNorm orig=\"3\" norm=\"0.45\"/>"
-                                           "</NormContinuous>")),
-                  "", 3.5, "", {}, ""},
-        ScoreCase{"NormDiscreteInput",
-                  Document("<NeuralNetwork functionName=\"regression\" activationFunction=\"identity\">" + Schema("t") +
-                           "<NeuralInputs><NeuralInput id=\"i\"><DerivedField optype=\"continuous\" dataType=\"double\">"
-                           "<NormDiscrete field=\"c\" value=\"b\"/></DerivedField></NeuralInput></NeuralInputs>"
-                           "<NeuralLayer><Neuron id=\"n\" bias=\"0.25\"><Con from=\"i\" weight=\"3\"/></Neuron></NeuralLayer>" +
-                           RegressionOutput() + "</NeuralNetwork>"),
-                  "", 3.25, "", {}, ""},
-        ScoreCase{"Softmax", Classes("activationFunction=\"identity\" normalizationMethod=\"softmax\"", ""), "",
-                  kNone, "A", {0.506480391055654, 0.3071958857184984, 0.18632372322584756}, ""},
-        ScoreCase{"LayerSimplemax",
-                  Classes("activationFunction=\"identity\"", "normalizationMethod=\"simplemax\"", "0.5", "0.5"), "",
-                  kNone, "A", {0.5, 0.25, 0.25}, ""},
-        ScoreCase{"NoNormalization", Classes("activationFunction=\"identity\"", "", "2"), "", kNone, "B",
-                  {1.0, 2.0, 0.0}, ""}),
-    [](const testing::TestParamInfo<ScoreCase>& info) { return std::string(info.param.name); });
+TEST(NeuralNetwork, MatchesHandWork) {
+  ExpectScores({
+      {"Threshold", Activation("threshold"), "", 1.0, "", {}, ""},
+      {"ThresholdAbove", Network("activationFunction=\"threshold\" threshold=\"0.7\"", OneNeuron("")),
+          "", 0.0, "", {}, ""},
+      {"Logistic", Activation("logistic"), "", 0.6224593312018546, "", {}, ""},
+      {"Tanh", Activation("tanh"), "", 0.46211715726000974, "", {}, ""},
+      {"Identity", Activation("identity"), "", 0.5, "", {}, ""},
+      {"Exponential", Activation("exponential"), "", 1.6487212707001282, "", {}, ""},
+      {"Reciprocal", Activation("reciprocal"), "", 2.0, "", {}, ""},
+      {"Square", Activation("square"), "", 0.25, "", {}, ""},
+      {"Gauss", Activation("Gauss"), "", 0.7788007830714049, "", {}, ""},
+      {"Sine", Activation("sine"), "", 0.479425538604203, "", {}, ""},
+      {"Cosine", Activation("cosine"), "", 0.8775825618903728, "", {}, ""},
+      {"Elliott", Activation("Elliott"), "", 1.0 / 3.0, "", {}, ""},
+      {"Arctan", Activation("arctan"), "", 0.2951672353008665, "", {}, ""},
+      {"Rectifier", Activation("rectifier"), "", 0.5, "", {}, ""},
+      {"RectifierNegative", Activation("rectifier", "-2"), "", 0.0, "", {}, ""},
+      // Z = ((1 - 1)^2 + (2 + 0.5)^2) / (2 * 2^2); 1.5^2 * exp(-Z); the bias plays no part.
+      {"RadialBasis",
+          Network("activationFunction=\"radialBasis\" width=\"2\" altitude=\"1.5\"", OneNeuron("", "9")),
+          "", 1.0301250639861321, "", {}, ""},
+      {"RadialBasisLayerWidth",
+          Network("activationFunction=\"logistic\"",
+               OneNeuron("activationFunction=\"radialBasis\" width=\"2\" altitude=\"1.5\"")),
+          "", 1.0301250639861321, "", {}, ""},
+      {"LayerOverridesActivation",
+          Network("activationFunction=\"logistic\"", OneNeuron("activationFunction=\"identity\"")), "",
+          0.5, "", {}, ""},
+      {"TwoLayers",  // 1 + 2 * logistic(x)
+          Network("activationFunction=\"logistic\"",
+               "<NeuralLayer><Neuron id=\"h\" bias=\"0\"><Con from=\"i0\" weight=\"1\"/></Neuron></NeuralLayer>"
+               "<NeuralLayer activationFunction=\"identity\"><Neuron id=\"n\" bias=\"1\">"
+               "<Con from=\"h\" weight=\"2\"/></Neuron></NeuralLayer>"),
+          "", 2.4621171572600096, "", {}, ""},
+      {"NormContinuousOutput",  // 0.5 on 0.1..0.9 is 5 on 0..10
+          Network("activationFunction=\"identity\"", OneNeuron(""),
+               RegressionOutput("<NormContinuous field=\"t\"><LinearNorm orig=\"0\" norm=\"0.1\"/>"
+                                "<LinearNorm orig=\"10\" norm=\"0.9\"/></NormContinuous>")),
+          "", 5.0, "", {}, ""},
+      {"NormContinuousBeyondLastPoint",
+          Network("activationFunction=\"identity\"", OneNeuron(""),
+               RegressionOutput("<NormContinuous field=\"t\"><LinearNorm orig=\"0\" norm=\"0\"/>"
+                                "<LinearNorm orig=\"1\" norm=\"0.25\"/><LinearNorm orig=\"3\" norm=\"0.45\"/>"
+                                "</NormContinuous>")),
+          "", 3.5, "", {}, ""},
+      {"NormDiscreteInput",
+          Document("<NeuralNetwork functionName=\"regression\" activationFunction=\"identity\">" + Schema("t") +
+                "<NeuralInputs><NeuralInput id=\"i\"><DerivedField optype=\"continuous\" dataType=\"double\">"
+                "<NormDiscrete field=\"c\" value=\"b\"/></DerivedField></NeuralInput></NeuralInputs>"
+                "<NeuralLayer><Neuron id=\"n\" bias=\"0.25\"><Con from=\"i\" weight=\"3\"/></Neuron></NeuralLayer>" +
+                RegressionOutput() + "</NeuralNetwork>"),
+          "", 3.25, "", {}, ""},
+      {"Softmax", Classes("activationFunction=\"identity\" normalizationMethod=\"softmax\"", ""), "",
+          kNone, "A", {0.506480391055654, 0.3071958857184984, 0.18632372322584756}, ""},
+      {"LayerSimplemax",
+          Classes("activationFunction=\"identity\"", "normalizationMethod=\"simplemax\"", "0.5", "0.5"), "",
+          kNone, "A", {0.5, 0.25, 0.25}, ""},
+      {"NoNormalization", Classes("activationFunction=\"identity\"", "", "2"), "", kNone, "B",
+                  {1.0, 2.0, 0.0}, ""},
+  });
+}
 
-INSTANTIATE_TEST_SUITE_P(
-    SupportVectorMachine, ScoreTest,
-    testing::Values(
-        ScoreCase{"Linear", SvmRegression("<LinearKernelType/>"), "", -0.5, "", {}, ""},
-        ScoreCase{"Polynomial", SvmRegression("<PolynomialKernelType gamma=\"0.5\" coef0=\"1\" degree=\"2\"/>"), "",
-                  -1.25, "", {}, ""},
-        ScoreCase{"RadialBasis", SvmRegression("<RadialBasisKernelType gamma=\"0.5\"/>"), "", 0.26745584206517037,
-                  "", {}, ""},
-        ScoreCase{"Sigmoid", SvmRegression("<SigmoidKernelType gamma=\"0.5\" coef0=\"1\"/>"), "",
-                  0.4411206735690496, "", {}, ""},
-        ScoreCase{"SparseVector",
-                  Svm("functionName=\"regression\"", "<LinearKernelType/>",
-                      "<SupportVectorMachine><SupportVectors><SupportVector vectorId=\"v3\"/></SupportVectors>"
-                      "<Coefficients><Coefficient value=\"1\"/></Coefficients></SupportVectorMachine>"),
-                  "", 6.0, "", {}, ""},
-        ScoreCase{"CoefficientsRepresentation",
-                  Svm("functionName=\"regression\" svmRepresentation=\"Coefficients\"", "<LinearKernelType/>",
-                      "<SupportVectorMachine><Coefficients absoluteValue=\"0.5\"><Coefficient value=\"2\"/>"
-                      "<Coefficient value=\"3\"/></Coefficients></SupportVectorMachine>"),
-                  "", 8.5, "", {}, ""},
-        ScoreCase{"CategoricalPredictor",  // x = (1, 2): c is b
-                  Svm("functionName=\"regression\"", "<LinearKernelType/>",
-                      "<SupportVectorMachine><SupportVectors><SupportVector vectorId=\"u\"/></SupportVectors>"
-                      "<Coefficients><Coefficient value=\"1\"/></Coefficients></SupportVectorMachine>",
-                      "t",
-                      "<VectorDictionary><VectorFields><FieldRef field=\"x\"/>"
-                      "<CategoricalPredictor name=\"c\" value=\"b\" coefficient=\"2\"/></VectorFields>"
-                      "<VectorInstance id=\"u\"><Array n=\"2\" type=\"real\">1 1</Array></VectorInstance>"
-                      "</VectorDictionary>"),
-                  "", 3.0, "", {}, ""},
-        ScoreCase{"BinaryBelowThreshold",
-                  SvmClasses("", Constant("targetCategory=\"A\" alternateTargetCategory=\"B\"", "-0.5")), "", kNone,
-                  "A", {1, 0, 0}, ""},
-        ScoreCase{"BinaryMachineThreshold",
-                  SvmClasses("", Constant("targetCategory=\"A\" alternateTargetCategory=\"B\" threshold=\"-1\"", "-0.5")),
-                  "", kNone, "B", {0, 1, 0}, ""},
-        ScoreCase{"BinaryModelThreshold",
-                  SvmClasses("threshold=\"-1\"", Constant("targetCategory=\"A\" alternateTargetCategory=\"B\"", "-0.5")),
-                  "", kNone, "B", {0, 1, 0}, ""},
-        ScoreCase{"BinaryMaxWins",
-                  SvmClasses("maxWins=\"true\"", Constant("targetCategory=\"A\" alternateTargetCategory=\"B\"", "-0.5")),
-                  "", kNone, "B", {0, 1, 0}, ""},
-        ScoreCase{"AlternateBinaryTargetCategory",
-                  SvmClasses("alternateBinaryTargetCategory=\"C\"", Constant("targetCategory=\"A\"", "0.5")), "", kNone,
-                  "C", {0, 0, 1}, ""},
-        ScoreCase{"OneAgainstOne",
-                  SvmClasses("classificationMethod=\"OneAgainstOne\"",
-                             Constant("targetCategory=\"A\" alternateTargetCategory=\"B\"", "-1") +
-                                 Constant("targetCategory=\"A\" alternateTargetCategory=\"C\"", "1") +
-                                 Constant("targetCategory=\"B\" alternateTargetCategory=\"C\"", "1")),
-                  "", kNone, "C", {1.0 / 3, 0, 2.0 / 3}, ""},
-        ScoreCase{"OneAgainstOneTieGoesToTheFirst",
-                  SvmClasses("classificationMethod=\"OneAgainstOne\"",
-                             Constant("targetCategory=\"A\" alternateTargetCategory=\"B\"", "-1") +
-                                 Constant("targetCategory=\"A\" alternateTargetCategory=\"C\"", "1") +
-                                 Constant("targetCategory=\"B\" alternateTargetCategory=\"C\"", "-1")),
-                  "", kNone, "A", {1.0 / 3, 1.0 / 3, 1.0 / 3}, ""},
-        ScoreCase{"OneAgainstAllSmallest",
-                  SvmClasses("", Constant("targetCategory=\"A\"", "0.3") + Constant("targetCategory=\"B\"", "-0.2") +
-                                     Constant("targetCategory=\"C\"", "0.1")),
-                  "", kNone, "B", {}, ""},
-        ScoreCase{"OneAgainstAllMaxWins",
-                  SvmClasses("maxWins=\"true\"", Constant("targetCategory=\"A\"", "0.3") +
-                                                     Constant("targetCategory=\"B\"", "-0.2") +
-                                                     Constant("targetCategory=\"C\"", "0.1")),
-                  "", kNone, "A", {}, ""}),
-    [](const testing::TestParamInfo<ScoreCase>& info) { return std::string(info.param.name); });
+TEST(SupportVectorMachineModel, MatchesHandWork) {
+  ExpectScores({
+      {"Linear", SvmRegression("<LinearKernelType/>"), "", -0.5, "", {}, ""},
+      {"Polynomial", SvmRegression("<PolynomialKernelType gamma=\"0.5\" coef0=\"1\" degree=\"2\"/>"), "",
+          -1.25, "", {}, ""},
+      {"RadialBasis", SvmRegression("<RadialBasisKernelType gamma=\"0.5\"/>"), "", 0.26745584206517037,
+          "", {}, ""},
+      {"Sigmoid", SvmRegression("<SigmoidKernelType gamma=\"0.5\" coef0=\"1\"/>"), "",
+          0.4411206735690496, "", {}, ""},
+      {"SparseVector",
+          Svm("functionName=\"regression\"", "<LinearKernelType/>",
+           "<SupportVectorMachine><SupportVectors><SupportVector vectorId=\"v3\"/></SupportVectors>"
+           "<Coefficients><Coefficient value=\"1\"/></Coefficients></SupportVectorMachine>"),
+          "", 6.0, "", {}, ""},
+      {"CoefficientsRepresentation",
+          Svm("functionName=\"regression\" svmRepresentation=\"Coefficients\"", "<LinearKernelType/>",
+           "<SupportVectorMachine><Coefficients absoluteValue=\"0.5\"><Coefficient value=\"2\"/>"
+           "<Coefficient value=\"3\"/></Coefficients></SupportVectorMachine>"),
+          "", 8.5, "", {}, ""},
+      {"CategoricalPredictor",  // x = (1, 2): c is b
+          Svm("functionName=\"regression\"", "<LinearKernelType/>",
+           "<SupportVectorMachine><SupportVectors><SupportVector vectorId=\"u\"/></SupportVectors>"
+           "<Coefficients><Coefficient value=\"1\"/></Coefficients></SupportVectorMachine>",
+           "t",
+           "<VectorDictionary><VectorFields><FieldRef field=\"x\"/>"
+           "<CategoricalPredictor name=\"c\" value=\"b\" coefficient=\"2\"/></VectorFields>"
+           "<VectorInstance id=\"u\"><Array n=\"2\" type=\"real\">1 1</Array></VectorInstance>"
+           "</VectorDictionary>"),
+          "", 3.0, "", {}, ""},
+      {"BinaryBelowThreshold",
+          SvmClasses("", Constant("targetCategory=\"A\" alternateTargetCategory=\"B\"", "-0.5")), "", kNone,
+          "A", {1, 0, 0}, ""},
+      {"BinaryMachineThreshold",
+          SvmClasses("", Constant("targetCategory=\"A\" alternateTargetCategory=\"B\" threshold=\"-1\"", "-0.5")),
+          "", kNone, "B", {0, 1, 0}, ""},
+      {"BinaryModelThreshold",
+          SvmClasses("threshold=\"-1\"", Constant("targetCategory=\"A\" alternateTargetCategory=\"B\"", "-0.5")),
+          "", kNone, "B", {0, 1, 0}, ""},
+      {"BinaryMaxWins",
+          SvmClasses("maxWins=\"true\"", Constant("targetCategory=\"A\" alternateTargetCategory=\"B\"", "-0.5")),
+          "", kNone, "B", {0, 1, 0}, ""},
+      {"AlternateBinaryTargetCategory",
+          SvmClasses("alternateBinaryTargetCategory=\"C\"", Constant("targetCategory=\"A\"", "0.5")), "", kNone,
+          "C", {0, 0, 1}, ""},
+      {"OneAgainstOne",
+          SvmClasses("classificationMethod=\"OneAgainstOne\"",
+                  Constant("targetCategory=\"A\" alternateTargetCategory=\"B\"", "-1") +
+                      Constant("targetCategory=\"A\" alternateTargetCategory=\"C\"", "1") +
+                      Constant("targetCategory=\"B\" alternateTargetCategory=\"C\"", "1")),
+          "", kNone, "C", {1.0 / 3, 0, 2.0 / 3}, ""},
+      {"OneAgainstOneTieGoesToTheFirst",
+          SvmClasses("classificationMethod=\"OneAgainstOne\"",
+                  Constant("targetCategory=\"A\" alternateTargetCategory=\"B\"", "-1") +
+                      Constant("targetCategory=\"A\" alternateTargetCategory=\"C\"", "1") +
+                      Constant("targetCategory=\"B\" alternateTargetCategory=\"C\"", "-1")),
+          "", kNone, "A", {1.0 / 3, 1.0 / 3, 1.0 / 3}, ""},
+      {"OneAgainstAllSmallest",
+          SvmClasses("", Constant("targetCategory=\"A\"", "0.3") + Constant("targetCategory=\"B\"", "-0.2") +
+                          Constant("targetCategory=\"C\"", "0.1")),
+          "", kNone, "B", {}, ""},
+      {"OneAgainstAllMaxWins",
+          SvmClasses("maxWins=\"true\"", Constant("targetCategory=\"A\"", "0.3") +
+                                          Constant("targetCategory=\"B\"", "-0.2") +
+                                          Constant("targetCategory=\"C\"", "0.1")),
+          "", kNone, "A", {}, ""},
+  });
+}
 
-INSTANTIATE_TEST_SUITE_P(
-    Clustering, ScoreTest,
-    testing::Values(
-        ScoreCase{"Euclidean", Clustering(Measure("<euclidean/>")), "", kNone, "near",
+TEST(ClusteringModel, MatchesHandWork) {
+  ExpectScores({
+      {"Euclidean", Clustering(Measure("<euclidean/>")), "", kNone, "near",
                   {2.23606797749979, 2.8284271247461903}, "k1"},
-        ScoreCase{"SquaredEuclidean", Clustering(Measure("<squaredEuclidean/>")), "", kNone, "near", {5, 8}, "k1"},
-        ScoreCase{"CityBlock", Clustering(Measure("<cityBlock/>")), "", kNone, "near", {3, 4}, "k1"},
-        ScoreCase{"ChebychevTieGoesToTheFirst", Clustering(Measure("<chebychev/>")), "", kNone, "near", {2, 2}, "k1"},
-        ScoreCase{"Minkowski", Clustering(Measure("<minkowski p-parameter=\"3\"/>")), "", kNone, "near",
+      {"SquaredEuclidean", Clustering(Measure("<squaredEuclidean/>")), "", kNone, "near", {5, 8}, "k1"},
+      {"CityBlock", Clustering(Measure("<cityBlock/>")), "", kNone, "near", {3, 4}, "k1"},
+      {"ChebychevTieGoesToTheFirst", Clustering(Measure("<chebychev/>")), "", kNone, "near", {2, 2}, "k1"},
+      {"Minkowski", Clustering(Measure("<minkowski p-parameter=\"3\"/>")), "", kNone, "near",
                   {2.080083823051904, 2.5198420997897464}, "k1"},
-        ScoreCase{"FieldWeight",
-                  Clustering(Measure("<squaredEuclidean/>"),
-                             "<ClusteringField field=\"x\"/><ClusteringField field=\"y\" fieldWeight=\"2\"/>"),
-                  "", kNone, "near", {9, 12}, "k1"},
-        ScoreCase{"NotACenterField",
-                  Clustering(Measure("<squaredEuclidean/>"),
-                             std::string(kTwoFields) + "<ClusteringField field=\"c\" isCenterField=\"false\"/>"),
-                  "", kNone, "near", {5, 8}, "k1"},
-        ScoreCase{"GaussSimilarity",  // exp(-ln 2 * d^2 / 1) summed
-                  Clustering(Measure("<cityBlock/>", "similarity", "compareFunction=\"gaussSim\""),
-                             "<ClusteringField field=\"x\" similarityScale=\"1\"/>"
-                             "<ClusteringField field=\"y\" similarityScale=\"1\"/>"),
-                  "", kNone, "near", {0.5625, 0.125}, "k1"},
-        ScoreCase{"MissingAdjusted",  // y missing: 2 / 1 times the x term
-                  Clustering(Measure("<euclidean/>")), "y", kNone, "near", {1.4142135623730951, 2.8284271247461903},
-                  "k1"},
-        ScoreCase{"MissingValueWeights",  // y missing: (1 + 3) / 1 times the x term
-                  Clustering(Measure("<squaredEuclidean/>"), kTwoFields, kTwoClusters,
-                             "<MissingValueWeights><Array n=\"2\" type=\"real\">1 3</Array></MissingValueWeights>"),
-                  "y", kNone, "near", {4, 16}, "k1"},
-        ScoreCase{"Delta", Clustering(Measure("<cityBlock/>"), std::string(kCategoryField) + "delta\"/>", kCategoryClusters),
-                  "", kNone, "2", {1, 0}, "2"},
-        ScoreCase{"Equal",
-                  Clustering(Measure("<cityBlock/>", "similarity"), std::string(kCategoryField) + "equal\"/>",
-                             kCategoryClusters),
-                  "", kNone, "2", {0, 1}, "2"},
-        ScoreCase{"Table",
-                  Clustering(Measure("<cityBlock/>", "similarity"),
-                             std::string(kCategoryField) + "table\"><Comparisons><Matrix>"
-                             "<Array n=\"2\" type=\"real\">1 0.2</Array><Array n=\"2\" type=\"real\">0.2 1</Array>"
-                             "</Matrix></Comparisons></ClusteringField>",
-                             kCategoryClusters),
-                  "", kNone, "2", {0.2, 1}, "2"},
-        ScoreCase{"SimpleMatching", Binary("<simpleMatching/>"), "", kNone, "2", {1.0 / 3, 2.0 / 3}, "2"},
-        ScoreCase{"Jaccard", Binary("<jaccard/>"), "", kNone, "2", {1.0 / 3, 0.5}, "2"},
-        ScoreCase{"Tanimoto", Binary("<tanimoto/>"), "", kNone, "2", {0.2, 0.5}, "2"},
-        ScoreCase{"BinarySimilarity",
-                  Binary("<binarySimilarity c00-parameter=\"1\" c01-parameter=\"0\" c10-parameter=\"0\" "
-                         "c11-parameter=\"2\" d00-parameter=\"1\" d01-parameter=\"1\" d10-parameter=\"1\" "
-                         "d11-parameter=\"1\"/>"),
-                  "", kNone, "2", {2.0 / 3, 1}, "2"}),
-    [](const testing::TestParamInfo<ScoreCase>& info) { return std::string(info.param.name); });
+      {"FieldWeight",
+          Clustering(Measure("<squaredEuclidean/>"),
+                  "<ClusteringField field=\"x\"/><ClusteringField field=\"y\" fieldWeight=\"2\"/>"),
+          "", kNone, "near", {9, 12}, "k1"},
+      {"NotACenterField",
+          Clustering(Measure("<squaredEuclidean/>"),
+                  std::string(kTwoFields) + "<ClusteringField field=\"c\" isCenterField=\"false\"/>"),
+          "", kNone, "near", {5, 8}, "k1"},
+      {"GaussSimilarity",  // exp(-ln 2 * d^2 / 1) summed
+          Clustering(Measure("<cityBlock/>", "similarity", "compareFunction=\"gaussSim\""),
+                  "<ClusteringField field=\"x\" similarityScale=\"1\"/>"
+                  "<ClusteringField field=\"y\" similarityScale=\"1\"/>"),
+          "", kNone, "near", {0.5625, 0.125}, "k1"},
+      {"MissingAdjusted",  // y missing: 2 / 1 times the x term
+          Clustering(Measure("<euclidean/>")), "y", kNone, "near", {1.4142135623730951, 2.8284271247461903},
+          "k1"},
+      {"MissingValueWeights",  // y missing: (1 + 3) / 1 times the x term
+          Clustering(Measure("<squaredEuclidean/>"), kTwoFields, kTwoClusters,
+                  "<MissingValueWeights><Array n=\"2\" type=\"real\">1 3</Array></MissingValueWeights>"),
+          "y", kNone, "near", {4, 16}, "k1"},
+      {"Delta", Clustering(Measure("<cityBlock/>"), std::string(kCategoryField) + "delta\"/>", kCategoryClusters),
+          "", kNone, "2", {1, 0}, "2"},
+      {"Equal",
+          Clustering(Measure("<cityBlock/>", "similarity"), std::string(kCategoryField) + "equal\"/>",
+                  kCategoryClusters),
+          "", kNone, "2", {0, 1}, "2"},
+      {"Table",
+          Clustering(Measure("<cityBlock/>", "similarity"),
+                  std::string(kCategoryField) + "table\"><Comparisons><Matrix>"
+                  "<Array n=\"2\" type=\"real\">1 0.2</Array><Array n=\"2\" type=\"real\">0.2 1</Array>"
+                  "</Matrix></Comparisons></ClusteringField>",
+                  kCategoryClusters),
+          "", kNone, "2", {0.2, 1}, "2"},
+      {"SimpleMatching", Binary("<simpleMatching/>"), "", kNone, "2", {1.0 / 3, 2.0 / 3}, "2"},
+      {"Jaccard", Binary("<jaccard/>"), "", kNone, "2", {1.0 / 3, 0.5}, "2"},
+      {"Tanimoto", Binary("<tanimoto/>"), "", kNone, "2", {0.2, 0.5}, "2"},
+      {"BinarySimilarity",
+          Binary("<binarySimilarity c00-parameter=\"1\" c01-parameter=\"0\" c10-parameter=\"0\" "
+              "c11-parameter=\"2\" d00-parameter=\"1\" d01-parameter=\"1\" d10-parameter=\"1\" "
+              "d11-parameter=\"1\"/>"),
+          "", kNone, "2", {2.0 / 3, 1}, "2"},
+  });
+}
 
-// Cases that get no prediction, and the advice that says why.
-struct NoPredictionCase {
-  const char* name;
-  std::string document;
-  std::vector<const char*> infos;  // advice 102 for each
-};
-
-class NoPredictionTest : public testing::TestWithParam<NoPredictionCase> {
- protected:
-  nsc_test::XercesScope xerces_;
-};
-
-TEST_P(NoPredictionTest, GivesAdvice) {
-  const NoPredictionCase& c = GetParam();
-  std::unique_ptr<nsc_test::LoadedModel> model = nsc_test::LoadedModel::FromText(c.document);
-  nsc_test::CaseValues values;
-  values.SetText("c", "b");
-  Prediction p;
-  model->Score(values, &p);
-  EXPECT_FALSE(p.valid);
-  ASSERT_EQ(p.advice.size(), c.infos.size());
-  for (size_t i = 0; i < c.infos.size(); ++i) {
-    EXPECT_EQ(p.advice[i].GetID(), 102);
-    EXPECT_EQ(p.advice[i].GetInfo(), c.infos[i]);
+// Cases without x and y get no prediction; advice 102 names each input.
+TEST(NetworkSvmCluster, NoPredictionGivesAdvice) {
+  const struct {
+    std::string document;
+    std::vector<std::string> infos;
+  } kCases[] = {
+      {Activation("identity"), {"NeuralInput i0", "in_y"}},
+      {SvmRegression("<LinearKernelType/>"), {"x", "y"}},
+      {Clustering(Measure("<euclidean/>")), {"x", "y"}},
+  };
+  for (const auto& c : kCases) {
+    orvane_test::ExpectNoPrediction(HostedModel::FromText(c.document)->Score({{"c", "b"}}), 102,
+                                    c.infos);
   }
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    All, NoPredictionTest,
-    testing::Values(NoPredictionCase{"NetworkInputs", Activation("identity"), {"NeuralInput i0", "in_y"}},
-                    NoPredictionCase{"SvmField", SvmRegression("<LinearKernelType/>"), {"x", "y"}},
-                    NoPredictionCase{"ClusteringAllMissing", Clustering(Measure("<euclidean/>")), {"x", "y"}}),
-    [](const testing::TestParamInfo<NoPredictionCase>& info) { return std::string(info.param.name); });
-
-// Documents refused at read time.
-struct RefusalCase {
-  const char* name;
-  std::string document;
-  int code;
-  const char* message;
-};
-
-class RefusalTest : public testing::TestWithParam<RefusalCase> {
- protected:
-  nsc_test::XercesScope xerces_;
-};
-
-TEST_P(RefusalTest, NamesTheElement) {
-  const RefusalCase& c = GetParam();
-  try {
-    nsc_test::LoadedModel::FromText(c.document);
-    FAIL() << "read";
-  } catch (const MCOrvane_600::OVException& e) {
-    EXPECT_EQ(e.GetErrorCode(), c.code);
-    EXPECT_EQ(e.GetErrorMessage(), c.message);
-  }
+TEST(NetworkSvmCluster, RefusesWhatTheyCannotScore) {
+  orvane_test::ExpectRefusals({
+      {"UnknownFunction",
+          Document("<NeuralNetwork functionName=\"clustering\" activationFunction=\"identity\">" + Schema("t") +
+                "</NeuralNetwork>"), 5,
+          "NeuralNetwork: functionName \"clustering\" is not supported"},
+      {"NotScorable",
+          Svm("functionName=\"regression\" isScorable=\"false\"", "<LinearKernelType/>", kMachine), 5,
+          "SupportVectorMachineModel: isScorable is false"},
+      {"UnknownActivation", Activation("softsign"), 5,
+          "NeuralNetwork: activationFunction \"softsign\" is not supported"},
+      {"UnknownLayerNormalization",
+          Network("activationFunction=\"identity\"", OneNeuron("normalizationMethod=\"odd\"")), 5,
+          "NeuralLayer: normalizationMethod \"odd\" is not supported"},
+      {"RadialBasisWithoutWidth", Activation("radialBasis"), 4,
+          "Neuron n: attribute width is absent (radialBasis)"},
+      {"UnknownConnection",
+          Network("activationFunction=\"identity\"",
+               "<NeuralLayer><Neuron id=\"n\"><Con from=\"zz\" weight=\"1\"/></Neuron></NeuralLayer>"),
+          1, "Con: zz is no input or neuron of an earlier layer"},
+      {"UnmappableOutput",
+          Network("activationFunction=\"identity\"", OneNeuron(""),
+               RegressionOutput("<Discretize field=\"t\"/>")),
+          5, "NeuralOutput n: Discretize does not map the output of a regression"},
+      {"CoefficientsWithRadialBasis",
+          Svm("functionName=\"regression\" svmRepresentation=\"Coefficients\"", "<RadialBasisKernelType/>",
+           kMachine),
+          5, "SupportVectorMachineModel: svmRepresentation \"Coefficients\" needs a linear kernel"},
+      {"NoKernel", Svm("functionName=\"regression\"", "", kMachine), 1,
+          "SupportVectorMachineModel: exactly one kernel type is needed"},
+      {"UnknownVector",
+          Svm("functionName=\"regression\"", "<LinearKernelType/>",
+           "<SupportVectorMachine><SupportVectors><SupportVector vectorId=\"v9\"/></SupportVectors>"
+           "<Coefficients><Coefficient value=\"1\"/></Coefficients></SupportVectorMachine>"),
+          1, "SupportVector: vectorId v9 is not in the VectorDictionary"},
+      {"CoefficientCount",
+          Svm("functionName=\"regression\"", "<LinearKernelType/>",
+           "<SupportVectorMachine><SupportVectors><SupportVector vectorId=\"v1\"/>"
+           "<SupportVector vectorId=\"v2\"/></SupportVectors>"
+           "<Coefficients><Coefficient value=\"1\"/></Coefficients></SupportVectorMachine>"),
+          12, "Coefficients: 1 coefficients for 2 support vectors"},
+      {"OneAgainstOneWithoutAlternate",
+          SvmClasses("classificationMethod=\"OneAgainstOne\"",
+                  Constant("targetCategory=\"A\"", "1") + Constant("targetCategory=\"B\"", "1")),
+          4, "SupportVectorMachine: attribute alternateTargetCategory is absent"},
+      {"UnknownClassificationMethod", SvmClasses("classificationMethod=\"Pairs\"", kMachine), 5,
+          "SupportVectorMachineModel: classificationMethod \"Pairs\" is not supported"},
+      {"SparseIndexOutside",
+          Svm("functionName=\"regression\"", "<LinearKernelType/>", kMachine, "t",
+           "<VectorDictionary><VectorFields><FieldRef field=\"x\"/><FieldRef field=\"y\"/></VectorFields>"
+           "<VectorInstance id=\"v1\"><REAL-SparseArray n=\"2\"><Indices>3</Indices>"
+           "<REAL-Entries>1</REAL-Entries></REAL-SparseArray></VectorInstance></VectorDictionary>"),
+          12, "REAL-SparseArray: an index lies outside 1..2"},
+      {"DistributionBased", Clustering(Measure("<euclidean/>"), kTwoFields, kTwoClusters, "",
+                                       "distributionBased"),
+          5, "ClusteringModel: modelClass \"distributionBased\" is not supported: PMML defines no "
+          "scoring procedure for it"},
+      {"UnknownMeasure", Clustering(Measure("<mahalanobis/>")), 5,
+          "mahalanobis in ComparisonMeasure is not supported"},
+      {"MinkowskiWithoutP", Clustering(Measure("<minkowski/>")), 4,
+          "minkowski: attribute p-parameter is absent"},
+      {"GaussSimWithoutScale",
+          Clustering(Measure("<euclidean/>", "distance", "compareFunction=\"gaussSim\"")), 4,
+          "ClusteringField x: gaussSim needs a positive similarityScale"},
+      {"CenterSize",
+          Clustering(Measure("<euclidean/>"), kTwoFields,
+                  "<Cluster name=\"near\"><Array n=\"1\" type=\"real\">0</Array></Cluster>"),
+          12, "Cluster near: 1 coordinates for 2 center fields"},
+      {"ArrayCount",
+          Clustering(Measure("<euclidean/>"), kTwoFields,
+                  "<Cluster name=\"near\"><Array n=\"3\" type=\"real\">0 0</Array></Cluster>"),
+          12, "Array: n is 3 but 2 entries follow"},
+  });
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    All, RefusalTest,
-    testing::Values(
-        RefusalCase{"UnknownFunction",
-                    Document("<NeuralNetwork functionName=\"clustering\" activationFunction=\"identity\">" + Schema("t") +
-                             "</NeuralNetwork>"), 5,
-                    "NeuralNetwork: functionName \"clustering\" is not supported"},
-        RefusalCase{"NotScorable",
-                    Svm("functionName=\"regression\" isScorable=\"false\"", "<LinearKernelType/>", kMachine), 5,
-                    "SupportVectorMachineModel: isScorable is false"},
-        RefusalCase{"UnknownActivation", Activation("softsign"), 5,
-                    "NeuralNetwork: activationFunction \"softsign\" is not supported"},
-        RefusalCase{"UnknownLayerNormalization",
-                    Network("activationFunction=\"identity\"", OneNeuron("normalizationMethod=\"odd\"")), 5,
-                    "NeuralLayer: normalizationMethod \"odd\" is not supported"},
-        RefusalCase{"RadialBasisWithoutWidth", Activation("radialBasis"), 4,
-                    "Neuron n: attribute width is absent (radialBasis)"},
-        RefusalCase{"UnknownConnection",
-                    Network("activationFunction=\"identity\"",
-                            "<NeuralLayer><Neuron id=\"n\"><Con from=\"zz\" weight=\"1\"/></Neuron></NeuralLayer>"),
-                    1, "Con: zz is no input or neuron of an earlier layer"},
-        RefusalCase{"UnmappableOutput",
-                    Network("activationFunction=\"identity\"", OneNeuron(""),
-                            RegressionOutput("<Discretize field=\"t\"/>")),
-                    5, "NeuralOutput n: Discretize does not map the output of a regression"},
-        RefusalCase{"CoefficientsWithRadialBasis",
-                    Svm("functionName=\"regression\" svmRepresentation=\"Coefficients\"", "<RadialBasisKernelType/>",
-                        kMachine),
-                    5, "SupportVectorMachineModel: svmRepresentation \"Coefficients\" needs a linear kernel"},
-        RefusalCase{"NoKernel", Svm("functionName=\"regression\"", "", kMachine), 1,
-                    "SupportVectorMachineModel: exactly one kernel type is needed"},
-        RefusalCase{"UnknownVector",
-                    Svm("functionName=\"regression\"", "<LinearKernelType/>",
-                        "<SupportVectorMachine><SupportVectors><SupportVector vectorId=\"v9\"/></SupportVectors>"
-                        "<Coefficients><Coefficient value=\"1\"/></Coefficients></SupportVectorMachine>"),
-                    1, "SupportVector: vectorId v9 is not in the VectorDictionary"},
-        RefusalCase{"CoefficientCount",
-                    Svm("functionName=\"regression\"", "<LinearKernelType/>",
-                        "<SupportVectorMachine><SupportVectors><SupportVector vectorId=\"v1\"/>"
-                        "<SupportVector vectorId=\"v2\"/></SupportVectors>"
-                        "<Coefficients><Coefficient value=\"1\"/></Coefficients></SupportVectorMachine>"),
-                    12, "Coefficients: 1 coefficients for 2 support vectors"},
-        RefusalCase{"OneAgainstOneWithoutAlternate",
-                    SvmClasses("classificationMethod=\"OneAgainstOne\"",
-                               Constant("targetCategory=\"A\"", "1") + Constant("targetCategory=\"B\"", "1")),
-                    4, "SupportVectorMachine: attribute alternateTargetCategory is absent"},
-        RefusalCase{"UnknownClassificationMethod", SvmClasses("classificationMethod=\"Pairs\"", kMachine), 5,
-                    "SupportVectorMachineModel: classificationMethod \"Pairs\" is not supported"},
-        RefusalCase{"SparseIndexOutside",
-                    Svm("functionName=\"regression\"", "<LinearKernelType/>", kMachine, "t",
-                        "<VectorDictionary><VectorFields><FieldRef field=\"x\"/><FieldRef field=\"y\"/></VectorFields>"
-                        "<VectorInstance id=\"v1\"><REAL-SparseArray n=\"2\"><Indices>3</Indices>"
-                        "<REAL-Entries>1</REAL-Entries></REAL-SparseArray></VectorInstance></VectorDictionary>"),
-                    12, "REAL-SparseArray: an index lies outside 1..2"},
-        RefusalCase{"DistributionBased", Clustering(Measure("<euclidean/>"), kTwoFields, kTwoClusters, "",
-                                                    "distributionBased"),
-                    5, "ClusteringModel: modelClass \"distributionBased\" is not supported: PMML defines no "
-                       "scoring procedure for it"},
-        RefusalCase{"UnknownMeasure", Clustering(Measure("<mahalanobis/>")), 5,
-                    "mahalanobis in ComparisonMeasure is not supported"},
-        RefusalCase{"MinkowskiWithoutP", Clustering(Measure("<minkowski/>")), 4,
-                    "minkowski: attribute p-parameter is absent"},
-        RefusalCase{"GaussSimWithoutScale",
-                    Clustering(Measure("<euclidean/>", "distance", "compareFunction=\"gaussSim\"")), 4,
-                    "ClusteringField x: gaussSim needs a positive similarityScale"},
-        RefusalCase{"CenterSize",
-                    Clustering(Measure("<euclidean/>"), kTwoFields,
-                               "<Cluster name=\"near\"><Array n=\"1\" type=\"real\">0</Array></Cluster>"),
-                    12, "Cluster near: 1 coordinates for 2 center fields"},
-        RefusalCase{"ArrayCount",
-                    Clustering(Measure("<euclidean/>"), kTwoFields,
-                               "<Cluster name=\"near\"><Array n=\"3\" type=\"real\">0 0</Array></Cluster>"),
-                    12, "Array: n is 3 but 2 entries follow"}),
-    [](const testing::TestParamInfo<RefusalCase>& info) { return std::string(info.param.name); });
 
 }  // namespace
