@@ -270,10 +270,22 @@ class ModelScope::Reader : public ReadContext {
     }
     return out;
   }
+  // Each nested model sees the scope's fields and the output fields of the
+  // nested models read before it (a model chain passes them on).
   NestedModel* ReadNestedModel(DOMElement* model) override {
-    return ModelScope::Read(model, scope_->inner_dict_.get(), translator_, nullptr, nullptr,
-                            nullptr)
-        .release();
+    if (scope_->nested_dict_ == nullptr) {
+      scope_->nested_dict_.reset(new BaseDictionary());
+      for (ScoreDictVar* var : scope_->inner_dict_->GetScoreDictVars()) {
+        scope_->nested_dict_->AddVar(var->GetName(), var->Clone());
+      }
+    }
+    std::unique_ptr<ModelScope> nested = ModelScope::Read(
+        model, scope_->nested_dict_.get(), translator_, nullptr, nullptr, nullptr);
+    for (const OutputSpec& spec : nested->outputs_) {
+      if (scope_->nested_dict_->GetVar(spec.name) != nullptr) continue;
+      scope_->nested_dict_->AddVar(spec.name, new DictVar(spec.name, spec.type));
+    }
+    return nested.release();
   }
   Predicate* ReadPredicate(DOMElement* predicate) override {
     return ReadPredicateElement(predicate, *this).release();

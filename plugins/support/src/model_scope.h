@@ -111,6 +111,9 @@ class ModelScope : public NestedModel {
   std::unique_ptr<DerivedFields> expressions_;
   std::vector<std::pair<std::string, size_t>> output_slots_;  // name, index in outputs_
   bool clustering_ = false;  // functionName "clustering": the prediction is a cluster id
+  // The fields nested models see (declared before the algorithm, which
+  // holds them and must go first); null without nested models.
+  std::unique_ptr<MCOrvane_600::BaseDictionary> nested_dict_;
   std::unique_ptr<ModelAlgorithm> algorithm_;
   mutable MCOrvane_600::CaseRecord work_;
   mutable std::vector<std::unique_ptr<MCOrvane_600::ScoreValue>> results_;
