@@ -173,6 +173,7 @@ class MiningAlgorithm : public ModelAlgorithm {
                          double missing_weight, Prediction* out) const;
 
   bool classification_ = false;
+  bool clustering_ = false;
   Method method_ = Method::kAverage;
   MissingTreatment missing_treatment_ = MissingTreatment::kContinue;
   double missing_threshold_ = 1.0;
@@ -187,7 +188,12 @@ MiningAlgorithm::MiningAlgorithm(DOMElement* model, ReadContext* context) {
       "Extension", "MiningSchema",         "Output",       "ModelStats",        "ModelExplanation",
       "Targets",   "LocalTransformations", "Segmentation", "ModelVerification", nullptr};
   RefuseUnknownChildren(model, kChildren, *context);
-  classification_ = IsClassification(model, *context);
+  static const char* const kFunctions[] = {"classification", "regression", "clustering",
+                                           nullptr};
+  const std::string function = ReadModelFunction(model, kFunctions, *context);
+  // A clustering ensemble votes on its segments' cluster ids.
+  clustering_ = function == "clustering";
+  classification_ = function != "regression";
   DOMElement* segmentation = ChildElement(model, "Segmentation");
   if (segmentation == nullptr) {
     throw OVException(OVException::kCodeStructure, name + ": Segmentation is absent");
@@ -201,10 +207,13 @@ MiningAlgorithm::MiningAlgorithm(DOMElement* model, ReadContext* context) {
     throw OVException(OVException::kCodeUnsupported,
                       "Segmentation: multipleModelMethod \"selectAll\" gives no single prediction");
   }
-  if (!(classification_ ? info.classification : info.regression)) {
+  if (!(classification_ ? info.classification : info.regression) ||
+      (clustering_ && info.method != Method::kMajorityVote &&
+       info.method != Method::kWeightedMajorityVote && info.method != Method::kSelectFirst &&
+       info.method != Method::kModelChain)) {
     throw OVException(OVException::kCodeUnsupported,
                       "Segmentation: multipleModelMethod \"" + method + "\" does not apply to " +
-                          (classification_ ? "classification" : "regression"));
+                          function);
   }
   method_ = info.method;
   weighted_ = info.weighted;
@@ -303,6 +312,7 @@ void MiningAlgorithm::Chain(const FieldValues& fields, Prediction* out) const {
 
 void MiningAlgorithm::Combine(const FieldValues& fields, Prediction* out) const {
   std::vector<Prediction> predictions(segments_.size());
+  std::vector<std::string> names(segments_.size());  // clustering: each winner's name
   std::vector<std::pair<const Prediction*, double>> scored;  // valid ones, with weight
   double selected_weight = 0.0;
   double missing_weight = 0.0;
@@ -311,6 +321,11 @@ void MiningAlgorithm::Combine(const FieldValues& fields, Prediction* out) const 
     if (!Selected(segment, fields)) continue;
     Prediction& prediction = predictions[i];
     segment.model->Predict(fields, &prediction, nullptr);
+    if (clustering_) {
+      names[i] = prediction.category;
+      prediction.category = prediction.entity_id;
+      prediction.probabilities.clear();
+    }
     selected_weight += segment.weight;
     // A classification counts a number as no prediction.
     if (prediction.valid && prediction.is_category == classification_) {
@@ -330,7 +345,19 @@ void MiningAlgorithm::Combine(const FieldValues& fields, Prediction* out) const 
   }
   if (missing_treatment_ == MissingTreatment::kSkipSegment) missing_weight = 0.0;
   out->advice.clear();
-  if (classification_) {
+  if (clustering_) {
+    CombineCategories(scored, missing_weight, out);
+    if (!out->valid) return;
+    // The winning cluster id, named as the first segment that chose it.
+    out->entity_id = out->category;
+    out->probabilities.clear();
+    for (size_t i = 0; i < segments_.size(); ++i) {
+      if (predictions[i].valid && predictions[i].entity_id == out->entity_id) {
+        out->category = names[i];
+        break;
+      }
+    }
+  } else if (classification_) {
     CombineCategories(scored, missing_weight, out);
   } else {
     CombineNumbers(scored, out);

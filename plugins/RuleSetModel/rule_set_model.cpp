@@ -16,7 +16,7 @@
 #include "orvane_plugins/element_reading.h"
 #include "orvane_plugins/model_algorithm.h"
 #include "orvane_plugins/model_element.h"
-#include "orvane_plugins/predicate_reading.h"
+#include "orvane_plugins/predicate.h"
 
 namespace orvane_plugins {
 namespace {

@@ -42,6 +42,8 @@ struct Node {
   double score_number = 0.0;
   double record_count = std::numeric_limits<double>::quiet_NaN();
   std::unique_ptr<Predicate> predicate;
+  // The field a SimplePredicate tests (named in missing-value advice).
+  std::string simple_field;
   std::vector<Distribution> distribution;
   std::vector<std::unique_ptr<Node>> children;
   int default_child = -1;
@@ -66,20 +68,20 @@ struct Node {
 class Tree : public ModelAlgorithm {
  public:
   void Predict(const FieldValues& fields, Prediction* out) const override {
-    if (root_->predicate->Evaluate(fields) != Truth::kTrue) return;
+    if (root_->predicate->Evaluate(fields) != Predicate::kTRUE) return;
     const Node* node = root_.get();
     int penalties = 0;
     while (!node->children.empty()) {
       const Node* next = nullptr;
       bool stop = false;
       for (const auto& child : node->children) {
-        const Truth t = child->predicate->Evaluate(fields);
-        if (t == Truth::kTrue) {
+        const Predicate::Truth t = child->predicate->Evaluate(fields);
+        if (t == Predicate::kTRUE) {
           next = child.get();
           break;
         }
-        if (t == Truth::kFalse || missing_ == MissingStrategy::kNone) continue;
-        const std::string field = child->predicate->SimpleField();
+        if (t == Predicate::kFALSE || missing_ == MissingStrategy::kNone) continue;
+        const std::string field = child->simple_field;
         switch (missing_) {
           case MissingStrategy::kLastPrediction:
             out->advice.emplace_back(kAdviceMissing, field);
@@ -166,10 +168,10 @@ class Tree : public ModelAlgorithm {
     const Node* first_true = nullptr;
     bool unknown = false;
     for (const auto& child : node.children) {
-      const Truth t = child->predicate->Evaluate(fields);
-      if (t == Truth::kFalse) continue;
-      if (t == Truth::kTrue) first_true = child.get();
-      unknown = t == Truth::kUnknown;
+      const Predicate::Truth t = child->predicate->Evaluate(fields);
+      if (t == Predicate::kFALSE) continue;
+      if (t == Predicate::kTRUE) first_true = child.get();
+      unknown = t == Predicate::kUNKNOWN;
       break;
     }
     if (!unknown) {
@@ -181,7 +183,7 @@ class Tree : public ModelAlgorithm {
       return;
     }
     for (const auto& child : node.children) {
-      if (child->predicate->Evaluate(fields) == Truth::kFalse) continue;
+      if (child->predicate->Evaluate(fields) == Predicate::kFALSE) continue;
       double w = weight;
       if (missing_ == MissingStrategy::kWeightedConfidence) {
         w = weight * child->record_count / node.record_count;
@@ -242,7 +244,8 @@ std::unique_ptr<Node> ReadNode(DOMElement* element, ReadContext* context, bool c
     const std::string tag = TagOf(child);
     if (IsPredicateElement(child)) {
       if (has_predicate) throw Fault(child, OVException::kCodeStructure, "a second predicate");
-      node->predicate = ReadPredicate(child, context);
+      node->predicate.reset(context->ReadPredicate(child));
+      if (tag == "SimplePredicate") node->simple_field = Attr(child, "field");
       has_predicate = true;
     } else if (tag == "ScoreDistribution") {
       Distribution d;

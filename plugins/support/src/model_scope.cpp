@@ -7,6 +7,7 @@
 #include <sstream>
 
 #include <xercesc/dom/DOMElement.hpp>
+#include <xercesc/util/XMLString.hpp>
 
 #include "orvane/dictionary/dict_var.h"
 #include "orvane/dictionary/score_value_label.h"
@@ -17,6 +18,7 @@
 #include "orvane/values/string_value.h"
 #include "orvane_plugins/field_reading.h"
 #include "orvane_plugins/plugin_directory.h"
+#include "orvane_plugins/predicate.h"
 #include "orvane_plugins/xml_reading.h"
 
 namespace orvane_plugins {
@@ -78,7 +80,7 @@ struct ModelScope::MiningField {
 };
 
 enum class Feature { kPredictedValue, kPredictedDisplayValue, kProbability, kEntityId, kAffinity,
-                     kConfidence, kReasonCode };
+                     kConfidence, kReasonCode, kExpression };
 
 struct ModelScope::OutputSpec {
   std::string name;
@@ -159,6 +161,82 @@ class ScopeValues : public FieldValues {
   const FieldValues* outer_;
 };
 
+// A DerivedField inside a model element may be nameless or reuse a name of
+// the scope (it is reached by position, not by name): such fields are read
+// from copies under names of their own.
+TransformationDictionary* ReadUnderOwnNames(const std::vector<DOMElement*>& fields,
+                                            const ScoreDictionary* scope,
+                                            MCOrvane_600::PMMLTranslator* translator) {
+  std::vector<DOMElement*> named;
+  std::vector<DOMElement*> copies;
+  std::vector<std::string> names;
+  struct Release {
+    std::vector<DOMElement*>* copies;
+    ~Release() {
+      for (DOMElement* copy : *copies) copy->release();
+    }
+  } release{&copies};
+  for (size_t i = 0; i < fields.size(); ++i) {
+    const std::string name = Attr(fields[i], "name");
+    const bool taken = name.empty() || scope->GetVar(name) != nullptr ||
+                       std::find(names.begin(), names.end(), name) != names.end();
+    names.push_back(name);
+    if (!taken) {
+      named.push_back(fields[i]);
+      continue;
+    }
+    auto* copy = static_cast<DOMElement*>(fields[i]->cloneNode(true));
+    copies.push_back(copy);
+    std::string own = "#" + std::to_string(i + 1);
+    while (scope->GetVar(own) != nullptr) own.insert(0, "#");
+    XMLCh* wide_name = xercesc::XMLString::transcode("name");
+    XMLCh* wide_value = xercesc::XMLString::transcode(own.c_str());
+    copy->setAttribute(wide_name, wide_value);
+    xercesc::XMLString::release(&wide_name);
+    xercesc::XMLString::release(&wide_value);
+    named.push_back(copy);
+  }
+  return translator->HandleDerivedFields(named, scope);
+}
+
+// DerivedField elements inside a model element, computed over the fields of
+// its scope with the document's expression kinds.
+class ComputedFields : public DerivedFields {
+ public:
+  // `scope` (lent, must outlive this) holds the fields the expressions read.
+  ComputedFields(const std::vector<DOMElement*>& fields, const ScoreDictionary* scope,
+                 MCOrvane_600::PMMLTranslator* translator)
+      : scope_(scope), dict_(ReadUnderOwnNames(fields, scope, translator)) {
+    if (dict_ == nullptr) {
+      throw OVException(OVException::kCodeUnsupported, "DerivedField: cannot be computed");
+    }
+    dict_->SetUpDerivedCaseRecord();
+    for (const ScoreDictVar* var : scope->GetScoreDictVars()) {
+      inputs_.push_back(var->GetName());
+      work_.Add(var->GetName(), nullptr);
+    }
+    names_ = dict_->GetDerivedVarNames();
+  }
+  void Compute(const FieldValues& fields, std::vector<const ScoreValue*>* values) const override {
+    for (const std::string& name : inputs_) {
+      const ScoreValue* value = fields.Get(name);
+      work_.Add(name, value == nullptr ? nullptr : value->Clone());
+    }
+    const MCOrvane_600::ScoreCaseRecord* derived = dict_->GetValuesForDeriedVars(&work_, scope_);
+    values->resize(names_.size());
+    for (size_t i = 0; i < names_.size(); ++i) {
+      (*values)[i] = derived == nullptr ? nullptr : derived->Get(names_[i]);
+    }
+  }
+
+ private:
+  const ScoreDictionary* scope_;
+  std::unique_ptr<TransformationDictionary> dict_;
+  std::vector<std::string> inputs_;
+  std::vector<std::string> names_;
+  mutable CaseRecord work_;
+};
+
 ReadModelAlgorithmFn FindReader(const DOMElement* model) {
   const std::string type = TagOf(model);
   const std::string folder = ShippedPluginDirectory();
@@ -192,10 +270,28 @@ class ModelScope::Reader : public ReadContext {
     }
     return out;
   }
+  // Each nested model sees the scope's fields and the output fields of the
+  // nested models read before it (a model chain passes them on).
   NestedModel* ReadNestedModel(DOMElement* model) override {
-    return ModelScope::Read(model, scope_->inner_dict_.get(), translator_, nullptr, nullptr,
-                            nullptr)
-        .release();
+    if (scope_->nested_dict_ == nullptr) {
+      scope_->nested_dict_.reset(new BaseDictionary());
+      for (ScoreDictVar* var : scope_->inner_dict_->GetScoreDictVars()) {
+        scope_->nested_dict_->AddVar(var->GetName(), var->Clone());
+      }
+    }
+    std::unique_ptr<ModelScope> nested = ModelScope::Read(
+        model, scope_->nested_dict_.get(), translator_, nullptr, nullptr, nullptr);
+    for (const OutputSpec& spec : nested->outputs_) {
+      if (scope_->nested_dict_->GetVar(spec.name) != nullptr) continue;
+      scope_->nested_dict_->AddVar(spec.name, new DictVar(spec.name, spec.type));
+    }
+    return nested.release();
+  }
+  Predicate* ReadPredicate(DOMElement* predicate) override {
+    return ReadPredicateElement(predicate, *this).release();
+  }
+  DerivedFields* ReadDerivedFields(const std::vector<DOMElement*>& fields) override {
+    return new ComputedFields(fields, scope_->inner_dict_.get(), translator_);
   }
 
  private:
@@ -214,6 +310,7 @@ std::unique_ptr<ModelScope> ModelScope::Read(DOMElement* model, const ScoreDicti
   std::unique_ptr<ModelScope> scope(new ModelScope());
   scope->type_ = TagOf(model);
   if (!IsModelElement(scope->type_)) throw Unsupported(model, "is not a model element");
+  scope->clustering_ = Attr(model, "functionName") == "clustering";
   if (Attr(model, "isScorable", "true") == "false") {
     throw Unsupported(model, "isScorable=\"false\": the model is not meant to be scored");
   }
@@ -344,6 +441,7 @@ std::unique_ptr<ModelScope> ModelScope::Read(DOMElement* model, const ScoreDicti
   }
 
   // Output.
+  std::vector<DOMElement*> expressions;
   if (DOMElement* output = FirstChild(model, "Output")) {
     for (DOMElement* element : ChildElements(output, "OutputField")) {
       OutputSpec spec;
@@ -356,7 +454,12 @@ std::unique_ptr<ModelScope> ModelScope::Read(DOMElement* model, const ScoreDicti
                        {"predictedDisplayValue", Feature::kPredictedDisplayValue},
                        {"probability", Feature::kProbability},
                        {"entityId", Feature::kEntityId},
+                       {"clusterId", Feature::kEntityId},
                        {"affinity", Feature::kAffinity},
+                       {"clusterAffinity", Feature::kAffinity},
+                       {"entityAffinity", Feature::kAffinity},
+                       {"transformedValue", Feature::kExpression},
+                       {"decision", Feature::kExpression},
                        {"confidence", Feature::kConfidence},
                        {"reasonCode", Feature::kReasonCode}};
       bool known = false;
@@ -405,8 +508,26 @@ std::unique_ptr<ModelScope> ModelScope::Read(DOMElement* model, const ScoreDicti
         spec.integer = data_type == "integer";
         spec.type = ScoreDictVar::kNUMERIC_VAR;
       }
+      if (spec.feature == Feature::kExpression) expressions.push_back(element);
       scope->outputs_.push_back(std::move(spec));
     }
+  }
+
+  // Output expressions read over the scope's fields and the other outputs.
+  if (!expressions.empty()) {
+    scope->output_dict_.reset(new BaseDictionary());
+    for (ScoreDictVar* var : scope->inner_dict_->GetScoreDictVars()) {
+      scope->output_dict_->AddVar(var->GetName(), var->Clone());
+    }
+    for (size_t i = 0; i < scope->outputs_.size(); ++i) {
+      const OutputSpec& spec = scope->outputs_[i];
+      if (spec.feature == Feature::kExpression) continue;
+      std::unique_ptr<ScoreDictVar> var(new DictVar(spec.name, spec.type));
+      if (scope->output_dict_->AddVar(spec.name, var.get())) var.release();
+      scope->output_slots_.emplace_back(spec.name, i);
+    }
+    scope->expressions_.reset(
+        new ComputedFields(expressions, scope->output_dict_.get(), translator));
   }
 
   // The algorithm.
@@ -484,13 +605,34 @@ ScoreValue* TypedValue(ScoreDictVar::VariableType type, bool integer, const std:
 
 }  // namespace
 
+// The values an output expression reads: the outputs computed before it,
+// then the scope's fields.
+class ModelScope::OutputValues : public FieldValues {
+ public:
+  OutputValues(const ModelScope* scope, size_t first, const FieldValues* inner)
+      : scope_(scope), first_(first), inner_(inner) {}
+  const ScoreValue* Get(const std::string& name) const override {
+    for (const auto& slot : scope_->output_slots_) {
+      if (slot.first == name) return scope_->results_[first_ + slot.second].get();
+    }
+    return inner_->Get(name);
+  }
+
+ private:
+  const ModelScope* scope_;
+  size_t first_;
+  const FieldValues* inner_;
+};
+
 ScoreValue* ModelScope::OutputValue(const OutputSpec& spec, const Prediction& p) const {
   if (!p.valid) return nullptr;
   switch (spec.feature) {
     case Feature::kPredictedValue:
+      if (clustering_) return TypedValue(spec.type, spec.integer, p.entity_id, false, 0.0);
       return TypedValue(spec.type, spec.integer, p.category, !p.is_category, p.value);
     case Feature::kPredictedDisplayValue: {
       if (!p.is_category) return TypedValue(spec.type, false, "", true, p.value);
+      if (clustering_ && p.category.empty()) return new StringValue(p.entity_id);
       for (const auto& entry : target_->display) {
         if (entry.first == p.category) return new StringValue(entry.second);
       }
@@ -522,6 +664,8 @@ ScoreValue* ModelScope::OutputValue(const OutputSpec& spec, const Prediction& p)
     case Feature::kReasonCode:
       if (static_cast<size_t>(spec.rank) > p.reason_codes.size()) return nullptr;
       return TypedValue(spec.type, false, p.reason_codes[spec.rank - 1], false, 0.0);
+    case Feature::kExpression:
+      return nullptr;  // computed after the other outputs
   }
   return nullptr;
 }
@@ -614,10 +758,24 @@ void ModelScope::Predict(const FieldValues& fields, Prediction* out,
     }
     results_[slot++].reset(value);
   }
-  for (const OutputSpec& spec : outputs_) {
-    results_[slot].reset(OutputValue(spec, *out));
-    if (outputs != nullptr) outputs->emplace_back(spec.name, results_[slot].get());
-    ++slot;
+  const size_t first_output = slot;
+  for (const OutputSpec& spec : outputs_) results_[slot++].reset(OutputValue(spec, *out));
+  if (expressions_ != nullptr) {
+    const ScopeValues scope_values(local, &work_, global_ != nullptr ? nullptr : &fields);
+    const OutputValues values(this, first_output, &scope_values);
+    std::vector<const ScoreValue*> computed;
+    expressions_->Compute(values, &computed);
+    size_t next = 0;
+    for (size_t i = 0; i < outputs_.size() && next < computed.size(); ++i) {
+      if (outputs_[i].feature != Feature::kExpression) continue;
+      const ScoreValue* value = computed[next++];
+      results_[first_output + i].reset(IsMissing(value) ? nullptr : value->Clone());
+    }
+  }
+  if (outputs != nullptr) {
+    for (size_t i = 0; i < outputs_.size(); ++i) {
+      outputs->emplace_back(outputs_[i].name, results_[first_output + i].get());
+    }
   }
 }
 

@@ -86,6 +86,7 @@ class ModelScope : public NestedModel {
 
  private:
   class Reader;
+  class OutputValues;
   ModelScope();
   void ApplyTargets(Prediction* p) const;
   MCOrvane_600::ScoreValue* OutputValue(const OutputSpec& spec, const Prediction& p) const;
@@ -104,6 +105,15 @@ class ModelScope : public NestedModel {
   const MCOrvane_600::ScoreDictionary* data_ = nullptr;       // lent
   std::unique_ptr<TargetSpec> target_;
   std::vector<OutputSpec> outputs_;
+  // The transformedValue and decision outputs, read over `output_dict_`
+  // (the scope's fields and the other outputs); null without any.
+  std::unique_ptr<MCOrvane_600::BaseDictionary> output_dict_;
+  std::unique_ptr<DerivedFields> expressions_;
+  std::vector<std::pair<std::string, size_t>> output_slots_;  // name, index in outputs_
+  bool clustering_ = false;  // functionName "clustering": the prediction is a cluster id
+  // The fields nested models see (declared before the algorithm, which
+  // holds them and must go first); null without nested models.
+  std::unique_ptr<MCOrvane_600::BaseDictionary> nested_dict_;
   std::unique_ptr<ModelAlgorithm> algorithm_;
   mutable MCOrvane_600::CaseRecord work_;
   mutable std::vector<std::unique_ptr<MCOrvane_600::ScoreValue>> results_;

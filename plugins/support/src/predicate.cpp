@@ -21,8 +21,8 @@ namespace {
 class Constant : public Predicate {
  public:
   explicit Constant(bool value) : value_(value) {}
-  Truth Evaluate(const FieldValues&) const override {
-    return value_ ? Truth::kTrue : Truth::kFalse;
+  Predicate::Truth Evaluate(const FieldValues&) const override {
+    return value_ ? Predicate::kTRUE : Predicate::kFALSE;
   }
 
  private:
@@ -37,14 +37,14 @@ class Simple : public Predicate {
   Simple(std::string field, Op op, FieldConstant constant)
       : field_(std::move(field)), op_(op), constant_(std::move(constant)) {}
 
-  Truth Evaluate(const FieldValues& fields) const override {
+  Predicate::Truth Evaluate(const FieldValues& fields) const override {
     const ScoreValue* value = fields.Get(field_);
     const bool missing = IsMissing(value);
-    if (op_ == Op::kMissing) return missing ? Truth::kTrue : Truth::kFalse;
-    if (op_ == Op::kNotMissing) return missing ? Truth::kFalse : Truth::kTrue;
-    if (missing) return Truth::kUnknown;
+    if (op_ == Op::kMissing) return missing ? Predicate::kTRUE : Predicate::kFALSE;
+    if (op_ == Op::kNotMissing) return missing ? Predicate::kFALSE : Predicate::kTRUE;
+    if (missing) return Predicate::kUNKNOWN;
     const int order = Compare(value, constant_);
-    if (order == kIncomparable) return op_ == Op::kNotEqual ? Truth::kTrue : Truth::kFalse;
+    if (order == kIncomparable) return op_ == Op::kNotEqual ? Predicate::kTRUE : Predicate::kFALSE;
     bool result = false;
     switch (op_) {
       case Op::kEqual: result = order == 0; break;
@@ -55,9 +55,8 @@ class Simple : public Predicate {
       case Op::kGreaterOrEqual: result = order >= 0; break;
       default: break;
     }
-    return result ? Truth::kTrue : Truth::kFalse;
+    return result ? Predicate::kTRUE : Predicate::kFALSE;
   }
-  std::string SimpleField() const override { return field_; }
 
  private:
   std::string field_;
@@ -69,9 +68,9 @@ class SetPredicate : public Predicate {
  public:
   SetPredicate(std::string field, bool is_in, std::vector<FieldConstant> set)
       : field_(std::move(field)), is_in_(is_in), set_(std::move(set)) {}
-  Truth Evaluate(const FieldValues& fields) const override {
+  Predicate::Truth Evaluate(const FieldValues& fields) const override {
     const ScoreValue* value = fields.Get(field_);
-    if (IsMissing(value)) return Truth::kUnknown;
+    if (IsMissing(value)) return Predicate::kUNKNOWN;
     bool found = false;
     for (const FieldConstant& c : set_) {
       if (Compare(value, c) == 0) {
@@ -79,7 +78,7 @@ class SetPredicate : public Predicate {
         break;
       }
     }
-    return found == is_in_ ? Truth::kTrue : Truth::kFalse;
+    return found == is_in_ ? Predicate::kTRUE : Predicate::kFALSE;
   }
 
  private:
@@ -94,43 +93,43 @@ class Compound : public Predicate {
  public:
   Compound(Combine how, std::vector<std::unique_ptr<Predicate>> parts)
       : how_(how), parts_(std::move(parts)) {}
-  Truth Evaluate(const FieldValues& fields) const override {
+  Predicate::Truth Evaluate(const FieldValues& fields) const override {
     switch (how_) {
       case Combine::kAnd: {
-        Truth result = Truth::kTrue;
+        Predicate::Truth result = Predicate::kTRUE;
         for (const auto& p : parts_) {
-          Truth t = p->Evaluate(fields);
-          if (t == Truth::kFalse) return Truth::kFalse;
-          if (t == Truth::kUnknown) result = Truth::kUnknown;
+          Predicate::Truth t = p->Evaluate(fields);
+          if (t == Predicate::kFALSE) return Predicate::kFALSE;
+          if (t == Predicate::kUNKNOWN) result = Predicate::kUNKNOWN;
         }
         return result;
       }
       case Combine::kOr: {
-        Truth result = Truth::kFalse;
+        Predicate::Truth result = Predicate::kFALSE;
         for (const auto& p : parts_) {
-          Truth t = p->Evaluate(fields);
-          if (t == Truth::kTrue) return Truth::kTrue;
-          if (t == Truth::kUnknown) result = Truth::kUnknown;
+          Predicate::Truth t = p->Evaluate(fields);
+          if (t == Predicate::kTRUE) return Predicate::kTRUE;
+          if (t == Predicate::kUNKNOWN) result = Predicate::kUNKNOWN;
         }
         return result;
       }
       case Combine::kXor: {
         bool odd = false;
         for (const auto& p : parts_) {
-          Truth t = p->Evaluate(fields);
-          if (t == Truth::kUnknown) return Truth::kUnknown;
-          odd ^= t == Truth::kTrue;
+          Predicate::Truth t = p->Evaluate(fields);
+          if (t == Predicate::kUNKNOWN) return Predicate::kUNKNOWN;
+          odd ^= t == Predicate::kTRUE;
         }
-        return odd ? Truth::kTrue : Truth::kFalse;
+        return odd ? Predicate::kTRUE : Predicate::kFALSE;
       }
       case Combine::kSurrogate:
         for (const auto& p : parts_) {
-          Truth t = p->Evaluate(fields);
-          if (t != Truth::kUnknown) return t;
+          Predicate::Truth t = p->Evaluate(fields);
+          if (t != Predicate::kUNKNOWN) return t;
         }
-        return Truth::kUnknown;
+        return Predicate::kUNKNOWN;
     }
-    return Truth::kUnknown;
+    return Predicate::kUNKNOWN;
   }
 
  private:
@@ -157,10 +156,10 @@ Op ReadOperator(const DOMElement* element) {
   throw Unsupported(element, "operator \"" + op + "\" is not supported");
 }
 
-const MCOrvane_600::ScoreDictVar* ReadField(const DOMElement* element, ReadContext* context,
+const MCOrvane_600::ScoreDictVar* ReadField(const DOMElement* element, const ReadContext& context,
                                             std::string* name) {
   *name = RequiredAttr(element, "field");
-  const MCOrvane_600::ScoreDictVar* var = context->Field(*name);
+  const MCOrvane_600::ScoreDictVar* var = context.Field(*name);
   if (var == nullptr) {
     throw Fault(element, OVException::kCodeVariableName,
                 "field \"" + *name + "\" is not in the model's scope");
@@ -176,7 +175,7 @@ bool IsPredicateElement(const DOMElement* element) {
          tag == "True" || tag == "False";
 }
 
-std::unique_ptr<Predicate> ReadPredicate(DOMElement* element, ReadContext* context) {
+std::unique_ptr<Predicate> ReadPredicateElement(DOMElement* element, const ReadContext& context) {
   const std::string tag = TagOf(element);
   if (tag == "True") return std::make_unique<Constant>(true);
   if (tag == "False") return std::make_unique<Constant>(false);
@@ -221,7 +220,7 @@ std::unique_ptr<Predicate> ReadPredicate(DOMElement* element, ReadContext* conte
     }
     std::vector<std::unique_ptr<Predicate>> parts;
     for (DOMElement* child : ChildElements(element)) {
-      if (IsPredicateElement(child)) parts.push_back(ReadPredicate(child, context));
+      if (IsPredicateElement(child)) parts.push_back(ReadPredicateElement(child, context));
     }
     if (parts.size() < 2) {
       throw Fault(element, OVException::kCodeCount, "needs at least two predicates");
@@ -231,12 +230,19 @@ std::unique_ptr<Predicate> ReadPredicate(DOMElement* element, ReadContext* conte
   throw Unsupported(element, "is not a predicate");
 }
 
-std::unique_ptr<Predicate> ReadChildPredicate(DOMElement* parent, ReadContext* context,
-                                              const char* what) {
+Predicate* ReadPredicateChild(const DOMElement* parent, ReadContext* context) {
+  DOMElement* found = nullptr;
   for (DOMElement* child : ChildElements(parent)) {
-    if (IsPredicateElement(child)) return ReadPredicate(child, context);
+    if (!IsPredicateElement(child)) continue;
+    if (found != nullptr) {
+      throw OVException(OVException::kCodeStructure, TagOf(parent) + ": more than one predicate");
+    }
+    found = child;
   }
-  throw Fault(parent, OVException::kCodeAbsent, std::string("no predicate for ") + what);
+  if (found == nullptr) {
+    throw OVException(OVException::kCodeAbsent, TagOf(parent) + ": predicate is absent");
+  }
+  return context->ReadPredicate(found);
 }
 
 }  // namespace orvane_plugins
