@@ -116,7 +116,7 @@ bool IsDocumentPart(const std::string& tag) {
 class ModelTranslator : public MCOrvane_600::PMMLTranslator {
  public:
   ModelTranslator(std::string type, ReadModelAlgorithmFn reader)
-      : PMMLTranslator("UTF-8"), type_(std::move(type)), reader_(reader) {
+      : PMMLTranslator(kDocumentCodePage), type_(std::move(type)), reader_(reader) {
     MCOrvane_600::PMMLReadOptions options;
     options.standardPMML = true;
     SetReadOptions(options);
