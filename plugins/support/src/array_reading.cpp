@@ -62,6 +62,10 @@ std::vector<std::string> ReadArrayTexts(const xercesc::DOMElement* array,
         if (text[pos] == '\\' && pos + 1 < text.size() && text[pos + 1] == '"') ++pos;
         entry += text[pos++];
       }
+      if (pos == text.size()) {
+        throw OVException(OVException::kCodeSemantic,
+                          ElementName(array, context) + ": a quoted entry is not closed");
+      }
       ++pos;  // the closing quote
     } else {
       while (pos < text.size() && !IsBlank(text[pos])) entry += text[pos++];

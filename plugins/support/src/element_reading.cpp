@@ -5,7 +5,6 @@
 
 #include <xercesc/dom/DOMElement.hpp>
 #include <xercesc/dom/DOMNode.hpp>
-#include <xercesc/util/XMLString.hpp>
 
 #include "orvane/values/ov_exception.h"
 #include "orvane_plugins/model_algorithm.h"
@@ -16,33 +15,13 @@ namespace {
 
 using MCOrvane_600::OVException;
 
-// An XMLCh copy of an ASCII name, released on scope exit.
-class XName {
- public:
-  explicit XName(const char* name) : text_(xercesc::XMLString::transcode(name)) {}
-  ~XName() { xercesc::XMLString::release(&text_); }
-  XName(const XName&) = delete;
-  XName& operator=(const XName&) = delete;
-  const XMLCh* get() const { return text_; }
-
- private:
-  XMLCh* text_;
-};
-
 bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r'; }
 
-bool NameIs(const xercesc::DOMElement* element, const char* name) {
-  XName xname(name);
-  return xercesc::XMLString::equals(element->getTagName(), xname.get());
-}
 
 }  // namespace
 
 xercesc::DOMElement* ChildElement(const xercesc::DOMElement* parent, const char* name) {
-  for (xercesc::DOMElement* child : ChildElements(parent)) {
-    if (NameIs(child, name)) return child;
-  }
-  return nullptr;
+  return FirstChild(parent, name);
 }
 
 std::string ElementName(const xercesc::DOMElement* element, const ReadContext& context) {
@@ -50,14 +29,12 @@ std::string ElementName(const xercesc::DOMElement* element, const ReadContext& c
 }
 
 bool HasAttribute(const xercesc::DOMElement* element, const char* name) {
-  XName xname(name);
-  return element->getAttributeNode(xname.get()) != nullptr;
+  return HasAttr(element, name);
 }
 
 std::string Attribute(const xercesc::DOMElement* element, const char* name,
                       const ReadContext& context) {
-  XName xname(name);
-  const XMLCh* value = element->getAttribute(xname.get());
+  const XMLCh* value = RawAttr(element, name);
   return value == nullptr ? std::string() : context.Text(value);
 }
 
@@ -115,7 +92,7 @@ void RefuseUnknownChildren(const xercesc::DOMElement* parent, const char* const*
   for (xercesc::DOMElement* child : ChildElements(parent)) {
     bool found = false;
     for (const char* const* name = known; *name != nullptr && !found; ++name) {
-      found = NameIs(child, *name);
+      found = TagOf(child) == *name;
     }
     if (!found) {
       throw OVException(OVException::kCodeUnsupported,

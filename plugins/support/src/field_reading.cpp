@@ -62,52 +62,6 @@ int Compare(const ScoreValue* value, const FieldConstant& constant) {
   return x == c ? 0 : (x > c ? 1 : kIncomparable);
 }
 
-std::vector<std::string> ReadArrayTexts(const xercesc::DOMElement* array) {
-  const std::string text = Utf8(array->getTextContent());
-  std::vector<std::string> out;
-  size_t i = 0;
-  while (i < text.size()) {
-    const char c = text[i];
-    if (c == ' ' || c == '\t' || c == '\n' || c == '\r') {
-      ++i;
-      continue;
-    }
-    std::string entry;
-    if (c == '"') {
-      ++i;
-      bool closed = false;
-      while (i < text.size()) {
-        if (text[i] == '\\' && i + 1 < text.size() && text[i + 1] == '"') {
-          entry += '"';
-          i += 2;
-        } else if (text[i] == '"') {
-          closed = true;
-          ++i;
-          break;
-        } else {
-          entry += text[i++];
-        }
-      }
-      if (!closed) throw Fault(array, OVException::kCodeSemantic, "a quoted entry is not closed");
-    } else {
-      while (i < text.size() && text[i] != ' ' && text[i] != '\t' && text[i] != '\n' &&
-             text[i] != '\r') {
-        entry += text[i++];
-      }
-    }
-    out.push_back(entry);
-  }
-  if (HasAttr(array, "n")) {
-    double n = NumberAttr(array, "n", 0.0);
-    if (n != static_cast<double>(out.size())) {
-      throw Fault(array, OVException::kCodeCount,
-                  "n=\"" + Attr(array, "n") + "\" but it holds " + std::to_string(out.size()) +
-                      " entries");
-    }
-  }
-  return out;
-}
-
 ScoreValue* MakeFieldValue(const ScoreDictVar* var, const std::string& text,
                            const xercesc::DOMElement* element) {
   if (!IsNumberVar(var)) return new MCOrvane_600::StringValue(text);

@@ -254,6 +254,7 @@ class ModelScope::Reader : public ReadContext {
  public:
   Reader(ModelScope* scope, MCOrvane_600::PMMLTranslator* translator)
       : scope_(scope), translator_(translator) {}
+  // The translator's code page (kDocumentCodePage), as every reader uses.
   std::string Text(const XMLCh* text) const override { return Utf8(text); }
   const ScoreDictVar* Field(const std::string& name) const override {
     return scope_->inner_dict_->GetVar(name);

@@ -62,9 +62,14 @@ class PluginModel : public MCOrvane_600::BaseModel {
   // Takes ownership of `scope`; lays out the result dictionary.
   void SetScope(std::unique_ptr<ModelScope> scope) {
     scope_ = std::move(scope);
-    for (ScoreDictVar* var : scope_->ResultVars()) result_dict_.AddVar(var->GetName(), var);
-    for (const ScoreDictVar* var : result_dict_.GetScoreDictVars()) {
-      result_names_.push_back(var->GetName());
+    // A result field whose name an earlier one took (an output field named as
+    // the target) is left out: the earlier one keeps the name.
+    const std::vector<ScoreDictVar*> vars = scope_->ResultVars();
+    for (size_t i = 0; i < vars.size(); ++i) {
+      std::unique_ptr<ScoreDictVar> var(vars[i]);
+      if (!result_dict_.AddVar(var->GetName(), var.get())) continue;
+      result_names_.push_back(var.release()->GetName());
+      result_slots_.push_back(i);
     }
   }
 
@@ -85,8 +90,9 @@ class PluginModel : public MCOrvane_600::BaseModel {
     Prediction prediction;
     scope_->Predict(values, &prediction, nullptr);
     const auto& results = scope_->ResultValues();
-    for (size_t i = 0; i < result_names_.size() && i < results.size(); ++i) {
-      result->Add(result_names_[i], results[i] == nullptr ? nullptr : results[i]->Clone());
+    for (size_t i = 0; i < result_names_.size(); ++i) {
+      const ScoreValue* value = results[result_slots_[i]].get();
+      result->Add(result_names_[i], value == nullptr ? nullptr : value->Clone());
     }
     if (advice != nullptr) *advice = std::move(prediction.advice);
     return true;
@@ -106,6 +112,7 @@ class PluginModel : public MCOrvane_600::BaseModel {
   std::unique_ptr<ModelScope> scope_;
   OrderedDictionary result_dict_;
   std::vector<std::string> result_names_;
+  std::vector<size_t> result_slots_;  // each result name's index in the scope's results
 };
 
 bool IsDocumentPart(const std::string& tag) {
@@ -116,7 +123,7 @@ bool IsDocumentPart(const std::string& tag) {
 class ModelTranslator : public MCOrvane_600::PMMLTranslator {
  public:
   ModelTranslator(std::string type, ReadModelAlgorithmFn reader)
-      : PMMLTranslator("UTF-8"), type_(std::move(type)), reader_(reader) {
+      : PMMLTranslator(kDocumentCodePage), type_(std::move(type)), reader_(reader) {
     MCOrvane_600::PMMLReadOptions options;
     options.standardPMML = true;
     SetReadOptions(options);

@@ -7,6 +7,7 @@
 
 #include "orvane/dictionary/score_dict_var.h"
 #include "orvane/values/score_value.h"
+#include "orvane_plugins/array_reading.h"
 #include "orvane_plugins/field_reading.h"
 #include "orvane_plugins/xml_reading.h"
 
@@ -199,7 +200,7 @@ std::unique_ptr<Predicate> ReadPredicateElement(DOMElement* element, const ReadC
     DOMElement* array = FirstChild(element, "Array");
     if (array == nullptr) throw Fault(element, OVException::kCodeAbsent, "no Array");
     std::vector<FieldConstant> set;
-    for (const std::string& text : ReadArrayTexts(array)) {
+    for (const std::string& text : ReadArrayTexts(array, context)) {
       set.push_back(ReadFieldConstant(var, text, array));
     }
     return std::make_unique<SetPredicate>(field, how == "isIn", std::move(set));

@@ -20,7 +20,7 @@ using xercesc::DOMNode;
 
 std::string Utf8(const XMLCh* text) {
   if (text == nullptr || *text == 0) return std::string();
-  xercesc::TranscodeToStr utf8(text, "UTF-8");
+  xercesc::TranscodeToStr utf8(text, kDocumentCodePage);
   return std::string(reinterpret_cast<const char*>(utf8.str()), utf8.length());
 }
 
@@ -51,14 +51,12 @@ DOMElement* FirstChild(const DOMElement* parent, const char* tag) {
   return nullptr;
 }
 
-namespace {
 const XMLCh* RawAttr(const DOMElement* element, const char* name) {
   XMLCh* wide = xercesc::XMLString::transcode(name);
   const DOMNode* node = element->getAttributeNode(wide);
   xercesc::XMLString::release(&wide);
   return node == nullptr ? nullptr : node->getNodeValue();
 }
-}  // namespace
 
 bool HasAttr(const DOMElement* element, const char* name) {
   return RawAttr(element, name) != nullptr;

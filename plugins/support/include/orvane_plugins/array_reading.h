@@ -19,7 +19,8 @@ class ReadContext;
 
 // The entries of an Array as the document writes them: blank-separated,
 // a double-quoted entry may hold blanks (\" is a quote inside it). Code 12
-// (kCodeCount) when the attribute n disagrees with the number of entries.
+// (kCodeCount) when the attribute n disagrees with the number of entries,
+// code 6 when a quoted entry is not closed.
 std::vector<std::string> ReadArrayTexts(const xercesc::DOMElement* array,
                                         const ReadContext& context);
 

@@ -3,7 +3,7 @@
 
 // Values of fields as models compare and make them: document constants read
 // for a field's storage type, exact comparisons (numbers as doubles, texts
-// byte for byte), and the texts of an Array.
+// byte for byte).
 
 #include <string>
 #include <vector>
@@ -41,11 +41,6 @@ constexpr int kIncomparable = 2;
 // -1, 0 or 1 as `value` is below, equal to or above `constant`; kIncomparable
 // when a text meets a number that it does not spell.
 int Compare(const MCOrvane_600::ScoreValue* value, const FieldConstant& constant);
-
-// The entries of an Array: separated by white space, a double-quoted entry
-// may hold spaces and \" for a quote. Throws code 6 naming the Array when a
-// quote is not closed or "n" disagrees with the count.
-std::vector<std::string> ReadArrayTexts(const xercesc::DOMElement* array);
 
 // A new value of `var`'s storage type for `text` (the caller owns it); throws
 // code 3 naming `element` when the text does not fit.

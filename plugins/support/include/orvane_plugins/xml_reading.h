@@ -18,7 +18,11 @@ XERCES_CPP_NAMESPACE_END
 
 namespace orvane_plugins {
 
-// A document text as UTF-8; empty for null.
+// The one code page of every text the plug-ins take from a document (names,
+// categories, predicate constants, ReadContext::Text) and of the values the
+// translator makes: cases and results are compared and written in it.
+constexpr const char kDocumentCodePage[] = "UTF-8";
+// A document text in kDocumentCodePage; empty for null.
 std::string Utf8(const XMLCh* text);
 std::string TagOf(const xercesc::DOMElement* element);
 // The child elements of `parent` in document order (all, or those named `tag`).
@@ -28,6 +32,8 @@ std::vector<xercesc::DOMElement*> ChildElements(const xercesc::DOMElement* paren
 // The first child element named `tag`, or null.
 xercesc::DOMElement* FirstChild(const xercesc::DOMElement* parent, const char* tag);
 
+// The attribute's own text, lent by the document; null when absent.
+const XMLCh* RawAttr(const xercesc::DOMElement* element, const char* name);
 bool HasAttr(const xercesc::DOMElement* element, const char* name);
 // The attribute's text; `fallback` when the attribute is absent.
 std::string Attr(const xercesc::DOMElement* element, const char* name,
