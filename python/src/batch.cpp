@@ -1,6 +1,5 @@
 #include "batch.h"
 
-#include <dlfcn.h>
 
 #include <algorithm>
 #include <cmath>
@@ -88,16 +87,6 @@ const std::string& OutputColumn::Text(size_t row) const {
 bool OutputColumn::Only(Cell cell) const {
   return std::all_of(cells.begin(), cells.end(),
                      [cell](uint8_t c) { return c == kMissing || c == cell; });
-}
-
-void PreloadPlugins(const PluginSet& plugins) {
-  if (plugins.dir.empty()) return;
-  for (const std::string& name : plugins.names) {
-    const std::string path = plugins.dir + "/" + name + "600r.so";
-    std::ifstream probe(path);
-    // Stays loaded, as the factory keeps every plug-in it loads.
-    if (probe) dlopen(path.c_str(), RTLD_NOW | RTLD_GLOBAL);
-  }
 }
 
 // One thread's means of computing cases; owns everything it uses.

@@ -70,12 +70,6 @@ struct PluginSet {
   std::vector<std::string> names;
 };
 
-// Loads each named plug-in of `plugins.dir` by its full path so that the
-// factory's load by bare file name finds it; names without a file in the
-// directory are left to the loader's search path. This is the one place to
-// switch over to the shared locator of the shipped plug-ins.
-void PreloadPlugins(const PluginSet& plugins);
-
 // A document loaded for scoring: the data dictionary shared by all threads,
 // and a pool of scorers, each a model (or, for a document without a model
 // that the names serve, a transformation dictionary) used by one thread at a

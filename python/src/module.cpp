@@ -14,6 +14,8 @@
 #include <vector>
 
 #include "batch.h"
+#include "orvane_plugins/plugin_directory.h"
+#include "orvane_plugins/plugin_directory.h"
 
 namespace py = pybind11;
 using namespace pybind11::literals;
@@ -247,7 +249,7 @@ PYBIND11_MODULE(_orvane, m) {
 
   m.def("preload_plugins",
         [](const std::string& dir, const std::vector<std::string>& names) {
-          orvane_python::PreloadPlugins(PluginSet{dir, names});
+          orvane_plugins::PreloadPlugins(names, dir);
         },
         "Loads <name>600r.so of `dir` for each name, so that the factory finds it.");
   m.def("datetime_seconds", &orvane_python::Seconds,

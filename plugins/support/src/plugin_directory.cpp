@@ -23,9 +23,10 @@ std::string PluginFileName(const std::string& type) {
   return (type == "AssociationModelLattice" ? std::string("AssociationModel") : type) + "600r.so";
 }
 
-std::vector<std::string> PreloadPlugins(const std::vector<std::string>& names) {
+std::vector<std::string> PreloadPlugins(const std::vector<std::string>& names,
+                                        const std::string& given_folder) {
   std::vector<std::string> loaded;
-  const std::string folder = ShippedPluginDirectory();
+  const std::string folder = given_folder.empty() ? ShippedPluginDirectory() : given_folder;
   for (const std::string& name : names) {
     const std::string file = PluginFileName(name);
     // Plug-ins stay loaded for the life of the process, as the factory's do.

@@ -239,10 +239,10 @@ TEST(MiningModel, RefusesWhatItCannotScore) {
   const std::string one = Segment(kTrue, Number(1));
   const std::string head = std::string(kDictionary) + "<MiningModel functionName=\"";
   orvane_test::ExpectRefusals({
-      {"clustering",
-       head + "clustering\"><MiningSchema/><Segmentation " + Method("majorityVote") + ">" + one +
+      {"sequences",
+       head + "sequences\"><MiningSchema/><Segmentation " + Method("majorityVote") + ">" + one +
            "</Segmentation></MiningModel></PMML>",
-       5, "MiningModel: functionName \"clustering\" is not supported"},
+       5, "MiningModel: functionName \"sequences\" is not supported"},
       {"selectAll", Regression(Method("selectAll"), one), 5,
        "Segmentation: multipleModelMethod \"selectAll\" gives no single prediction"},
       {"unknownMethod", Regression(Method("vote"), one), 5,

@@ -23,11 +23,13 @@ std::string DefaultNamesFile();
 
 // Makes the factory's load by file name find a plug-in for each of `names`:
 // a plug-in that the system loader finds by its file name is left to it;
-// otherwise the shipped plug-in of that name, when there is one, is loaded
-// by its full path (it carries its file name as its soname, so the factory's
-// later load by file name gets it). Names without any plug-in are left for
-// the factory to report. Returns the names loaded from the shipped folder.
-std::vector<std::string> PreloadPlugins(const std::vector<std::string>& names);
+// otherwise the plug-in of that name in `folder` (the shipped folder when
+// empty), when there is one, is loaded by its full path (it carries its file
+// name as its soname, so the factory's later load by file name gets it).
+// Names without any plug-in are left for the factory to report. Returns the
+// names loaded from the folder.
+std::vector<std::string> PreloadPlugins(const std::vector<std::string>& names,
+                                        const std::string& folder = std::string());
 
 // The model type names of a names file, split as the factory splits them;
 // empty when the file cannot be read.
