@@ -16,11 +16,11 @@ cmake_lines() {
 }
 ratio() { awk -v t="$1" -v c="$2" 'BEGIN { printf "%.2f", t / c }'; }
 
-code=$(cxx include src tools)
+code=$(cxx include src tools plugins python)
 tests=$(cxx tests)
-code_cm=$(( code + $(cmake_lines include src tools) ))
+code_cm=$(( code + $(cmake_lines include src tools plugins python) ))
 tests_cm=$(( tests + $(cmake_lines tests) ))
-printf 'C++:         %6d lines of code (include, src, tools), %6d lines of tests: tests/code = %s\n' \
+printf 'C++:         %6d lines of code (include, src, tools, plugins, python), %6d lines of tests: tests/code = %s\n' \
   "$code" "$tests" "$(ratio "$tests" "$code")"
-printf 'C++ + CMake: %6d lines of code (include, src, tools), %6d lines of tests: tests/code = %s\n' \
+printf 'C++ + CMake: %6d lines of code (include, src, tools, plugins, python), %6d lines of tests: tests/code = %s\n' \
   "$code_cm" "$tests_cm" "$(ratio "$tests_cm" "$code_cm")"
