@@ -23,12 +23,9 @@
 #include <dlfcn.h>
 
 #include <benchmark/benchmark.h>
-#include <xercesc/parsers/XercesDOMParser.hpp>
-#include <xercesc/sax/HandlerBase.hpp>
 #include <xercesc/sax2/DefaultHandler.hpp>
 #include <xercesc/sax2/SAX2XMLReader.hpp>
 #include <xercesc/sax2/XMLReaderFactory.hpp>
-#include <xercesc/util/PlatformUtils.hpp>
 
 #include <cstdio>
 #include <fstream>
@@ -42,6 +39,7 @@
 #include "orvane/translate/model_factory.h"
 #include "orvane/values/ov_exception.h"
 #include "bench_stats.h"
+#include "xerces_floor.h"
 
 #ifndef ORVANE_BENCH_PLUGIN_PATH
 #error "ORVANE_BENCH_PLUGIN_PATH names the bench plug-in library"
@@ -59,15 +57,6 @@ using MCOrvane_600::TransformationDictionary;
 struct Document {
   std::string label;
   std::string path;
-};
-
-// Holds Xerces initialised for as long as it lives.
-class XercesHold {
- public:
-  XercesHold() { xercesc::XMLPlatformUtils::Initialize(); }
-  ~XercesHold() { xercesc::XMLPlatformUtils::Terminate(); }
-  XercesHold(const XercesHold&) = delete;
-  XercesHold& operator=(const XercesHold&) = delete;
 };
 
 void Fail(benchmark::State& state, const OVException& e) {
@@ -123,20 +112,7 @@ void BM_ModelWarm(benchmark::State& state, const Document* doc, const char* arg)
 void BM_FloorParse(benchmark::State& state, const Document* doc) {
   XercesHold hold;
   for (auto _ : state) {
-    xercesc::XercesDOMParser parser;
-    parser.setValidationScheme(xercesc::XercesDOMParser::Val_Never);
-    parser.setDoNamespaces(false);
-    parser.setDoSchema(false);
-    parser.setLoadExternalDTD(false);
-    xercesc::HandlerBase errors;
-    parser.setErrorHandler(&errors);
-    try {
-      parser.parse(doc->path.c_str());
-    } catch (...) {
-      state.SkipWithError("parse failed");
-      break;
-    }
-    if (parser.getErrorCount() != 0 || parser.getDocument() == nullptr) {
+    if (!ParsePlainDom(doc->path)) {
       state.SkipWithError("parse failed");
       break;
     }

@@ -1,0 +1,199 @@
+// Per-case scoring cost and load cost of real model documents through the
+// shipped model plug-ins.
+//
+//   orvane_model_bench [--corpus=DIR] [--doc=NAME ...] [benchmark flags]
+//
+// DIR is a scoring corpus (pmml/NAME.pmml, data/SET.csv where SET is the last
+// word of NAME); by default the one this program was built with. Without
+// --doc, one or more documents of every model type. Without the corpus, the
+// program says so in one line and exits 0.
+//
+// Benchmarks a document:
+//   score/NAME        Score of one case into one result record, cycling over
+//                     the data set's rows decoded once into filled case
+//                     records: the time is the cost of a case
+//   load/NAME         MakeModelFromXML(stream, shipped names, "") and the
+//                     model's deletion, while the process holds Xerces
+//   floor_parse/NAME  the plain DOM parse of the same file and its release
+#include <benchmark/benchmark.h>
+
+#include <cstdio>
+#include <fstream>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "bench_stats.h"
+#include "bench_support.h"
+#include "orvane/model/result_advice.h"
+#include "orvane/model/score_model.h"
+#include "orvane/translate/model_factory.h"
+#include "orvane/values/ov_exception.h"
+#include "orvane_plugins/plugin_directory.h"
+#include "xerces_floor.h"
+
+#ifndef ORVANE_BENCH_SCORING_CORPUS
+#define ORVANE_BENCH_SCORING_CORPUS ""
+#endif
+
+namespace orvane_bench {
+namespace {
+
+using MCOrvane_600::CaseRecord;
+using MCOrvane_600::ModelFactory;
+using MCOrvane_600::OVException;
+using MCOrvane_600::ResultAdvice;
+using MCOrvane_600::ScoreCaseRecord;
+using MCOrvane_600::ScoreModel;
+
+// Single trees, ensembles, regressions, then one of each other model type.
+const char* const kDefaultDocuments[] = {
+    "knime-DecisionTreeIris",          "knime-DecisionTreeAudit",
+    "rattle-DecisionTreeAuto",         "knime-DecisionTreeEnsembleAudit",
+    "rattle-RandomForestIris",         "knime-GBTAuto",
+    "rattle-LogisticRegressionIris",   "knime-GeneralRegressionIris",
+    "knime-NeuralNetworkIris",         "knime-SupportVectorMachineIris",
+    "knime-KMeansIris",                "knime-RuleSetIris",
+    "rattle-NaiveBayesIris",
+};
+
+std::vector<std::string>& ModelNames() {
+  static std::vector<std::string> names;
+  return names;
+}
+
+struct Document {
+  std::string name;
+  std::string path;        // the model document
+  std::string cases_path;  // its data set
+};
+
+ScoreModel* Load(const Document& doc) {
+  std::ifstream in(doc.path);
+  return ModelFactory::MakeModelFromXML(in, ModelNames(), "");
+}
+
+void Fail(benchmark::State& state, const OVException& e) {
+  state.SkipWithError(
+      ("code " + std::to_string(static_cast<int>(e.GetErrorCode())) + ": " + e.GetErrorMessage())
+          .c_str());
+}
+
+void BM_Score(benchmark::State& state, const Document* doc) {
+  std::unique_ptr<ScoreModel> model;
+  try {
+    model.reset(Load(*doc));
+  } catch (const OVException& e) {
+    Fail(state, e);
+    return;
+  }
+  if (model == nullptr || model->GetDictionary() == nullptr) {
+    state.SkipWithError("the plug-in built no model that can score");
+    return;
+  }
+  const Cases cases = ReadCases(doc->cases_path, *model->GetDictionary());
+  std::vector<std::unique_ptr<CaseRecord>> records;
+  records.reserve(cases.rows.size());
+  for (std::size_t i = 0; i < cases.rows.size(); ++i) {
+    records.emplace_back(new CaseRecord);
+    PrepareRecord(cases, records.back().get());
+    FillRecord(cases, i, records.back().get());
+  }
+  std::unique_ptr<ScoreCaseRecord> result(model->CreateResultRecord());
+  std::vector<ResultAdvice> advice;
+  const std::size_t count = records.size();
+  std::size_t row = 0;
+  for (auto _ : state) {
+    if (!model->Score(records[row].get(), result.get(), &advice)) {
+      state.SkipWithError("Score refused its arguments");
+      break;
+    }
+    benchmark::ClobberMemory();
+    if (++row == count) row = 0;
+  }
+  state.SetItemsProcessed(state.iterations());
+  state.counters["cases"] = static_cast<double>(count);
+}
+
+void BM_Load(benchmark::State& state, const Document* doc) {
+  XercesHold hold;
+  for (auto _ : state) {
+    try {
+      std::unique_ptr<ScoreModel> model(Load(*doc));
+      benchmark::DoNotOptimize(model.get());
+    } catch (const OVException& e) {
+      Fail(state, e);
+      break;
+    }
+  }
+}
+
+void BM_FloorParse(benchmark::State& state, const Document* doc) {
+  XercesHold hold;
+  for (auto _ : state) {
+    if (!ParsePlainDom(doc->path)) {
+      state.SkipWithError("parse failed");
+      break;
+    }
+  }
+}
+
+bool Readable(const std::string& path) { return std::ifstream(path).good(); }
+
+}  // namespace
+}  // namespace orvane_bench
+
+int main(int argc, char** argv) {
+  using orvane_bench::Document;
+  const std::string corpus =
+      orvane_bench::Flag(argc, argv, "corpus", ORVANE_BENCH_SCORING_CORPUS);
+  if (corpus.empty() || !orvane_bench::Readable(corpus + "/README.md")) {
+    std::printf("orvane_model_bench: no scoring corpus at \"%s\"; nothing measured\n",
+                corpus.c_str());
+    return 0;
+  }
+  std::vector<std::string> names = orvane_bench::Flags(argc, argv, "doc");
+  if (names.empty()) {
+    names.assign(std::begin(orvane_bench::kDefaultDocuments),
+                 std::end(orvane_bench::kDefaultDocuments));
+  }
+  // Kept alive for the whole run: the benchmarks hold pointers to them.
+  static std::vector<Document> documents;
+  documents.reserve(names.size());
+  for (const std::string& name : names) {
+    // The data set is the last word of the name ("knime-DecisionTreeIris": Iris).
+    const std::size_t word = name.find_last_of("ABCDEFGHIJKLMNOPQRSTUVWXYZ");
+    const std::string set = word == std::string::npos ? name : name.substr(word);
+    Document doc{name, corpus + "/pmml/" + name + ".pmml",
+                 corpus + "/data/" + set + ".csv"};
+    if (!orvane_bench::Readable(doc.path) || !orvane_bench::Readable(doc.cases_path)) {
+      std::fprintf(stderr, "%s: cannot read %s or %s\n", name.c_str(), doc.path.c_str(),
+                   doc.cases_path.c_str());
+      return 2;
+    }
+    documents.push_back(doc);
+  }
+  orvane_bench::ModelNames() =
+      orvane_plugins::ReadNamesFile(orvane_plugins::DefaultNamesFile());
+  orvane_plugins::PreloadPlugins(orvane_bench::ModelNames());
+
+  for (const Document& doc : documents) {
+    benchmark::RegisterBenchmark(("score/" + doc.name).c_str(), orvane_bench::BM_Score, &doc)
+        ->UseRealTime()
+        ->ComputeStatistics("min", orvane_bench::Min)
+        ->ComputeStatistics("max", orvane_bench::Max);
+    for (auto* b : {benchmark::RegisterBenchmark(("load/" + doc.name).c_str(),
+                                                 orvane_bench::BM_Load, &doc),
+                    benchmark::RegisterBenchmark(("floor_parse/" + doc.name).c_str(),
+                                                 orvane_bench::BM_FloorParse, &doc)}) {
+      b->Unit(benchmark::kMicrosecond)
+          ->UseRealTime()
+          ->ComputeStatistics("min", orvane_bench::Min)
+          ->ComputeStatistics("max", orvane_bench::Max);
+    }
+  }
+  benchmark::Initialize(&argc, argv);
+  benchmark::RunSpecifiedBenchmarks();
+  benchmark::Shutdown();
+  return 0;
+}
