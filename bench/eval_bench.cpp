@@ -19,8 +19,8 @@
 #include <string>
 #include <vector>
 
+#include "bench_run.h"
 #include "bench_support.h"
-#include "bench_stats.h"
 
 namespace orvane_bench {
 namespace {
@@ -137,13 +137,8 @@ int main(int argc, char** argv) {
                                                  orvane_bench::BM_EvaluateOnly, doc.get()),
                     benchmark::RegisterBenchmark(("fill/" + doc->label).c_str(),
                                                  orvane_bench::BM_Fill, doc.get())}) {
-      b->UseRealTime()
-          ->ComputeStatistics("min", orvane_bench::Min)
-          ->ComputeStatistics("max", orvane_bench::Max);
+      orvane_bench::Reported(b);
     }
   }
-  benchmark::Initialize(&argc, argv);
-  benchmark::RunSpecifiedBenchmarks();
-  benchmark::Shutdown();
-  return 0;
+  return orvane_bench::RunRegistered(argc, argv);
 }

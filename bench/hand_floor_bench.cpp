@@ -21,6 +21,7 @@
 #include <fstream>
 #include <string>
 #include <vector>
+#include "bench_run.h"
 #include "bench_stats.h"
 
 #ifndef FLOOR_LABEL
@@ -29,8 +30,8 @@
 
 namespace {
 
-using orvane_bench::Max;
-using orvane_bench::Min;
+using orvane_bench::Reported;
+using orvane_bench::RunRegistered;
 using orvane_bench::SplitCsv;
 
 constexpr int kInputs = gen::kFields + gen::kCats;
@@ -93,12 +94,6 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "no cases in %s\n", path.c_str());
     return 1;
   }
-  benchmark::RegisterBenchmark("hand_parsed/" FLOOR_LABEL, BM_HandParsed)
-      ->UseRealTime()
-      ->ComputeStatistics("min", Min)
-      ->ComputeStatistics("max", Max);
-  benchmark::Initialize(&argc, argv);
-  benchmark::RunSpecifiedBenchmarks();
-  benchmark::Shutdown();
-  return 0;
+  Reported(benchmark::RegisterBenchmark("hand_parsed/" FLOOR_LABEL, BM_HandParsed));
+  return RunRegistered(argc, argv);
 }

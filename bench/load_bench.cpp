@@ -38,7 +38,7 @@
 #include "orvane/model/score_model.h"
 #include "orvane/translate/model_factory.h"
 #include "orvane/values/ov_exception.h"
-#include "bench_stats.h"
+#include "bench_run.h"
 #include "xerces_floor.h"
 
 #ifndef ORVANE_BENCH_PLUGIN_PATH
@@ -110,13 +110,7 @@ void BM_ModelWarm(benchmark::State& state, const Document* doc, const char* arg)
 }
 
 void BM_FloorParse(benchmark::State& state, const Document* doc) {
-  XercesHold hold;
-  for (auto _ : state) {
-    if (!ParsePlainDom(doc->path)) {
-      state.SkipWithError("parse failed");
-      break;
-    }
-  }
+  TimePlainDom(state, doc->path);
 }
 
 void BM_FloorSax2Scan(benchmark::State& state, const Document* doc) {
@@ -179,14 +173,8 @@ int main(int argc, char** argv) {
                                                  orvane_bench::BM_FloorParse, &doc),
                     benchmark::RegisterBenchmark(("floor_sax2_scan/" + doc.label).c_str(),
                                                  orvane_bench::BM_FloorSax2Scan, &doc)}) {
-      b->Unit(benchmark::kMillisecond)
-          ->UseRealTime()
-          ->ComputeStatistics("min", orvane_bench::Min)
-          ->ComputeStatistics("max", orvane_bench::Max);
+      orvane_bench::Reported(b)->Unit(benchmark::kMillisecond);
     }
   }
-  benchmark::Initialize(&argc, argv);
-  benchmark::RunSpecifiedBenchmarks();
-  benchmark::Shutdown();
-  return 0;
+  return orvane_bench::RunRegistered(argc, argv);
 }

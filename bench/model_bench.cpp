@@ -23,7 +23,7 @@
 #include <string>
 #include <vector>
 
-#include "bench_stats.h"
+#include "bench_run.h"
 #include "bench_support.h"
 #include "orvane/model/result_advice.h"
 #include "orvane/model/score_model.h"
@@ -129,13 +129,7 @@ void BM_Load(benchmark::State& state, const Document* doc) {
 }
 
 void BM_FloorParse(benchmark::State& state, const Document* doc) {
-  XercesHold hold;
-  for (auto _ : state) {
-    if (!ParsePlainDom(doc->path)) {
-      state.SkipWithError("parse failed");
-      break;
-    }
-  }
+  TimePlainDom(state, doc->path);
 }
 
 bool Readable(const std::string& path) { return std::ifstream(path).good(); }
@@ -178,22 +172,14 @@ int main(int argc, char** argv) {
   orvane_plugins::PreloadPlugins(orvane_bench::ModelNames());
 
   for (const Document& doc : documents) {
-    benchmark::RegisterBenchmark(("score/" + doc.name).c_str(), orvane_bench::BM_Score, &doc)
-        ->UseRealTime()
-        ->ComputeStatistics("min", orvane_bench::Min)
-        ->ComputeStatistics("max", orvane_bench::Max);
+    orvane_bench::Reported(
+        benchmark::RegisterBenchmark(("score/" + doc.name).c_str(), orvane_bench::BM_Score, &doc));
     for (auto* b : {benchmark::RegisterBenchmark(("load/" + doc.name).c_str(),
                                                  orvane_bench::BM_Load, &doc),
                     benchmark::RegisterBenchmark(("floor_parse/" + doc.name).c_str(),
                                                  orvane_bench::BM_FloorParse, &doc)}) {
-      b->Unit(benchmark::kMicrosecond)
-          ->UseRealTime()
-          ->ComputeStatistics("min", orvane_bench::Min)
-          ->ComputeStatistics("max", orvane_bench::Max);
+      orvane_bench::Reported(b)->Unit(benchmark::kMicrosecond);
     }
   }
-  benchmark::Initialize(&argc, argv);
-  benchmark::RunSpecifiedBenchmarks();
-  benchmark::Shutdown();
-  return 0;
+  return orvane_bench::RunRegistered(argc, argv);
 }

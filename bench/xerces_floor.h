@@ -1,6 +1,7 @@
 #ifndef ORVANE_BENCH_XERCES_FLOOR_H_
 #define ORVANE_BENCH_XERCES_FLOOR_H_
 
+#include <benchmark/benchmark.h>
 #include <xercesc/parsers/XercesDOMParser.hpp>
 #include <xercesc/sax/HandlerBase.hpp>
 #include <xercesc/util/PlatformUtils.hpp>
@@ -37,6 +38,18 @@ inline bool ParsePlainDom(const std::string& path) {
     return false;
   }
   return parser.getErrorCount() == 0 && parser.getDocument() != nullptr;
+}
+
+// The floor as a benchmark body: one plain parse of `path` per iteration,
+// Xerces held for the whole run.
+inline void TimePlainDom(benchmark::State& state, const std::string& path) {
+  XercesHold hold;
+  for (auto _ : state) {
+    if (!ParsePlainDom(path)) {
+      state.SkipWithError("parse failed");
+      break;
+    }
+  }
 }
 
 }  // namespace orvane_bench
