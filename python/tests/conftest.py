@@ -47,9 +47,10 @@ def tree_model():
 
 
 def pytest_sessionfinish(session, exitstatus):
-    """Exit 77 (CTest's skip code) when tests ran and every one was skipped."""
+    """Exit 77 (CTest's skip code) when every test, or the whole module, was
+    skipped (pytest's own status for a module skipped whole is 5)."""
     reporter = session.config.pluginmanager.get_plugin("terminalreporter")
-    if reporter is None or exitstatus != 0:
+    if reporter is None or exitstatus not in (0, 5):
         return
     stats = reporter.stats
     if stats.get("skipped") and not stats.get("passed") and not stats.get("failed"):
