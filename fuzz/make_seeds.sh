@@ -14,7 +14,7 @@ out=${1:?usage: make_seeds.sh OUT_DIR}
 shared=${ORVANE_SHARED_CORPUS:-${ORVANE_SHARED_DIR:-$root/../shared}/corpus/pmml}
 
 targets="date_time_text numeric_text vendor_dictionary pmml_dictionary transformation
-         model_factory apply_tree"
+         model_factory apply_tree tree_plugin"
 
 # Copies each file under a name made from its path, so that files of the
 # same name from different folders do not overwrite each other.
@@ -47,6 +47,13 @@ fi
 for t in pmml_dictionary transformation model_factory; do
   copy_seeds "$out/$t" "${pmml[@]}" "${hostile[@]}"
   for f in "${shared_docs[@]}"; do cp "$f" "$out/$t/shared_$(basename "$f")"; done
+done
+# The shipped tree plug-in: the tree documents, and the hostile ones.
+mapfile -t trees < <(grep -l -r -E --include='*.pmml' '<TreeModel[ >]' "$root/tests" "$root/examples" \
+                       2>/dev/null | sort)
+copy_seeds "$out/tree_plugin" "${trees[@]}" "${hostile[@]}"
+for f in "${shared_docs[@]}"; do
+  grep -q -E '<TreeModel[ >]' "$f" && cp "$f" "$out/tree_plugin/shared_$(basename "$f")"
 done
 # The vendor dialect: its own documents, plus the PMML ones for structure.
 mapfile -t qrtz < <(grep -l -r --include='*.xml' 'qrtz-ml' "$root/tests/data" 2>/dev/null | sort)

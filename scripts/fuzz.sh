@@ -55,7 +55,7 @@ for t in "${targets[@]}"; do
   # here (0.2 s in Release); a real hang still stops the run.
   options=(-artifact_prefix="$artifacts/" -rss_limit_mb=2048 -timeout=30 -print_final_stats=1)
   case $t in
-    pmml_dictionary|transformation|model_factory)
+    pmml_dictionary|transformation|model_factory|tree_plugin)
       options+=(-dict="$root/fuzz/pmml.dict" -max_len=65536) ;;
     vendor_dictionary)
       options+=(-dict="$root/fuzz/qrtz.dict" -max_len=16384) ;;
