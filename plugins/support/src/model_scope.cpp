@@ -82,7 +82,7 @@ struct ModelScope::MiningField {
 enum class Feature { kPredictedValue, kPredictedDisplayValue, kProbability, kEntityId, kAffinity,
                      kConfidence, kReasonCode, kExpression };
 
-struct ModelScope::OutputSpec {
+struct ModelScope::OutputDef {
   std::string name;
   Feature feature = Feature::kPredictedValue;
   bool has_value = false;
@@ -94,7 +94,7 @@ struct ModelScope::OutputSpec {
 
 enum class Cast { kNone, kRound, kCeiling, kFloor };
 
-struct ModelScope::TargetSpec {
+struct ModelScope::TargetDef {
   double min = -HUGE_VAL;
   double max = HUGE_VAL;
   double factor = 1.0;
@@ -282,9 +282,9 @@ class ModelScope::Reader : public ReadContext {
     }
     std::unique_ptr<ModelScope> nested = ModelScope::Read(
         model, scope_->nested_dict_.get(), translator_, nullptr, nullptr, nullptr);
-    for (const OutputSpec& spec : nested->outputs_) {
-      if (scope_->nested_dict_->GetVar(spec.name) != nullptr) continue;
-      scope_->nested_dict_->AddVar(spec.name, new DictVar(spec.name, spec.type));
+    for (const OutputDef& def : nested->outputs_) {
+      if (scope_->nested_dict_->GetVar(def.name) != nullptr) continue;
+      scope_->nested_dict_->AddVar(def.name, new DictVar(def.name, def.type));
     }
     return nested.release();
   }
@@ -404,37 +404,37 @@ std::unique_ptr<ModelScope> ModelScope::Read(DOMElement* model, const ScoreDicti
   }
 
   // Targets.
-  scope->target_.reset(new TargetSpec());
+  scope->target_.reset(new TargetDef());
   if (DOMElement* targets = FirstChild(model, "Targets")) {
     for (DOMElement* target : ChildElements(targets, "Target")) {
       const std::string field = Attr(target, "field");
       if (!field.empty() && field != scope->target_name_) continue;
-      TargetSpec& spec = *scope->target_;
-      spec.min = NumberAttr(target, "min", -HUGE_VAL);
-      spec.max = NumberAttr(target, "max", HUGE_VAL);
-      spec.factor = NumberAttr(target, "rescaleFactor", 1.0);
-      spec.constant = NumberAttr(target, "rescaleConstant", 0.0);
+      TargetDef& def = *scope->target_;
+      def.min = NumberAttr(target, "min", -HUGE_VAL);
+      def.max = NumberAttr(target, "max", HUGE_VAL);
+      def.factor = NumberAttr(target, "rescaleFactor", 1.0);
+      def.constant = NumberAttr(target, "rescaleConstant", 0.0);
       const std::string cast = Attr(target, "castInteger");
       if (cast == "round") {
-        spec.cast = Cast::kRound;
+        def.cast = Cast::kRound;
       } else if (cast == "ceiling") {
-        spec.cast = Cast::kCeiling;
+        def.cast = Cast::kCeiling;
       } else if (cast == "floor") {
-        spec.cast = Cast::kFloor;
+        def.cast = Cast::kFloor;
       } else if (!cast.empty()) {
         throw Unsupported(target, "castInteger \"" + cast + "\" is not supported");
       }
       for (DOMElement* value : ChildElements(target, "TargetValue")) {
         if (HasAttr(value, "defaultValue")) {
-          spec.has_default = true;
-          spec.default_value = NumberAttr(value, "defaultValue", 0.0);
+          def.has_default = true;
+          def.default_value = NumberAttr(value, "defaultValue", 0.0);
         }
         if (HasAttr(value, "priorProbability")) {
-          spec.priors.emplace_back(RequiredAttr(value, "value"),
+          def.priors.emplace_back(RequiredAttr(value, "value"),
                                    NumberAttr(value, "priorProbability", 0.0));
         }
         if (HasAttr(value, "displayValue") && HasAttr(value, "value")) {
-          spec.display.emplace_back(Attr(value, "value"), Attr(value, "displayValue"));
+          def.display.emplace_back(Attr(value, "value"), Attr(value, "displayValue"));
         }
       }
       break;
@@ -445,8 +445,8 @@ std::unique_ptr<ModelScope> ModelScope::Read(DOMElement* model, const ScoreDicti
   std::vector<DOMElement*> expressions;
   if (DOMElement* output = FirstChild(model, "Output")) {
     for (DOMElement* element : ChildElements(output, "OutputField")) {
-      OutputSpec spec;
-      spec.name = RequiredAttr(element, "name");
+      OutputDef def;
+      def.name = RequiredAttr(element, "name");
       const std::string feature = Attr(element, "feature", "predictedValue");
       static const struct {
         const char* name;
@@ -466,51 +466,51 @@ std::unique_ptr<ModelScope> ModelScope::Read(DOMElement* model, const ScoreDicti
       bool known = false;
       for (const auto& f : kFeatures) {
         if (feature == f.name) {
-          spec.feature = f.feature;
+          def.feature = f.feature;
           known = true;
         }
       }
       if (!known) {
-        throw Unsupported(element, "feature \"" + feature + "\" of OutputField \"" + spec.name +
+        throw Unsupported(element, "feature \"" + feature + "\" of OutputField \"" + def.name +
                                        "\" is not supported");
       }
       if (HasAttr(element, "segmentId")) {
-        throw Unsupported(element, "segmentId of OutputField \"" + spec.name +
+        throw Unsupported(element, "segmentId of OutputField \"" + def.name +
                                        "\" is not supported");
       }
       const std::string target_field = Attr(element, "targetField");
       if (!target_field.empty() && target_field != scope->target_name_) {
         throw Unsupported(element, "targetField \"" + target_field + "\" of OutputField \"" +
-                                       spec.name + "\" is not the model's target");
+                                       def.name + "\" is not the model's target");
       }
-      spec.has_value = HasAttr(element, "value");
-      spec.value = Attr(element, "value");
+      def.has_value = HasAttr(element, "value");
+      def.value = Attr(element, "value");
       const double rank = NumberAttr(element, "rank", 1.0);
       if (rank < 1 || rank != std::floor(rank) || rank > 1e6) {
         throw Fault(element, OVException::kCodeSemantic, "rank must be a positive integer");
       }
-      spec.rank = static_cast<int>(rank);
-      if (spec.rank != 1 && spec.feature != Feature::kReasonCode) {
+      def.rank = static_cast<int>(rank);
+      if (def.rank != 1 && def.feature != Feature::kReasonCode) {
         throw Unsupported(element, "rank " + Attr(element, "rank") + " of OutputField \"" +
-                                       spec.name + "\" is not supported");
+                                       def.name + "\" is not supported");
       }
       const std::string data_type = Attr(element, "dataType");
       if (data_type.empty()) {
-        const bool text = spec.feature == Feature::kPredictedDisplayValue ||
-                          spec.feature == Feature::kEntityId ||
-                          spec.feature == Feature::kReasonCode ||
-                          (spec.feature == Feature::kPredictedValue &&
+        const bool text = def.feature == Feature::kPredictedDisplayValue ||
+                          def.feature == Feature::kEntityId ||
+                          def.feature == Feature::kReasonCode ||
+                          (def.feature == Feature::kPredictedValue &&
                            scope->target_var_ != nullptr &&
                            scope->target_var_->GetVarType() == ScoreDictVar::kSTRING_VAR);
-        spec.type = text ? ScoreDictVar::kSTRING_VAR : ScoreDictVar::kNUMERIC_VAR;
+        def.type = text ? ScoreDictVar::kSTRING_VAR : ScoreDictVar::kNUMERIC_VAR;
       } else if (data_type == "string") {
-        spec.type = ScoreDictVar::kSTRING_VAR;
+        def.type = ScoreDictVar::kSTRING_VAR;
       } else {
-        spec.integer = data_type == "integer";
-        spec.type = ScoreDictVar::kNUMERIC_VAR;
+        def.integer = data_type == "integer";
+        def.type = ScoreDictVar::kNUMERIC_VAR;
       }
-      if (spec.feature == Feature::kExpression) expressions.push_back(element);
-      scope->outputs_.push_back(std::move(spec));
+      if (def.feature == Feature::kExpression) expressions.push_back(element);
+      scope->outputs_.push_back(std::move(def));
     }
   }
 
@@ -521,11 +521,11 @@ std::unique_ptr<ModelScope> ModelScope::Read(DOMElement* model, const ScoreDicti
       scope->output_dict_->AddVar(var->GetName(), var->Clone());
     }
     for (size_t i = 0; i < scope->outputs_.size(); ++i) {
-      const OutputSpec& spec = scope->outputs_[i];
-      if (spec.feature == Feature::kExpression) continue;
-      std::unique_ptr<ScoreDictVar> var(new DictVar(spec.name, spec.type));
-      if (scope->output_dict_->AddVar(spec.name, var.get())) var.release();
-      scope->output_slots_.emplace_back(spec.name, i);
+      const OutputDef& def = scope->outputs_[i];
+      if (def.feature == Feature::kExpression) continue;
+      std::unique_ptr<ScoreDictVar> var(new DictVar(def.name, def.type));
+      if (scope->output_dict_->AddVar(def.name, var.get())) var.release();
+      scope->output_slots_.emplace_back(def.name, i);
     }
     scope->expressions_.reset(
         new ComputedFields(expressions, scope->output_dict_.get(), translator));
@@ -543,12 +543,12 @@ std::unique_ptr<ModelScope> ModelScope::Read(DOMElement* model, const ScoreDicti
 std::vector<ScoreDictVar*> ModelScope::ResultVars() const {
   std::vector<ScoreDictVar*> out;
   if (target_var_ != nullptr) out.push_back(target_var_->Clone());
-  for (const OutputSpec& spec : outputs_) out.push_back(new DictVar(spec.name, spec.type));
+  for (const OutputDef& def : outputs_) out.push_back(new DictVar(def.name, def.type));
   return out;
 }
 
 void ModelScope::ApplyTargets(Prediction* p) const {
-  const TargetSpec& t = *target_;
+  const TargetDef& t = *target_;
   if (!p->valid) {
     if (t.has_default) {
       p->valid = true;
@@ -625,14 +625,14 @@ class ModelScope::OutputValues : public FieldValues {
   const FieldValues* inner_;
 };
 
-ScoreValue* ModelScope::OutputValue(const OutputSpec& spec, const Prediction& p) const {
+ScoreValue* ModelScope::OutputValue(const OutputDef& def, const Prediction& p) const {
   if (!p.valid) return nullptr;
-  switch (spec.feature) {
+  switch (def.feature) {
     case Feature::kPredictedValue:
-      if (clustering_) return TypedValue(spec.type, spec.integer, p.entity_id, false, 0.0);
-      return TypedValue(spec.type, spec.integer, p.category, !p.is_category, p.value);
+      if (clustering_) return TypedValue(def.type, def.integer, p.entity_id, false, 0.0);
+      return TypedValue(def.type, def.integer, p.category, !p.is_category, p.value);
     case Feature::kPredictedDisplayValue: {
-      if (!p.is_category) return TypedValue(spec.type, false, "", true, p.value);
+      if (!p.is_category) return TypedValue(def.type, false, "", true, p.value);
       if (clustering_ && p.category.empty()) return new StringValue(p.entity_id);
       for (const auto& entry : target_->display) {
         if (entry.first == p.category) return new StringValue(entry.second);
@@ -641,12 +641,12 @@ ScoreValue* ModelScope::OutputValue(const OutputSpec& spec, const Prediction& p)
     }
     case Feature::kProbability: {
       if (!p.is_category) return nullptr;
-      const double* found = FindProbability(p.probabilities, spec.has_value ? spec.value
+      const double* found = FindProbability(p.probabilities, def.has_value ? def.value
                                                                             : p.category);
       if (found == nullptr) {
         // A category of the target that the model gives no probability has 0.
-        if (!spec.has_value || target_var_ == nullptr) return nullptr;
-        std::unique_ptr<ScoreValue> probe(target_var_->ToMyValue(spec.value));
+        if (!def.has_value || target_var_ == nullptr) return nullptr;
+        std::unique_ptr<ScoreValue> probe(target_var_->ToMyValue(def.value));
         if (probe == nullptr || !target_var_->IsValidValue(probe.get())) return nullptr;
         return new NumericValue(0.0);
       }
@@ -654,17 +654,17 @@ ScoreValue* ModelScope::OutputValue(const OutputSpec& spec, const Prediction& p)
     }
     case Feature::kEntityId:
       if (p.entity_id.empty()) return nullptr;
-      return TypedValue(spec.type, spec.integer, p.entity_id, false, 0.0);
+      return TypedValue(def.type, def.integer, p.entity_id, false, 0.0);
     case Feature::kAffinity: {
-      const double* found = FindProbability(p.affinities, spec.has_value ? spec.value
+      const double* found = FindProbability(p.affinities, def.has_value ? def.value
                                                                          : p.entity_id);
       return found == nullptr ? nullptr : new NumericValue(*found);
     }
     case Feature::kConfidence:
       return std::isnan(p.confidence) ? nullptr : new NumericValue(p.confidence);
     case Feature::kReasonCode:
-      if (static_cast<size_t>(spec.rank) > p.reason_codes.size()) return nullptr;
-      return TypedValue(spec.type, false, p.reason_codes[spec.rank - 1], false, 0.0);
+      if (static_cast<size_t>(def.rank) > p.reason_codes.size()) return nullptr;
+      return TypedValue(def.type, false, p.reason_codes[def.rank - 1], false, 0.0);
     case Feature::kExpression:
       return nullptr;  // computed after the other outputs
   }
@@ -760,7 +760,7 @@ void ModelScope::Predict(const FieldValues& fields, Prediction* out,
     results_[slot++].reset(value);
   }
   const size_t first_output = slot;
-  for (const OutputSpec& spec : outputs_) results_[slot++].reset(OutputValue(spec, *out));
+  for (const OutputDef& def : outputs_) results_[slot++].reset(OutputValue(def, *out));
   if (expressions_ != nullptr) {
     const ScopeValues scope_values(local, &work_, global_ != nullptr ? nullptr : &fields);
     const OutputValues values(this, first_output, &scope_values);

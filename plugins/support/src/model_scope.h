@@ -81,15 +81,15 @@ class ModelScope : public NestedModel {
   const std::vector<std::pair<std::string, Usage>>& roles() const { return roles_; }
 
   struct MiningField;
-  struct OutputSpec;
-  struct TargetSpec;
+  struct OutputDef;
+  struct TargetDef;
 
  private:
   class Reader;
   class OutputValues;
   ModelScope();
   void ApplyTargets(Prediction* p) const;
-  MCOrvane_600::ScoreValue* OutputValue(const OutputSpec& spec, const Prediction& p) const;
+  MCOrvane_600::ScoreValue* OutputValue(const OutputDef& def, const Prediction& p) const;
 
   std::string type_;
   std::string target_name_;
@@ -103,8 +103,8 @@ class ModelScope : public NestedModel {
   std::unique_ptr<MCOrvane_600::TransformationDictionary> local_;
   MCOrvane_600::TransformationDictionary* global_ = nullptr;  // lent
   const MCOrvane_600::ScoreDictionary* data_ = nullptr;       // lent
-  std::unique_ptr<TargetSpec> target_;
-  std::vector<OutputSpec> outputs_;
+  std::unique_ptr<TargetDef> target_;
+  std::vector<OutputDef> outputs_;
   // The transformedValue and decision outputs, read over `output_dict_`
   // (the scope's fields and the other outputs); null without any.
   std::unique_ptr<MCOrvane_600::BaseDictionary> output_dict_;
