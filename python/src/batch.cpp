@@ -103,8 +103,9 @@ struct Document::Scorer {
   std::vector<std::string> result_names;
 };
 
-Document::Document(const std::string& path, const PluginSet& plugins, bool standard_pmml)
-    : model_names_(plugins.names), standard_pmml_(standard_pmml) {
+Document::Document(const std::string& path, const std::vector<std::string>& model_names,
+                   bool standard_pmml)
+    : model_names_(model_names), standard_pmml_(standard_pmml) {
   std::ifstream file(path, std::ios::binary);
   if (!file) throw Fault(path + ": cannot open the document");
   std::ostringstream text;

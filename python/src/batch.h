@@ -64,12 +64,6 @@ struct OutputColumn {
   std::vector<std::vector<std::string>> texts_;  // by chunk, row - begin
 };
 
-// Where the model plug-ins are and which model types they serve.
-struct PluginSet {
-  std::string dir;
-  std::vector<std::string> names;
-};
-
 // A document loaded for scoring: the data dictionary shared by all threads,
 // and a pool of scorers, each a model (or, for a document without a model
 // that the names serve, a transformation dictionary) used by one thread at a
@@ -79,7 +73,8 @@ class Document {
  public:
   // Reads `path` and loads the first scorer; throws OVException, or Fault
   // when the file cannot be read or has no data dictionary.
-  Document(const std::string& path, const PluginSet& plugins, bool standard_pmml);
+  Document(const std::string& path, const std::vector<std::string>& model_names,
+           bool standard_pmml);
   ~Document();
   Document(const Document&) = delete;
   Document& operator=(const Document&) = delete;

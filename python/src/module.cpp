@@ -225,7 +225,6 @@ double Seconds(const py::object& value, int type) {
 
 PYBIND11_MODULE(_orvane, m) {
   using orvane_python::Document;
-  using orvane_python::PluginSet;
   m.doc() = "Orvane scoring core: the engine under the orvane package";
 
   // The Python layer's orvane.Error, called as Error(message, code): code
@@ -258,7 +257,7 @@ PYBIND11_MODULE(_orvane, m) {
   py::class_<Document>(m, "Document")
       .def(py::init([](const std::string& path, const std::vector<std::string>& names,
                        bool standard_pmml) {
-             return std::make_unique<Document>(path, PluginSet{std::string(), names},
+             return std::make_unique<Document>(path, names,
                                                standard_pmml);
            }),
            py::arg("path"), py::arg("model_names"), py::arg("standard_pmml"))
