@@ -4,8 +4,7 @@
     PYTHONPATH=build/python /usr/bin/python3 bench/python_bench.py [--build build] [--reps 7]
 
 Needs a build with -DORVANE_BUILD_PYTHON=ON (the module and orvane_python_floor,
-the C++ program doing the same work) and ../shared/bench for the generated
-document. Each workload is one batch of --rows rows (10,000), computed --reps
+the C++ program doing the same work); the corpus workloads need ../shared. Each workload is one batch of --rows rows (10,000), computed --reps
 times after a warm-up batch that loads every thread's scorer. Python's time
 covers the whole call: encoding the DataFrame's columns, computing, and
 building the result DataFrame. C++ reads its inputs already decoded, fills
@@ -15,10 +14,9 @@ The machine is shared: the cost per row is compared in CPU time of the
 process (median), which other processes disturb least; the speed-up of
 threads needs wall-clock time, taken as the best batch.
 
-Workloads: derived fields of the generated 100-field document and of the
-loan example; scoring through the test TreeModel plug-in (a stand-in until
-shipped plug-ins exist); and, when shipped plug-ins serve them, a random
-forest and a regression of the scoring corpus.
+Workloads: derived fields of the generated 100-field document
+(bench/gen_documents.py) and of the loan example, the generated document's
+regression, and a random forest and a regression of the scoring corpus.
 """
 
 import argparse
@@ -45,9 +43,8 @@ def parse_args():
 
 
 def with_plugin_path(build):
-    """Plug-ins without a soname are found on LD_LIBRARY_PATH, read at start-up."""
-    wanted = [str(pathlib.Path(build) / "plugins" / "lib"),
-              str(pathlib.Path(build) / "tests" / "plugins")]
+    """The C++ floor finds the plug-ins on the loader's path, read at start-up."""
+    wanted = [str(pathlib.Path(build) / "plugins" / "lib")]
     current = os.environ.get("LD_LIBRARY_PATH", "")
     if current.split(":")[: len(wanted)] != wanted:
         env = dict(os.environ, LD_LIBRARY_PATH=":".join(wanted + ([current] if current else [])))
@@ -55,55 +52,42 @@ def with_plugin_path(build):
 
 
 class Workload:
-    def __init__(self, label, document, cases, score=False, plugin_dir=None, names=()):
+    def __init__(self, label, document, cases, names, score=False):
         self.label, self.document, self.cases = label, str(document), str(cases)
-        self.score, self.plugin_dir, self.names = score, plugin_dir, list(names)
+        self.names, self.score = list(names), score
 
 
 def workloads(args, scratch):
     import orvane
     found = []
-    generator = pathlib.Path(args.shared) / "bench" / "gen_transform_pmml.py"
-    if generator.exists():
-        model_args = ["--fields", "20", "--cats", "3", "--derived", "100", "--seed", "1",
-                      "--dialect", "full"]
-        document, cases = scratch / "d100.pmml", scratch / "d100.csv"
-        subprocess.run([sys.executable, str(generator), *model_args, "--out", str(document)],
-                       check=True)
-        subprocess.run([sys.executable, str(generator), *model_args, "--cases", "1000",
-                        "--out", str(cases)], check=True)
-        found.append(Workload("derive d100 (100 fields, 23 inputs)", document, cases))
-        shipped = orvane.locate_plugins()
-        if "RegressionModel" in shipped:
-            found.append(Workload("score d100 regression", document, cases, True,
-                                  names=shipped))
-    else:
-        print("(no %s: the generated document is left out)" % generator)
-    found.append(Workload("derive loan example (7 fields)", ROOT / "examples/loan_applicants.pmml",
-                          ROOT / "examples/loan_applicants.csv"))
-    tree_cases = scratch / "tree.csv"
-    tree_cases.write_text("age,colour\n30,red\n30,blue\n50,green\n55,\n,red\n42,blue\n")
-    found.append(Workload("score test TreeModel plug-in", ROOT / "tests/data/factory/tree.pmml",
-                          tree_cases, True, str(pathlib.Path(args.build) / "tests/plugins"),
-                          ["TreeModel"]))
-    corpus = pathlib.Path(args.shared) / "corpus" / "scoring"
+    generator = ROOT / "bench" / "gen_documents.py"
+    model_args = ["--fields", "20", "--cats", "3", "--derived", "100", "--seed", "1"]
+    document, cases = scratch / "d100.pmml", scratch / "d100.csv"
+    subprocess.run([sys.executable, str(generator), *model_args, "--out", str(document)],
+                   check=True)
+    subprocess.run([sys.executable, str(generator), *model_args, "--cases", "1000",
+                    "--out", str(cases)], check=True)
     shipped = orvane.locate_plugins()
-    for label, name, data, model_type in [
-            ("score corpus random forest", "rattle-RandomForestIris", "Iris", "MiningModel"),
-            ("score corpus regression", "rattle-RegressionAuto", "Auto", "RegressionModel")]:
-        if model_type in shipped and (corpus / "pmml" / (name + ".pmml")).exists():
+    found.append(Workload("derive d100 (100 fields, 23 inputs)", document, cases, shipped))
+    found.append(Workload("score d100 regression", document, cases, shipped, True))
+    found.append(Workload("derive loan example (7 fields)", ROOT / "examples/loan_applicants.pmml",
+                          ROOT / "examples/loan_applicants.csv", shipped))
+    corpus = pathlib.Path(args.shared) / "corpus" / "scoring"
+    for label, name, data in [
+            ("score corpus random forest", "rattle-RandomForestIris", "Iris"),
+            ("score corpus regression", "rattle-RegressionAuto", "Auto")]:
+        if (corpus / "pmml" / (name + ".pmml")).exists():
             found.append(Workload(label, corpus / "pmml" / (name + ".pmml"),
-                                  corpus / "data" / (data + ".csv"), True, names=shipped))
+                                  corpus / "data" / (data + ".csv"), shipped, True))
         else:
-            print("(%s: waits for a shipped %s plug-in)" % (label, model_type))
+            print("(%s: no %s)" % (label, corpus))
     return found
 
 
 def python_rate(work, rows, threads, reps):
     import orvane
     import pandas as pd
-    model = orvane.load(work.document, plugin_dir=work.plugin_dir,
-                        model_names=work.names or None)
+    model = orvane.load(work.document, model_names=work.names)
     cases = pd.read_csv(work.cases, dtype={f.name: "float64" if f.type == "double" else object
                                            for f in model.input_fields},
                         keep_default_na=False, na_values=[""])

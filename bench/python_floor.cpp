@@ -5,13 +5,14 @@
 // output column. Threads split the rows into contiguous chunks, each with its
 // own transformation dictionary or model, as the threading contract asks.
 //
-//   orvane_python_floor derive DOCUMENT CASES.csv ROWS THREADS REPS
-//   orvane_python_floor score DOCUMENT CASES.csv ROWS THREADS REPS MODELTYPE...
+//   orvane_python_floor derive|score DOCUMENT CASES.csv ROWS THREADS REPS [MODELTYPE...]
 //
 // CASES.csv: a header of field names, plain cells (no quoting), an empty cell
 // is no value; its rows repeat up to ROWS. Prints rows per second of REPS
 // batches: the median and the best by wall-clock time, and the median by the
-// process's CPU time. Score mode finds plug-ins on the loader's search path.
+// process's CPU time. Plug-ins are found on the loader's search path. As in
+// the package, a document with a model of the named types derives through
+// the model's own dictionaries; without one, through the document's.
 
 #include <algorithm>
 #include <chrono>
@@ -22,6 +23,7 @@
 #include <iostream>
 #include <memory>
 #include <sstream>
+#include <stdexcept>
 #include <string>
 #include <thread>
 #include <vector>
@@ -49,10 +51,15 @@ struct Output {
 // One thread's dictionaries or model.
 struct Scorer {
   std::unique_ptr<ScoreModel> model;
-  std::unique_ptr<ScoreDictionary> data;
-  std::unique_ptr<TransformationDictionary> derived;
+  std::unique_ptr<ScoreDictionary> data;                // null when model is set
+  std::unique_ptr<TransformationDictionary> derived;    // null when model is set
   std::unique_ptr<ScoreCaseRecord> result;
   std::vector<ResultAdvice> advice;
+
+  const ScoreDictionary* Data() const { return model ? model->GetDictionary() : data.get(); }
+  TransformationDictionary* Derived() const {
+    return model ? model->GetTransformationDictionary() : derived.get();
+  }
 };
 
 std::vector<std::string> Split(const std::string& line) {
@@ -64,25 +71,29 @@ std::vector<std::string> Split(const std::string& line) {
   return cells;
 }
 
-Scorer Load(const std::string& text, bool score, const std::vector<std::string>& names) {
+Scorer Load(const std::string& text, const std::vector<std::string>& names) {
   Scorer scorer;
-  std::istringstream in(text);
-  if (score) {
-    scorer.model.reset(ModelFactory::MakeModelFromXML(in, names, ""));
-    scorer.result.reset(scorer.model->CreateResultRecord());
-  } else {
-    ScoreDictionary* data = nullptr;
-    scorer.derived.reset(ModelFactory::GetTransformationDictionaryFromXML(in, data, ""));
-    scorer.data.reset(data);
+  if (!names.empty()) {
+    try {
+      std::istringstream in(text);
+      scorer.model.reset(ModelFactory::MakeModelFromXML(in, names, ""));
+      scorer.result.reset(scorer.model->CreateResultRecord());
+      return scorer;
+    } catch (const OVException& e) {
+      if (e.GetErrorMessage() != "Unsupported Model found!") throw;
+    }
   }
+  std::istringstream in(text);
+  ScoreDictionary* data = nullptr;
+  scorer.derived.reset(ModelFactory::GetTransformationDictionaryFromXML(in, data, ""));
+  scorer.data.reset(data);
   return scorer;
 }
 
-void RunChunk(Scorer* scorer, const std::vector<Column>& columns,
+void RunChunk(Scorer* scorer, bool score, const std::vector<Column>& columns,
               const std::vector<std::string>& out_names, size_t begin, size_t end,
               std::vector<Output>* out) {
-  const ScoreDictionary* data =
-      scorer->model ? scorer->model->GetDictionary() : scorer->data.get();
+  const ScoreDictionary* data = scorer->Data();
   CaseRecord record;
   for (const ScoreDictVar* var : data->GetScoreDictVars()) record.Add(var->GetName(), nullptr);
   for (size_t row = begin; row < end; ++row) {
@@ -100,11 +111,11 @@ void RunChunk(Scorer* scorer, const std::vector<Column>& columns,
       }
     }
     const ScoreCaseRecord* values;
-    if (scorer->model) {
+    if (score) {
       scorer->model->Score(&record, scorer->result.get(), &scorer->advice);
       values = scorer->result.get();
     } else {
-      values = scorer->derived->GetValuesForDeriedVars(&record, data);
+      values = scorer->Derived()->GetValuesForDeriedVars(&record, data);
     }
     for (size_t i = 0; i < out_names.size(); ++i) {
       const ScoreValue* value = values->Get(out_names[i]);
@@ -141,17 +152,17 @@ int main(int argc, char** argv) {
     std::ostringstream text;
     text << doc.rdbuf();
     std::vector<Scorer> scorers;
-    for (size_t t = 0; t < threads; ++t) scorers.push_back(Load(text.str(), score, names));
+    for (size_t t = 0; t < threads; ++t) scorers.push_back(Load(text.str(), names));
     const Scorer& first = scorers.front();
-    const ScoreDictionary* data =
-        first.model ? first.model->GetDictionary() : first.data.get();
+    const ScoreDictionary* data = first.Data();
+    if (score && !first.model) throw std::runtime_error("the document has no model to score");
     std::vector<std::string> out_names;
     if (score) {
       for (const ScoreDictVar* var : first.model->GetResultDictionary()->GetScoreDictVars()) {
         out_names.push_back(var->GetName());
       }
     } else {
-      out_names = first.derived->GetDerivedVarNames();
+      out_names = first.Derived()->GetDerivedVarNames();
     }
 
     // Decode the cases once, as the Python side hands over decoded columns.
@@ -195,10 +206,11 @@ int main(int argc, char** argv) {
       }
       std::vector<std::thread> helpers;
       for (size_t t = 1; t < threads; ++t) {
-        helpers.emplace_back(RunChunk, &scorers[t], std::cref(columns), std::cref(out_names),
+        helpers.emplace_back(RunChunk, &scorers[t], score, std::cref(columns),
+                             std::cref(out_names),
                              rows * t / threads, rows * (t + 1) / threads, &out[t]);
       }
-      RunChunk(&scorers[0], columns, out_names, 0, rows / threads, &out[0]);
+      RunChunk(&scorers[0], score, columns, out_names, 0, rows / threads, &out[0]);
       for (std::thread& helper : helpers) helper.join();
       const double seconds =
           std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
@@ -211,6 +223,9 @@ int main(int argc, char** argv) {
                 cpu_rates[cpu_rates.size() / 2]);
   } catch (const OVException& e) {
     std::cerr << "error " << e.GetErrorCode() << ": " << e.GetErrorMessage() << "\n";
+    return 1;
+  } catch (const std::exception& e) {
+    std::cerr << "error: " << e.what() << "\n";
     return 1;
   }
   return 0;
