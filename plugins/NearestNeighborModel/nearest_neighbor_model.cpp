@@ -19,6 +19,7 @@
 #include "orvane/dictionary/score_dict_var.h"
 #include "orvane/values/ov_exception.h"
 #include "orvane/values/score_value.h"
+#include "orvane_plugins/comparison_measure.h"
 #include "orvane_plugins/element_reading.h"
 #include "orvane_plugins/field_reading.h"
 #include "orvane_plugins/model_algorithm.h"
@@ -36,26 +37,6 @@ using xercesc::DOMElement;
 constexpr int kAdviceMissingPredictor = 102;
 const char kModel[] = "NearestNeighborModel";
 
-enum class Measure {
-  kEuclidean, kSquaredEuclidean, kChebychev, kCityBlock, kMinkowski,
-  kSimpleMatching, kJaccard, kTanimoto, kBinarySimilarity,
-};
-enum class Compare { kAbsDiff, kGaussSim, kDelta, kEqual };
-
-Compare ParseCompare(const std::string& text, const std::string& element) {
-  if (text == "absDiff") return Compare::kAbsDiff;
-  if (text == "gaussSim") return Compare::kGaussSim;
-  if (text == "delta") return Compare::kDelta;
-  if (text == "equal") return Compare::kEqual;
-  if (text == "table") {
-    throw OVException(OVException::kCodeUnsupported,
-                      element + ": compareFunction \"table\" is not supported: a KNNInput has no "
-                                "comparison table");
-  }
-  throw OVException(OVException::kCodeUnsupported,
-                    element + ": compareFunction \"" + text + "\" is not supported");
-}
-
 // One KNNInput. Instance and case values are numbers; a field of texts is
 // compared through codes: the position of the text among the texts the
 // training instances hold (a case text none holds gets -1).
@@ -63,7 +44,7 @@ struct Input {
   int input;  // number in inputs_
   std::string name;
   bool numeric;
-  Compare compare;
+  CompareFunction compare;
   double weight;
   double scale;  // gaussSim's similarityScale
   std::vector<std::string> texts;
@@ -99,7 +80,6 @@ class NearestNeighborAlgorithm : public ModelAlgorithm {
   void Predict(const FieldValues& fields, Prediction* out) const override;
 
  private:
-  void ReadMeasure(DOMElement* element, const ReadContext& context);
   void ReadInputs(DOMElement* element, const ReadContext& context);
   void ReadInstances(DOMElement* element, ReadContext* context);
   double Measured(const double* instance, const std::vector<double>& x) const;
@@ -107,11 +87,7 @@ class NearestNeighborAlgorithm : public ModelAlgorithm {
   void Combine(const std::vector<size_t>& nearest, Prediction* out) const;
 
   int k_ = 0;
-  bool similarity_ = false;  // kind="similarity": the largest value is nearest
-  Measure measure_ = Measure::kSquaredEuclidean;
-  Compare compare_ = Compare::kAbsDiff;
-  double p_ = 2.0;                                    // minkowski
-  double c_[4] = {0, 0, 0, 0}, d_[4] = {0, 0, 0, 0};  // binarySimilarity: 00 01 10 11
+  std::unique_ptr<ComparisonMeasure> measure_;
   double threshold_ = 0.001;
   std::string continuous_method_ = "average";
   std::string categorical_method_ = "majorityVote";
@@ -166,7 +142,7 @@ NearestNeighborAlgorithm::NearestNeighborAlgorithm(DOMElement* model, ReadContex
     throw OVException(OVException::kCodeStructure,
                       std::string(kModel) + ": ComparisonMeasure is absent");
   }
-  ReadMeasure(measure, *context);
+  measure_.reset(new ComparisonMeasure(measure, *context));
   DOMElement* inputs = ChildElement(model, "KNNInputs");
   if (inputs == nullptr) {
     throw OVException(OVException::kCodeStructure, std::string(kModel) + ": KNNInputs is absent");
@@ -187,93 +163,40 @@ NearestNeighborAlgorithm::NearestNeighborAlgorithm(DOMElement* model, ReadContex
   const bool weighted = (has_target_ && continuous_target_)
                             ? continuous_method_ == "weightedAverage"
                             : has_target_ && categorical_method_ == "weightedMajorityVote";
-  if (weighted && similarity_) {
+  if (weighted && measure_->similarity()) {
     throw OVException(OVException::kCodeUnsupported,
                       std::string(kModel) + ": a weighted scoring method needs a distance, not "
                                             "a similarity ComparisonMeasure");
   }
 }
 
-void NearestNeighborAlgorithm::ReadMeasure(DOMElement* element, const ReadContext& context) {
-  const std::string kind = RequiredAttribute(element, "kind", context);
-  if (kind == "similarity") {
-    similarity_ = true;
-  } else if (kind != "distance") {
-    throw OVException(OVException::kCodeUnsupported,
-                      "ComparisonMeasure: kind \"" + kind + "\" is not supported");
-  }
-  if (HasAttribute(element, "compareFunction")) {
-    compare_ = ParseCompare(Attribute(element, "compareFunction", context), "ComparisonMeasure");
-  }
-  static const struct {
-    const char* name;
-    Measure measure;
-  } kMeasures[] = {
-      {"euclidean", Measure::kEuclidean},       {"squaredEuclidean", Measure::kSquaredEuclidean},
-      {"chebychev", Measure::kChebychev},       {"cityBlock", Measure::kCityBlock},
-      {"minkowski", Measure::kMinkowski},       {"simpleMatching", Measure::kSimpleMatching},
-      {"jaccard", Measure::kJaccard},           {"tanimoto", Measure::kTanimoto},
-      {"binarySimilarity", Measure::kBinarySimilarity},
-  };
-  DOMElement* found = nullptr;
-  for (DOMElement* child : ChildElements(element)) {
-    const std::string name = ElementName(child, context);
-    if (name == "Extension") continue;
-    bool known = false;
-    for (const auto& entry : kMeasures) {
-      if (name == entry.name) {
-        measure_ = entry.measure;
-        known = true;
-      }
-    }
-    if (!known || found != nullptr) {
-      throw OVException(OVException::kCodeUnsupported,
-                        name + " in ComparisonMeasure is not supported");
-    }
-    found = child;
-  }
-  if (found == nullptr) {
-    throw OVException(OVException::kCodeStructure, "ComparisonMeasure: the measure is absent");
-  }
-  if (measure_ == Measure::kMinkowski) {
-    p_ = RequiredNumberAttribute(found, "p-parameter", context);
-    if (!(p_ > 0.0)) {
-      throw OVException(OVException::kCodeSemantic, "minkowski: p-parameter must be positive");
-    }
-  } else if (measure_ == Measure::kBinarySimilarity) {
-    static const char* const kC[] = {"c00-parameter", "c01-parameter", "c10-parameter",
-                                     "c11-parameter"};
-    static const char* const kD[] = {"d00-parameter", "d01-parameter", "d10-parameter",
-                                     "d11-parameter"};
-    for (int i = 0; i < 4; ++i) {
-      c_[i] = RequiredNumberAttribute(found, kC[i], context);
-      d_[i] = RequiredNumberAttribute(found, kD[i], context);
-    }
-  }
-}
-
 void NearestNeighborAlgorithm::ReadInputs(DOMElement* element, const ReadContext& context) {
-  const bool binary = measure_ >= Measure::kSimpleMatching;
+  const bool binary = measure_->binary();
   for (DOMElement* child : ChildElements(element, "KNNInput")) {
     Input in;
     in.name = RequiredAttribute(child, "field", context);
     const std::string where = "KNNInput " + in.name;
     in.input = inputs_.Add(in.name, true, "KNNInput", context);
     in.numeric = inputs_.field(in.input)->GetVarType() != ScoreDictVar::kSTRING_VAR;
-    in.compare = compare_;
+    in.compare = measure_->compare();
     if (HasAttribute(child, "compareFunction")) {
-      in.compare = ParseCompare(Attribute(child, "compareFunction", context), where);
+      in.compare = ParseCompareFunction(Attribute(child, "compareFunction", context), where);
+    }
+    if (in.compare == CompareFunction::kTable) {
+      throw OVException(OVException::kCodeUnsupported,
+                        where + ": compareFunction \"table\" is not supported: a KNNInput has "
+                                "no comparison table");
     }
     in.weight = NumberAttribute(child, "fieldWeight", 1.0, context);
     if (!(in.weight > 0.0)) {
       throw OVException(OVException::kCodeSemantic, where + ": fieldWeight must be positive");
     }
     in.scale = NumberAttribute(child, "similarityScale", 0.0, context);
-    if (in.compare == Compare::kGaussSim && !(in.scale > 0.0)) {
+    if (in.compare == CompareFunction::kGaussSim && !(in.scale > 0.0)) {
       throw OVException(OVException::kCodeAbsent,
                         where + ": gaussSim needs a positive similarityScale");
     }
-    if ((binary || in.compare == Compare::kAbsDiff || in.compare == Compare::kGaussSim) &&
+    if ((binary || in.compare == CompareFunction::kAbsDiff || in.compare == CompareFunction::kGaussSim) &&
         !in.numeric) {
       throw OVException(OVException::kCodeTypeOrLevel,
                         where + ": this comparison needs numbers");
@@ -474,71 +397,25 @@ void NearestNeighborAlgorithm::ReadInstances(DOMElement* element, ReadContext* c
   }
 }
 
-double CompareOne(const Input& in, double x, double y) {
-  switch (in.compare) {
-    case Compare::kAbsDiff:
-      return std::fabs(x - y);
-    case Compare::kGaussSim:
-      return std::exp(-std::log(2.0) * (x - y) * (x - y) / (in.scale * in.scale));
-    case Compare::kDelta:
-      return x == y ? 0.0 : 1.0;
-    case Compare::kEqual:
-      return x == y ? 1.0 : 0.0;
-  }
-  return 0.0;
-}
-
 // The measure between the case `x` and one instance; inputs that the
 // instance lacks are left out.
 double NearestNeighborAlgorithm::Measured(const double* instance,
                                           const std::vector<double>& x) const {
-  if (measure_ >= Measure::kSimpleMatching) {
-    // Counts of the (case, instance) pairs 00, 01, 10 and 11.
-    double a[4] = {0, 0, 0, 0};
+  if (measure_->binary()) {
+    double counts[4] = {0, 0, 0, 0};
     for (size_t i = 0; i < knn_.size(); ++i) {
       if (std::isnan(instance[i])) continue;
-      a[(x[i] != 0.0 ? 2 : 0) + (instance[i] != 0.0 ? 1 : 0)] += 1.0;
+      counts[(x[i] != 0.0 ? 2 : 0) + (instance[i] != 0.0 ? 1 : 0)] += 1.0;
     }
-    switch (measure_) {
-      case Measure::kSimpleMatching:
-        return (a[3] + a[0]) / (a[0] + a[1] + a[2] + a[3]);
-      case Measure::kJaccard:
-        return a[3] / (a[3] + a[1] + a[2]);
-      case Measure::kTanimoto:
-        return (a[3] + a[0]) / (a[3] + 2.0 * (a[1] + a[2]) + a[0]);
-      default: {
-        double top = 0.0;
-        double bottom = 0.0;
-        for (int k = 0; k < 4; ++k) {
-          top += c_[k] * a[k];
-          bottom += d_[k] * a[k];
-        }
-        return top / bottom;
-      }
-    }
+    return measure_->FromCounts(counts);
   }
   double inner = 0.0;
   for (size_t i = 0; i < knn_.size(); ++i) {
     if (std::isnan(instance[i])) continue;
-    const double c = CompareOne(knn_[i], x[i], instance[i]);
-    switch (measure_) {
-      case Measure::kCityBlock:
-        inner += knn_[i].weight * c;
-        break;
-      case Measure::kChebychev:
-        inner = std::max(inner, knn_[i].weight * c);
-        break;
-      case Measure::kMinkowski:
-        inner += knn_[i].weight * std::pow(c, p_);
-        break;
-      default:
-        inner += knn_[i].weight * c * c;
-        break;
-    }
+    const Input& in = knn_[i];
+    measure_->Add(in.weight, CompareNumbers(in.compare, x[i], instance[i], in.scale), &inner);
   }
-  if (measure_ == Measure::kEuclidean) return std::sqrt(inner);
-  if (measure_ == Measure::kMinkowski) return std::pow(inner, 1.0 / p_);
-  return inner;
+  return measure_->Finish(inner);
 }
 
 double NearestNeighborAlgorithm::Weight(double measured) const {
@@ -575,14 +452,14 @@ void NearestNeighborAlgorithm::Predict(const FieldValues& fields, Prediction* ou
   const size_t width = knn_.size();
   for (size_t n = 0; n < ids_.size(); ++n) {
     double m = Measured(&values_[n * width], x);
-    if (std::isnan(m)) m = similarity_ ? -HUGE_VAL : HUGE_VAL;
+    if (std::isnan(m)) m = measure_->similarity() ? -HUGE_VAL : HUGE_VAL;
     if (nearest.size() == k &&
-        !(similarity_ ? m > nearest.back().first : m < nearest.back().first)) {
+        !(measure_->similarity() ? m > nearest.back().first : m < nearest.back().first)) {
       continue;
     }
     auto at = nearest.end();
     while (at != nearest.begin() &&
-           (similarity_ ? m > (at - 1)->first : m < (at - 1)->first)) {
+           (measure_->similarity() ? m > (at - 1)->first : m < (at - 1)->first)) {
       --at;
     }
     nearest.insert(at, {m, n});
