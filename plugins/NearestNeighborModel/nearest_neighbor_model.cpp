@@ -100,16 +100,24 @@ class NearestNeighborAlgorithm : public ModelAlgorithm {
   bool has_target_ = false;
   bool continuous_target_ = false;
   std::vector<double> target_numbers_;
-  std::vector<int> target_codes_;          // index into categories_
-  std::vector<std::string> categories_;    // the target's categories
-  std::vector<double> category_counts_;    // instances of each category
+  std::vector<int> target_codes_;        // index into categories_
+  std::vector<std::string> categories_;  // the target's categories
+  std::vector<double> category_counts_;  // instances of each category
 };
 
 NearestNeighborAlgorithm::NearestNeighborAlgorithm(DOMElement* model, ReadContext* context) {
-  static const char* const kChildren[] = {
-      "Extension",  "MiningSchema",         "Output",            "ModelStats",
-      "ModelExplanation", "Targets",        "LocalTransformations", "TrainingInstances",
-      "ComparisonMeasure", "KNNInputs",     "ModelVerification", nullptr};
+  static const char* const kChildren[] = {"Extension",
+                                          "MiningSchema",
+                                          "Output",
+                                          "ModelStats",
+                                          "ModelExplanation",
+                                          "Targets",
+                                          "LocalTransformations",
+                                          "TrainingInstances",
+                                          "ComparisonMeasure",
+                                          "KNNInputs",
+                                          "ModelVerification",
+                                          nullptr};
   RefuseUnknownChildren(model, kChildren, *context);
   static const char* const kFunctions[] = {"classification", "regression", "clustering", nullptr};
   ReadModelFunction(model, kFunctions, *context);
@@ -134,8 +142,8 @@ NearestNeighborAlgorithm::NearestNeighborAlgorithm(DOMElement* model, ReadContex
   }
   if (categorical_method_ != "majorityVote" && categorical_method_ != "weightedMajorityVote") {
     throw OVException(OVException::kCodeUnsupported,
-                      std::string(kModel) + ": categoricalScoringMethod \"" +
-                          categorical_method_ + "\" is not supported");
+                      std::string(kModel) + ": categoricalScoringMethod \"" + categorical_method_ +
+                          "\" is not supported");
   }
   DOMElement* measure = ChildElement(model, "ComparisonMeasure");
   if (measure == nullptr) {
@@ -155,18 +163,19 @@ NearestNeighborAlgorithm::NearestNeighborAlgorithm(DOMElement* model, ReadContex
   }
   ReadInstances(instances, context);
   if (static_cast<size_t>(k_) > ids_.size()) {
-    throw OVException(OVException::kCodeCount,
-                      std::string(kModel) + ": numberOfNeighbors " + std::to_string(k_) +
-                          " is more than the " + std::to_string(ids_.size()) +
-                          " training instances");
+    throw OVException(OVException::kCodeCount, std::string(kModel) + ": numberOfNeighbors " +
+                                                   std::to_string(k_) + " is more than the " +
+                                                   std::to_string(ids_.size()) +
+                                                   " training instances");
   }
   const bool weighted = (has_target_ && continuous_target_)
                             ? continuous_method_ == "weightedAverage"
                             : has_target_ && categorical_method_ == "weightedMajorityVote";
   if (weighted && measure_->similarity()) {
     throw OVException(OVException::kCodeUnsupported,
-                      std::string(kModel) + ": a weighted scoring method needs a distance, not "
-                                            "a similarity ComparisonMeasure");
+                      std::string(kModel) +
+                          ": a weighted scoring method needs a distance, not "
+                          "a similarity ComparisonMeasure");
   }
 }
 
@@ -184,8 +193,9 @@ void NearestNeighborAlgorithm::ReadInputs(DOMElement* element, const ReadContext
     }
     if (in.compare == CompareFunction::kTable) {
       throw OVException(OVException::kCodeUnsupported,
-                        where + ": compareFunction \"table\" is not supported: a KNNInput has "
-                                "no comparison table");
+                        where +
+                            ": compareFunction \"table\" is not supported: a KNNInput has "
+                            "no comparison table");
     }
     in.weight = NumberAttribute(child, "fieldWeight", 1.0, context);
     if (!(in.weight > 0.0)) {
@@ -196,10 +206,10 @@ void NearestNeighborAlgorithm::ReadInputs(DOMElement* element, const ReadContext
       throw OVException(OVException::kCodeAbsent,
                         where + ": gaussSim needs a positive similarityScale");
     }
-    if ((binary || in.compare == CompareFunction::kAbsDiff || in.compare == CompareFunction::kGaussSim) &&
+    if ((binary || in.compare == CompareFunction::kAbsDiff ||
+         in.compare == CompareFunction::kGaussSim) &&
         !in.numeric) {
-      throw OVException(OVException::kCodeTypeOrLevel,
-                        where + ": this comparison needs numbers");
+      throw OVException(OVException::kCodeTypeOrLevel, where + ": this comparison needs numbers");
     }
     knn_.push_back(std::move(in));
   }
@@ -257,18 +267,18 @@ void NearestNeighborAlgorithm::ReadInstances(DOMElement* element, ReadContext* c
   const std::string id_name = Attribute(model, "instanceIdVariable", *context);
   const int id_at = id_name.empty() ? none : position(id_name);
   if (!id_name.empty() && id_at == none) {
-    throw OVException(OVException::kCodeVariableName,
-                      std::string(kModel) + ": instanceIdVariable \"" + id_name +
-                          "\" is not among the InstanceFields");
+    throw OVException(OVException::kCodeVariableName, std::string(kModel) +
+                                                          ": instanceIdVariable \"" + id_name +
+                                                          "\" is not among the InstanceFields");
   }
   const std::string target = context->TargetName();
   int target_at = none;
   if (!target.empty()) {
     target_at = position(target);
     if (target_at == none) {
-      throw OVException(OVException::kCodeVariableName,
-                        std::string(kModel) + ": target \"" + target +
-                            "\" is not among the InstanceFields");
+      throw OVException(
+          OVException::kCodeVariableName,
+          std::string(kModel) + ": target \"" + target + "\" is not among the InstanceFields");
     }
     has_target_ = true;
     const ScoreDictVar* var = context->Field(target);
@@ -305,9 +315,8 @@ void NearestNeighborAlgorithm::ReadInstances(DOMElement* element, ReadContext* c
       computed.emplace_back(context->ReadDerivedFields({field}));
     }
     for (size_t i = 0; i < knn_.size(); ++i) {
-      if (input_at[i] == none &&
-          std::find(derived_names.begin(), derived_names.end(), knn_[i].name) ==
-              derived_names.end()) {
+      if (input_at[i] == none && std::find(derived_names.begin(), derived_names.end(),
+                                           knn_[i].name) == derived_names.end()) {
         throw OVException(OVException::kCodeVariableName,
                           "KNNInput " + knn_[i].name +
                               ": the field is neither an InstanceField nor derived from them");
@@ -352,15 +361,15 @@ void NearestNeighborAlgorithm::ReadInstances(DOMElement* element, ReadContext* c
         present = cells[input_at[i]].present;
         text = cells[input_at[i]].text;
         if (present && in.numeric && !ParseNumber(text, &number)) {
-          throw OVException(OVException::kCodeConversion,
-                            where + ", column \"" + columns[input_at[i]] + "\": \"" + text +
-                                "\" is not a number");
+          throw OVException(OVException::kCodeConversion, where + ", column \"" +
+                                                              columns[input_at[i]] + "\": \"" +
+                                                              text + "\" is not a number");
         }
       } else if (const ScoreValue* value = row_values.Get(in.name)) {
         present = true;
         if (in.numeric) {
-          number = value->GetType() == ScoreValue::kNUMERIC_VALUE ? value->GetDouble()
-                                                                   : std::nan("");
+          number =
+              value->GetType() == ScoreValue::kNUMERIC_VALUE ? value->GetDouble() : std::nan("");
         } else {
           text = value->GetString();
         }
@@ -381,9 +390,9 @@ void NearestNeighborAlgorithm::ReadInstances(DOMElement* element, ReadContext* c
       if (continuous_target_) {
         double number = 0.0;
         if (!ParseNumber(cell.text, &number)) {
-          throw OVException(OVException::kCodeConversion,
-                            where + ", column \"" + columns[target_at] + "\": \"" + cell.text +
-                                "\" is not a number");
+          throw OVException(OVException::kCodeConversion, where + ", column \"" +
+                                                              columns[target_at] + "\": \"" +
+                                                              cell.text + "\" is not a number");
         }
         target_numbers_.push_back(number);
       } else {
@@ -434,7 +443,8 @@ void NearestNeighborAlgorithm::Predict(const FieldValues& fields, Prediction* ou
     const ScoreValue* value = values[in.input];
     if (in.numeric) {
       if (value->GetType() != ScoreValue::kNUMERIC_VALUE) {
-        out->advice.emplace_back(kAdviceMissingPredictor, in.name);  // no number where one is needed
+        out->advice.emplace_back(kAdviceMissingPredictor,
+                                 in.name);  // no number where one is needed
         out->valid = false;
         return;
       }

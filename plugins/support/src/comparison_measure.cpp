@@ -14,8 +14,10 @@ CompareFunction ParseCompareFunction(const std::string& text, const std::string&
   static const struct {
     const char* name;
     CompareFunction function;
-  } kNames[] = {{"absDiff", CompareFunction::kAbsDiff}, {"gaussSim", CompareFunction::kGaussSim},
-                {"delta", CompareFunction::kDelta},     {"equal", CompareFunction::kEqual},
+  } kNames[] = {{"absDiff", CompareFunction::kAbsDiff},
+                {"gaussSim", CompareFunction::kGaussSim},
+                {"delta", CompareFunction::kDelta},
+                {"equal", CompareFunction::kEqual},
                 {"table", CompareFunction::kTable}};
   for (const auto& entry : kNames) {
     if (text == entry.name) return entry.function;
@@ -34,17 +36,21 @@ ComparisonMeasure::ComparisonMeasure(const xercesc::DOMElement* element,
                       "ComparisonMeasure: kind \"" + kind + "\" is not supported");
   }
   if (HasAttribute(element, "compareFunction")) {
-    compare_ = ParseCompareFunction(Attribute(element, "compareFunction", context),
-                                    "ComparisonMeasure");
+    compare_ =
+        ParseCompareFunction(Attribute(element, "compareFunction", context), "ComparisonMeasure");
   }
   static const struct {
     const char* name;
     Measure measure;
   } kMeasures[] = {
-      {"euclidean", Measure::kEuclidean},       {"squaredEuclidean", Measure::kSquaredEuclidean},
-      {"chebychev", Measure::kChebychev},       {"cityBlock", Measure::kCityBlock},
-      {"minkowski", Measure::kMinkowski},       {"simpleMatching", Measure::kSimpleMatching},
-      {"jaccard", Measure::kJaccard},           {"tanimoto", Measure::kTanimoto},
+      {"euclidean", Measure::kEuclidean},
+      {"squaredEuclidean", Measure::kSquaredEuclidean},
+      {"chebychev", Measure::kChebychev},
+      {"cityBlock", Measure::kCityBlock},
+      {"minkowski", Measure::kMinkowski},
+      {"simpleMatching", Measure::kSimpleMatching},
+      {"jaccard", Measure::kJaccard},
+      {"tanimoto", Measure::kTanimoto},
       {"binarySimilarity", Measure::kBinarySimilarity},
   };
   const xercesc::DOMElement* found = nullptr;

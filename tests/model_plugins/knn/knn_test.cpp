@@ -42,8 +42,11 @@ std::string Document(const std::string& attributes, const std::string& measure,
       "<DataField name=\"k\" optype=\"categorical\" dataType=\"string\">"
       "<Value value=\"A\"/><Value value=\"B\"/><Value value=\"C\"/></DataField>"
       "</DataDictionary><NearestNeighborModel instanceIdVariable=\"ID\" functionName=\"" +
-      std::string(target.empty() ? "clustering" : target == "t" ? "regression" : "classification") +
-      "\" " + attributes + "><MiningSchema><MiningField name=\"x\"/><MiningField name=\"y\"/>"
+      std::string(target.empty()  ? "clustering"
+                  : target == "t" ? "regression"
+                                  : "classification") +
+      "\" " + attributes +
+      "><MiningSchema><MiningField name=\"x\"/><MiningField name=\"y\"/>"
       "<MiningField name=\"c\"/>";
   if (!target.empty()) d += "<MiningField name=\"" + target + "\" usageType=\"target\"/>";
   d += "</MiningSchema><Output>";
@@ -126,8 +129,8 @@ struct ScoringCase {
 const double kW1 = 1 / 1.001, kW2 = 1 / 2.001;  // 1/(distance + threshold) at 1 and 2
 
 const ScoringCase kScoring[] = {
-    {"average", "numberOfNeighbors=\"2\"", "<squaredEuclidean/>", kXY, "t", 1, 1, "1.5",
-     "i2 i1 -", 2},
+    {"average", "numberOfNeighbors=\"2\"", "<squaredEuclidean/>", kXY, "t", 1, 1, "1.5", "i2 i1 -",
+     2},
     {"median_odd", "numberOfNeighbors=\"3\" continuousScoringMethod=\"median\"",
      "<squaredEuclidean/>", kXY, "t", 1, 1, "2", "i2 i1 i3", 2},
     {"median_even", "numberOfNeighbors=\"2\" continuousScoringMethod=\"median\"",
@@ -136,19 +139,20 @@ const ScoringCase kScoring[] = {
      "<squaredEuclidean/>", kXY, "t", 1, 1, nullptr, "i2 i1 -", 2},
     {"euclidean", "numberOfNeighbors=\"2\"", "<euclidean/>", kXY, "t", 1, 1, "1.5", "i2 i1 -",
      std::sqrt(2.0)},
-    {"city_block", "numberOfNeighbors=\"3\"", "<cityBlock/>", kXY, "t", 1, 1, "2.33333",
-     "i2 i1 i3", 2},
-    {"chebychev_ties_keep_the_earlier", "numberOfNeighbors=\"3\"", "<chebychev/>", kXY, "t", 1,
-     1, "2.33333", "i1 i2 i3", 1},
+    {"city_block", "numberOfNeighbors=\"3\"", "<cityBlock/>", kXY, "t", 1, 1, "2.33333", "i2 i1 i3",
+     2},
+    {"chebychev_ties_keep_the_earlier", "numberOfNeighbors=\"3\"", "<chebychev/>", kXY, "t", 1, 1,
+     "2.33333", "i1 i2 i3", 1},
     {"minkowski", "numberOfNeighbors=\"3\"", "<minkowski p-parameter=\"3\"/>", kXY, "t", 1, 1,
      "2.33333", "i2 i1 i3", std::cbrt(2.0)},
     {"majority_vote", "numberOfNeighbors=\"3\"", "<squaredEuclidean/>", kXY, "k", 1, 1, "B",
      "i2 i1 i3", 2},
     // One vote each: B has more training instances than A.
-    {"vote_tie_goes_to_the_commoner", "numberOfNeighbors=\"2\"", "<squaredEuclidean/>", kXY, "k",
-     1, 1, "B", "i2 i1 -", 2},
+    {"vote_tie_goes_to_the_commoner", "numberOfNeighbors=\"2\"", "<squaredEuclidean/>", kXY, "k", 1,
+     1, "B", "i2 i1 -", 2},
     // At (0, 0): A's one vote at distance 0 outweighs B's two at 1 and 4.
-    {"weighted_majority_vote", "numberOfNeighbors=\"3\" categoricalScoringMethod=\"weightedMajorityVote\"",
+    {"weighted_majority_vote",
+     "numberOfNeighbors=\"3\" categoricalScoringMethod=\"weightedMajorityVote\"",
      "<squaredEuclidean/>", kXY, "k", 0, 0, "A", "i1 i2 i3", 1},
     {"majority_vote_at_origin", "numberOfNeighbors=\"3\"", "<squaredEuclidean/>", kXY, "k", 0, 0,
      "B", "i1 i2 i3", 1},
@@ -226,8 +230,9 @@ const BadCase kBad[] = {
      1, "InlineTable: row 1 has no column \"y\""},
     {"unknown_measure", Document("numberOfNeighbors=\"1\"", "<cosine/>", kXY, "t"), 5,
      "cosine in ComparisonMeasure is not supported"},
-    {"unknown_input", Document("numberOfNeighbors=\"1\"", "<euclidean/>", "<KNNInput field=\"z\"/>", "t"),
-     8, "KNNInput: field z is not defined"},
+    {"unknown_input",
+     Document("numberOfNeighbors=\"1\"", "<euclidean/>", "<KNNInput field=\"z\"/>", "t"), 8,
+     "KNNInput: field z is not defined"},
     {"cell_not_a_number",
      Document("numberOfNeighbors=\"1\"", "<euclidean/>", kXY, "t",
               "<row><ID>i1</ID><x>zero</x><y>0</y><c>a</c><t>1</t><k>A</k></row>"),

@@ -25,8 +25,15 @@ CompareFunction ParseCompareFunction(const std::string& text, const std::string&
 class ComparisonMeasure {
  public:
   enum class Measure {
-    kEuclidean, kSquaredEuclidean, kChebychev, kCityBlock, kMinkowski,
-    kSimpleMatching, kJaccard, kTanimoto, kBinarySimilarity,
+    kEuclidean,
+    kSquaredEuclidean,
+    kChebychev,
+    kCityBlock,
+    kMinkowski,
+    kSimpleMatching,
+    kJaccard,
+    kTanimoto,
+    kBinarySimilarity
   };
 
   // Reads `element` (lent during the call). Code 5 for an unknown kind,
