@@ -219,6 +219,18 @@ TEST_P(BadDocument, IsRefusedNamingWhat) {
   }
 }
 
+// A million expansions of a ten-character entity, after the model's start tag.
+std::string EntityBomb() {
+  std::string entities = "<!ENTITY a \"aaaaaaaaaa\">";
+  for (char name = 'b'; name <= 'g'; ++name) {
+    std::string text;
+    for (int i = 0; i < 10; ++i) text += std::string("&") + static_cast<char>(name - 1) + ";";
+    entities += std::string("<!ENTITY ") + name + " \"" + text + "\">";
+  }
+  return "<?xml version=\"1.0\"?><!DOCTYPE PMML [" + entities +
+         "]><PMML><NearestNeighborModel/><X>&g;</X></PMML>";
+}
+
 const BadCase kBad[] = {
     {"no_neighbors", Document("numberOfNeighbors=\"0\"", "<euclidean/>", kXY, "t"), 6,
      "NearestNeighborModel: numberOfNeighbors must be a positive integer"},
@@ -238,6 +250,8 @@ const BadCase kBad[] = {
               "<row><ID>i1</ID><x>zero</x><y>0</y><c>a</c><t>1</t><k>A</k></row>"),
      3, "InlineTable: row 1, column \"x\": \"zero\" is not a number"},
     {"broken_xml", "<PMML><NearestNeighborModel></PMML>", 6, "Invalid XML file!!"},
+    // The plug-in's own parse stops at the same entity limit as the library's.
+    {"entity_bomb_after_the_model_element", EntityBomb(), 6, "Invalid XML file!!"},
 };
 
 INSTANTIATE_TEST_SUITE_P(Knn, BadDocument, ::testing::ValuesIn(kBad),
