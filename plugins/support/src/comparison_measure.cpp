@@ -1,8 +1,5 @@
 #include "orvane_plugins/comparison_measure.h"
 
-#include <algorithm>
-#include <cmath>
-
 #include "orvane/values/ov_exception.h"
 #include "orvane_plugins/element_reading.h"
 
@@ -90,29 +87,6 @@ ComparisonMeasure::ComparisonMeasure(const xercesc::DOMElement* element,
   }
 }
 
-void ComparisonMeasure::Add(double weight, double comparison, double* inner) const {
-  switch (measure_) {
-    case Measure::kCityBlock:
-      *inner += weight * comparison;
-      break;
-    case Measure::kChebychev:
-      *inner = std::max(*inner, weight * comparison);
-      break;
-    case Measure::kMinkowski:
-      *inner += weight * std::pow(comparison, p_);
-      break;
-    default:
-      *inner += weight * comparison * comparison;
-      break;
-  }
-}
-
-double ComparisonMeasure::Finish(double inner) const {
-  if (measure_ == Measure::kEuclidean) return std::sqrt(inner);
-  if (measure_ == Measure::kMinkowski) return std::pow(inner, 1.0 / p_);
-  return inner;
-}
-
 double ComparisonMeasure::FromCounts(const double a[4]) const {
   switch (measure_) {
     case Measure::kSimpleMatching:
@@ -131,22 +105,6 @@ double ComparisonMeasure::FromCounts(const double a[4]) const {
       return top / bottom;
     }
   }
-}
-
-double CompareNumbers(CompareFunction function, double x, double y, double scale) {
-  switch (function) {
-    case CompareFunction::kAbsDiff:
-      return std::fabs(x - y);
-    case CompareFunction::kGaussSim:
-      return std::exp(-std::log(2.0) * (x - y) * (x - y) / (scale * scale));
-    case CompareFunction::kDelta:
-      return x == y ? 0.0 : 1.0;
-    case CompareFunction::kEqual:
-      return x == y ? 1.0 : 0.0;
-    case CompareFunction::kTable:
-      break;
-  }
-  return 0.0;
 }
 
 }  // namespace orvane_plugins

@@ -5,6 +5,8 @@
 // case is to a point (cluster centers, training instances): its kind, the
 // measure that combines the per-field comparisons, and the compare functions.
 
+#include <algorithm>
+#include <cmath>
 #include <string>
 
 #include <xercesc/util/XercesDefs.hpp>
@@ -49,9 +51,21 @@ class ComparisonMeasure {
   CompareFunction compare() const { return compare_; }
 
   // A distance measure is accumulated over the fields into `inner` (from 0)
-  // with each field's weight and comparison, then finished.
-  void Add(double weight, double comparison, double* inner) const;
-  double Finish(double inner) const;
+  // with each field's weight and comparison, then finished. Inline: they run
+  // once per field and point compared.
+  void Add(double weight, double comparison, double* inner) const {
+    switch (measure_) {
+      case Measure::kCityBlock: *inner += weight * comparison; break;
+      case Measure::kChebychev: *inner = std::max(*inner, weight * comparison); break;
+      case Measure::kMinkowski: *inner += weight * std::pow(comparison, p_); break;
+      default: *inner += weight * comparison * comparison; break;
+    }
+  }
+  double Finish(double inner) const {
+    if (measure_ == Measure::kEuclidean) return std::sqrt(inner);
+    if (measure_ == Measure::kMinkowski) return std::pow(inner, 1.0 / p_);
+    return inner;
+  }
   // A binary similarity from the counts of the (case, point) value pairs
   // 00, 01, 10 and 11.
   double FromCounts(const double counts[4]) const;
@@ -66,7 +80,17 @@ class ComparisonMeasure {
 
 // absDiff, gaussSim (with `scale`, its similarityScale), delta and equal
 // between two numbers; 0 for table, which needs the field's matrix.
-double CompareNumbers(CompareFunction function, double x, double y, double scale);
+inline double CompareNumbers(CompareFunction function, double x, double y, double scale) {
+  switch (function) {
+    case CompareFunction::kAbsDiff: return std::fabs(x - y);
+    case CompareFunction::kGaussSim:
+      return std::exp(-std::log(2.0) * (x - y) * (x - y) / (scale * scale));
+    case CompareFunction::kDelta: return x == y ? 0.0 : 1.0;
+    case CompareFunction::kEqual: return x == y ? 1.0 : 0.0;
+    case CompareFunction::kTable: break;
+  }
+  return 0.0;
+}
 
 }  // namespace orvane_plugins
 
