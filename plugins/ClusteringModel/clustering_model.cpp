@@ -18,6 +18,7 @@
 #include "orvane/values/ov_exception.h"
 #include "orvane/values/score_value.h"
 #include "orvane_plugins/array_reading.h"
+#include "orvane_plugins/comparison_measure.h"
 #include "orvane_plugins/element_reading.h"
 #include "orvane_plugins/model_algorithm.h"
 #include "orvane_plugins/model_function.h"
@@ -33,32 +34,11 @@ using xercesc::DOMElement;
 
 constexpr int kAdviceMissingPredictor = 102;
 
-enum class Measure {
-  kEuclidean, kSquaredEuclidean, kChebychev, kCityBlock, kMinkowski,
-  kSimpleMatching, kJaccard, kTanimoto, kBinarySimilarity,
-};
-
-enum class Compare { kAbsDiff, kGaussSim, kDelta, kEqual, kTable };
-
-Compare ParseCompare(const std::string& text, const std::string& element) {
-  static const struct {
-    const char* name;
-    Compare compare;
-  } kNames[] = {{"absDiff", Compare::kAbsDiff}, {"gaussSim", Compare::kGaussSim},
-                {"delta", Compare::kDelta},     {"equal", Compare::kEqual},
-                {"table", Compare::kTable}};
-  for (const auto& entry : kNames) {
-    if (text == entry.name) return entry.compare;
-  }
-  throw OVException(OVException::kCodeUnsupported,
-                    element + ": compareFunction \"" + text + "\" is not supported");
-}
-
 // One center field: how the case's value is compared with a center's.
 struct CenterField {
   int input;
   bool numeric;  // the field holds numbers
-  Compare compare;
+  CompareFunction compare;
   double weight;
   double scale;  // gaussSim's similarityScale
   // table: the field's categories (DataDictionary order) and the matrix of
@@ -87,7 +67,6 @@ class ClusteringAlgorithm : public ModelAlgorithm {
   void Predict(const FieldValues& fields, Prediction* out) const override;
 
  private:
-  void ReadMeasure(DOMElement* measure, const ReadContext& context);
   void ReadField(DOMElement* element, const ReadContext& context);
   void ReadCluster(DOMElement* element, const ReadContext& context);
   double CompareOne(const CenterField& field, const ScoreValue* value,
@@ -96,11 +75,7 @@ class ClusteringAlgorithm : public ModelAlgorithm {
                   double adjustment) const;
   double Similarity(const Cluster& cluster, const std::vector<const ScoreValue*>& values) const;
 
-  bool similarity_kind_ = false;  // kind="similarity": the largest value wins
-  Measure measure_ = Measure::kSquaredEuclidean;
-  Compare compare_ = Compare::kAbsDiff;
-  double p_ = 2.0;                                // minkowski
-  double c_[4] = {0, 0, 0, 0}, d_[4] = {0, 0, 0, 0};  // binarySimilarity: 00 01 10 11
+  std::unique_ptr<ComparisonMeasure> measure_;
   ModelInputs inputs_;
   std::vector<CenterField> fields_;
   std::vector<double> missing_weights_;
@@ -135,7 +110,7 @@ ClusteringAlgorithm::ClusteringAlgorithm(DOMElement* model, ReadContext* context
   if (measure == nullptr) {
     throw OVException(OVException::kCodeStructure, name + ": ComparisonMeasure is absent");
   }
-  ReadMeasure(measure, *context);
+  measure_.reset(new ComparisonMeasure(measure, *context));
   for (DOMElement* field : ChildElements(model, "ClusteringField")) ReadField(field, *context);
   if (fields_.empty()) {
     throw OVException(OVException::kCodeStructure, name + ": no ClusteringField is a center field");
@@ -159,64 +134,6 @@ ClusteringAlgorithm::ClusteringAlgorithm(DOMElement* model, ReadContext* context
   }
 }
 
-void ClusteringAlgorithm::ReadMeasure(DOMElement* element, const ReadContext& context) {
-  const std::string kind = RequiredAttribute(element, "kind", context);
-  if (kind == "similarity") {
-    similarity_kind_ = true;
-  } else if (kind != "distance") {
-    throw OVException(OVException::kCodeUnsupported,
-                      "ComparisonMeasure: kind \"" + kind + "\" is not supported");
-  }
-  if (HasAttribute(element, "compareFunction")) {
-    compare_ = ParseCompare(Attribute(element, "compareFunction", context), "ComparisonMeasure");
-  }
-  static const struct {
-    const char* name;
-    Measure measure;
-  } kMeasures[] = {
-      {"euclidean", Measure::kEuclidean},       {"squaredEuclidean", Measure::kSquaredEuclidean},
-      {"chebychev", Measure::kChebychev},       {"cityBlock", Measure::kCityBlock},
-      {"minkowski", Measure::kMinkowski},       {"simpleMatching", Measure::kSimpleMatching},
-      {"jaccard", Measure::kJaccard},           {"tanimoto", Measure::kTanimoto},
-      {"binarySimilarity", Measure::kBinarySimilarity},
-  };
-  DOMElement* found = nullptr;
-  for (DOMElement* child : ChildElements(element)) {
-    const std::string name = ElementName(child, context);
-    if (name == "Extension") continue;
-    bool known = false;
-    for (const auto& entry : kMeasures) {
-      if (name == entry.name) {
-        measure_ = entry.measure;
-        known = true;
-      }
-    }
-    if (!known || found != nullptr) {
-      throw OVException(OVException::kCodeUnsupported,
-                        name + " in ComparisonMeasure is not supported");
-    }
-    found = child;
-  }
-  if (found == nullptr) {
-    throw OVException(OVException::kCodeStructure, "ComparisonMeasure: the measure is absent");
-  }
-  if (measure_ == Measure::kMinkowski) {
-    p_ = RequiredNumberAttribute(found, "p-parameter", context);
-    if (!(p_ > 0.0)) {
-      throw OVException(OVException::kCodeSemantic, "minkowski: p-parameter must be positive");
-    }
-  } else if (measure_ == Measure::kBinarySimilarity) {
-    static const char* const kC[] = {"c00-parameter", "c01-parameter", "c10-parameter",
-                                     "c11-parameter"};
-    static const char* const kD[] = {"d00-parameter", "d01-parameter", "d10-parameter",
-                                     "d11-parameter"};
-    for (int i = 0; i < 4; ++i) {
-      c_[i] = RequiredNumberAttribute(found, kC[i], context);
-      d_[i] = RequiredNumberAttribute(found, kD[i], context);
-    }
-  }
-}
-
 void ClusteringAlgorithm::ReadField(DOMElement* element, const ReadContext& context) {
   static const char* const kChildren[] = {"Extension", "Comparisons", nullptr};
   RefuseUnknownChildren(element, kChildren, context);
@@ -225,22 +142,22 @@ void ClusteringAlgorithm::ReadField(DOMElement* element, const ReadContext& cont
   CenterField field;
   field.input = inputs_.Add(name, false, "ClusteringField", context);
   field.numeric = inputs_.field(field.input)->GetVarType() != ScoreDictVar::kSTRING_VAR;
-  field.compare = compare_;
+  field.compare = measure_->compare();
   if (HasAttribute(element, "compareFunction")) {
-    field.compare = ParseCompare(Attribute(element, "compareFunction", context), "ClusteringField " + name);
+    field.compare = ParseCompareFunction(Attribute(element, "compareFunction", context), "ClusteringField " + name);
   }
   field.weight = NumberAttribute(element, "fieldWeight", 1.0, context);
   field.scale = NumberAttribute(element, "similarityScale", 0.0, context);
-  if (field.compare == Compare::kGaussSim && !(field.scale > 0.0)) {
+  if (field.compare == CompareFunction::kGaussSim && !(field.scale > 0.0)) {
     throw OVException(OVException::kCodeAbsent,
                       "ClusteringField " + name + ": gaussSim needs a positive similarityScale");
   }
-  if ((field.compare == Compare::kAbsDiff || field.compare == Compare::kGaussSim) &&
+  if ((field.compare == CompareFunction::kAbsDiff || field.compare == CompareFunction::kGaussSim) &&
       !field.numeric) {
     throw OVException(OVException::kCodeTypeOrLevel,
                       "ClusteringField " + name + ": this compareFunction needs numbers");
   }
-  if (field.compare == Compare::kTable) {
+  if (field.compare == CompareFunction::kTable) {
     DOMElement* comparisons = ChildElement(element, "Comparisons");
     DOMElement* matrix = comparisons == nullptr ? nullptr : ChildElement(comparisons, "Matrix");
     if (matrix == nullptr) {
@@ -297,7 +214,7 @@ void ClusteringAlgorithm::ReadCluster(DOMElement* element, const ReadContext& co
     for (size_t k = 0; k < field.categories.size(); ++k) {
       if (field.categories[k].text() == texts[i]) coordinate.category = static_cast<int>(k);
     }
-    if (field.compare == Compare::kTable && coordinate.category < 0) {
+    if (field.compare == CompareFunction::kTable && coordinate.category < 0) {
       throw OVException(OVException::kCodeSemantic,
                         "Cluster " + cluster.name + ": coordinate \"" + texts[i] +
                             "\" is no category of " + inputs_.name(field.input));
@@ -319,17 +236,14 @@ bool Same(const ScoreValue* value, const Coordinate& center) {
 double ClusteringAlgorithm::CompareOne(const CenterField& field, const ScoreValue* value,
                                        const Coordinate& center) const {
   switch (field.compare) {
-    case Compare::kAbsDiff:
-      return std::fabs(value->GetDouble() - center.number);
-    case Compare::kGaussSim: {
-      const double d = value->GetDouble() - center.number;
-      return std::exp(-std::log(2.0) * d * d / (field.scale * field.scale));
-    }
-    case Compare::kDelta:
+    case CompareFunction::kAbsDiff:
+    case CompareFunction::kGaussSim:
+      return CompareNumbers(field.compare, value->GetDouble(), center.number, field.scale);
+    case CompareFunction::kDelta:
       return Same(value, center) ? 0.0 : 1.0;
-    case Compare::kEqual:
+    case CompareFunction::kEqual:
       return Same(value, center) ? 1.0 : 0.0;
-    case Compare::kTable: {
+    case CompareFunction::kTable: {
       const size_t n = field.categories.size();
       for (size_t k = 0; k < n; ++k) {
         if (field.categories[k].Matches(value)) return field.table[k * n + center.category];
@@ -348,29 +262,9 @@ double ClusteringAlgorithm::Distance(const Cluster& cluster,
     const CenterField& field = fields_[i];
     const ScoreValue* value = values[field.input];
     if (value == nullptr) continue;
-    const double c = CompareOne(field, value, cluster.center[i]);
-    switch (measure_) {
-      case Measure::kEuclidean:
-      case Measure::kSquaredEuclidean:
-        inner += field.weight * c * c;
-        break;
-      case Measure::kCityBlock:
-        inner += field.weight * c;
-        break;
-      case Measure::kChebychev:
-        inner = std::max(inner, field.weight * c);
-        break;
-      case Measure::kMinkowski:
-        inner += field.weight * std::pow(c, p_);
-        break;
-      default:
-        break;
-    }
+    measure_->Add(field.weight, CompareOne(field, value, cluster.center[i]), &inner);
   }
-  inner *= adjustment;
-  if (measure_ == Measure::kEuclidean) return std::sqrt(inner);
-  if (measure_ == Measure::kMinkowski) return std::pow(inner, 1.0 / p_);
-  return inner;
+  return measure_->Finish(inner * adjustment);
 }
 
 double ClusteringAlgorithm::Similarity(const Cluster& cluster,
@@ -384,29 +278,13 @@ double ClusteringAlgorithm::Similarity(const Cluster& cluster,
     const int y = cluster.center[i].number != 0.0 ? 1 : 0;
     a[x * 2 + y] += 1.0;
   }
-  switch (measure_) {
-    case Measure::kSimpleMatching:
-      return (a[3] + a[0]) / (a[0] + a[1] + a[2] + a[3]);
-    case Measure::kJaccard:
-      return a[3] / (a[3] + a[1] + a[2]);
-    case Measure::kTanimoto:
-      return (a[3] + a[0]) / (a[3] + 2.0 * (a[1] + a[2]) + a[0]);
-    default: {
-      double top = 0.0;
-      double bottom = 0.0;
-      for (int k = 0; k < 4; ++k) {
-        top += c_[k] * a[k];
-        bottom += d_[k] * a[k];
-      }
-      return top / bottom;
-    }
-  }
+  return measure_->FromCounts(a);
 }
 
 void ClusteringAlgorithm::Predict(const FieldValues& fields, Prediction* out) const {
   std::vector<const ScoreValue*> values;
   inputs_.Fetch(fields, &values, out);
-  const bool binary = measure_ >= Measure::kSimpleMatching;
+  const bool binary = measure_->binary();
   double all = 0.0;
   double present = 0.0;
   for (size_t i = 0; i < fields_.size(); ++i) {
@@ -426,7 +304,7 @@ void ClusteringAlgorithm::Predict(const FieldValues& fields, Prediction* out) co
     return;
   }
   const double adjustment = all / present;
-  const bool largest_wins = similarity_kind_;
+  const bool largest_wins = measure_->similarity();
   size_t best = 0;
   out->affinities.clear();
   for (size_t k = 0; k < clusters_.size(); ++k) {

@@ -490,7 +490,9 @@ std::unique_ptr<ModelScope> ModelScope::Read(DOMElement* model, const ScoreDicti
         throw Fault(element, OVException::kCodeSemantic, "rank must be a positive integer");
       }
       def.rank = static_cast<int>(rank);
-      if (def.rank != 1 && def.feature != Feature::kReasonCode) {
+      if (def.rank != 1 && def.feature != Feature::kReasonCode &&
+          !(scope->type_ == "NearestNeighborModel" &&
+            (def.feature == Feature::kEntityId || def.feature == Feature::kAffinity))) {
         throw Unsupported(element, "rank " + Attr(element, "rank") + " of OutputField \"" +
                                        def.name + "\" is not supported");
       }
@@ -653,9 +655,17 @@ ScoreValue* ModelScope::OutputValue(const OutputDef& def, const Prediction& p) c
       return new NumericValue(*found);
     }
     case Feature::kEntityId:
+      if (!p.neighbors.empty()) {
+        if (static_cast<size_t>(def.rank) > p.neighbors.size()) return nullptr;
+        return TypedValue(def.type, def.integer, p.neighbors[def.rank - 1].first, false, 0.0);
+      }
       if (p.entity_id.empty()) return nullptr;
       return TypedValue(def.type, def.integer, p.entity_id, false, 0.0);
     case Feature::kAffinity: {
+      if (!p.neighbors.empty() && !def.has_value) {
+        if (static_cast<size_t>(def.rank) > p.neighbors.size()) return nullptr;
+        return new NumericValue(p.neighbors[def.rank - 1].second);
+      }
       const double* found = FindProbability(p.affinities, def.has_value ? def.value
                                                                          : p.entity_id);
       return found == nullptr ? nullptr : new NumericValue(*found);

@@ -1,14 +1,25 @@
 #include "orvane_plugins/model_translator.h"
 
+#include <cxxabi.h>
+
 #include <memory>
 #include <ostream>
 
 #include <xercesc/dom/DOMDocument.hpp>
 #include <xercesc/dom/DOMElement.hpp>
+#include <xercesc/dom/DOMException.hpp>
+#include <xercesc/parsers/XercesDOMParser.hpp>
+#include <xercesc/sax/HandlerBase.hpp>
+#include <xercesc/sax/SAXException.hpp>
+#include <xercesc/util/PlatformUtils.hpp>
+#include <xercesc/util/SecurityManager.hpp>
+#include <xercesc/util/XMLException.hpp>
+#include <xercesc/validators/DTD/DTDEntityDecl.hpp>
 
 #include "model_scope.h"
 #include "orvane/dictionary/case_record.h"
 #include "orvane/model/base_model.h"
+#include "orvane/translate/mcx_input_source.h"
 #include "orvane/translate/pmml_translator.h"
 #include "orvane/values/ov_exception.h"
 #include "orvane_plugins/xml_reading.h"
@@ -183,7 +194,105 @@ class ModelTranslator : public MCOrvane_600::PMMLTranslator {
   ReadModelAlgorithmFn reader_;
 };
 
+// A document parser that reads nothing outside the document and stops at the
+// first fatal error or at an entity whose text or expansions run away: the
+// same bounds as the library's own parsers.
+class GuardedParser : public xercesc::XercesDOMParser {
+ public:
+  struct EntityTooLong {};
+  static constexpr XMLSize_t kEntityExpansionLimit = 10000;
+  static constexpr XMLSize_t kEntityLengthLimit = 4096;
+
+  GuardedParser() {
+    security_.setEntityExpansionLimit(kEntityExpansionLimit);
+    setLoadExternalDTD(false);
+    setValidationScheme(Val_Never);
+    setDisableDefaultEntityResolution(true);
+    setCreateEntityReferenceNodes(false);
+    setSecurityManager(&security_);
+    setErrorHandler(&stop_on_fatal_error_);
+  }
+  void entityDecl(const xercesc::DTDEntityDecl& decl, const bool is_pe, const bool ignored) override {
+    if (decl.getValueLen() > kEntityLengthLimit) throw EntityTooLong();
+    XercesDOMParser::entityDecl(decl, is_pe, ignored);
+  }
+
+ private:
+  xercesc::SecurityManager security_;
+  xercesc::HandlerBase stop_on_fatal_error_;
+};
+
+// The translator of a model type whose documents the factory hands over as a
+// stream, without the parser library initialised and without destroying the
+// translator afterwards. It holds nothing of Xerces: each read initialises the
+// platform, parses, reads the tree with a ModelTranslator of its own and
+// terminates the platform again, every Xerces object gone first.
+class StreamTranslator : public MCOrvane_600::BaseTranslator {
+ public:
+  StreamTranslator(std::string type, ReadModelAlgorithmFn reader)
+      : type_(std::move(type)), reader_(reader) {}
+
+  using BaseTranslator::ParseFromTree;
+  ScoreModel* ParseFromTree(xercesc::DOMDocument* document, const std::string& arg) override {
+    ModelTranslator translator(type_, reader_);
+    return translator.ParseFromTree(document, arg);
+  }
+  ScoreModel* ParseFromTree(std::istream& in, const std::string& arg) override {
+    return ParseFromTree(in, arg, std::string());
+  }
+  ScoreModel* ParseFromTree(std::istream& in, const std::string& arg,
+                            const std::string&) override {
+    Platform platform;
+    // A Xerces exception's text lives in the platform: copied out here, and
+    // the OVException thrown once every Xerces object is gone.
+    std::string failure;
+    try {
+      GuardedParser parser;
+      try {
+        const MCXML_600::MCXInputSource source(in);
+        parser.parse(source);
+      } catch (const xercesc::XMLException& e) {
+        throw OVException(OVException::kCodeSemantic, Utf8(e.getMessage()));
+      } catch (const xercesc::DOMException& e) {
+        throw OVException(OVException::kCodeSemantic, Utf8(e.getMessage()));
+      } catch (abi::__forced_unwind&) {
+        throw;  // thread cancellation must go on unwinding
+      } catch (...) {
+        throw OVException(OVException::kCodeSemantic, "Invalid XML file!!");
+      }
+      xercesc::DOMDocument* document = parser.getDocument();
+      if (document == nullptr || document->getDocumentElement() == nullptr) {
+        throw OVException(OVException::kCodeOpen,
+                          "\nInvalid XML document or no dtd file avaible in current directory");
+      }
+      return ParseFromTree(document, arg);
+    } catch (const xercesc::XMLException& e) {
+      failure = Utf8(e.getMessage());
+    } catch (const xercesc::DOMException& e) {
+      failure = Utf8(e.getMessage());
+    } catch (const xercesc::SAXException& e) {
+      failure = Utf8(e.getMessage());
+    }
+    throw OVException(OVException::kCodeSemantic, failure);
+  }
+
+ private:
+  // Initialises the Xerces platform for one read.
+  struct Platform {
+    Platform() { xercesc::XMLPlatformUtils::Initialize(); }
+    ~Platform() { xercesc::XMLPlatformUtils::Terminate(); }
+  };
+
+  std::string type_;
+  ReadModelAlgorithmFn reader_;
+};
+
 }  // namespace
+
+MCOrvane_600::ScoreTranslator* NewStreamModelTranslator(const std::string& model_type,
+                                                        ReadModelAlgorithmFn reader) {
+  return new StreamTranslator(model_type, reader);
+}
 
 MCOrvane_600::ScoreTranslator* NewModelTranslator(const std::string& model_type,
                                                   ReadModelAlgorithmFn reader) {

@@ -56,6 +56,9 @@ struct Prediction {
   double confidence = std::numeric_limits<double>::quiet_NaN();
   // Per-entity affinities (clustering, nearest neighbours), in model order.
   std::vector<std::pair<std::string, double>> affinities;
+  // Nearest neighbours: each one's id and distance (or similarity), nearest
+  // first. The entityId and affinity outputs of rank r read entry r - 1.
+  std::vector<std::pair<std::string, double>> neighbors;
   std::vector<std::string> reason_codes;
   std::vector<MCOrvane_600::ResultAdvice> advice;
 };

@@ -18,6 +18,13 @@ namespace orvane_plugins {
 MCOrvane_600::ScoreTranslator* NewModelTranslator(const std::string& model_type,
                                                   ReadModelAlgorithmFn reader);
 
+// The same for a model type whose documents the factory hands over as a
+// stream (its stream form ParseFromTree(in, arg, arg2)) with the parser
+// library not initialised: each read initialises and terminates it around
+// its own parse. Holds no parser state between reads. The caller owns it.
+MCOrvane_600::ScoreTranslator* NewStreamModelTranslator(const std::string& model_type,
+                                                        ReadModelAlgorithmFn reader);
+
 }  // namespace orvane_plugins
 
 #endif  // ORVANE_PLUGINS_MODEL_TRANSLATOR_H_
