@@ -322,7 +322,9 @@ Prediction::RuleValue AssociationAlgorithm::Value(const Rule& rule, RuleFeature 
 }
 
 void AssociationAlgorithm::Predict(const FieldValues& fields, Prediction* out) const {
+  // Rules predict no value: only the rule outputs have one.
   out->valid = true;
+  out->is_category = true;
   std::vector<char> present;
   CaseItems(fields, &present);
   std::vector<char> set_in(itemsets_.size());
