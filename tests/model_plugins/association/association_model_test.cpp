@@ -22,18 +22,20 @@ using MCOrvane_600::ModelFactory;
 using MCOrvane_600::OVException;
 using MCOrvane_600::ScoreModel;
 
-// Items a, b, c, d of the field "item" and "milk", the true value of the
-// column milk. Rules: r1 {a}->{b}, r2 {a}->{c}, r3 {a,b}->{c}, r4 {b}->{d},
-// a fifth without id {c}->{a}, r6 {d}->{b,c}, r7 {milk}->{a}.
+// Items a, b, c, d of the field "item", "milk", the true value of the column
+// milk, and "area=north", the category north of the column area. Rules: r1 {a}->{b}, r2 {a}->{c}, r3 {a,b}->{c}, r4 {b}->{d},
+// a fifth without id {c}->{a}, r6 {d}->{b,c}, r7 {milk}->{a}, r8
+// {area=north}->{d}.
 const char kItems[] = R"(
 <Item id="1" value="a"/><Item id="2" value="b"/><Item id="3" value="c"/>
 <Item id="4" value="d" mappedValue="D"/><Item id="5" value="milk" field="milk"/>
+<Item id="6" value="area=north" field="area" category="north"/>
 <Itemset id="s1"><ItemRef itemRef="1"/></Itemset><Itemset id="s2"><ItemRef itemRef="2"/></Itemset>
 <Itemset id="s3"><ItemRef itemRef="3"/></Itemset>
 <Itemset id="s4"><ItemRef itemRef="1"/><ItemRef itemRef="2"/></Itemset>
 <Itemset id="s5"><ItemRef itemRef="4"/></Itemset>
 <Itemset id="s6"><ItemRef itemRef="2"/><ItemRef itemRef="3"/></Itemset>
-<Itemset id="s7"><ItemRef itemRef="5"/></Itemset>)";
+<Itemset id="s7"><ItemRef itemRef="5"/></Itemset><Itemset id="s8"><ItemRef itemRef="6"/></Itemset>)";
 
 const char kRules[] = R"(
 <AssociationRule id="r1" antecedent="s1" consequent="s2" support="0.4" confidence="0.8" lift="1.2" leverage="0.05"/>
@@ -42,7 +44,8 @@ const char kRules[] = R"(
 <AssociationRule id="r4" antecedent="s2" consequent="s5" support="0.1" confidence="0.5" lift="0.9"/>
 <AssociationRule antecedent="s3" consequent="s1" support="0.3" confidence="0.9" lift="1.2"/>
 <AssociationRule id="r6" antecedent="s5" consequent="s6" support="0.05" confidence="0.4"/>
-<AssociationRule id="r7" antecedent="s7" consequent="s1" support="0.2" confidence="0.7" lift="1.1"/>)";
+<AssociationRule id="r7" antecedent="s7" consequent="s1" support="0.2" confidence="0.7" lift="1.1"/>
+<AssociationRule id="r8" antecedent="s8" consequent="s5" support="0.15" confidence="0.45" lift="3"/>)";
 
 const char kOutputs[] = R"(<Output>
 <OutputField name="top" feature="rule" algorithm="recommendation"/>
@@ -61,11 +64,12 @@ std::string Document(const std::string& items, const std::string& rules,
   return R"(<PMML version="4.4"><DataDictionary>
 <DataField name="basket" optype="categorical" dataType="string"/>
 <DataField name="item" optype="categorical" dataType="string"/>
-<DataField name="milk" optype="categorical" dataType="string"/></DataDictionary>
+<DataField name="milk" optype="categorical" dataType="string"/>
+<DataField name="area" optype="categorical" dataType="string"/></DataDictionary>
 <AssociationModel functionName="associationRules" numberOfTransactions="10" minimumSupport="0.05"
   minimumConfidence="0.4" numberOfItems="5" numberOfItemsets="7" numberOfRules="7">
 <MiningSchema><MiningField name="basket" usageType="group"/><MiningField name="item"/>
-<MiningField name="milk"/></MiningSchema>)" +
+<MiningField name="milk"/><MiningField name="area"/></MiningSchema>)" +
          outputs + items + rules + "</AssociationModel></PMML>";
 }
 
@@ -108,8 +112,10 @@ TEST(AssociationModel, SelectsAndRanksRulesForTheItemSet) {
       // The milk column's item joins the item field's.
       {"an item column", {{"item", "b"}, {"milk", "true"}},
        {"{milk}->{a}", "r4", "{a}", "-", "r7", "r4", "-", "r7,r4", "-"}},
-      {"an item column not true", {{"milk", "false"}},
+      {"an item column not true", {{"milk", "false"}, {"area", "south"}},
        {"-", "-", "-", "-", "-", "-", "-", "-", "-"}},
+      {"a category of a column", {{"area", "north"}},
+       {"{area=north}->{D}", "-", "{D}", "-", "r8", "r8", "-", "r8", "-"}},
   };
   const std::unique_ptr<ScoreModel> model = Load(Document(kItems, kRules));
   const std::vector<std::string> names = {"top",           "second",       "exclusive",
