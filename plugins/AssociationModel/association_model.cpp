@@ -86,13 +86,16 @@ class AssociationAlgorithm : public ModelAlgorithm {
   void Predict(const FieldValues& fields, Prediction* out) const override;
 
  private:
-  // Each returns the indices of what it read by id, for the next to resolve.
-  std::map<std::string, int> ReadItems(const DOMElement* model, const ReadContext& context);
-  std::map<std::string, int> ReadItemsets(const DOMElement* model,
+  // Each reads its elements and returns the indices of what it read by id,
+  // for the next to resolve.
+  std::map<std::string, int> ReadItems(const DOMElement* model,
+                                       const std::vector<DOMElement*>& elements,
+                                       const ReadContext& context);
+  std::map<std::string, int> ReadItemsets(const std::vector<DOMElement*>& elements,
                                           const std::map<std::string, int>& items,
                                           const ReadContext& context);
-  void ReadRules(const DOMElement* model, const std::map<std::string, int>& itemsets,
-                 const ReadContext& context);
+  void ReadRules(const std::vector<DOMElement*>& elements,
+                 const std::map<std::string, int>& itemsets, const ReadContext& context);
   void ReadOutputs(const ReadContext& context);
   // Marks in `present` (by item) the items of the case.
   void CaseItems(const FieldValues& fields, std::vector<char>* present) const;
@@ -116,15 +119,25 @@ AssociationAlgorithm::AssociationAlgorithm(DOMElement* model, ReadContext* conte
       "Extension", "MiningSchema", "Output", "ModelStats", "LocalTransformations", "Item",
       "Itemset", "AssociationRule", "ModelVerification", nullptr};
   CheckModelElement(model, kChildren, "associationRules", *context);
-  ReadRules(model, ReadItemsets(model, ReadItems(model, *context), *context), *context);
+  // One pass over the children, which may be many: items, itemsets, rules.
+  std::vector<DOMElement*> parts[3];
+  for (DOMElement* child : ChildElements(model)) {
+    const std::string tag = ElementName(child, *context);
+    if (tag == "Item") parts[0].push_back(child);
+    if (tag == "Itemset") parts[1].push_back(child);
+    if (tag == "AssociationRule") parts[2].push_back(child);
+  }
+  ReadRules(parts[2],
+            ReadItemsets(parts[1], ReadItems(model, parts[0], *context), *context), *context);
   ReadOutputs(*context);
 }
 
-std::map<std::string, int> AssociationAlgorithm::ReadItems(const DOMElement* model,
-                                                           const ReadContext& context) {
+std::map<std::string, int> AssociationAlgorithm::ReadItems(
+    const DOMElement* model, const std::vector<DOMElement*>& elements,
+    const ReadContext& context) {
   std::map<std::string, int> ids;
   std::vector<std::string> columns;
-  for (const DOMElement* element : ChildElements(model, "Item")) {
+  for (const DOMElement* element : elements) {
     Item item;
     const std::string id = RequiredAttribute(element, "id", context);
     item.value = RequiredAttribute(element, "value", context);
@@ -161,10 +174,10 @@ std::map<std::string, int> AssociationAlgorithm::ReadItems(const DOMElement* mod
 }
 
 std::map<std::string, int> AssociationAlgorithm::ReadItemsets(
-    const DOMElement* model, const std::map<std::string, int>& items,
+    const std::vector<DOMElement*>& elements, const std::map<std::string, int>& items,
     const ReadContext& context) {
   std::map<std::string, int> ids;
-  for (const DOMElement* element : ChildElements(model, "Itemset")) {
+  for (const DOMElement* element : elements) {
     Itemset set;
     const std::string id = RequiredAttribute(element, "id", context);
     set.text = "{";
@@ -191,10 +204,10 @@ std::map<std::string, int> AssociationAlgorithm::ReadItemsets(
   return ids;
 }
 
-void AssociationAlgorithm::ReadRules(const DOMElement* model,
+void AssociationAlgorithm::ReadRules(const std::vector<DOMElement*>& elements,
                                      const std::map<std::string, int>& itemsets,
                                      const ReadContext& context) {
-  for (const DOMElement* element : ChildElements(model, "AssociationRule")) {
+  for (const DOMElement* element : elements) {
     Rule rule;
     int* ends[] = {&rule.antecedent, &rule.consequent};
     const char* names[] = {"antecedent", "consequent"};
