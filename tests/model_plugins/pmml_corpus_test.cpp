@@ -32,7 +32,7 @@ const PmmlCase kCases[] = {
     {"bll-recode-valid-invalid-missing", "Unsupported Model found!"},
     {"dmg-anomaly-cluster-normcontinuous",
      "AnomalyDetectionModel: no shipped plug-in scores this model type"},
-    {"dmg-association-rules", "Unsupported Model found!"},
+    {"dmg-association-rules", nullptr},
     {"dmg-clustering-center-based", nullptr},
     {"dmg-general-regression-multinomial", nullptr},
     {"dmg-knn-categorical", nullptr},

@@ -1,5 +1,6 @@
 #include "orvane/commands.h"
 
+#include <algorithm>
 #include <fstream>
 #include <iostream>
 #include <memory>
@@ -224,14 +225,78 @@ void DescribeField(const ScoreDictVar* var, std::ostream& out) {
   }
 }
 
+// Transactional input: consecutive rows with the same value of `group` make
+// one case, whose `items` fields each hold the set of the rows' values,
+// written "{a,b}" (distinct, in row order). One output row a case: the group
+// value, then the values computed.
+struct Grouping {
+  std::string group;
+  std::vector<std::string> items;
+};
+
+// The rows gathered into one transactional case.
+class Transaction {
+ public:
+  Transaction(const Grouping& grouping, const std::vector<std::string>& header) {
+    for (size_t i = 0; i < header.size(); ++i) {
+      if (header[i] == grouping.group) group_ = static_cast<int>(i);
+      if (std::find(grouping.items.begin(), grouping.items.end(), header[i]) !=
+          grouping.items.end()) {
+        items_.emplace_back(i, std::vector<std::string>());
+      }
+    }
+  }
+  bool grouping() const { return group_ >= 0; }
+  bool empty() const { return first_.empty(); }
+  // Whether `cells` continue the gathered rows.
+  bool Continues(const std::vector<std::string>& cells) const {
+    return !empty() && cells[group_] == first_[group_];
+  }
+  void Add(const std::vector<std::string>& cells) {
+    if (empty()) first_ = cells;
+    for (auto& item : items_) {
+      const std::string& cell = cells[item.first];
+      if (!cell.empty() && std::find(item.second.begin(), item.second.end(), cell) ==
+                               item.second.end()) {
+        item.second.push_back(cell);
+      }
+    }
+  }
+  // The first row's cells with the item columns left empty, for the filler;
+  // `Complete` then sets the item sets.
+  std::vector<std::string> Cells() const {
+    std::vector<std::string> cells = first_;
+    for (const auto& item : items_) cells[item.first].clear();
+    return cells;
+  }
+  void Complete(const std::vector<std::string>& header, CaseRecord* record) const {
+    for (const auto& item : items_) {
+      std::string set = "{";
+      for (const std::string& value : item.second) set += (set.size() > 1 ? "," : "") + value;
+      record->Add(header[item.first], new MCOrvane_600::StringValue(set + "}"));
+    }
+  }
+  std::vector<std::string> Key() const { return {first_[group_]}; }
+  void Clear() {
+    first_.clear();
+    for (auto& item : items_) item.second.clear();
+  }
+
+ private:
+  int group_ = -1;  // the group's column; -1: one case a row
+  std::vector<std::string> first_;
+  std::vector<std::pair<size_t, std::vector<std::string>>> items_;  // column, values
+};
+
 // Reads the cases of `options`, fills a case record for each against
 // `dictionary` and writes the input columns with the values that `compute`
 // gives for `names` (and, with `with_advice`, its advice texts). `compute`
-// answers false for a case it cannot handle.
+// answers false for a case it cannot handle. With `grouping` (its group
+// field a column), a case is a transaction of rows.
 template <typename Compute>
 int ForEachCase(const Options& options, const ScoreDictionary* dictionary,
                 const std::vector<std::string>& names, bool with_advice, std::ostream& out,
-                std::ostream& err, Compute compute) {
+                std::ostream& err, Compute compute, const Grouping& grouping = Grouping()) {
   CaseSource source;
   if (!source.Open(options.cases, err)) return 1;
   const std::string cases_name = options.cases == "-" ? "<stdin>" : options.cases;
@@ -247,7 +312,10 @@ int ForEachCase(const Options& options, const ScoreDictionary* dictionary,
     err << "orvane: " << options.output << ": cannot write\n";
     return 1;
   }
-  RowWriter writer(sink.stream(), options.format, header, names, with_advice);
+  Transaction transaction(grouping, header);
+  RowWriter writer(sink.stream(), options.format,
+                   transaction.grouping() ? std::vector<std::string>{grouping.group} : header,
+                   names, with_advice);
   writer.WriteHeader();
 
   CaseFiller filler(dictionary, header);
@@ -256,6 +324,27 @@ int ForEachCase(const Options& options, const ScoreDictionary* dictionary,
   std::vector<std::string> cells;
   const std::vector<std::string> no_advice;
   long rows = 0;
+  long case_line = 0;
+  // Scores the case of `row` (its first line `line`) and writes `shown`.
+  auto score = [&](const std::vector<std::string>& row, const std::vector<std::string>& shown,
+                   long line) {
+    size_t column = 0;
+    std::string why;
+    if (!filler.Fill(row, &record, &column, &why)) {
+      err << "orvane: " << cases_name << ": line " << line << ", column " << header[column]
+          << ": " << why << '\n';
+      return false;
+    }
+    if (transaction.grouping()) transaction.Complete(header, &record);
+    const MCOrvane_600::ScoreCaseRecord* values = nullptr;
+    std::vector<std::string>* advice = nullptr;
+    if (!compute(static_cast<const MCOrvane_600::ScoreCaseRecord&>(record), &values, &advice)) {
+      err << "orvane: " << cases_name << ": line " << line << ": the case was refused\n";
+      return false;
+    }
+    writer.WriteRow(shown, values, advice != nullptr ? *advice : no_advice);
+    return true;
+  };
   while (reader.Next(&cells)) {
     if (cells.size() == 1 && cells[0].empty()) continue;  // blank line
     if (!reader.error().empty()) {
@@ -268,24 +357,21 @@ int ForEachCase(const Options& options, const ScoreDictionary* dictionary,
           << " cells where the header has " << header.size() << '\n';
       return 1;
     }
-    size_t column = 0;
-    std::string why;
-    if (!filler.Fill(cells, &record, &column, &why)) {
-      err << "orvane: " << cases_name << ": line " << reader.line() << ", column "
-          << header[column] << ": " << why << '\n';
-      return 1;
+    if (transaction.grouping()) {
+      if (!transaction.empty() && !transaction.Continues(cells)) {
+        if (!score(transaction.Cells(), transaction.Key(), case_line)) return 1;
+        transaction.Clear();
+      }
+      if (transaction.empty()) case_line = reader.line();
+      transaction.Add(cells);
+      continue;
     }
-    const MCOrvane_600::ScoreCaseRecord* values = nullptr;
-    std::vector<std::string>* advice = nullptr;
-    if (!compute(static_cast<const MCOrvane_600::ScoreCaseRecord&>(record), &values, &advice)) {
-      err << "orvane: " << cases_name << ": line " << reader.line() << ": the case was refused\n";
-      return 1;
-    }
-    writer.WriteRow(cells, values, advice != nullptr ? *advice : no_advice);
+    if (!score(cells, cells, reader.line())) return 1;
     if (options.progress && ++rows % 100000 == 0) {
       err << "\rorvane: " << rows << " cases" << std::flush;
     }
   }
+  if (!transaction.empty() && !score(transaction.Cells(), transaction.Key(), case_line)) return 1;
   if (options.progress && rows >= 100000) err << "\rorvane: " << rows << " cases\n";
   if (!sink.Commit()) {
     err << "orvane: " << (options.output.empty() ? "<stdout>" : options.output)
@@ -374,6 +460,15 @@ int RunScore(const Options& options, std::ostream& out, std::ostream& err) {
   for (const ScoreDictVar* var : model->GetResultDictionary()->GetScoreDictVars()) {
     result_names.push_back(var->GetName());
   }
+  // A model with a group field scores transactions of rows: its active
+  // fields gather the rows' items.
+  Grouping grouping;
+  for (const ScoreDictVar* var : model->GetDictionary()->GetScoreDictVars()) {
+    const int role = model->GetVarRole(var->GetName());
+    if (role == ScoreModel::kGROUP && grouping.group.empty()) grouping.group = var->GetName();
+    if (role == ScoreModel::kACTIVE) grouping.items.push_back(var->GetName());
+  }
+  if (grouping.group.empty()) grouping.items.clear();
   std::unique_ptr<MCOrvane_600::ScoreCaseRecord> result(model->CreateResultRecord());
   std::vector<MCOrvane_600::ResultAdvice> advice;
   std::vector<std::string> advice_texts;
@@ -387,7 +482,8 @@ int RunScore(const Options& options, std::ostream& out, std::ostream& err) {
         *values = result.get();
         *texts = &advice_texts;
         return true;
-      });
+      },
+      grouping);
 }
 
 }  // namespace orvane_cli

@@ -80,7 +80,7 @@ struct ModelScope::MiningField {
 };
 
 enum class Feature { kPredictedValue, kPredictedDisplayValue, kProbability, kEntityId, kAffinity,
-                     kConfidence, kReasonCode, kExpression };
+                     kConfidence, kReasonCode, kExpression, kRule };
 
 struct ModelScope::OutputDef {
   std::string name;
@@ -90,6 +90,7 @@ struct ModelScope::OutputDef {
   int rank = 1;
   ScoreDictVar::VariableType type = ScoreDictVar::kNUMERIC_VAR;
   bool integer = false;
+  size_t rule = 0;  // kRule: index among the rule outputs
 };
 
 enum class Cast { kNone, kRound, kCeiling, kFloor };
@@ -294,6 +295,7 @@ class ModelScope::Reader : public ReadContext {
   DerivedFields* ReadDerivedFields(const std::vector<DOMElement*>& fields) override {
     return new ComputedFields(fields, scope_->inner_dict_.get(), translator_);
   }
+  std::vector<RuleOutputDef> RuleOutputs() const override { return scope_->rule_outputs_; }
 
  private:
   ModelScope* scope_;
@@ -312,6 +314,7 @@ std::unique_ptr<ModelScope> ModelScope::Read(DOMElement* model, const ScoreDicti
   scope->type_ = TagOf(model);
   if (!IsModelElement(scope->type_)) throw Unsupported(model, "is not a model element");
   scope->clustering_ = Attr(model, "functionName") == "clustering";
+  const bool association = Attr(model, "functionName") == "associationRules";
   if (Attr(model, "isScorable", "true") == "false") {
     throw Unsupported(model, "isScorable=\"false\": the model is not meant to be scored");
   }
@@ -354,7 +357,10 @@ std::unique_ptr<ModelScope> ModelScope::Read(DOMElement* model, const ScoreDicti
                missing != "asMedian" && missing != "asValue") {
       throw Unsupported(element, "missingValueTreatment \"" + missing + "\" is not supported");
     }
-    const std::string invalid = Attr(element, "invalidValueTreatment", "returnInvalid");
+    // An association model's item field holds item sets, which no category
+    // of the field matches: taken as they come unless the document says.
+    const std::string invalid = Attr(element, "invalidValueTreatment",
+                                     association ? "asIs" : "returnInvalid");
     if (invalid == "returnInvalid") {
       field.invalid = Invalid::kReturnInvalid;
     } else if (invalid == "asIs") {
@@ -463,8 +469,16 @@ std::unique_ptr<ModelScope> ModelScope::Read(DOMElement* model, const ScoreDicti
                        {"decision", Feature::kExpression},
                        {"confidence", Feature::kConfidence},
                        {"reasonCode", Feature::kReasonCode}};
-      bool known = false;
+      RuleOutputDef rule;
+      const bool rule_output = association && ReadRuleOutput(element, &rule);
+      if (rule_output) {
+        def.feature = Feature::kRule;
+        def.rule = scope->rule_outputs_.size();
+        scope->rule_outputs_.push_back(rule);
+      }
+      bool known = rule_output;
       for (const auto& f : kFeatures) {
+        if (rule_output) break;
         if (feature == f.name) {
           def.feature = f.feature;
           known = true;
@@ -490,7 +504,7 @@ std::unique_ptr<ModelScope> ModelScope::Read(DOMElement* model, const ScoreDicti
         throw Fault(element, OVException::kCodeSemantic, "rank must be a positive integer");
       }
       def.rank = static_cast<int>(rank);
-      if (def.rank != 1 && def.feature != Feature::kReasonCode &&
+      if (def.rank != 1 && def.feature != Feature::kReasonCode && def.feature != Feature::kRule &&
           !(scope->type_ == "NearestNeighborModel" &&
             (def.feature == Feature::kEntityId || def.feature == Feature::kAffinity))) {
         throw Unsupported(element, "rank " + Attr(element, "rank") + " of OutputField \"" +
@@ -501,6 +515,7 @@ std::unique_ptr<ModelScope> ModelScope::Read(DOMElement* model, const ScoreDicti
         const bool text = def.feature == Feature::kPredictedDisplayValue ||
                           def.feature == Feature::kEntityId ||
                           def.feature == Feature::kReasonCode ||
+                        (def.feature == Feature::kRule && rule.IsText()) ||
                           (def.feature == Feature::kPredictedValue &&
                            scope->target_var_ != nullptr &&
                            scope->target_var_->GetVarType() == ScoreDictVar::kSTRING_VAR);
@@ -675,6 +690,11 @@ ScoreValue* ModelScope::OutputValue(const OutputDef& def, const Prediction& p) c
     case Feature::kReasonCode:
       if (static_cast<size_t>(def.rank) > p.reason_codes.size()) return nullptr;
       return TypedValue(def.type, false, p.reason_codes[def.rank - 1], false, 0.0);
+    case Feature::kRule: {
+      if (def.rule >= p.rule_values.size() || !p.rule_values[def.rule].present) return nullptr;
+      const Prediction::RuleValue& v = p.rule_values[def.rule];
+      return TypedValue(def.type, def.integer, v.text, v.is_number, v.number);
+    }
     case Feature::kExpression:
       return nullptr;  // computed after the other outputs
   }

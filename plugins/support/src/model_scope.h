@@ -105,6 +105,7 @@ class ModelScope : public NestedModel {
   const MCOrvane_600::ScoreDictionary* data_ = nullptr;       // lent
   std::unique_ptr<TargetDef> target_;
   std::vector<OutputDef> outputs_;
+  std::vector<RuleOutputDef> rule_outputs_;  // an association model's, in document order
   // The transformedValue and decision outputs, read over `output_dict_`
   // (the scope's fields and the other outputs); null without any.
   std::unique_ptr<MCOrvane_600::BaseDictionary> output_dict_;

@@ -18,6 +18,7 @@
 #include <xercesc/util/XercesDefs.hpp>
 
 #include "orvane/model/result_advice.h"
+#include "orvane_plugins/rule_output.h"
 
 XERCES_CPP_NAMESPACE_BEGIN
 class DOMElement;
@@ -60,6 +61,15 @@ struct Prediction {
   // first. The entityId and affinity outputs of rank r read entry r - 1.
   std::vector<std::pair<std::string, double>> neighbors;
   std::vector<std::string> reason_codes;
+  // Association rules: one value per rule output (ReadContext::RuleOutputs
+  // order); `present` false when fewer rules were selected than its rank.
+  struct RuleValue {
+    bool present = false;
+    bool is_number = false;
+    std::string text;
+    double number = 0.0;
+  };
+  std::vector<RuleValue> rule_values;
   std::vector<MCOrvane_600::ResultAdvice> advice;
 };
 
@@ -134,6 +144,9 @@ class ReadContext {
   // Reads DerivedField elements over the fields in scope. The caller owns
   // the result.
   virtual DerivedFields* ReadDerivedFields(const std::vector<xercesc::DOMElement*>& fields) = 0;
+  // The OutputFields of an association-rules model that report rules, in
+  // document order; Prediction::rule_values answers them.
+  virtual std::vector<RuleOutputDef> RuleOutputs() const { return {}; }
 };
 
 // Each model-type plug-in exports this reader under the name
