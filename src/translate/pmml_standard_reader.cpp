@@ -1,5 +1,5 @@
 // Standard PMML 4.4 derived fields: every expression becomes a tree of
-// kFN_X_STANDARD nodes (transform/standard_functions.h) under one cast to the
+// kFN_X_STANDARD nodes (transform/engine/standard_functions.h) under one cast to the
 // field's data type, so that the evaluation engine computes them like any
 // other Apply tree. Calls of a "DefineFunction" are laid out in place, with
 // each ParameterField replaced by its argument.
@@ -24,7 +24,7 @@
 #include "orvane/values/brix_transcoder.h"
 #include "orvane/values/numeric_value.h"
 #include "orvane/values/ov_exception.h"
-#include "transform/standard_functions.h"
+#include "transform/engine/standard_functions.h"
 #include "translate/pmml_transformation_dom.h"
 
 namespace MCOrvane_600 {

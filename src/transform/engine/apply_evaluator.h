@@ -1,12 +1,12 @@
-#ifndef ORVANE_SRC_TRANSFORM_APPLY_EVALUATOR_H_
-#define ORVANE_SRC_TRANSFORM_APPLY_EVALUATOR_H_
+#ifndef ORVANE_SRC_TRANSFORM_ENGINE_APPLY_EVALUATOR_H_
+#define ORVANE_SRC_TRANSFORM_ENGINE_APPLY_EVALUATOR_H_
 
 #include <string>
 #include <vector>
 
 #include "orvane/transform/transformation_dictionary.h"
-#include "transform/apply_program.h"
-#include "transform/standard_functions.h"
+#include "transform/engine/apply_program.h"
+#include "transform/engine/standard_functions.h"
 
 namespace MCOrvane_600 {
 
@@ -124,4 +124,4 @@ class ApplyEvaluator {
 
 }  // namespace MCOrvane_600
 
-#endif  // ORVANE_SRC_TRANSFORM_APPLY_EVALUATOR_H_
+#endif  // ORVANE_SRC_TRANSFORM_ENGINE_APPLY_EVALUATOR_H_

@@ -1,5 +1,5 @@
-#ifndef ORVANE_SRC_TRANSFORM_APPLY_PROGRAM_H_
-#define ORVANE_SRC_TRANSFORM_APPLY_PROGRAM_H_
+#ifndef ORVANE_SRC_TRANSFORM_ENGINE_APPLY_PROGRAM_H_
+#define ORVANE_SRC_TRANSFORM_ENGINE_APPLY_PROGRAM_H_
 
 // An Apply tree laid out flat for evaluation: what the walk needs of every
 // node, read once from the tree instead of on every case. A derived
@@ -13,7 +13,7 @@
 
 #include "orvane/transform/function_tree_imp.h"
 #include "orvane/transform/transformation_dictionary.h"
-#include "transform/builtin_functions.h"
+#include "transform/engine/builtin_functions.h"
 
 namespace MCOrvane_600 {
 
@@ -113,4 +113,4 @@ class ApplyProgram {
 }  // namespace internal
 }  // namespace MCOrvane_600
 
-#endif  // ORVANE_SRC_TRANSFORM_APPLY_PROGRAM_H_
+#endif  // ORVANE_SRC_TRANSFORM_ENGINE_APPLY_PROGRAM_H_
