@@ -112,6 +112,9 @@ class ApplyEvaluator {
   standard::Value StandardValidity(const Node& node, EvalCase& ec);
   standard::Value StandardConstant(const Node& node) const;
   static standard::Value FromScore(const ScoreValue* value);
+  // True when the derived field `var` (operand `k`), read as missing, holds
+  // the invalid answer of its standard expression for this case.
+  bool DerivedInvalid(int k, const ScoreDictVar& var, EvalCase& ec) const;
 
   const ScoreValue* Number(double x);
 

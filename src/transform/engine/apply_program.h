@@ -89,6 +89,19 @@ class ApplyProgram {
   // always answer a number. `stack` has room for what the steps push.
   const std::vector<Step>& number_steps() const { return number_steps_; }
   double* stack() const { return stack_.data(); }
+  // Whether the top of the program answered an invalid value when last run,
+  // and in which pass over a case: a derived field stores an invalid result
+  // as missing, and the standard expressions that read the field tell the
+  // two apart by this.
+  void NoteTop(bool invalid, std::uint64_t pass) const {
+    top_invalid_ = invalid;
+    top_pass_ = pass;
+  }
+  // True when the last run answered an invalid value, in pass `pass` (any
+  // pass for 0, an evaluation outside a pass).
+  bool TopInvalid(std::uint64_t pass) const {
+    return top_invalid_ && (pass == 0 || top_pass_ == pass);
+  }
 
  private:
   static std::uint64_t PlanStamp(const EvalCase& ec);
@@ -108,6 +121,8 @@ class ApplyProgram {
   std::uint64_t layout_ = 0;
   // The plan the operands were resolved for; 0 for none (by name).
   std::uint64_t plan_stamp_ = 0;
+  mutable bool top_invalid_ = false;
+  mutable std::uint64_t top_pass_ = 0;
 };
 
 }  // namespace internal
