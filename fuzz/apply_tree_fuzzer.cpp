@@ -4,7 +4,7 @@
 // type, unknown fields, the derived variable itself, and malformed constants.
 // When the last byte is odd, most inner nodes are standard PMML functions
 // (kFN_X_STANDARD) named by any name the document reader gives them, and
-// some by none.
+// some by none. Two standard tests read the tree's variable after it.
 
 #include <cstddef>
 #include <cstdint>
@@ -129,6 +129,25 @@ class TreeBuilder {
   int nodes_ = 0;
 };
 
+// The standard PMML test `function` of the field `field`: a later derived
+// field that tells a missing value of it from an invalid one.
+FunctionTree* StandardTest(const char* function, const char* field) {
+  ApplyNodeStats stats;
+  stats.SetTransformFunction(TransformationDictionary::kFN_X_STANDARD);
+  stats.SetParameterName(function);
+  stats.SetNodeID("test");
+  FunctionTreeImp* node = new FunctionTreeImp(true);
+  node->SetNodeStats(stats);
+  ApplyNodeStats leaf_stats;
+  leaf_stats.SetTransformFunction(TransformationDictionary::kFN_NONE);
+  leaf_stats.SetParameterName(field);
+  leaf_stats.SetNodeID("field");
+  FunctionTreeImp* leaf = new FunctionTreeImp(false);
+  leaf->SetNodeStats(leaf_stats);
+  node->Add(leaf);
+  return node;
+}
+
 std::unique_ptr<BaseDictionary> MakeDataDictionary() {
   std::unique_ptr<BaseDictionary> data(new BaseDictionary);
   DictVar* n1 = new DictVar("n1", ScoreDictVar::kNUMERIC_VAR);
@@ -185,6 +204,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* bytes, size_t size) {
     dictionary->AddDerievedVarName("x");
     dictionary->AddVar("y", y);
     dictionary->AddDerievedVarName("y");
+    // After both: whether "x" is invalid or missing, as standard PMML reads it.
+    for (const char* test : {"isNotValid", "isMissing"}) {
+      TransformVar* t = new TransformVar(test, ScoreDictVar::kNUMERIC_VAR);
+      t->AddFieldNameAndTransExpression("", TransformationDictionary::kAPPLY);
+      t->SetRoot(StandardTest(test, "x"));
+      dictionary->AddVar(test, t);
+      dictionary->AddDerievedVarName(test);
+    }
     dictionary->SetUpDerivedCaseRecord();
     if (x == nullptr) x = var;
   }
