@@ -129,22 +129,24 @@ class TreeBuilder {
   int nodes_ = 0;
 };
 
+// A node of `function` named `name`: a function node when `inner`, else a
+// leaf.
+FunctionTreeImp* NewNode(TransformationDictionary::TransformFunction function,
+                         const char* name, bool inner) {
+  ApplyNodeStats stats;
+  stats.SetTransformFunction(function);
+  stats.SetParameterName(name);
+  stats.SetNodeID(name);
+  FunctionTreeImp* node = new FunctionTreeImp(inner);
+  node->SetNodeStats(stats);
+  return node;
+}
+
 // The standard PMML test `function` of the field `field`: a later derived
 // field that tells a missing value of it from an invalid one.
 FunctionTree* StandardTest(const char* function, const char* field) {
-  ApplyNodeStats stats;
-  stats.SetTransformFunction(TransformationDictionary::kFN_X_STANDARD);
-  stats.SetParameterName(function);
-  stats.SetNodeID("test");
-  FunctionTreeImp* node = new FunctionTreeImp(true);
-  node->SetNodeStats(stats);
-  ApplyNodeStats leaf_stats;
-  leaf_stats.SetTransformFunction(TransformationDictionary::kFN_NONE);
-  leaf_stats.SetParameterName(field);
-  leaf_stats.SetNodeID("field");
-  FunctionTreeImp* leaf = new FunctionTreeImp(false);
-  leaf->SetNodeStats(leaf_stats);
-  node->Add(leaf);
+  FunctionTreeImp* node = NewNode(TransformationDictionary::kFN_X_STANDARD, function, true);
+  node->Add(NewNode(TransformationDictionary::kFN_NONE, field, false));
   return node;
 }
 
