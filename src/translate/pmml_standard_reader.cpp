@@ -1,7 +1,7 @@
 // Standard PMML 4.4 derived fields: every expression becomes a tree of
-// kFN_X_STANDARD nodes (transform/engine/standard_functions.h) under one cast to the
-// field's data type, so that the evaluation engine computes them like any
-// other Apply tree. Calls of a "DefineFunction" are laid out in place, with
+// kFN_X_STANDARD nodes (transform/engine/standard_functions.h) under one cast
+// to the field's data type, so that the evaluation engine computes them like
+// any other Apply tree. Calls of a "DefineFunction" are laid out in place, with
 // each ParameterField replaced by its argument.
 
 #include <algorithm>
@@ -133,7 +133,9 @@ class PMMLTranslator::StandardReader {
       const xercesc::DOMNamedNodeMap* attributes = n->getAttributes();
       for (XMLSize_t i = 0; attributes != nullptr && i < attributes->getLength(); ++i) {
         const xercesc::DOMNode* a = attributes->item(i);
-        if (Text(a->getNodeName()) == declaration) return "{" + Text(a->getNodeValue()) + "}" + local;
+        if (Text(a->getNodeName()) == declaration) {
+          return "{" + Text(a->getNodeValue()) + "}" + local;
+        }
       }
     }
     return qname;

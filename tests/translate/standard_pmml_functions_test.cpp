@@ -91,8 +91,8 @@ struct Case {
 const std::string kInvalidD =
     "<DerivedField name=\"d\" optype=\"continuous\" dataType=\"double\">" +
     Apply("+", F("v") + C("1")) +
-    "</DerivedField><DerivedField name=\"e\" optype=\"continuous\" dataType=\"double\">" +
-    F("d") + "</DerivedField><DerivedField name=\"n\" optype=\"continuous\" dataType=\"double\">" +
+    "</DerivedField><DerivedField name=\"e\" optype=\"continuous\" dataType=\"double\">" + F("d") +
+    "</DerivedField><DerivedField name=\"n\" optype=\"continuous\" dataType=\"double\">" +
     Apply("+", F("m") + C("1")) + "</DerivedField>";
 
 class StandardFunctions : public testing::TestWithParam<Case> {};
