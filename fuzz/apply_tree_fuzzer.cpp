@@ -4,7 +4,7 @@
 // type, unknown fields, the derived variable itself, and malformed constants.
 // When the last byte is odd, most inner nodes are standard PMML functions
 // (kFN_X_STANDARD) named by any name the document reader gives them, and
-// some by none.
+// some by none. Two standard tests read the tree's variable after it.
 
 #include <cstddef>
 #include <cstdint>
@@ -129,6 +129,27 @@ class TreeBuilder {
   int nodes_ = 0;
 };
 
+// A node of `function` named `name`: a function node when `inner`, else a
+// leaf.
+FunctionTreeImp* NewNode(TransformationDictionary::TransformFunction function,
+                         const char* name, bool inner) {
+  ApplyNodeStats stats;
+  stats.SetTransformFunction(function);
+  stats.SetParameterName(name);
+  stats.SetNodeID(name);
+  FunctionTreeImp* node = new FunctionTreeImp(inner);
+  node->SetNodeStats(stats);
+  return node;
+}
+
+// The standard PMML test `function` of the field `field`: a later derived
+// field that tells a missing value of it from an invalid one.
+FunctionTree* StandardTest(const char* function, const char* field) {
+  FunctionTreeImp* node = NewNode(TransformationDictionary::kFN_X_STANDARD, function, true);
+  node->Add(NewNode(TransformationDictionary::kFN_NONE, field, false));
+  return node;
+}
+
 std::unique_ptr<BaseDictionary> MakeDataDictionary() {
   std::unique_ptr<BaseDictionary> data(new BaseDictionary);
   DictVar* n1 = new DictVar("n1", ScoreDictVar::kNUMERIC_VAR);
@@ -185,6 +206,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* bytes, size_t size) {
     dictionary->AddDerievedVarName("x");
     dictionary->AddVar("y", y);
     dictionary->AddDerievedVarName("y");
+    // After both: whether "x" is invalid or missing, as standard PMML reads it.
+    for (const char* test : {"isNotValid", "isMissing"}) {
+      TransformVar* t = new TransformVar(test, ScoreDictVar::kNUMERIC_VAR);
+      t->AddFieldNameAndTransExpression("", TransformationDictionary::kAPPLY);
+      t->SetRoot(StandardTest(test, "x"));
+      dictionary->AddVar(test, t);
+      dictionary->AddDerievedVarName(test);
+    }
     dictionary->SetUpDerivedCaseRecord();
     if (x == nullptr) x = var;
   }

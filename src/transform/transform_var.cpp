@@ -9,7 +9,6 @@
 #include "orvane/values/numeric_value.h"
 #include "orvane/values/score_value.h"
 #include "orvane/values/string_value.h"
-#include "transform/apply_program.h"
 
 namespace MCOrvane_600 {
 

@@ -10,8 +10,7 @@
 #include "orvane/values/numeric_value.h"
 #include "orvane/values/score_value.h"
 #include "orvane/values/string_value.h"
-#include "transform/eval_case.h"
-#include "transform/eval_lane.h"
+#include "transform/engine/engine.h"
 
 namespace MCOrvane_600 {
 
@@ -113,97 +112,12 @@ void TransformationDictionary::SetSlotValue(DerivedSlot& slot, ScoreValue* value
   slot.plain_number = value != nullptr && typeid(*value) == typeid(NumericValue);
 }
 
-internal::EvalPlan& TransformationDictionary::PlanFor(const ScoreDictionary* dataDictionary) {
-  if (plan_ == nullptr || !plan_->IsFor(*this, dataDictionary)) {
-    plan_.reset();
-    plan_ = std::make_unique<internal::EvalPlan>(*this, dataDictionary);
-  }
-  return *plan_;
-}
-
-void TransformationDictionary::Prefetch(const TransformVar* var, const TransformVar* next) {
-  if (var != nullptr) {
-    // The lines evaluation reads, from the dictionary part to the caches.
-    __builtin_prefetch(var);
-    __builtin_prefetch(&var->trans_expression_);
-    __builtin_prefetch(&var->result_);
-    __builtin_prefetch(&var->evaluating_);
-    __builtin_prefetch(&var->result_type_);
-    __builtin_prefetch(&var->program_);
-    __builtin_prefetch(&var->bin_bounds_);
-  }
-  // The lines of `next` were asked for a turn earlier: where its parts lie
-  // can be read now.
-  if (next != nullptr) {
-    __builtin_prefetch(next->result_.get());
-    if (next->program_ != nullptr) __builtin_prefetch(next->program_.get());
-  }
-}
-
 const ScoreCaseRecord* TransformationDictionary::GetValuesForDeriedVars(
     const ScoreCaseRecord* record, const ScoreDictionary* dataDictionary) {
   if (record == nullptr) return derived_record_.get();
   Reset();
-  internal::EvalPlan& plan = PlanFor(dataDictionary);
-  internal::EvalCase ec(record, dataDictionary, this, &plan, internal::NewStamp());
-  if (ec.ReadsFixedCaseRecord()) {
-    // The first pass makes every result, from which the lane is laid out.
-    if (plan.lane() == nullptr && plan.general_passes() > 0) plan.MakeLane(*this);
-    if (plan.lane() != nullptr) {
-      plan.lane()->Run(*this, ec, plan);
-      return derived_record_.get();
-    }
-    plan.CountGeneralPass();
-  }
-  const std::vector<internal::EvalPlan::Step>& steps = plan.steps();
-  // Past a few thousand variables their data no longer stays in the cache
-  // from case to case, and they lie apart in memory: each is fetched while
-  // the one before is computed.
-  constexpr std::size_t kCachedVariables = 2048;
-  const bool prefetch = steps.size() > kCachedVariables;
-  for (std::size_t i = 0; i < steps.size(); ++i) {
-    if (prefetch && i + 2 < steps.size()) Prefetch(steps[i + 2].var, steps[i + 1].var);
-    EvaluateStep(i, ec);
-  }
+  internal::Engine::DeriveCase(*this, *record, dataDictionary);
   return derived_record_.get();
-}
-
-void TransformationDictionary::EvaluateStep(std::size_t i, internal::EvalCase& ec) {
-  const internal::EvalPlan::Step& step = plan_->steps()[i];
-  if (step.simple) {
-    if (computed_[i]) return;
-    const ScoreValue* value = step.var->Evaluate(ec);
-    DerivedSlot& slot = slots_[i];
-    if (slot.plain_number && step.var->HasNumberResult()) {
-      // A number into a number, in place: what StoreValue does, without
-      // asking the types again.
-      static_cast<NumericValue*>(slot.value)->SetDoubleValue(value->GetDouble());
-      computed_[i] = 1;
-    } else {
-      StoreValue(i, value);
-    }
-    return;
-  }
-  if (!step.known) return;
-  if (i < slots_.size() && slots_[i].flagged) {
-    if (computed_[i]) return;
-  } else if (IsVarValueComputed(derived_names_[i])) {
-    return;
-  }
-  if (step.var == nullptr) return;
-  if (step.cycle) {
-    StoreMissingValue(i, step.var);
-    return;
-  }
-  const ScoreValue* value = step.var->Evaluate(ec);
-  if (i < slots_.size() && slots_[i].plain_number && step.var->HasNumberResult()) {
-    // A number into a number, in place: what StoreValue does, without
-    // asking the types again.
-    static_cast<NumericValue*>(slots_[i].value)->SetDoubleValue(value->GetDouble());
-    computed_[i] = 1;
-    return;
-  }
-  StoreValue(i, value);
 }
 
 void TransformationDictionary::StoreValue(std::size_t i, const ScoreValue* value) {

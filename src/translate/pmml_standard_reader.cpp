@@ -1,7 +1,7 @@
 // Standard PMML 4.4 derived fields: every expression becomes a tree of
-// kFN_X_STANDARD nodes (transform/standard_functions.h) under one cast to the
-// field's data type, so that the evaluation engine computes them like any
-// other Apply tree. Calls of a "DefineFunction" are laid out in place, with
+// kFN_X_STANDARD nodes (transform/engine/standard_functions.h) under one cast
+// to the field's data type, so that the evaluation engine computes them like
+// any other Apply tree. Calls of a "DefineFunction" are laid out in place, with
 // each ParameterField replaced by its argument.
 
 #include <algorithm>
@@ -12,6 +12,7 @@
 #include <vector>
 
 #include <xercesc/dom/DOMElement.hpp>
+#include <xercesc/dom/DOMNamedNodeMap.hpp>
 #include <xercesc/dom/DOMNode.hpp>
 
 #include "orvane/dictionary/score_dictionary.h"
@@ -24,7 +25,7 @@
 #include "orvane/values/brix_transcoder.h"
 #include "orvane/values/numeric_value.h"
 #include "orvane/values/ov_exception.h"
-#include "transform/standard_functions.h"
+#include "transform/engine/standard_functions.h"
 #include "translate/pmml_transformation_dom.h"
 
 namespace MCOrvane_600 {
@@ -116,6 +117,28 @@ class PMMLTranslator::StandardReader {
   }
   std::string Required(const DOMElement* e, const char* name) const {
     return Text(GetAttributeForced(e, name));
+  }
+  // The name `qname`, written inside `scope`, with its prefix replaced by
+  // the namespace the prefix is bound to there: InlineTable column elements
+  // and the columns a MapValues names match by it, whatever prefix each
+  // declares. An unbound prefix stands for itself.
+  std::string ExpandedName(const DOMElement* scope, const std::string& qname) const {
+    const std::size_t colon = qname.find(':');
+    const std::string local = colon == std::string::npos ? qname : qname.substr(colon + 1);
+    const std::string prefix = colon == std::string::npos ? "" : qname.substr(0, colon);
+    const std::string declaration = prefix.empty() ? "xmlns" : "xmlns:" + prefix;
+    for (const xercesc::DOMNode* n = scope;
+         n != nullptr && n->getNodeType() == xercesc::DOMNode::ELEMENT_NODE;
+         n = n->getParentNode()) {
+      const xercesc::DOMNamedNodeMap* attributes = n->getAttributes();
+      for (XMLSize_t i = 0; attributes != nullptr && i < attributes->getLength(); ++i) {
+        const xercesc::DOMNode* a = attributes->item(i);
+        if (Text(a->getNodeName()) == declaration) {
+          return "{" + Text(a->getNodeValue()) + "}" + local;
+        }
+      }
+    }
+    return qname;
   }
 
   void Visit(const std::string& name, std::vector<std::string>* path,
@@ -489,13 +512,13 @@ class PMMLTranslator::StandardReader {
   }
 
   Tree MapValues(DOMElement* e) {
-    const std::string output = Required(e, "outputColumn");
+    const std::string output = ExpandedName(e, Required(e, "outputColumn"));
     std::vector<std::string> columns;
     std::vector<Tree> sources;
     DOMElement* table = nullptr;
     for (DOMElement* c = FirstChildElement(e); c != nullptr; c = NextElement(c)) {
       if (IsNamed(c, "FieldColumnPair")) {
-        columns.push_back(Required(c, "column"));
+        columns.push_back(ExpandedName(c, Required(c, "column")));
         sources.push_back(Field(Required(c, "field")));
       } else if (IsNamed(c, "InlineTable")) {
         table = c;
@@ -514,7 +537,8 @@ class PMMLTranslator::StandardReader {
       std::map<std::string, std::string> cells;
       for (DOMElement* cell = FirstChildElement(row); cell != nullptr; cell = NextElement(cell)) {
         const XMLCh* content = cell->getTextContent();
-        cells.emplace(LocalName(cell, transcoder_), content != nullptr ? Text(content) : "");
+        cells.emplace(ExpandedName(cell, Text(cell->getTagName())),
+                      content != nullptr ? Text(content) : "");
       }
       // A row without every key and the output cell can match nothing.
       bool complete = cells.count(output) != 0;

@@ -24,7 +24,7 @@
 #include "orvane/values/date_time_value.h"
 #include "orvane/values/numeric_value.h"
 #include "orvane/values/ov_exception.h"
-#include "transform/constant_number.h"
+#include "transform/engine/constant_number.h"
 #include "translate/pmml_transformation_dom.h"
 #include "translate/xml_names.h"
 

@@ -14,7 +14,7 @@
 #include "orvane/values/date_time_value.h"
 #include "orvane/values/numeric_value.h"
 #include "orvane/values/string_value.h"
-#include "transform/apply_evaluator.h"
+#include "transform/engine/apply_evaluator.h"
 #include "transform/tree_builders.h"
 
 namespace MCOrvane_600 {

@@ -84,13 +84,22 @@ struct Case {
   std::string body;
   const char* dataType;
   const char* expected;
+  // Derived fields before f, which f may read.
+  std::string before = "";
 };
+
+const std::string kInvalidD =
+    "<DerivedField name=\"d\" optype=\"continuous\" dataType=\"double\">" +
+    Apply("+", F("v") + C("1")) +
+    "</DerivedField><DerivedField name=\"e\" optype=\"continuous\" dataType=\"double\">" + F("d") +
+    "</DerivedField><DerivedField name=\"n\" optype=\"continuous\" dataType=\"double\">" +
+    Apply("+", F("m") + C("1")) + "</DerivedField>";
 
 class StandardFunctions : public testing::TestWithParam<Case> {};
 
 TEST_P(StandardFunctions, GiveThePMMLValue) {
   const Case& c = GetParam();
-  EXPECT_EQ(c.expected, Derive(c.body, c.dataType, true));
+  EXPECT_EQ(c.expected, Derive(c.body, c.dataType, true, c.before));
 }
 
 const Case kCases[] = {
@@ -165,6 +174,12 @@ const Case kCases[] = {
      "field=\"z\" column=\"b\"/><InlineTable><row><a>2.5</a><b>1</b><o>p</o></row><row><a>2.5</a>"
      "<b>0</b><o>q</o></row></InlineTable></MapValues>",
      "string", "q"},
+    // Column elements match by namespace and local name, whatever the prefix.
+    {"map_values_namespaced_columns",
+     "<MapValues xmlns:p=\"urn:t\" xmlns:q=\"urn:t\" outputColumn=\"p:o\"><FieldColumnPair "
+     "field=\"x\" column=\"q:a\"/><InlineTable><row><p:a>2.5</p:a><o>no</o><q:o>yes</q:o></row>"
+     "</InlineTable></MapValues>",
+     "string", "yes"},
     {"field_ref_map_missing", "<FieldRef field=\"m\" mapMissingTo=\"3\"/>", "double", "3"},
     {"constant_missing", "<Constant missing=\"true\">1</Constant>", "double", "missing"},
     // Values invalid per the DataDictionary are neither missing nor valid;
@@ -182,6 +197,17 @@ const Case kCases[] = {
      "double", "-5"},
     {"field_ref_invalid_not_mapped", "<FieldRef field=\"v\" mapMissingTo=\"3\"/>", "double",
      "missing"},
+    // A derived field d keeps its invalid result for the fields that read it;
+    // e reads d through a FieldRef, n is merely missing.
+    {"derived_is_not_valid", Apply("isNotValid", F("d")), "boolean", "1", kInvalidD},
+    {"derived_is_missing_invalid", Apply("isMissing", F("d")), "boolean", "0", kInvalidD},
+    {"derived_through_field_ref", Apply("isNotValid", F("e")), "boolean", "1", kInvalidD},
+    {"derived_invalid_propagates", Apply("isNotValid", Apply("+", F("d") + C("1"))), "boolean",
+     "1", kInvalidD},
+    {"derived_invalid_not_mapped", "<FieldRef field=\"e\" mapMissingTo=\"3\"/>", "double",
+     "missing", kInvalidD},
+    {"derived_missing_is_missing", Apply("isMissing", F("n")), "boolean", "1", kInvalidD},
+    {"derived_missing_is_not_valid", Apply("isNotValid", F("n")), "boolean", "0", kInvalidD},
 };
 
 INSTANTIATE_TEST_SUITE_P(Table, StandardFunctions, testing::ValuesIn(kCases),

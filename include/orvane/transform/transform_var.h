@@ -253,7 +253,7 @@ class TransformVar : public DictVar {
   // did not depend on where the evaluation started; 0 for none.
   mutable std::uint64_t memo_pass_ = 0;
   // The Apply tree laid out for evaluation; remade when the tree changes.
-  mutable std::unique_ptr<internal::ApplyProgram> program_;
+  mutable std::unique_ptr<internal::ApplyProgram, internal::EngineDeleter> program_;
   // Shared with the evaluation plan that relies on this variable; turned
   // false when the variable is destroyed or changes what it refers to.
   mutable std::shared_ptr<bool> watch_;

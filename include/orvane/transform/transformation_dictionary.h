@@ -21,9 +21,17 @@ class StringValue;
 class TransformVar;
 
 namespace internal {
+class ApplyProgram;
+class Engine;
 class EvalCase;
 class EvalLane;
 class EvalPlan;
+// Frees what the evaluation engine keeps for a dictionary or a variable;
+// defined by the engine, so that these headers need not know its types.
+struct EngineDeleter {
+  void operator()(EvalPlan* plan) const;
+  void operator()(ApplyProgram* program) const;
+};
 }  // namespace internal
 
 // Holds the derived variables of one model document and computes them for a
@@ -236,6 +244,7 @@ class TransformationDictionary : public BaseDictionary {
 
  private:
   friend class ApplyEvaluator;
+  friend class internal::Engine;
   friend class internal::EvalCase;
   friend class internal::EvalPlan;
   friend class internal::EvalLane;
@@ -304,7 +313,7 @@ class TransformationDictionary : public BaseDictionary {
   std::unordered_map<std::string, std::size_t> slot_index_;
   // Owning; names resolved for the data dictionary last given. Dropped
   // whenever the slots change.
-  std::unique_ptr<internal::EvalPlan> plan_;
+  std::unique_ptr<internal::EvalPlan, internal::EngineDeleter> plan_;
 
   // The variables for which DependsOnCycle is true, and what they were found
   // for.

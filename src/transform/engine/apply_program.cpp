@@ -1,4 +1,4 @@
-#include "transform/apply_program.h"
+#include "transform/engine/apply_program.h"
 
 #include <algorithm>
 #include <memory>
@@ -7,9 +7,9 @@
 #include "orvane/transform/apply_node_stats.h"
 #include "orvane/transform/function_tree.h"
 #include "orvane/transform/function_tree_imp.h"
-#include "transform/constant_number.h"
-#include "transform/eval_case.h"
-#include "transform/standard_functions.h"
+#include "transform/engine/constant_number.h"
+#include "transform/engine/eval_case.h"
+#include "transform/engine/standard_functions.h"
 #include "dictionary/stamp.h"
 
 namespace MCOrvane_600 {

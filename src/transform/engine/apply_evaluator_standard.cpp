@@ -8,14 +8,15 @@
 #include <vector>
 
 #include "orvane/dictionary/score_dict_var.h"
+#include "orvane/transform/transform_var.h"
 #include "orvane/values/date_time_value.h"
 #include "orvane/values/numeric_value.h"
 #include "orvane/values/score_value.h"
 #include "orvane/values/string_value.h"
-#include "transform/apply_evaluator.h"
-#include "transform/builtin_functions.h"
-#include "transform/constant_number.h"
-#include "transform/eval_case.h"
+#include "transform/engine/apply_evaluator.h"
+#include "transform/engine/builtin_functions.h"
+#include "transform/engine/constant_number.h"
+#include "transform/engine/eval_case.h"
 
 namespace MCOrvane_600 {
 
@@ -81,12 +82,27 @@ SValue ApplyEvaluator::StandardField(const Node& node, EvalCase& ec) {
   const ScoreDictVar* var = ec.Var(k, *node.name);
   if (v == nullptr) {
     if (var != nullptr && var->IsDerivedVariable()) {
-      return FromScore(DerivedField(k, *node.name, *var, ec));
+      const SValue derived = FromScore(DerivedField(k, *node.name, *var, ec));
+      // Stored as missing, but invalid when its expression answered so.
+      if (derived.state == SValue::kMissing && DerivedInvalid(k, *var, ec)) {
+        return SValue::Invalid();
+      }
+      return derived;
     }
     return SValue::Missing();
   }
   if (var != nullptr && var->IsMissingValue(v)) return SValue::Missing();
   return FromScore(v);
+}
+
+bool ApplyEvaluator::DerivedInvalid(int k, const ScoreDictVar& var, EvalCase& ec) const {
+  const TransformVar* derived = ec.AsDerived(k, &var);
+  if (derived == nullptr || derived->GetTransExpression() != TransformationDictionary::kAPPLY) {
+    return false;
+  }
+  const internal::ApplyProgram* program = derived->program_.get();
+  return program != nullptr && program->Describes(derived->root_.get()) &&
+         program->TopInvalid(ec.pass());
 }
 
 SValue ApplyEvaluator::StandardValue(int i, EvalCase& ec) {
@@ -276,6 +292,7 @@ SValue ApplyEvaluator::StandardValidity(const Node& node, EvalCase& ec) {
 const ScoreValue* ApplyEvaluator::Standard(const Node& node, EvalCase& ec) {
   const int i = static_cast<int>(&node - &program_->node(0));
   const SValue v = StandardValue(i, ec);
+  if (i == 0) program_->NoteTop(v.state == SValue::kInvalid, ec.pass());
   switch (v.state) {
     case SValue::kNumber:
       return Number(v.x);

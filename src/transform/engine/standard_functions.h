@@ -1,5 +1,5 @@
-#ifndef ORVANE_SRC_TRANSFORM_STANDARD_FUNCTIONS_H_
-#define ORVANE_SRC_TRANSFORM_STANDARD_FUNCTIONS_H_
+#ifndef ORVANE_SRC_TRANSFORM_ENGINE_STANDARD_FUNCTIONS_H_
+#define ORVANE_SRC_TRANSFORM_ENGINE_STANDARD_FUNCTIONS_H_
 
 // The functions of standard PMML 4.4 documents, as the tree evaluator runs
 // them for nodes of kFN_X_STANDARD. Values here know "missing" and
@@ -146,4 +146,4 @@ Value Cast(const Value& v, int type);
 }  // namespace standard
 }  // namespace MCOrvane_600
 
-#endif  // ORVANE_SRC_TRANSFORM_STANDARD_FUNCTIONS_H_
+#endif  // ORVANE_SRC_TRANSFORM_ENGINE_STANDARD_FUNCTIONS_H_

@@ -20,9 +20,9 @@
 #include "orvane/values/numeric_value.h"
 #include "orvane/values/score_value.h"
 #include "orvane/values/string_value.h"
-#include "transform/apply_evaluator.h"
-#include "transform/apply_program.h"
-#include "transform/eval_case.h"
+#include "transform/engine/apply_evaluator.h"
+#include "transform/engine/apply_program.h"
+#include "transform/engine/eval_case.h"
 #include "values/trailing_spaces.h"
 
 namespace MCOrvane_600 {
@@ -538,7 +538,7 @@ internal::ApplyProgram& TransformVar::CurrentProgram(
     *once = std::move(program);
     return **once;
   }
-  program_ = std::move(program);
+  program_.reset(program.release());
   return *program_;
 }
 

@@ -12,7 +12,7 @@
 #include "orvane/transform/transformation_dictionary.h"
 #include "orvane/values/score_value.h"
 #include "orvane/values/string_value.h"
-#include "transform/builtin_functions.h"
+#include "transform/engine/builtin_functions.h"
 
 namespace MCOrvane_600 {
 

@@ -1,5 +1,5 @@
-#ifndef ORVANE_SRC_TRANSFORM_CONSTANT_NUMBER_H_
-#define ORVANE_SRC_TRANSFORM_CONSTANT_NUMBER_H_
+#ifndef ORVANE_SRC_TRANSFORM_ENGINE_CONSTANT_NUMBER_H_
+#define ORVANE_SRC_TRANSFORM_ENGINE_CONSTANT_NUMBER_H_
 
 #include <cstddef>
 #include <string>
@@ -29,4 +29,4 @@ std::string ExactNumberText(double x);
 }  // namespace internal
 }  // namespace MCOrvane_600
 
-#endif  // ORVANE_SRC_TRANSFORM_CONSTANT_NUMBER_H_
+#endif  // ORVANE_SRC_TRANSFORM_ENGINE_CONSTANT_NUMBER_H_

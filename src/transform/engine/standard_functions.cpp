@@ -1,4 +1,4 @@
-#include "transform/standard_functions.h"
+#include "transform/engine/standard_functions.h"
 
 #include <algorithm>
 #include <cctype>
@@ -16,7 +16,7 @@
 
 #include "orvane/transform/math/mc_dist_fun.h"
 #include "orvane/values/date_time_value.h"
-#include "transform/constant_number.h"
+#include "transform/engine/constant_number.h"
 
 namespace MCOrvane_600 {
 namespace standard {

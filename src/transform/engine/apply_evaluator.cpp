@@ -1,4 +1,4 @@
-#include "transform/apply_evaluator.h"
+#include "transform/engine/apply_evaluator.h"
 
 #include <cmath>
 #include <cstddef>
@@ -18,9 +18,9 @@
 #include "orvane/values/numeric_value.h"
 #include "orvane/values/score_value.h"
 #include "orvane/values/string_value.h"
-#include "transform/builtin_functions.h"
-#include "transform/constant_number.h"
-#include "transform/eval_case.h"
+#include "transform/engine/builtin_functions.h"
+#include "transform/engine/constant_number.h"
+#include "transform/engine/eval_case.h"
 
 namespace MCOrvane_600 {
 

@@ -1,5 +1,5 @@
-#ifndef ORVANE_SRC_TRANSFORM_EVAL_LANE_H_
-#define ORVANE_SRC_TRANSFORM_EVAL_LANE_H_
+#ifndef ORVANE_SRC_TRANSFORM_ENGINE_EVAL_LANE_H_
+#define ORVANE_SRC_TRANSFORM_ENGINE_EVAL_LANE_H_
 
 // The common shapes of derived variables laid out as numbers: a lane reads
 // each input of a case once, then computes the linear norms, the bins and
@@ -17,8 +17,8 @@
 #include <unordered_map>
 #include <vector>
 
-#include "transform/builtin_functions.h"
-#include "transform/eval_case.h"
+#include "transform/engine/builtin_functions.h"
+#include "transform/engine/eval_case.h"
 
 namespace MCOrvane_600 {
 
@@ -240,4 +240,4 @@ class EvalLane {
 }  // namespace internal
 }  // namespace MCOrvane_600
 
-#endif  // ORVANE_SRC_TRANSFORM_EVAL_LANE_H_
+#endif  // ORVANE_SRC_TRANSFORM_ENGINE_EVAL_LANE_H_

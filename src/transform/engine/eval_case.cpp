@@ -1,4 +1,4 @@
-#include "transform/eval_case.h"
+#include "transform/engine/eval_case.h"
 
 #include <memory>
 
@@ -13,7 +13,7 @@
 #include "orvane/transform/function_tree.h"
 #include "orvane/transform/transform_var.h"
 #include "orvane/transform/transformation_dictionary.h"
-#include "transform/eval_lane.h"
+#include "transform/engine/eval_lane.h"
 #include "values/trailing_spaces.h"
 
 namespace MCOrvane_600 {

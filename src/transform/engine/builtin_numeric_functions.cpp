@@ -11,7 +11,7 @@
 #include "orvane/transform/math/mcmv.h"
 #include "orvane/transform/transformation_dictionary.h"
 #include "orvane/values/numeric_value.h"
-#include "transform/builtin_functions.h"
+#include "transform/engine/builtin_functions.h"
 
 namespace MCOrvane_600 {
 

@@ -1,5 +1,5 @@
-#ifndef ORVANE_SRC_TRANSFORM_CASE_RECORD_ACCESS_H_
-#define ORVANE_SRC_TRANSFORM_CASE_RECORD_ACCESS_H_
+#ifndef ORVANE_SRC_TRANSFORM_ENGINE_CASE_RECORD_ACCESS_H_
+#define ORVANE_SRC_TRANSFORM_ENGINE_CASE_RECORD_ACCESS_H_
 
 #include <cstdint>
 #include <string>
@@ -25,4 +25,4 @@ class CaseRecordAccess {
 }  // namespace internal
 }  // namespace MCOrvane_600
 
-#endif  // ORVANE_SRC_TRANSFORM_CASE_RECORD_ACCESS_H_
+#endif  // ORVANE_SRC_TRANSFORM_ENGINE_CASE_RECORD_ACCESS_H_

@@ -1,4 +1,4 @@
-#include "transform/constant_number.h"
+#include "transform/engine/constant_number.h"
 
 #include <charconv>
 #include <cmath>

@@ -5,7 +5,7 @@
 #include "orvane/values/date_time_value.h"
 #include "orvane/values/numeric_value.h"
 #include "orvane/values/score_value.h"
-#include "transform/builtin_functions.h"
+#include "transform/engine/builtin_functions.h"
 
 namespace MCOrvane_600 {
 namespace builtin {

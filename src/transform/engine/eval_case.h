@@ -1,5 +1,5 @@
-#ifndef ORVANE_SRC_TRANSFORM_EVAL_CASE_H_
-#define ORVANE_SRC_TRANSFORM_EVAL_CASE_H_
+#ifndef ORVANE_SRC_TRANSFORM_ENGINE_EVAL_CASE_H_
+#define ORVANE_SRC_TRANSFORM_ENGINE_EVAL_CASE_H_
 
 // What the evaluation of derived variables sees of one case: the record, the
 // data dictionary and the transformation dictionary. Names are resolved
@@ -14,7 +14,7 @@
 #include <unordered_map>
 #include <vector>
 
-#include "transform/case_record_access.h"
+#include "transform/engine/case_record_access.h"
 #include "dictionary/stamp.h"
 
 namespace MCOrvane_600 {
@@ -272,4 +272,4 @@ class EvalCase {
 }  // namespace internal
 }  // namespace MCOrvane_600
 
-#endif  // ORVANE_SRC_TRANSFORM_EVAL_CASE_H_
+#endif  // ORVANE_SRC_TRANSFORM_ENGINE_EVAL_CASE_H_

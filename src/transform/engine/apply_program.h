@@ -1,5 +1,5 @@
-#ifndef ORVANE_SRC_TRANSFORM_APPLY_PROGRAM_H_
-#define ORVANE_SRC_TRANSFORM_APPLY_PROGRAM_H_
+#ifndef ORVANE_SRC_TRANSFORM_ENGINE_APPLY_PROGRAM_H_
+#define ORVANE_SRC_TRANSFORM_ENGINE_APPLY_PROGRAM_H_
 
 // An Apply tree laid out flat for evaluation: what the walk needs of every
 // node, read once from the tree instead of on every case. A derived
@@ -13,7 +13,7 @@
 
 #include "orvane/transform/function_tree_imp.h"
 #include "orvane/transform/transformation_dictionary.h"
-#include "transform/builtin_functions.h"
+#include "transform/engine/builtin_functions.h"
 
 namespace MCOrvane_600 {
 
@@ -89,6 +89,19 @@ class ApplyProgram {
   // always answer a number. `stack` has room for what the steps push.
   const std::vector<Step>& number_steps() const { return number_steps_; }
   double* stack() const { return stack_.data(); }
+  // Whether the top of the program answered an invalid value when last run,
+  // and in which pass over a case: a derived field stores an invalid result
+  // as missing, and the standard expressions that read the field tell the
+  // two apart by this.
+  void NoteTop(bool invalid, std::uint64_t pass) const {
+    top_invalid_ = invalid;
+    top_pass_ = pass;
+  }
+  // True when the last run answered an invalid value, in pass `pass` (any
+  // pass for 0, an evaluation outside a pass).
+  bool TopInvalid(std::uint64_t pass) const {
+    return top_invalid_ && (pass == 0 || top_pass_ == pass);
+  }
 
  private:
   static std::uint64_t PlanStamp(const EvalCase& ec);
@@ -108,9 +121,11 @@ class ApplyProgram {
   std::uint64_t layout_ = 0;
   // The plan the operands were resolved for; 0 for none (by name).
   std::uint64_t plan_stamp_ = 0;
+  mutable bool top_invalid_ = false;
+  mutable std::uint64_t top_pass_ = 0;
 };
 
 }  // namespace internal
 }  // namespace MCOrvane_600
 
-#endif  // ORVANE_SRC_TRANSFORM_APPLY_PROGRAM_H_
+#endif  // ORVANE_SRC_TRANSFORM_ENGINE_APPLY_PROGRAM_H_

@@ -1,12 +1,12 @@
-#ifndef ORVANE_SRC_TRANSFORM_APPLY_EVALUATOR_H_
-#define ORVANE_SRC_TRANSFORM_APPLY_EVALUATOR_H_
+#ifndef ORVANE_SRC_TRANSFORM_ENGINE_APPLY_EVALUATOR_H_
+#define ORVANE_SRC_TRANSFORM_ENGINE_APPLY_EVALUATOR_H_
 
 #include <string>
 #include <vector>
 
 #include "orvane/transform/transformation_dictionary.h"
-#include "transform/apply_program.h"
-#include "transform/standard_functions.h"
+#include "transform/engine/apply_program.h"
+#include "transform/engine/standard_functions.h"
 
 namespace MCOrvane_600 {
 
@@ -112,6 +112,9 @@ class ApplyEvaluator {
   standard::Value StandardValidity(const Node& node, EvalCase& ec);
   standard::Value StandardConstant(const Node& node) const;
   static standard::Value FromScore(const ScoreValue* value);
+  // True when the derived field `var` (operand `k`), read as missing, holds
+  // the invalid answer of its standard expression for this case.
+  bool DerivedInvalid(int k, const ScoreDictVar& var, EvalCase& ec) const;
 
   const ScoreValue* Number(double x);
 
@@ -124,4 +127,4 @@ class ApplyEvaluator {
 
 }  // namespace MCOrvane_600
 
-#endif  // ORVANE_SRC_TRANSFORM_APPLY_EVALUATOR_H_
+#endif  // ORVANE_SRC_TRANSFORM_ENGINE_APPLY_EVALUATOR_H_

@@ -1,4 +1,4 @@
-#include "transform/eval_lane.h"
+#include "transform/engine/eval_lane.h"
 
 #include <typeinfo>
 #include <utility>
@@ -10,11 +10,11 @@
 #include "orvane/transform/transformation_dictionary.h"
 #include "orvane/values/numeric_value.h"
 #include "orvane/values/string_value.h"
-#include "transform/apply_program.h"
-#include "transform/builtin_functions.h"
-#include "transform/case_record_access.h"
-#include "transform/constant_number.h"
-#include "transform/eval_case.h"
+#include "transform/engine/apply_program.h"
+#include "transform/engine/builtin_functions.h"
+#include "transform/engine/case_record_access.h"
+#include "transform/engine/constant_number.h"
+#include "transform/engine/eval_case.h"
 #include "values/trailing_spaces.h"
 
 namespace MCOrvane_600 {

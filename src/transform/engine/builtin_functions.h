@@ -1,5 +1,5 @@
-#ifndef ORVANE_SRC_TRANSFORM_BUILTIN_FUNCTIONS_H_
-#define ORVANE_SRC_TRANSFORM_BUILTIN_FUNCTIONS_H_
+#ifndef ORVANE_SRC_TRANSFORM_ENGINE_BUILTIN_FUNCTIONS_H_
+#define ORVANE_SRC_TRANSFORM_ENGINE_BUILTIN_FUNCTIONS_H_
 
 // The built-in functions on plain arrays and texts, shared by the public
 // static functions of TransformationDictionary and by the tree evaluator,
@@ -66,4 +66,4 @@ int AppendPiece(const std::string& text, int declared, std::string& out);
 }  // namespace builtin
 }  // namespace MCOrvane_600
 
-#endif  // ORVANE_SRC_TRANSFORM_BUILTIN_FUNCTIONS_H_
+#endif  // ORVANE_SRC_TRANSFORM_ENGINE_BUILTIN_FUNCTIONS_H_
