@@ -35,11 +35,11 @@ enum class Op { kEqual, kNotEqual, kLess, kLessOrEqual, kGreater, kGreaterOrEqua
 
 class Simple : public Predicate {
  public:
-  Simple(std::string field, Op op, FieldConstant constant)
-      : field_(std::move(field)), op_(op), constant_(std::move(constant)) {}
+  Simple(std::string field, int slot, Op op, FieldConstant constant)
+      : field_(std::move(field)), slot_(slot), op_(op), constant_(std::move(constant)) {}
 
   Predicate::Truth Evaluate(const FieldValues& fields) const override {
-    const ScoreValue* value = fields.Get(field_);
+    const ScoreValue* value = fields.AtSlot(slot_, field_);
     const bool missing = IsMissing(value);
     if (op_ == Op::kMissing) return missing ? Predicate::kTRUE : Predicate::kFALSE;
     if (op_ == Op::kNotMissing) return missing ? Predicate::kFALSE : Predicate::kTRUE;
@@ -61,22 +61,33 @@ class Simple : public Predicate {
 
  private:
   std::string field_;
+  int slot_;
   Op op_;
   FieldConstant constant_;
 };
 
 class SetPredicate : public Predicate {
  public:
-  SetPredicate(std::string field, bool is_in, std::vector<FieldConstant> set)
-      : field_(std::move(field)), is_in_(is_in), set_(std::move(set)) {}
+  SetPredicate(std::string field, int slot, bool is_in, std::vector<FieldConstant> set)
+      : field_(std::move(field)), slot_(slot), is_in_(is_in), set_(std::move(set)) {}
   Predicate::Truth Evaluate(const FieldValues& fields) const override {
-    const ScoreValue* value = fields.Get(field_);
+    const ScoreValue* value = fields.AtSlot(slot_, field_);
     if (IsMissing(value)) return Predicate::kUNKNOWN;
     bool found = false;
-    for (const FieldConstant& c : set_) {
-      if (Compare(value, c) == 0) {
-        found = true;
-        break;
+    if (value->GetType() == ScoreValue::kSTRING_VALUE) {
+      const std::string text = value->GetString();
+      for (const FieldConstant& c : set_) {
+        if (CompareText(text, c) == 0) {
+          found = true;
+          break;
+        }
+      }
+    } else {
+      for (const FieldConstant& c : set_) {
+        if (Compare(value, c) == 0) {
+          found = true;
+          break;
+        }
       }
     }
     return found == is_in_ ? Predicate::kTRUE : Predicate::kFALSE;
@@ -84,6 +95,7 @@ class SetPredicate : public Predicate {
 
  private:
   std::string field_;
+  int slot_;
   bool is_in_;
   std::vector<FieldConstant> set_;
 };
@@ -188,7 +200,7 @@ std::unique_ptr<Predicate> ReadPredicateElement(DOMElement* element, const ReadC
     if (op != Op::kMissing && op != Op::kNotMissing) {
       constant = ReadFieldConstant(var, RequiredAttr(element, "value"), element);
     }
-    return std::make_unique<Simple>(field, op, std::move(constant));
+    return std::make_unique<Simple>(field, context.Slot(field), op, std::move(constant));
   }
   if (tag == "SimpleSetPredicate") {
     std::string field;
@@ -203,7 +215,8 @@ std::unique_ptr<Predicate> ReadPredicateElement(DOMElement* element, const ReadC
     for (const std::string& text : ReadArrayTexts(array, context)) {
       set.push_back(ReadFieldConstant(var, text, array));
     }
-    return std::make_unique<SetPredicate>(field, how == "isIn", std::move(set));
+    return std::make_unique<SetPredicate>(field, context.Slot(field), how == "isIn",
+                                          std::move(set));
   }
   if (tag == "CompoundPredicate") {
     const std::string how = RequiredAttr(element, "booleanOperator");
