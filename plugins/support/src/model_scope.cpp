@@ -323,7 +323,7 @@ class ModelScope::Reader : public ReadContext {
       }
     }
     std::unique_ptr<ModelScope> nested = ModelScope::Read(
-        model, scope_->nested_dict_.get(), translator_, nullptr, nullptr, nullptr, this);
+        model, scope_->nested_dict_.get(), translator_, nullptr, nullptr, nullptr, scope_);
     for (const OutputDef& def : nested->outputs_) {
       if (scope_->nested_dict_->GetVar(def.name) != nullptr) continue;
       scope_->nested_dict_->AddVar(def.name, new DictVar(def.name, def.type));
@@ -350,7 +350,7 @@ std::unique_ptr<ModelScope> ModelScope::Read(DOMElement* model, const ScoreDicti
                                              ReadModelAlgorithmFn reader,
                                              TransformationDictionary* global,
                                              const ScoreDictionary* data,
-                                             const ReadContext* outer) {
+                                             const ModelScope* parent) {
   std::unique_ptr<ModelScope> scope(new ModelScope());
   scope->type_ = TagOf(model);
   if (!IsModelElement(scope->type_)) throw Unsupported(model, "is not a model element");
@@ -359,11 +359,17 @@ std::unique_ptr<ModelScope> ModelScope::Read(DOMElement* model, const ScoreDicti
     throw Unsupported(model, "isScorable=\"false\": the model is not meant to be scored");
   }
   scope->visible_dict_ = visible;
+  scope->parent_ = parent;
   scope->global_ = global;
   scope->data_ = data;
   for (ScoreDictVar* var : visible->GetScoreDictVars()) {
     scope->slot_of_[var->GetName()] = static_cast<int>(scope->visible_.size());
-    scope->outer_slots_.push_back(outer == nullptr ? -1 : outer->Slot(var->GetName()));
+    int outer_slot = -1;
+    if (parent != nullptr) {
+      const auto found = parent->slot_of_.find(var->GetName());
+      if (found != parent->slot_of_.end()) outer_slot = found->second;
+    }
+    scope->outer_slots_.push_back(outer_slot);
     scope->visible_.emplace_back(var->GetName(), var);
   }
 
@@ -603,6 +609,7 @@ std::unique_ptr<ModelScope> ModelScope::Read(DOMElement* model, const ScoreDicti
   const size_t slots = scope->visible_.size() + scope->local_names_.size();
   scope->values_.assign(slots, nullptr);
   scope->filled_.assign(slots, 0);
+  scope->checked_.assign(slots, 0);
   if (global != nullptr || scope->local_ != nullptr) {
     for (const auto& entry : scope->visible_) scope->work_.Add(entry.first, nullptr);
   }
@@ -823,8 +830,15 @@ bool ModelScope::TreatInputs(const FieldValues* outer, Prediction* out) const {
     if (field.usage == Usage::kTarget || field.slot < 0) continue;
     const ScoreValue* value = Fetch(field.slot, outer);
     const ScoreValue*& slot = values_[field.slot];
-    bool missing = field.IsMissingValue(value);
-    if (!missing && !field.IsValidValue(value)) {
+    // The enclosing scope found this very value valid for a field of the
+    // same definition.
+    const int above = outer_slots_[field.slot];
+    const bool checked = parent_ != nullptr && above >= 0 && value != nullptr &&
+                         parent_->checked_[above] == parent_->case_ &&
+                         parent_->values_[above] == value;
+    bool missing = !checked && field.IsMissingValue(value);
+    const bool valid = checked || (!missing && field.IsValidValue(value));
+    if (!missing && !valid) {
       switch (field.invalid) {
         case Invalid::kReturnInvalid:
           invalid = true;
@@ -855,6 +869,7 @@ bool ModelScope::TreatInputs(const FieldValues* outer, Prediction* out) const {
         }
       }
     }
+    if (valid && !missing && slot == value) checked_[field.slot] = case_;
     if (missing) {
       if (field.missing_replacement != nullptr) {
         slot = field.missing_replacement.get();

@@ -54,16 +54,16 @@ class ModelScope : public NestedModel {
   // type, or null to find it by the element's tag. For the top-level model,
   // `global` and `data` (lent, must outlive the scope) are the document's
   // transformations and data dictionary, computed after the inputs are
-  // treated. `outer` (lent during the call) is the read context of the
-  // enclosing scope, whose values a nested scope reads by slot; null for the
-  // top-level model. Throws OVException naming what cannot be scored.
+  // treated. `parent` (lent, must outlive the scope) is the enclosing scope,
+  // whose values a nested scope reads by slot; null for the top-level model.
+  // Throws OVException naming what cannot be scored.
   static std::unique_ptr<ModelScope> Read(xercesc::DOMElement* model,
                                           const MCOrvane_600::ScoreDictionary* visible,
                                           MCOrvane_600::PMMLTranslator* translator,
                                           ReadModelAlgorithmFn reader,
                                           MCOrvane_600::TransformationDictionary* global,
                                           const MCOrvane_600::ScoreDictionary* data,
-                                          const ReadContext* outer);
+                                          const ModelScope* parent);
   ~ModelScope() override;
 
   // `out` receives the prediction after Targets; the target and output
@@ -118,11 +118,15 @@ class ModelScope : public NestedModel {
   std::vector<std::string> global_names_;  // the document's derived fields
   std::vector<int> global_slots_;          // their slots, -1 when not visible
   std::unordered_map<std::string, int> slot_of_;  // a local name wins over a visible one
+  const ModelScope* parent_ = nullptr;  // lent; null for the top-level model
   std::vector<int> outer_slots_;  // each visible slot's slot in the enclosing scope
   // The values of the case by slot; lent from the enclosing scope, from the
   // treatment's values or from the transformations' records.
   mutable std::vector<const MCOrvane_600::ScoreValue*> values_;
   mutable std::vector<std::uint64_t> filled_;  // the case in which each slot was read
+  // The case in which each slot's value passed the MiningSchema's checks
+  // unchanged: a nested scope's field of the same value need not check again.
+  mutable std::vector<std::uint64_t> checked_;
   mutable std::uint64_t case_ = 0;
   const MCOrvane_600::ScoreDictionary* visible_dict_ = nullptr;  // lent
   std::unique_ptr<MCOrvane_600::BaseDictionary> inner_dict_;  // visible + local derived
