@@ -1,11 +1,13 @@
 #include "orvane_plugins/predicate.h"
 
+#include <typeinfo>
 #include <vector>
 
 #include <xercesc/dom/DOMElement.hpp>
 #include <xercesc/dom/DOMNode.hpp>
 
 #include "orvane/dictionary/score_dict_var.h"
+#include "orvane/values/numeric_value.h"
 #include "orvane/values/score_value.h"
 #include "orvane_plugins/array_reading.h"
 #include "orvane_plugins/field_reading.h"
@@ -13,6 +15,7 @@
 
 namespace orvane_plugins {
 
+using MCOrvane_600::NumericValue;
 using MCOrvane_600::OVException;
 using MCOrvane_600::ScoreValue;
 using xercesc::DOMElement;
@@ -40,11 +43,25 @@ class Simple : public Predicate {
 
   Predicate::Truth Evaluate(const FieldValues& fields) const override {
     const ScoreValue* value = fields.AtSlot(slot_, field_);
+    // The common case, a number against a number, without the general
+    // comparison's calls.
+    if (constant_.numeric && value != nullptr && typeid(*value) == typeid(NumericValue)) {
+      const double x = value->GetDouble();
+      if (!NumericValue::IsSystemMissingValue(x)) {
+        const double c = constant_.number;
+        return Decide(x < c ? -1 : (x == c ? 0 : (x > c ? 1 : kIncomparable)));
+      }
+    }
     const bool missing = IsMissing(value);
     if (op_ == Op::kMissing) return missing ? Predicate::kTRUE : Predicate::kFALSE;
     if (op_ == Op::kNotMissing) return missing ? Predicate::kFALSE : Predicate::kTRUE;
     if (missing) return Predicate::kUNKNOWN;
-    const int order = Compare(value, constant_);
+    return Decide(Compare(value, constant_));
+  }
+
+ private:
+  // The truth of the operator for a comparison's outcome.
+  Predicate::Truth Decide(int order) const {
     if (order == kIncomparable) return op_ == Op::kNotEqual ? Predicate::kTRUE : Predicate::kFALSE;
     bool result = false;
     switch (op_) {
@@ -59,7 +76,6 @@ class Simple : public Predicate {
     return result ? Predicate::kTRUE : Predicate::kFALSE;
   }
 
- private:
   std::string field_;
   int slot_;
   Op op_;
