@@ -69,7 +69,7 @@ void PutResult(const std::string& name, const ScoreValue* value, ScoreCaseRecord
 // got from the model's last case, so that the next case changes them in
 // place without looking names up; anything else that changes the record
 // makes it forget them. Not to be assigned to as a CaseRecord.
-class ResultRecord : public CaseRecord {
+class ResultRecord final : public CaseRecord {
  public:
   // `model` (lent) is the model whose results `names` are.
   ResultRecord(const void* model, const std::vector<std::string>& names)
@@ -198,7 +198,9 @@ class PluginModel : public MCOrvane_600::BaseModel {
     InputValues values(input);
     scope_->Predict(values, &prediction_, nullptr);
     const auto& results = scope_->ResultValues();
-    auto* own = dynamic_cast<ResultRecord*>(result);
+    // The record's class is final here: a comparison of types finds it.
+    auto* own = typeid(*result) == typeid(ResultRecord) ? static_cast<ResultRecord*>(result)
+                                                        : nullptr;
     if (own != nullptr && own->IsOf(this)) {
       if (!own->known()) own->Relearn(result_names_);
       for (size_t i = 0; i < result_names_.size(); ++i) {
