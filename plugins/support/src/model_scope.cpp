@@ -295,7 +295,7 @@ class ModelScope::Reader : public ReadContext {
   // The translator's code page (kDocumentCodePage), as every reader uses.
   std::string Text(const XMLCh* text) const override { return Utf8(text); }
   const ScoreDictVar* Field(const std::string& name) const override {
-    return scope_->inner_dict_->GetVar(name);
+    return scope_->inner_->GetVar(name);
   }
   int Slot(const std::string& name) const override {
     const auto found = scope_->slot_of_.find(name);
@@ -318,7 +318,7 @@ class ModelScope::Reader : public ReadContext {
   NestedModel* ReadNestedModel(DOMElement* model) override {
     if (scope_->nested_dict_ == nullptr) {
       scope_->nested_dict_.reset(new BaseDictionary());
-      for (ScoreDictVar* var : scope_->inner_dict_->GetScoreDictVars()) {
+      for (ScoreDictVar* var : scope_->inner_->GetScoreDictVars()) {
         scope_->nested_dict_->AddVar(var->GetName(), var->Clone());
       }
     }
@@ -334,7 +334,7 @@ class ModelScope::Reader : public ReadContext {
     return ReadPredicateElement(predicate, *this).release();
   }
   DerivedFields* ReadDerivedFields(const std::vector<DOMElement*>& fields) override {
-    return new ComputedFields(fields, scope_->inner_dict_.get(), translator_);
+    return new ComputedFields(fields, scope_->inner_, translator_);
   }
 
  private:
@@ -449,15 +449,17 @@ std::unique_ptr<ModelScope> ModelScope::Read(DOMElement* model, const ScoreDicti
 
   // LocalTransformations: read over the visible fields; the element's own
   // scope is the visible fields and its derived fields.
-  scope->inner_dict_.reset(new BaseDictionary());
-  for (ScoreDictVar* var : visible->GetScoreDictVars()) {
-    scope->inner_dict_->AddVar(var->GetName(), var->Clone());
-  }
+  scope->inner_ = visible;
   if (DOMElement* local = FirstChild(model, "LocalTransformations")) {
     if (!ChildElements(local, "DerivedField").empty()) {
       scope->local_.reset(translator->HandleTransformationDictionary(local, visible));
       if (scope->local_ != nullptr) {
         scope->local_->SetUpDerivedCaseRecord();
+        scope->inner_dict_.reset(new BaseDictionary());
+        for (ScoreDictVar* var : visible->GetScoreDictVars()) {
+          scope->inner_dict_->AddVar(var->GetName(), var->Clone());
+        }
+        scope->inner_ = scope->inner_dict_.get();
         for (const std::string& name : scope->local_->GetDerivedVarNames()) {
           if (const ScoreDictVar* var = scope->local_->GetVar(name)) {
             scope->inner_dict_->AddVar(name, var->Clone());
@@ -584,7 +586,7 @@ std::unique_ptr<ModelScope> ModelScope::Read(DOMElement* model, const ScoreDicti
   // Output expressions read over the scope's fields and the other outputs.
   if (!expressions.empty()) {
     scope->output_dict_.reset(new BaseDictionary());
-    for (ScoreDictVar* var : scope->inner_dict_->GetScoreDictVars()) {
+    for (ScoreDictVar* var : scope->inner_->GetScoreDictVars()) {
       scope->output_dict_->AddVar(var->GetName(), var->Clone());
     }
     for (size_t i = 0; i < scope->outputs_.size(); ++i) {

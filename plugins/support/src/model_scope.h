@@ -129,7 +129,10 @@ class ModelScope : public NestedModel {
   mutable std::vector<std::uint64_t> checked_;
   mutable std::uint64_t case_ = 0;
   const MCOrvane_600::ScoreDictionary* visible_dict_ = nullptr;  // lent
-  std::unique_ptr<MCOrvane_600::BaseDictionary> inner_dict_;  // visible + local derived
+  // The element's own fields: the visible ones, and the local derived ones
+  // when it has any (then held in `inner_dict_`); lent.
+  const MCOrvane_600::ScoreDictionary* inner_ = nullptr;
+  std::unique_ptr<MCOrvane_600::BaseDictionary> inner_dict_;
   std::unique_ptr<MCOrvane_600::TransformationDictionary> local_;
   MCOrvane_600::TransformationDictionary* global_ = nullptr;  // lent
   const MCOrvane_600::ScoreDictionary* data_ = nullptr;       // lent
