@@ -102,8 +102,8 @@ class ModelScope : public NestedModel {
   // inputs and puts the derived values in their slots.
   void Transform(const FieldValues* outer) const;
   // Result `i` of the case (null: missing) as a typed value kept in place.
-  void SetResult(size_t i, MCOrvane_600::ScoreDictVar::VariableType type, bool integer, const std::string& text,
-                 bool is_number, double number) const;
+  void SetResult(size_t i, MCOrvane_600::ScoreDictVar::VariableType type, bool integer,
+                 const std::string& text, bool is_number, double number) const;
   void SetOutput(size_t i, const OutputDef& def, const Prediction& p) const;
 
   std::string type_;

@@ -47,7 +47,7 @@ class InputValues : public FieldValues {
 // scored case after case allocates nothing; otherwise the record gets a copy.
 void PutResult(const std::string& name, const ScoreValue* value, ScoreCaseRecord* record) {
   if (value == nullptr) {
-    if (record->Get(name) != nullptr) record->Add(name, nullptr);
+    record->Add(name, nullptr);
     return;
   }
   if (value->GetType() == ScoreValue::kNUMERIC_VALUE) {
