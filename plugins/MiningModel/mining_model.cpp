@@ -153,6 +153,34 @@ double WeightedMedian(std::vector<std::pair<double, double>> values) {  // (valu
   return values.empty() ? 0.0 : values.back().first;
 }
 
+// The working lists of one combination, kept from case to case so that a
+// case allocates nothing once they have grown. Each thread has its own, one
+// per level of nested segmentations, so that the read model stays shared.
+struct CombineScratch {
+  std::vector<Prediction> predictions;
+  std::vector<std::string> names;  // clustering: each winner's name
+  std::vector<std::pair<const Prediction*, double>> scored;  // valid ones, with weight
+};
+
+class ScratchLevel {
+ public:
+  ScratchLevel() : index_(depth_++) {
+    if (levels_.size() <= index_) levels_.emplace_back(new CombineScratch());
+  }
+  ~ScratchLevel() { --depth_; }
+  ScratchLevel(const ScratchLevel&) = delete;
+  ScratchLevel& operator=(const ScratchLevel&) = delete;
+  CombineScratch& scratch() const { return *levels_[index_]; }
+
+ private:
+  static thread_local size_t depth_;
+  static thread_local std::vector<std::unique_ptr<CombineScratch>> levels_;
+  size_t index_;
+};
+
+thread_local size_t ScratchLevel::depth_ = 0;
+thread_local std::vector<std::unique_ptr<CombineScratch>> ScratchLevel::levels_;
+
 class MiningAlgorithm : public ModelAlgorithm {
  public:
   MiningAlgorithm(DOMElement* model, ReadContext* context);
@@ -311,9 +339,15 @@ void MiningAlgorithm::Chain(const FieldValues& fields, Prediction* out) const {
 }
 
 void MiningAlgorithm::Combine(const FieldValues& fields, Prediction* out) const {
-  std::vector<Prediction> predictions(segments_.size());
-  std::vector<std::string> names(segments_.size());  // clustering: each winner's name
-  std::vector<std::pair<const Prediction*, double>> scored;  // valid ones, with weight
+  const ScratchLevel level;
+  std::vector<Prediction>& predictions = level.scratch().predictions;
+  std::vector<std::string>& names = level.scratch().names;
+  std::vector<std::pair<const Prediction*, double>>& scored = level.scratch().scored;
+  predictions.resize(segments_.size());
+  for (Prediction& prediction : predictions) prediction.Clear();
+  names.resize(segments_.size());
+  for (std::string& name : names) name.clear();
+  scored.clear();
   double selected_weight = 0.0;
   double missing_weight = 0.0;
   for (size_t i = 0; i < segments_.size(); ++i) {

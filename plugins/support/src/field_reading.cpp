@@ -47,13 +47,16 @@ bool IsMissing(const ScoreValue* value) {
          (value->GetType() != ScoreValue::kSTRING_VALUE && value->IsSystemMissingValue());
 }
 
+int CompareText(const std::string& text, const FieldConstant& constant) {
+  if (!constant.numeric) return text < constant.text ? -1 : (text == constant.text ? 0 : 1);
+  double x = 0.0;
+  if (!ParseNumber(text, &x)) return kIncomparable;
+  return x < constant.number ? -1 : (x == constant.number ? 0 : 1);
+}
+
 int Compare(const ScoreValue* value, const FieldConstant& constant) {
   if (value->GetType() == ScoreValue::kSTRING_VALUE) {
-    const std::string text = value->GetString();
-    if (!constant.numeric) return text < constant.text ? -1 : (text == constant.text ? 0 : 1);
-    double x = 0.0;
-    if (!ParseNumber(text, &x)) return kIncomparable;
-    return x < constant.number ? -1 : (x == constant.number ? 0 : 1);
+    return CompareText(value->GetString(), constant);
   }
   const double x = value->GetDouble();
   double c = constant.number;

@@ -31,6 +31,7 @@ int ModelInputs::Add(const std::string& name, bool required, const std::string& 
   }
   names_.push_back(name);
   fields_.push_back(field);
+  slots_.push_back(context.Slot(name));
   required_.push_back(required);
   return static_cast<int>(names_.size() - 1);
 }
@@ -47,7 +48,7 @@ bool ModelInputs::Fetch(const FieldValues& fields, std::vector<const ScoreValue*
   values->resize(names_.size());
   bool complete = true;
   for (size_t i = 0; i < names_.size(); ++i) {
-    const ScoreValue* value = fields.Get(names_[i]);
+    const ScoreValue* value = fields.AtSlot(slots_[i], names_[i]);
     if (IsMissing(value)) {
       value = nullptr;
       if (required_[i]) {

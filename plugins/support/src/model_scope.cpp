@@ -5,13 +5,16 @@
 #include <algorithm>
 #include <cmath>
 #include <sstream>
+#include <typeinfo>
 
 #include <xercesc/dom/DOMElement.hpp>
 #include <xercesc/util/XMLString.hpp>
 
 #include "orvane/dictionary/dict_var.h"
 #include "orvane/dictionary/score_value_label.h"
+#include "orvane/dictionary/score_missing_value_set.h"
 #include "orvane/dictionary/score_value_label_set.h"
+#include "orvane/dictionary/score_value_range.h"
 #include "orvane/translate/pmml_translator.h"
 #include "orvane/values/numeric_value.h"
 #include "orvane/values/ov_exception.h"
@@ -64,6 +67,10 @@ std::vector<ScoreDictVar*> OrderedDictionary::GetScoreDictVars() const {
 }
 
 enum class Invalid { kReturnInvalid, kAsIs, kAsMissing, kAsValue };
+// How a field's values are checked: through its variable, or, for a library
+// variable without categories, by the value's kind and the variable's
+// missing-value ranges read once (what the variable would answer).
+enum class Check { kByVariable, kNumber, kDateTime, kText };
 enum class Outliers { kAsIs, kAsMissing, kAsExtreme };
 
 struct ModelScope::MiningField {
@@ -77,6 +84,44 @@ struct ModelScope::MiningField {
   Outliers outliers = Outliers::kAsIs;
   double low = 0.0;
   double high = 0.0;
+  std::unique_ptr<ScoreValue> low_value;  // what asExtremeValues puts in
+  std::unique_ptr<ScoreValue> high_value;
+  int slot = -1;  // the field's slot in the scope's values
+  Check check = Check::kByVariable;
+  std::vector<const MCOrvane_600::ScoreValueRange*> missing_ranges;  // lent by `var`
+
+  bool InMissingRange(const ScoreValue* value) const {
+    for (const auto* range : missing_ranges) {
+      if (range->IsInRange(value)) return true;
+    }
+    return false;
+  }
+
+  bool IsMissingValue(const ScoreValue* value) const {
+    switch (check) {
+      case Check::kNumber:
+      case Check::kDateTime:
+        return value == nullptr || value->IsSystemMissingValue() || InMissingRange(value);
+      case Check::kText:
+        return IsMissing(value) || InMissingRange(value);
+      case Check::kByVariable:
+        break;
+    }
+    return IsMissing(value) || var->IsMissingValue(value);
+  }
+  // `value` is not missing.
+  bool IsValidValue(const ScoreValue* value) const {
+    switch (check) {
+      case Check::kNumber:
+        return typeid(*value) == typeid(NumericValue) || var->IsValidValue(value);
+      case Check::kDateTime:
+      case Check::kText:
+        return true;
+      case Check::kByVariable:
+        break;
+    }
+    return var->IsValidValue(value);
+  }
 };
 
 enum class Feature { kPredictedValue, kPredictedDisplayValue, kProbability, kEntityId, kAffinity,
@@ -141,26 +186,19 @@ std::string NumberText(double x) {
   return out.str();
 }
 
-// The values of one scope for the algorithm: local derived fields, then the
-// working record (treated inputs and the enclosing scope's fields).
-class ScopeValues : public FieldValues {
- public:
-  ScopeValues(const MCOrvane_600::ScoreCaseRecord* local, const CaseRecord* work,
-              const FieldValues* outer)
-      : local_(local), work_(work), outer_(outer) {}
-  const ScoreValue* Get(const std::string& name) const override {
-    if (local_ != nullptr) {
-      if (const ScoreValue* v = local_->Get(name)) return v;
-    }
-    if (const ScoreValue* v = work_->Get(name)) return v;
-    return outer_ != nullptr ? outer_->Get(name) : nullptr;
+// Puts `value` (lent, may be null) into `record` under `name`, changing the
+// value there in place when it is of the same kind.
+void PutValue(const std::string& name, const ScoreValue* value, CaseRecord* record) {
+  if (value == nullptr) {
+    if (record->Get(name) != nullptr) record->Add(name, nullptr);
+    return;
   }
-
- private:
-  const MCOrvane_600::ScoreCaseRecord* local_;
-  const CaseRecord* work_;
-  const FieldValues* outer_;
-};
+  if (value->GetType() == ScoreValue::kNUMERIC_VALUE &&
+      record->SetValue(name, value->GetDouble())) {
+    return;
+  }
+  record->Add(name, value->Clone());
+}
 
 // A DerivedField inside a model element may be nameless or reuse a name of
 // the scope (it is reached by position, not by name): such fields are read
@@ -258,7 +296,11 @@ class ModelScope::Reader : public ReadContext {
   // The translator's code page (kDocumentCodePage), as every reader uses.
   std::string Text(const XMLCh* text) const override { return Utf8(text); }
   const ScoreDictVar* Field(const std::string& name) const override {
-    return scope_->inner_dict_->GetVar(name);
+    return scope_->inner_->GetVar(name);
+  }
+  int Slot(const std::string& name) const override {
+    const auto found = scope_->slot_of_.find(name);
+    return found == scope_->slot_of_.end() ? -1 : found->second;
   }
   std::string TargetName() const override { return scope_->target_name_; }
   std::vector<std::string> TargetCategories() const override {
@@ -277,12 +319,12 @@ class ModelScope::Reader : public ReadContext {
   NestedModel* ReadNestedModel(DOMElement* model) override {
     if (scope_->nested_dict_ == nullptr) {
       scope_->nested_dict_.reset(new BaseDictionary());
-      for (ScoreDictVar* var : scope_->inner_dict_->GetScoreDictVars()) {
+      for (ScoreDictVar* var : scope_->inner_->GetScoreDictVars()) {
         scope_->nested_dict_->AddVar(var->GetName(), var->Clone());
       }
     }
     std::unique_ptr<ModelScope> nested = ModelScope::Read(
-        model, scope_->nested_dict_.get(), translator_, nullptr, nullptr, nullptr);
+        model, scope_->nested_dict_.get(), translator_, nullptr, nullptr, nullptr, scope_);
     for (const OutputDef& def : nested->outputs_) {
       if (scope_->nested_dict_->GetVar(def.name) != nullptr) continue;
       scope_->nested_dict_->AddVar(def.name, new DictVar(def.name, def.type));
@@ -293,7 +335,7 @@ class ModelScope::Reader : public ReadContext {
     return ReadPredicateElement(predicate, *this).release();
   }
   DerivedFields* ReadDerivedFields(const std::vector<DOMElement*>& fields) override {
-    return new ComputedFields(fields, scope_->inner_dict_.get(), translator_);
+    return new ComputedFields(fields, scope_->inner_, translator_);
   }
   std::vector<RuleOutputDef> RuleOutputs() const override { return scope_->rule_outputs_; }
 
@@ -309,7 +351,8 @@ std::unique_ptr<ModelScope> ModelScope::Read(DOMElement* model, const ScoreDicti
                                              MCOrvane_600::PMMLTranslator* translator,
                                              ReadModelAlgorithmFn reader,
                                              TransformationDictionary* global,
-                                             const ScoreDictionary* data) {
+                                             const ScoreDictionary* data,
+                                             const ModelScope* parent) {
   std::unique_ptr<ModelScope> scope(new ModelScope());
   scope->type_ = TagOf(model);
   if (!IsModelElement(scope->type_)) throw Unsupported(model, "is not a model element");
@@ -319,11 +362,18 @@ std::unique_ptr<ModelScope> ModelScope::Read(DOMElement* model, const ScoreDicti
     throw Unsupported(model, "isScorable=\"false\": the model is not meant to be scored");
   }
   scope->visible_dict_ = visible;
+  scope->parent_ = parent;
   scope->global_ = global;
   scope->data_ = data;
   for (ScoreDictVar* var : visible->GetScoreDictVars()) {
+    scope->slot_of_[var->GetName()] = static_cast<int>(scope->visible_.size());
+    int outer_slot = -1;
+    if (parent != nullptr) {
+      const auto found = parent->slot_of_.find(var->GetName());
+      if (found != parent->slot_of_.end()) outer_slot = found->second;
+    }
+    scope->outer_slots_.push_back(outer_slot);
     scope->visible_.emplace_back(var->GetName(), var);
-    scope->work_.Add(var->GetName(), nullptr);
   }
 
   // MiningSchema.
@@ -336,6 +386,18 @@ std::unique_ptr<ModelScope> ModelScope::Read(DOMElement* model, const ScoreDicti
     if (field.var == nullptr) {
       throw Fault(element, OVException::kCodeVariableName,
                   "field \"" + field.name + "\" is not defined");
+    }
+    field.slot = scope->slot_of_.count(field.name) != 0 ? scope->slot_of_[field.name] : -1;
+    if (typeid(*field.var) == typeid(DictVar) && field.var->GetValueLabels() == nullptr) {
+      if (const auto* missing = field.var->GetMissingValues()) {
+        field.missing_ranges = missing->GetMissingValues();
+      }
+      switch (field.var->GetVarType()) {
+        case ScoreDictVar::kNUMERIC_VAR: field.check = Check::kNumber; break;
+        case ScoreDictVar::kDATETIME_VAR: field.check = Check::kDateTime; break;
+        case ScoreDictVar::kSTRING_VAR: field.check = Check::kText; break;
+        default: break;
+      }
     }
     field.usage = ReadUsage(element);
     scope->roles_.emplace_back(field.name, field.usage);
@@ -379,6 +441,8 @@ std::unique_ptr<ModelScope> ModelScope::Read(DOMElement* model, const ScoreDicti
       field.outliers = outliers == "asMissingValues" ? Outliers::kAsMissing : Outliers::kAsExtreme;
       field.low = NumberAttr(element, "lowValue", -HUGE_VAL);
       field.high = NumberAttr(element, "highValue", HUGE_VAL);
+      field.low_value.reset(new NumericValue(field.low));
+      field.high_value.reset(new NumericValue(field.high));
       if (!HasAttr(element, "lowValue") && !HasAttr(element, "highValue")) {
         throw Fault(element, OVException::kCodeAbsent,
                     "outliers=\"" + outliers + "\" needs lowValue or highValue");
@@ -391,19 +455,24 @@ std::unique_ptr<ModelScope> ModelScope::Read(DOMElement* model, const ScoreDicti
 
   // LocalTransformations: read over the visible fields; the element's own
   // scope is the visible fields and its derived fields.
-  scope->inner_dict_.reset(new BaseDictionary());
-  for (ScoreDictVar* var : visible->GetScoreDictVars()) {
-    scope->inner_dict_->AddVar(var->GetName(), var->Clone());
-  }
+  scope->inner_ = visible;
   if (DOMElement* local = FirstChild(model, "LocalTransformations")) {
     if (!ChildElements(local, "DerivedField").empty()) {
       scope->local_.reset(translator->HandleTransformationDictionary(local, visible));
       if (scope->local_ != nullptr) {
         scope->local_->SetUpDerivedCaseRecord();
+        scope->inner_dict_.reset(new BaseDictionary());
+        for (ScoreDictVar* var : visible->GetScoreDictVars()) {
+          scope->inner_dict_->AddVar(var->GetName(), var->Clone());
+        }
+        scope->inner_ = scope->inner_dict_.get();
         for (const std::string& name : scope->local_->GetDerivedVarNames()) {
           if (const ScoreDictVar* var = scope->local_->GetVar(name)) {
             scope->inner_dict_->AddVar(name, var->Clone());
           }
+          scope->slot_of_[name] =
+              static_cast<int>(scope->visible_.size() + scope->local_names_.size());
+          scope->local_names_.push_back(name);
         }
       }
     }
@@ -534,7 +603,7 @@ std::unique_ptr<ModelScope> ModelScope::Read(DOMElement* model, const ScoreDicti
   // Output expressions read over the scope's fields and the other outputs.
   if (!expressions.empty()) {
     scope->output_dict_.reset(new BaseDictionary());
-    for (ScoreDictVar* var : scope->inner_dict_->GetScoreDictVars()) {
+    for (ScoreDictVar* var : scope->inner_->GetScoreDictVars()) {
       scope->output_dict_->AddVar(var->GetName(), var->Clone());
     }
     for (size_t i = 0; i < scope->outputs_.size(); ++i) {
@@ -553,7 +622,26 @@ std::unique_ptr<ModelScope> ModelScope::Read(DOMElement* model, const ScoreDicti
   if (reader == nullptr) reader = FindReader(model);
   scope->algorithm_.reset(reader(model, &context));
   if (scope->algorithm_ == nullptr) throw Unsupported(model, "its plug-in read no model");
-  scope->results_.resize(scope->outputs_.size() + (scope->target_name_.empty() ? 0 : 1));
+  const size_t results = scope->outputs_.size() + (scope->target_name_.empty() ? 0 : 1);
+  scope->result_store_.resize(results);
+  scope->results_.assign(results, nullptr);
+  const size_t slots = scope->visible_.size() + scope->local_names_.size();
+  scope->values_.assign(slots, nullptr);
+  scope->filled_.assign(slots, 0);
+  scope->checked_.assign(slots, 0);
+  if (global != nullptr || scope->local_ != nullptr) {
+    for (const auto& entry : scope->visible_) scope->work_.Add(entry.first, nullptr);
+  }
+  if (global != nullptr) {
+    scope->global_names_ = global->GetDerivedVarNames();
+    for (const std::string& name : scope->global_names_) {
+      int slot = -1;
+      for (size_t i = 0; i < scope->visible_.size() && slot < 0; ++i) {
+        if (scope->visible_[i].first == name) slot = static_cast<int>(i);
+      }
+      scope->global_slots_.push_back(slot);
+    }
+  }
   return scope;
 }
 
@@ -610,18 +698,45 @@ const double* FindProbability(const std::vector<std::pair<std::string, double>>&
   return nullptr;
 }
 
-ScoreValue* TypedValue(ScoreDictVar::VariableType type, bool integer, const std::string& text,
-                       bool is_number, double number) {
-  if (type == ScoreDictVar::kSTRING_VAR) {
-    return new StringValue(is_number ? NumberText(number) : text);
-  }
-  double x = number;
-  if (!is_number && !ParseNumber(text, &x)) return nullptr;
-  if (integer) x = std::trunc(x);
-  return new NumericValue(x);
+// The text of a result: a number as its shortest exact text, or `text`.
+const std::string& ResultText(const std::string& text, bool is_number, double number,
+                              std::string* scratch) {
+  if (!is_number) return text;
+  *scratch = NumberText(number);
+  return *scratch;
 }
 
 }  // namespace
+
+void ModelScope::SetResult(size_t i, ScoreDictVar::VariableType type, bool integer,
+                           const std::string& text, bool is_number, double number) const {
+  std::unique_ptr<ScoreValue>& kept = result_store_[i];
+  if (type == ScoreDictVar::kSTRING_VAR) {
+    std::string scratch;
+    const std::string& s = ResultText(text, is_number, number, &scratch);
+    if (kept != nullptr && kept->GetType() == ScoreValue::kSTRING_VALUE) {
+      auto* value = static_cast<StringValue*>(kept.get());
+      value->SetString(s);
+      value->SetLength(static_cast<int>(s.size()));
+    } else {
+      kept.reset(new StringValue(s));
+    }
+    results_[i] = kept.get();
+    return;
+  }
+  double x = number;
+  if (!is_number && !ParseNumber(text, &x)) {
+    results_[i] = nullptr;
+    return;
+  }
+  if (integer) x = std::trunc(x);
+  if (kept != nullptr && kept->GetType() == ScoreValue::kNUMERIC_VALUE) {
+    static_cast<NumericValue*>(kept.get())->SetDoubleValue(x);
+  } else {
+    kept.reset(new NumericValue(x));
+  }
+  results_[i] = kept.get();
+}
 
 // The values an output expression reads: the outputs computed before it,
 // then the scope's fields.
@@ -631,7 +746,7 @@ class ModelScope::OutputValues : public FieldValues {
       : scope_(scope), first_(first), inner_(inner) {}
   const ScoreValue* Get(const std::string& name) const override {
     for (const auto& slot : scope_->output_slots_) {
-      if (slot.first == name) return scope_->results_[first_ + slot.second].get();
+      if (slot.first == name) return scope_->results_[first_ + slot.second];
     }
     return inner_->Get(name);
   }
@@ -642,79 +757,121 @@ class ModelScope::OutputValues : public FieldValues {
   const FieldValues* inner_;
 };
 
-ScoreValue* ModelScope::OutputValue(const OutputDef& def, const Prediction& p) const {
-  if (!p.valid) return nullptr;
+// The values of one scope for its algorithm, by slot: the treated inputs,
+// the derived fields, and the enclosing scope's fields read on first use.
+class ModelScope::Values : public FieldValues {
+ public:
+  Values(const ModelScope* scope, const FieldValues* outer) : scope_(scope), outer_(outer) {}
+  const ScoreValue* Get(const std::string& name) const override {
+    const auto found = scope_->slot_of_.find(name);
+    if (found != scope_->slot_of_.end()) return scope_->Fetch(found->second, outer_);
+    return outer_ != nullptr ? outer_->Get(name) : nullptr;
+  }
+  const ScoreValue* AtSlot(int slot, const std::string& name) const override {
+    if (slot < 0 || static_cast<size_t>(slot) >= scope_->values_.size()) return Get(name);
+    return scope_->Fetch(slot, outer_);
+  }
+
+ private:
+  const ModelScope* scope_;
+  const FieldValues* outer_;
+};
+
+const ScoreValue* ModelScope::Fetch(int slot, const FieldValues* outer) const {
+  if (filled_[slot] != case_) {
+    filled_[slot] = case_;
+    values_[slot] = outer == nullptr ? nullptr : outer->AtSlot(outer_slots_[slot],
+                                                               visible_[slot].first);
+  }
+  return values_[slot];
+}
+
+void ModelScope::SetOutput(size_t i, const OutputDef& def, const Prediction& p) const {
+  results_[i] = nullptr;
+  if (!p.valid) return;
   switch (def.feature) {
     case Feature::kPredictedValue:
-      if (clustering_) return TypedValue(def.type, def.integer, p.entity_id, false, 0.0);
-      return TypedValue(def.type, def.integer, p.category, !p.is_category, p.value);
+      if (clustering_) return SetResult(i, def.type, def.integer, p.entity_id, false, 0.0);
+      return SetResult(i, def.type, def.integer, p.category, !p.is_category, p.value);
     case Feature::kPredictedDisplayValue: {
-      if (!p.is_category) return TypedValue(def.type, false, "", true, p.value);
-      if (clustering_ && p.category.empty()) return new StringValue(p.entity_id);
-      for (const auto& entry : target_->display) {
-        if (entry.first == p.category) return new StringValue(entry.second);
+      if (!p.is_category) return SetResult(i, def.type, false, "", true, p.value);
+      const std::string* text = &p.category;
+      if (clustering_ && p.category.empty()) {
+        text = &p.entity_id;
+      } else {
+        for (const auto& entry : target_->display) {
+          if (entry.first == p.category) {
+            text = &entry.second;
+            break;
+          }
+        }
       }
-      return new StringValue(p.category);
+      return SetResult(i, ScoreDictVar::kSTRING_VAR, false, *text, false, 0.0);
     }
     case Feature::kProbability: {
-      if (!p.is_category) return nullptr;
+      if (!p.is_category) return;
       const double* found = FindProbability(p.probabilities, def.has_value ? def.value
                                                                             : p.category);
       if (found == nullptr) {
         // A category of the target that the model gives no probability has 0.
-        if (!def.has_value || target_var_ == nullptr) return nullptr;
+        if (!def.has_value || target_var_ == nullptr) return;
         std::unique_ptr<ScoreValue> probe(target_var_->ToMyValue(def.value));
-        if (probe == nullptr || !target_var_->IsValidValue(probe.get())) return nullptr;
-        return new NumericValue(0.0);
+        if (probe == nullptr || !target_var_->IsValidValue(probe.get())) return;
+        return SetResult(i, ScoreDictVar::kNUMERIC_VAR, false, "", true, 0.0);
       }
-      return new NumericValue(*found);
+      return SetResult(i, ScoreDictVar::kNUMERIC_VAR, false, "", true, *found);
     }
     case Feature::kEntityId:
       if (!p.neighbors.empty()) {
-        if (static_cast<size_t>(def.rank) > p.neighbors.size()) return nullptr;
-        return TypedValue(def.type, def.integer, p.neighbors[def.rank - 1].first, false, 0.0);
+        if (static_cast<size_t>(def.rank) > p.neighbors.size()) return;
+        return SetResult(i, def.type, def.integer, p.neighbors[def.rank - 1].first, false, 0.0);
       }
-      if (p.entity_id.empty()) return nullptr;
-      return TypedValue(def.type, def.integer, p.entity_id, false, 0.0);
+      if (p.entity_id.empty()) return;
+      return SetResult(i, def.type, def.integer, p.entity_id, false, 0.0);
     case Feature::kAffinity: {
       if (!p.neighbors.empty() && !def.has_value) {
-        if (static_cast<size_t>(def.rank) > p.neighbors.size()) return nullptr;
-        return new NumericValue(p.neighbors[def.rank - 1].second);
+        if (static_cast<size_t>(def.rank) > p.neighbors.size()) return;
+        return SetResult(i, ScoreDictVar::kNUMERIC_VAR, false, "", true,
+                         p.neighbors[def.rank - 1].second);
       }
       const double* found = FindProbability(p.affinities, def.has_value ? def.value
                                                                          : p.entity_id);
-      return found == nullptr ? nullptr : new NumericValue(*found);
+      if (found != nullptr) SetResult(i, ScoreDictVar::kNUMERIC_VAR, false, "", true, *found);
+      return;
     }
     case Feature::kConfidence:
-      return std::isnan(p.confidence) ? nullptr : new NumericValue(p.confidence);
+      if (!std::isnan(p.confidence)) {
+        SetResult(i, ScoreDictVar::kNUMERIC_VAR, false, "", true, p.confidence);
+      }
+      return;
     case Feature::kReasonCode:
-      if (static_cast<size_t>(def.rank) > p.reason_codes.size()) return nullptr;
-      return TypedValue(def.type, false, p.reason_codes[def.rank - 1], false, 0.0);
+      if (static_cast<size_t>(def.rank) > p.reason_codes.size()) return;
+      return SetResult(i, def.type, false, p.reason_codes[def.rank - 1], false, 0.0);
     case Feature::kRule: {
-      if (def.rule >= p.rule_values.size() || !p.rule_values[def.rule].present) return nullptr;
+      if (def.rule >= p.rule_values.size() || !p.rule_values[def.rule].present) return;
       const Prediction::RuleValue& v = p.rule_values[def.rule];
-      return TypedValue(def.type, def.integer, v.text, v.is_number, v.number);
+      return SetResult(i, def.type, def.integer, v.text, v.is_number, v.number);
     }
     case Feature::kExpression:
-      return nullptr;  // computed after the other outputs
+      return;  // computed after the other outputs
   }
-  return nullptr;
 }
 
-void ModelScope::Predict(const FieldValues& fields, Prediction* out,
-                         std::vector<std::pair<std::string, const ScoreValue*>>* outputs) const {
-  *out = Prediction();
+bool ModelScope::TreatInputs(const FieldValues* outer, Prediction* out) const {
   bool invalid = false;
-  // Every visible field as the enclosing scope gives it.
-  for (const auto& entry : visible_) {
-    const ScoreValue* value = fields.Get(entry.first);
-    work_.Add(entry.first, value == nullptr ? nullptr : value->Clone());
-  }
-  // The MiningSchema's treatment of each input.
   for (const MiningField& field : fields_) {
-    const ScoreValue* value = work_.Get(field.name);
-    bool missing = IsMissing(value) || field.var->IsMissingValue(value);
-    if (!missing && !field.var->IsValidValue(value)) {
+    if (field.usage == Usage::kTarget || field.slot < 0) continue;
+    const ScoreValue* value = Fetch(field.slot, outer);
+    const ScoreValue*& slot = values_[field.slot];
+    // The enclosing scope found this very value valid for a field of the
+    // same definition.
+    const int above = outer_slots_[field.slot];
+    const bool checked = parent_ != nullptr && above >= 0 && value != nullptr &&
+                         parent_->checked_[above] == parent_->case_ &&
+                         parent_->values_[above] == value;
+    bool missing = !checked && field.IsMissingValue(value);
+    const bool valid = checked || (!missing && field.IsValidValue(value));
+    if (!missing && !valid) {
       switch (field.invalid) {
         case Invalid::kReturnInvalid:
           invalid = true;
@@ -725,87 +882,115 @@ void ModelScope::Predict(const FieldValues& fields, Prediction* out,
         case Invalid::kAsMissing:
           out->advice.emplace_back(kAdviceInvalid, field.name);
           missing = true;
-          work_.Add(field.name, nullptr);
+          slot = nullptr;
           break;
         case Invalid::kAsValue:
-          work_.Add(field.name, field.invalid_replacement->Clone());
+          slot = field.invalid_replacement.get();
           break;
       }
     }
     if (!missing && field.outliers != Outliers::kAsIs &&
         value->GetType() != ScoreValue::kSTRING_VALUE) {
-      const double x = work_.Get(field.name)->GetDouble();
+      const double x = slot->GetDouble();
       if (x < field.low || x > field.high) {
         out->advice.emplace_back(kAdviceOutlier, field.name);
         if (field.outliers == Outliers::kAsMissing) {
           missing = true;
-          work_.Add(field.name, nullptr);
+          slot = nullptr;
         } else {
-          work_.Add(field.name, new NumericValue(x < field.low ? field.low : field.high));
+          slot = x < field.low ? field.low_value.get() : field.high_value.get();
         }
       }
     }
+    if (valid && !missing && slot == value) checked_[field.slot] = case_;
     if (missing) {
       if (field.missing_replacement != nullptr) {
-        work_.Add(field.name, field.missing_replacement->Clone());
+        slot = field.missing_replacement.get();
         out->advice.emplace_back(kAdviceReplaced, field.name);
       } else {
-        if (work_.Get(field.name) != nullptr) work_.Add(field.name, nullptr);
+        slot = nullptr;
         if (field.usage == Usage::kActive) out->advice.emplace_back(kAdviceMissing, field.name);
         if (field.missing_returns_invalid) invalid = true;
       }
     }
   }
+  return !invalid;
+}
+
+void ModelScope::Transform(const FieldValues* outer) const {
+  for (size_t i = 0; i < visible_.size(); ++i) {
+    PutValue(visible_[i].first, Fetch(static_cast<int>(i), outer), &work_);
+  }
   if (global_ != nullptr) {
     const auto* derived = global_->GetValuesForDeriedVars(&work_, data_);
-    for (const std::string& name : global_->GetDerivedVarNames()) {
+    for (size_t i = 0; i < global_names_.size(); ++i) {
+      const std::string& name = global_names_[i];
       const ScoreValue* value = derived != nullptr ? derived->Get(name) : nullptr;
-      work_.Add(name, value == nullptr ? nullptr : value->Clone());
+      PutValue(name, value, &work_);
+      if (global_slots_[i] >= 0) values_[global_slots_[i]] = work_.Get(name);
     }
   }
+  if (local_ == nullptr) return;
   const MCOrvane_600::ScoreCaseRecord* local =
-      local_ != nullptr ? local_->GetValuesForDeriedVars(&work_, visible_dict_) : nullptr;
+      local_->GetValuesForDeriedVars(&work_, visible_dict_);
+  for (size_t i = 0; i < local_names_.size(); ++i) {
+    const size_t slot = visible_.size() + i;
+    filled_[slot] = case_;
+    values_[slot] = local != nullptr ? local->Get(local_names_[i]) : nullptr;
+  }
+}
 
-  std::vector<ResultAdvice> treatment;
-  treatment.swap(out->advice);
-  if (!invalid) {
-    ScopeValues values(local, &work_, global_ != nullptr ? nullptr : &fields);
+void ModelScope::Predict(const FieldValues& fields, Prediction* out,
+                         std::vector<std::pair<std::string, const ScoreValue*>>* outputs) const {
+  out->Clear();
+  ++case_;
+  // The top-level scope with the document's transformations reads the host's
+  // record for the data fields only: the derived ones are computed.
+  const FieldValues* outer = &fields;
+  const bool valid = TreatInputs(outer, out);
+  if (global_ != nullptr || local_ != nullptr) Transform(outer);
+  if (global_ != nullptr) outer = nullptr;
+  const Values values(this, outer);
+  // The treatment's advice comes first, whatever the algorithm does to `out`.
+  treatment_.clear();
+  treatment_.swap(out->advice);
+  if (valid) {
     algorithm_->Predict(values, out);
     ApplyTargets(out);
   }
-  treatment.insert(treatment.end(), out->advice.begin(), out->advice.end());
-  out->advice.swap(treatment);
+  treatment_.insert(treatment_.end(), out->advice.begin(), out->advice.end());
+  out->advice.swap(treatment_);
   if (!out->valid) out->advice.emplace_back(kAdviceScoreMissing, "");
 
   // Results: the target, then the output fields.
   size_t slot = 0;
   if (target_var_ != nullptr) {
-    ScoreValue* value = nullptr;
+    results_[slot] = nullptr;
     if (out->valid) {
-      value = TypedValue(target_var_->GetVarType() == ScoreDictVar::kSTRING_VAR
-                             ? ScoreDictVar::kSTRING_VAR
-                             : ScoreDictVar::kNUMERIC_VAR,
-                         false, out->category, !out->is_category, out->value);
+      SetResult(slot, target_var_->GetVarType() == ScoreDictVar::kSTRING_VAR
+                          ? ScoreDictVar::kSTRING_VAR
+                          : ScoreDictVar::kNUMERIC_VAR,
+                false, out->category, !out->is_category, out->value);
     }
-    results_[slot++].reset(value);
+    ++slot;
   }
   const size_t first_output = slot;
-  for (const OutputDef& def : outputs_) results_[slot++].reset(OutputValue(def, *out));
+  for (const OutputDef& def : outputs_) SetOutput(slot++, def, *out);
   if (expressions_ != nullptr) {
-    const ScopeValues scope_values(local, &work_, global_ != nullptr ? nullptr : &fields);
-    const OutputValues values(this, first_output, &scope_values);
-    std::vector<const ScoreValue*> computed;
-    expressions_->Compute(values, &computed);
+    const OutputValues output_values(this, first_output, &values);
+    expressions_->Compute(output_values, &computed_);
     size_t next = 0;
-    for (size_t i = 0; i < outputs_.size() && next < computed.size(); ++i) {
+    for (size_t i = 0; i < outputs_.size() && next < computed_.size(); ++i) {
       if (outputs_[i].feature != Feature::kExpression) continue;
-      const ScoreValue* value = computed[next++];
-      results_[first_output + i].reset(IsMissing(value) ? nullptr : value->Clone());
+      const ScoreValue* value = computed_[next++];
+      std::unique_ptr<ScoreValue>& kept = result_store_[first_output + i];
+      kept.reset(IsMissing(value) ? nullptr : value->Clone());
+      results_[first_output + i] = kept.get();
     }
   }
   if (outputs != nullptr) {
     for (size_t i = 0; i < outputs_.size(); ++i) {
-      outputs->emplace_back(outputs_[i].name, results_[first_output + i].get());
+      outputs->emplace_back(outputs_[i].name, results_[first_output + i]);
     }
   }
 }

@@ -6,8 +6,10 @@
 // Targets and Output, around the algorithm that its plug-in reads. The
 // top-level model and every nested segment model are one ModelScope each.
 
+#include <cstdint>
 #include <memory>
 #include <string>
+#include <unordered_map>
 #include <utility>
 #include <vector>
 
@@ -52,13 +54,16 @@ class ModelScope : public NestedModel {
   // type, or null to find it by the element's tag. For the top-level model,
   // `global` and `data` (lent, must outlive the scope) are the document's
   // transformations and data dictionary, computed after the inputs are
-  // treated. Throws OVException naming what cannot be scored.
+  // treated. `parent` (lent, must outlive the scope) is the enclosing scope,
+  // whose values a nested scope reads by slot; null for the top-level model.
+  // Throws OVException naming what cannot be scored.
   static std::unique_ptr<ModelScope> Read(xercesc::DOMElement* model,
                                           const MCOrvane_600::ScoreDictionary* visible,
                                           MCOrvane_600::PMMLTranslator* translator,
                                           ReadModelAlgorithmFn reader,
                                           MCOrvane_600::TransformationDictionary* global,
-                                          const MCOrvane_600::ScoreDictionary* data);
+                                          const MCOrvane_600::ScoreDictionary* data,
+                                          const ModelScope* parent);
   ~ModelScope() override;
 
   // `out` receives the prediction after Targets; the target and output
@@ -75,9 +80,7 @@ class ModelScope : public NestedModel {
   std::vector<MCOrvane_600::ScoreDictVar*> ResultVars() const;
   // The result values of the last case, in ResultVars order; lent, null for
   // a value the model could not give.
-  const std::vector<std::unique_ptr<MCOrvane_600::ScoreValue>>& ResultValues() const {
-    return results_;
-  }
+  const std::vector<const MCOrvane_600::ScoreValue*>& ResultValues() const { return results_; }
   const std::vector<std::pair<std::string, Usage>>& roles() const { return roles_; }
 
   struct MiningField;
@@ -86,20 +89,50 @@ class ModelScope : public NestedModel {
 
  private:
   class Reader;
+  class Values;
   class OutputValues;
   ModelScope();
   void ApplyTargets(Prediction* p) const;
-  MCOrvane_600::ScoreValue* OutputValue(const OutputDef& def, const Prediction& p) const;
+  // The case's value in `slot`, read from `outer` on first use in the case.
+  const MCOrvane_600::ScoreValue* Fetch(int slot, const FieldValues* outer) const;
+  // Treats the MiningSchema's inputs in their slots; false when the case is
+  // invalid.
+  bool TreatInputs(const FieldValues* outer, Prediction* out) const;
+  // Runs the document's and the element's transformations over the treated
+  // inputs and puts the derived values in their slots.
+  void Transform(const FieldValues* outer) const;
+  // Result `i` of the case (null: missing) as a typed value kept in place.
+  void SetResult(size_t i, MCOrvane_600::ScoreDictVar::VariableType type, bool integer,
+                 const std::string& text, bool is_number, double number) const;
+  void SetOutput(size_t i, const OutputDef& def, const Prediction& p) const;
 
   std::string type_;
   std::string target_name_;
   const MCOrvane_600::ScoreDictVar* target_var_ = nullptr;  // lent; null without a target
   std::vector<std::pair<std::string, Usage>> roles_;
   std::vector<MiningField> fields_;
-  // Every visible field, copied into the working record per case.
+  // Every visible field; slot i of a case holds visible_[i]'s value, the
+  // slots after them the local derived fields' (local_names_).
   std::vector<std::pair<std::string, const MCOrvane_600::ScoreDictVar*>> visible_;
+  std::vector<std::string> local_names_;
+  std::vector<std::string> global_names_;  // the document's derived fields
+  std::vector<int> global_slots_;          // their slots, -1 when not visible
+  std::unordered_map<std::string, int> slot_of_;  // a local name wins over a visible one
+  const ModelScope* parent_ = nullptr;  // lent; null for the top-level model
+  std::vector<int> outer_slots_;  // each visible slot's slot in the enclosing scope
+  // The values of the case by slot; lent from the enclosing scope, from the
+  // treatment's values or from the transformations' records.
+  mutable std::vector<const MCOrvane_600::ScoreValue*> values_;
+  mutable std::vector<std::uint64_t> filled_;  // the case in which each slot was read
+  // The case in which each slot's value passed the MiningSchema's checks
+  // unchanged: a nested scope's field of the same value need not check again.
+  mutable std::vector<std::uint64_t> checked_;
+  mutable std::uint64_t case_ = 0;
   const MCOrvane_600::ScoreDictionary* visible_dict_ = nullptr;  // lent
-  std::unique_ptr<MCOrvane_600::BaseDictionary> inner_dict_;  // visible + local derived
+  // The element's own fields: the visible ones, and the local derived ones
+  // when it has any (then held in `inner_dict_`); lent.
+  const MCOrvane_600::ScoreDictionary* inner_ = nullptr;
+  std::unique_ptr<MCOrvane_600::BaseDictionary> inner_dict_;
   std::unique_ptr<MCOrvane_600::TransformationDictionary> local_;
   MCOrvane_600::TransformationDictionary* global_ = nullptr;  // lent
   const MCOrvane_600::ScoreDictionary* data_ = nullptr;       // lent
@@ -116,8 +149,14 @@ class ModelScope : public NestedModel {
   // holds them and must go first); null without nested models.
   std::unique_ptr<MCOrvane_600::BaseDictionary> nested_dict_;
   std::unique_ptr<ModelAlgorithm> algorithm_;
+  // The inputs of the transformations; only used with transformations.
   mutable MCOrvane_600::CaseRecord work_;
-  mutable std::vector<std::unique_ptr<MCOrvane_600::ScoreValue>> results_;
+  // Owned result values, reused from case to case; results_ lends them, null
+  // for a value the case has not.
+  mutable std::vector<std::unique_ptr<MCOrvane_600::ScoreValue>> result_store_;
+  mutable std::vector<const MCOrvane_600::ScoreValue*> results_;
+  mutable std::vector<const MCOrvane_600::ScoreValue*> computed_;  // output expressions
+  mutable std::vector<MCOrvane_600::ResultAdvice> treatment_;  // the case's treatment advice
 };
 
 }  // namespace orvane_plugins

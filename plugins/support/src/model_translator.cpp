@@ -4,6 +4,7 @@
 
 #include <memory>
 #include <ostream>
+#include <typeinfo>
 
 #include <xercesc/dom/DOMDocument.hpp>
 #include <xercesc/dom/DOMElement.hpp>
@@ -21,7 +22,9 @@
 #include "orvane/model/base_model.h"
 #include "orvane/translate/mcx_input_source.h"
 #include "orvane/translate/pmml_translator.h"
+#include "orvane/values/numeric_value.h"
 #include "orvane/values/ov_exception.h"
+#include "orvane/values/string_value.h"
 #include "orvane_plugins/xml_reading.h"
 
 namespace orvane_plugins {
@@ -48,6 +51,114 @@ class InputValues : public FieldValues {
 
  private:
   const ScoreCaseRecord* input_;
+};
+
+// Puts `value` (lent; null: missing) into the host's `record` under `name`.
+// A value there of the same kind is changed in place, so that a record
+// scored case after case allocates nothing; otherwise the record gets a copy.
+void PutResult(const std::string& name, const ScoreValue* value, ScoreCaseRecord* record) {
+  if (value == nullptr) {
+    record->Add(name, nullptr);
+    return;
+  }
+  if (value->GetType() == ScoreValue::kNUMERIC_VALUE) {
+    if (record->SetValue(name, value->GetDouble())) return;
+  } else if (value->GetType() == ScoreValue::kSTRING_VALUE) {
+    // In place only where the kept length stays the text's own.
+    const int length = static_cast<const MCOrvane_600::StringValue*>(value)->GetLength();
+    const ScoreValue* old = record->Get(name);
+    if (old != nullptr && old->GetType() == ScoreValue::kSTRING_VALUE &&
+        static_cast<const MCOrvane_600::StringValue*>(old)->GetLength() == length) {
+      const std::string text = value->GetString();
+      if (length == static_cast<int>(text.size()) && record->SetValue(name, text)) return;
+    }
+  }
+  record->Add(name, value->Clone());
+}
+
+// The result record a plug-in model hands out. It remembers the values it
+// got from the model's last case, so that the next case changes them in
+// place without looking names up; anything else that changes the record
+// makes it forget them. Not to be assigned to as a CaseRecord.
+class ResultRecord final : public CaseRecord {
+ public:
+  // `model` (lent) is the model whose results `names` are.
+  ResultRecord(const void* model, const std::vector<std::string>& names)
+      : model_(model), kept_(names.size(), nullptr) {
+    for (const std::string& name : names) CaseRecord::Add(name, nullptr);
+  }
+  ResultRecord(const ResultRecord&) = delete;
+  ResultRecord& operator=(const ResultRecord&) = delete;
+
+  void Add(const std::string& name, ScoreValue* value) override {
+    known_ = false;
+    CaseRecord::Add(name, value);
+  }
+  bool SetValue(const std::string& name, const std::string& text) override {
+    known_ = false;
+    return CaseRecord::SetValue(name, text);
+  }
+  bool SetValue(const std::string& name, double x, ScoreDictVar::DateTimeType type) override {
+    known_ = false;
+    return CaseRecord::SetValue(name, x, type);
+  }
+  bool SetValue(const std::string& name, double x) override {
+    known_ = false;
+    return CaseRecord::SetValue(name, x);
+  }
+  void Remove(const std::string& name) override {
+    known_ = false;
+    CaseRecord::Remove(name);
+  }
+
+  bool IsOf(const void* model) const { return model == model_; }
+  // False once anything but Put changed the record.
+  bool known() const { return known_; }
+
+  // Result `i`, named `name`, becomes `value` (lent; null: missing). The
+  // value kept for it, a number or a text this record made, changes in place.
+  void Put(size_t i, const std::string& name, const ScoreValue* value) {
+    ScoreValue*& kept = kept_[i];
+    if (value == nullptr) {
+      if (kept != nullptr) CaseRecord::Add(name, nullptr);
+      kept = nullptr;
+      return;
+    }
+    const ScoreValue::ValueType type = value->GetType();
+    if (kept != nullptr && kept->GetType() == type) {
+      if (type == ScoreValue::kNUMERIC_VALUE) {
+        static_cast<MCOrvane_600::NumericValue*>(kept)->SetDoubleValue(value->GetDouble());
+        return;
+      }
+      if (type == ScoreValue::kSTRING_VALUE) {
+        const auto* text = static_cast<const MCOrvane_600::StringValue*>(value);
+        auto* own = static_cast<MCOrvane_600::StringValue*>(kept);
+        own->SetString(text->GetString());
+        own->SetLength(text->GetLength());
+        return;
+      }
+    }
+    kept = value->Clone();
+    CaseRecord::Add(name, kept);
+  }
+
+  // After the record was changed by others: takes its values as they are,
+  // keeping only the numbers and texts of the library's own classes.
+  void Relearn(const std::vector<std::string>& names) {
+    for (size_t i = 0; i < names.size(); ++i) {
+      ScoreValue* value = const_cast<ScoreValue*>(CaseRecord::Get(names[i]));
+      const bool own = value != nullptr && (typeid(*value) == typeid(MCOrvane_600::NumericValue) ||
+                                            typeid(*value) == typeid(MCOrvane_600::StringValue));
+      kept_[i] = own ? value : nullptr;
+      if (value != nullptr && !own) CaseRecord::Add(names[i], nullptr);
+    }
+    known_ = true;
+  }
+
+ private:
+  const void* model_;
+  std::vector<ScoreValue*> kept_;  // lent from the record's own values
+  bool known_ = true;
 };
 
 ScoreModel::VarRole RoleOf(Usage usage) {
@@ -89,23 +200,29 @@ class PluginModel : public MCOrvane_600::BaseModel {
   const ScoreDictionary* GetResultDictionary() const override { return &result_dict_; }
 
   ScoreCaseRecord* CreateResultRecord() const override {
-    auto* record = new CaseRecord();
-    for (const std::string& name : result_names_) record->Add(name, nullptr);
-    return record;
+    return new ResultRecord(this, result_names_);
   }
 
   bool Score(const ScoreCaseRecord* input, ScoreCaseRecord* result,
              std::vector<ResultAdvice>* advice) override {
     if (input == nullptr || result == nullptr) return false;
     InputValues values(input);
-    Prediction prediction;
-    scope_->Predict(values, &prediction, nullptr);
+    scope_->Predict(values, &prediction_, nullptr);
     const auto& results = scope_->ResultValues();
-    for (size_t i = 0; i < result_names_.size(); ++i) {
-      const ScoreValue* value = results[result_slots_[i]].get();
-      result->Add(result_names_[i], value == nullptr ? nullptr : value->Clone());
+    // The record's class is final here: a comparison of types finds it.
+    auto* own = typeid(*result) == typeid(ResultRecord) ? static_cast<ResultRecord*>(result)
+                                                        : nullptr;
+    if (own != nullptr && own->IsOf(this)) {
+      if (!own->known()) own->Relearn(result_names_);
+      for (size_t i = 0; i < result_names_.size(); ++i) {
+        own->Put(i, result_names_[i], results[result_slots_[i]]);
+      }
+    } else {
+      for (size_t i = 0; i < result_names_.size(); ++i) {
+        PutResult(result_names_[i], results[result_slots_[i]], result);
+      }
     }
-    if (advice != nullptr) *advice = std::move(prediction.advice);
+    if (advice != nullptr) advice->assign(prediction_.advice.begin(), prediction_.advice.end());
     return true;
   }
 
@@ -124,6 +241,7 @@ class PluginModel : public MCOrvane_600::BaseModel {
   OrderedDictionary result_dict_;
   std::vector<std::string> result_names_;
   std::vector<size_t> result_slots_;  // each result name's index in the scope's results
+  Prediction prediction_;  // the last case's; kept for the room of its lists
 };
 
 bool IsDocumentPart(const std::string& tag) {
@@ -183,7 +301,8 @@ class ModelTranslator : public MCOrvane_600::PMMLTranslator {
     if (global_view != nullptr) model->SetTransformationScoreDictionary(global.release());
     std::unique_ptr<ModelScope> scope =
         ModelScope::Read(model_element, visible_view, this,
-                         TagOf(model_element) == type_ ? reader_ : nullptr, global_view, data_view);
+                         TagOf(model_element) == type_ ? reader_ : nullptr, global_view, data_view,
+                         nullptr);
     for (const auto& role : scope->roles()) model->SetVarRole(role.first, RoleOf(role.second));
     model->SetScope(std::move(scope));
     return model.release();

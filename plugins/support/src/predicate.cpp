@@ -1,11 +1,13 @@
 #include "orvane_plugins/predicate.h"
 
+#include <typeinfo>
 #include <vector>
 
 #include <xercesc/dom/DOMElement.hpp>
 #include <xercesc/dom/DOMNode.hpp>
 
 #include "orvane/dictionary/score_dict_var.h"
+#include "orvane/values/numeric_value.h"
 #include "orvane/values/score_value.h"
 #include "orvane_plugins/array_reading.h"
 #include "orvane_plugins/field_reading.h"
@@ -13,6 +15,7 @@
 
 namespace orvane_plugins {
 
+using MCOrvane_600::NumericValue;
 using MCOrvane_600::OVException;
 using MCOrvane_600::ScoreValue;
 using xercesc::DOMElement;
@@ -35,16 +38,30 @@ enum class Op { kEqual, kNotEqual, kLess, kLessOrEqual, kGreater, kGreaterOrEqua
 
 class Simple : public Predicate {
  public:
-  Simple(std::string field, Op op, FieldConstant constant)
-      : field_(std::move(field)), op_(op), constant_(std::move(constant)) {}
+  Simple(std::string field, int slot, Op op, FieldConstant constant)
+      : field_(std::move(field)), slot_(slot), op_(op), constant_(std::move(constant)) {}
 
   Predicate::Truth Evaluate(const FieldValues& fields) const override {
-    const ScoreValue* value = fields.Get(field_);
+    const ScoreValue* value = fields.AtSlot(slot_, field_);
+    // The common case, a number against a number, without the general
+    // comparison's calls.
+    if (constant_.numeric && value != nullptr && typeid(*value) == typeid(NumericValue)) {
+      const double x = value->GetDouble();
+      if (!NumericValue::IsSystemMissingValue(x)) {
+        const double c = constant_.number;
+        return Decide(x < c ? -1 : (x == c ? 0 : (x > c ? 1 : kIncomparable)));
+      }
+    }
     const bool missing = IsMissing(value);
     if (op_ == Op::kMissing) return missing ? Predicate::kTRUE : Predicate::kFALSE;
     if (op_ == Op::kNotMissing) return missing ? Predicate::kFALSE : Predicate::kTRUE;
     if (missing) return Predicate::kUNKNOWN;
-    const int order = Compare(value, constant_);
+    return Decide(Compare(value, constant_));
+  }
+
+ private:
+  // The truth of the operator for a comparison's outcome.
+  Predicate::Truth Decide(int order) const {
     if (order == kIncomparable) return op_ == Op::kNotEqual ? Predicate::kTRUE : Predicate::kFALSE;
     bool result = false;
     switch (op_) {
@@ -59,24 +76,34 @@ class Simple : public Predicate {
     return result ? Predicate::kTRUE : Predicate::kFALSE;
   }
 
- private:
   std::string field_;
+  int slot_;
   Op op_;
   FieldConstant constant_;
 };
 
 class SetPredicate : public Predicate {
  public:
-  SetPredicate(std::string field, bool is_in, std::vector<FieldConstant> set)
-      : field_(std::move(field)), is_in_(is_in), set_(std::move(set)) {}
+  SetPredicate(std::string field, int slot, bool is_in, std::vector<FieldConstant> set)
+      : field_(std::move(field)), slot_(slot), is_in_(is_in), set_(std::move(set)) {}
   Predicate::Truth Evaluate(const FieldValues& fields) const override {
-    const ScoreValue* value = fields.Get(field_);
+    const ScoreValue* value = fields.AtSlot(slot_, field_);
     if (IsMissing(value)) return Predicate::kUNKNOWN;
     bool found = false;
-    for (const FieldConstant& c : set_) {
-      if (Compare(value, c) == 0) {
-        found = true;
-        break;
+    if (value->GetType() == ScoreValue::kSTRING_VALUE) {
+      const std::string text = value->GetString();
+      for (const FieldConstant& c : set_) {
+        if (CompareText(text, c) == 0) {
+          found = true;
+          break;
+        }
+      }
+    } else {
+      for (const FieldConstant& c : set_) {
+        if (Compare(value, c) == 0) {
+          found = true;
+          break;
+        }
       }
     }
     return found == is_in_ ? Predicate::kTRUE : Predicate::kFALSE;
@@ -84,6 +111,7 @@ class SetPredicate : public Predicate {
 
  private:
   std::string field_;
+  int slot_;
   bool is_in_;
   std::vector<FieldConstant> set_;
 };
@@ -188,7 +216,7 @@ std::unique_ptr<Predicate> ReadPredicateElement(DOMElement* element, const ReadC
     if (op != Op::kMissing && op != Op::kNotMissing) {
       constant = ReadFieldConstant(var, RequiredAttr(element, "value"), element);
     }
-    return std::make_unique<Simple>(field, op, std::move(constant));
+    return std::make_unique<Simple>(field, context.Slot(field), op, std::move(constant));
   }
   if (tag == "SimpleSetPredicate") {
     std::string field;
@@ -203,7 +231,8 @@ std::unique_ptr<Predicate> ReadPredicateElement(DOMElement* element, const ReadC
     for (const std::string& text : ReadArrayTexts(array, context)) {
       set.push_back(ReadFieldConstant(var, text, array));
     }
-    return std::make_unique<SetPredicate>(field, how == "isIn", std::move(set));
+    return std::make_unique<SetPredicate>(field, context.Slot(field), how == "isIn",
+                                          std::move(set));
   }
   if (tag == "CompoundPredicate") {
     const std::string how = RequiredAttr(element, "booleanOperator");

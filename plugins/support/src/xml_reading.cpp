@@ -18,8 +18,38 @@ using MCOrvane_600::OVException;
 using xercesc::DOMElement;
 using xercesc::DOMNode;
 
+namespace {
+
+// The names and most texts of a document are ASCII, which reads the same in
+// every code page the transcoder knows: such texts are copied as they are.
+constexpr size_t kShortName = 64;
+
+// `name` (ASCII, shorter than kShortName) into `wide`; false otherwise.
+bool WidenAscii(const char* name, XMLCh* wide) {
+  size_t i = 0;
+  for (; name[i] != 0; ++i) {
+    const unsigned char c = static_cast<unsigned char>(name[i]);
+    if (c >= 0x80 || i + 1 >= kShortName) return false;
+    wide[i] = c;
+  }
+  wide[i] = 0;
+  return true;
+}
+
+bool SameName(const XMLCh* wide, const char* name) {
+  for (; *name != 0; ++wide, ++name) {
+    if (*wide != static_cast<unsigned char>(*name)) return false;
+  }
+  return *wide == 0;
+}
+
+}  // namespace
+
 std::string Utf8(const XMLCh* text) {
   if (text == nullptr || *text == 0) return std::string();
+  size_t length = 0;
+  while (text[length] != 0 && text[length] < 0x80) ++length;
+  if (text[length] == 0) return std::string(text, text + length);
   xercesc::TranscodeToStr utf8(text, kDocumentCodePage);
   return std::string(reinterpret_cast<const char*>(utf8.str()), utf8.length());
 }
@@ -36,22 +66,37 @@ std::vector<DOMElement*> ChildElements(const DOMElement* parent) {
   return out;
 }
 
+bool HasTag(const DOMElement* element, const char* tag) {
+  XMLCh wide[kShortName];
+  if (WidenAscii(tag, wide)) return SameName(element->getTagName(), tag);
+  return TagOf(element) == tag;
+}
+
 std::vector<DOMElement*> ChildElements(const DOMElement* parent, const char* tag) {
   std::vector<DOMElement*> out;
-  for (DOMElement* e : ChildElements(parent)) {
-    if (TagOf(e) == tag) out.push_back(e);
+  for (DOMNode* n = parent->getFirstChild(); n != nullptr; n = n->getNextSibling()) {
+    if (n->getNodeType() != DOMNode::ELEMENT_NODE) continue;
+    auto* e = static_cast<DOMElement*>(n);
+    if (HasTag(e, tag)) out.push_back(e);
   }
   return out;
 }
 
 DOMElement* FirstChild(const DOMElement* parent, const char* tag) {
-  for (DOMElement* e : ChildElements(parent)) {
-    if (TagOf(e) == tag) return e;
+  for (DOMNode* n = parent->getFirstChild(); n != nullptr; n = n->getNextSibling()) {
+    if (n->getNodeType() != DOMNode::ELEMENT_NODE) continue;
+    auto* e = static_cast<DOMElement*>(n);
+    if (HasTag(e, tag)) return e;
   }
   return nullptr;
 }
 
 const XMLCh* RawAttr(const DOMElement* element, const char* name) {
+  XMLCh local[kShortName];
+  if (WidenAscii(name, local)) {
+    const DOMNode* node = element->getAttributeNode(local);
+    return node == nullptr ? nullptr : node->getNodeValue();
+  }
   XMLCh* wide = xercesc::XMLString::transcode(name);
   const DOMNode* node = element->getAttributeNode(wide);
   xercesc::XMLString::release(&wide);

@@ -41,6 +41,8 @@ constexpr int kIncomparable = 2;
 // -1, 0 or 1 as `value` is below, equal to or above `constant`; kIncomparable
 // when a text meets a number that it does not spell.
 int Compare(const MCOrvane_600::ScoreValue* value, const FieldConstant& constant);
+// The same for a text value's text.
+int CompareText(const std::string& text, const FieldConstant& constant);
 
 // A new value of `var`'s storage type for `text` (the caller owns it); throws
 // code 3 naming `element` when the text does not fit.

@@ -38,6 +38,14 @@ class FieldValues {
   virtual ~FieldValues() = default;
   // Lent, valid until the next case; null when the field has no value.
   virtual const MCOrvane_600::ScoreValue* Get(const std::string& name) const = 0;
+  // The same value through `slot`, the number ReadContext::Slot gave for
+  // `name` while the element that asks was read (-1: none). Values that keep
+  // their fields by number answer without a name lookup; any other answers
+  // by name.
+  virtual const MCOrvane_600::ScoreValue* AtSlot(int slot, const std::string& name) const {
+    (void)slot;
+    return Get(name);
+  }
 };
 
 // What a model element predicts for one case. `valid` false: no prediction
@@ -71,6 +79,21 @@ struct Prediction {
   };
   std::vector<RuleValue> rule_values;
   std::vector<MCOrvane_600::ResultAdvice> advice;
+
+  // Back to no prediction, keeping the room of the texts and lists for the
+  // next case.
+  void Clear() {
+    valid = false;
+    value = 0.0;
+    is_category = false;
+    category.clear();
+    probabilities.clear();
+    entity_id.clear();
+    confidence = std::numeric_limits<double>::quiet_NaN();
+    affinities.clear();
+    reason_codes.clear();
+    advice.clear();
+  }
 };
 
 // One model type's algorithm, read from its model element. Const: scoring
@@ -129,6 +152,12 @@ class ReadContext {
   // A field in the model element's scope (data, derived or an earlier
   // segment's output); null when none has that name. Lent.
   virtual const MCOrvane_600::ScoreDictVar* Field(const std::string& name) const = 0;
+  // The number under which the scope's values keep field `name` during a
+  // case (FieldValues::AtSlot), or -1 when they keep it by name only.
+  virtual int Slot(const std::string& name) const {
+    (void)name;
+    return -1;
+  }
   // The name of the model element's target field (MiningSchema usageType
   // "target"/"predicted"), empty when it has none.
   virtual std::string TargetName() const = 0;

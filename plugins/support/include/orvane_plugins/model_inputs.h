@@ -43,6 +43,7 @@ class ModelInputs {
  private:
   std::vector<std::string> names_;
   std::vector<const MCOrvane_600::ScoreDictVar*> fields_;
+  std::vector<int> slots_;  // each field's slot in the scope's values
   std::vector<bool> required_;
 };
 

@@ -29,6 +29,8 @@ std::string TagOf(const xercesc::DOMElement* element);
 std::vector<xercesc::DOMElement*> ChildElements(const xercesc::DOMElement* parent);
 std::vector<xercesc::DOMElement*> ChildElements(const xercesc::DOMElement* parent,
                                                 const char* tag);
+// Whether `element` is named `tag`.
+bool HasTag(const xercesc::DOMElement* element, const char* tag);
 // The first child element named `tag`, or null.
 xercesc::DOMElement* FirstChild(const xercesc::DOMElement* parent, const char* tag);
 
