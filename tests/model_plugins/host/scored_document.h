@@ -12,6 +12,7 @@
 #include <cmath>
 #include <map>
 #include <memory>
+#include <regex>
 #include <sstream>
 #include <string>
 #include <utility>
@@ -99,6 +100,18 @@ inline std::string WithOutputs(std::string document, const std::vector<std::stri
   return document;
 }
 
+// Every Value of the document's fields, once each: the target's categories
+// are among them.
+inline std::vector<std::string> ValuesIn(const std::string& document) {
+  static const std::regex kValue("<Value\\s[^>]*\\bvalue=\"([^\"]*)\"");
+  std::vector<std::string> values;
+  for (std::sregex_iterator it(document.begin(), document.end(), kValue), end; it != end; ++it) {
+    const std::string value = (*it)[1];
+    if (std::find(values.begin(), values.end(), value) == values.end()) values.push_back(value);
+  }
+  return values;
+}
+
 // The categories of the model's target, in the order the plug-ins use.
 inline std::vector<std::string> TargetCategories(const MCOrvane_600::ScoreModel& model) {
   std::vector<std::string> out;
@@ -118,9 +131,9 @@ inline std::vector<std::string> TargetCategories(const MCOrvane_600::ScoreModel&
 // `inputs`, and reads back the affinities of `entities`.
 inline Prediction ScoreDocument(const std::string& document, const Inputs& inputs,
                                 const std::vector<std::string>& entities = {}) {
-  const std::vector<std::string> categories = TargetCategories(*ReadModel(document));
   const std::unique_ptr<MCOrvane_600::ScoreModel> model =
-      ReadModel(WithOutputs(document, categories, entities));
+      ReadModel(WithOutputs(document, ValuesIn(document), entities));
+  const std::vector<std::string> categories = TargetCategories(*model);
   MCOrvane_600::CaseRecord input;
   for (const auto& entry : inputs) {
     const MCOrvane_600::ScoreDictVar* var = model->GetDictionary()->GetVar(entry.first);
