@@ -1,4 +1,4 @@
-// Numbers, texts and statuses.
+// Numbers, texts, statuses and the readers' exception.
 #include <climits>
 #include <cmath>
 #include <cstdint>
@@ -11,6 +11,7 @@
 
 #include "orvane/values/mc_status.h"
 #include "orvane/values/numeric_value.h"
+#include "orvane/values/ov_exception.h"
 #include "orvane/values/string_value.h"
 
 namespace MCOrvane_600 {
@@ -266,6 +267,21 @@ TEST(StringValueTest, SetValue) {
 }
 
 using MCScore::MCStatus;
+
+TEST(OVExceptionTest, DefaultAndCopies) {
+  OVException none;
+  EXPECT_EQ(none.GetErrorCode(), 0);
+  EXPECT_EQ(none.GetErrorMessage(), "");
+
+  OVException first(OVException::kCodeCount, "twelve");
+  OVException copy(first);
+  EXPECT_EQ(copy.GetErrorCode(), 12);
+  EXPECT_EQ(copy.GetErrorMessage(), "twelve");
+
+  none = first;
+  EXPECT_EQ(none.GetErrorCode(), 12);
+  EXPECT_EQ(none.GetErrorMessage(), "twelve");
+}
 
 TEST(MCStatusTest, Severities) {
   MCStatus ok;
