@@ -9,11 +9,10 @@
 #include <string>
 #include <vector>
 
-#include "host_expect.h"
+#include "scored_document.h"
 
 namespace {
 
-using orvane_test::HostedModel;
 using orvane_test::Prediction;
 
 const char kDictionary[] = R"(<PMML version="4.4"><DataDictionary>
@@ -92,7 +91,7 @@ std::string Three(const std::string& one, const std::string& two, const std::str
 }
 
 Prediction Score(const std::string& document, bool x_missing) {
-  return HostedModel::FromText(document)->Score(
+  return orvane_test::ScoreDocument(document,
       x_missing ? orvane_test::Inputs() : orvane_test::Inputs{{"x", "2"}});
 }
 
@@ -279,7 +278,8 @@ TEST(MiningModel, RefusesWhatItCannotScore) {
        head + "regression\"><MiningSchema/><Regression/></MiningModel></PMML>", 5,
        "Regression in MiningModel is not supported"},
       {"segmentFault",
-       Regression(Method("sum"), Segment(kTrue, "<RegressionModel functionName=\"regression\"/>")),
+       Regression(Method("sum"), Segment(kTrue, "<RegressionModel functionName=\"regression\">"
+                                                "<MiningSchema/></RegressionModel>")),
        1, "RegressionModel: RegressionTable is absent"},
   });
 }

@@ -7,11 +7,10 @@
 #include <string>
 #include <vector>
 
-#include "host_expect.h"
+#include "scored_document.h"
 
 namespace {
 
-using orvane_test::HostedModel;
 using orvane_test::Prediction;
 
 const char kData[] =
@@ -141,7 +140,7 @@ std::string Measure(const std::string& inner, const char* kind = "distance", con
 const char kBinaryFields[] =
     "<ClusteringField field=\"b1\"/><ClusteringField field=\"b2\"/><ClusteringField field=\"b3\"/>";
 const char kBinaryClusters[] =
-    "<Cluster><Array n=\"3\" type=\"real\">1 1 0</Array></Cluster>"
+    "<Cluster id=\"k1\"><Array n=\"3\" type=\"real\">1 1 0</Array></Cluster>"
     "<Cluster><Array n=\"3\" type=\"real\">0 0 1</Array></Cluster>";
 
 std::string Binary(const std::string& measure) {
@@ -150,7 +149,7 @@ std::string Binary(const std::string& measure) {
 
 const char kCategoryField[] = "<ClusteringField field=\"c\" compareFunction=\"";
 const char kCategoryClusters[] =
-    "<Cluster><Array n=\"1\" type=\"string\">a</Array></Cluster>"
+    "<Cluster id=\"k1\"><Array n=\"1\" type=\"string\">a</Array></Cluster>"
     "<Cluster><Array n=\"1\" type=\"string\">\"b\"</Array></Cluster>";
 
 // --- The cases ----------------------------------------------------------
@@ -178,7 +177,7 @@ constexpr double kNone = std::numeric_limits<double>::quiet_NaN();
 void ExpectScores(const std::vector<ScoreCase>& cases) {
   for (const ScoreCase& c : cases) {
     SCOPED_TRACE(c.name);
-    const Prediction p = HostedModel::FromText(c.document)->Score(Case(c.drop));
+    const Prediction p = orvane_test::ScoreDocument(c.document, Case(c.drop), {"k1", "2"});
     EXPECT_TRUE(p.valid);
     if (!std::isnan(c.value)) orvane_test::ExpectClose(p.value, c.value);
     EXPECT_EQ(p.category, c.category);
@@ -383,7 +382,7 @@ TEST(NetworkSvmCluster, NoPredictionGivesAdvice) {
       {Clustering(Measure("<euclidean/>")), {"x", "y"}},
   };
   for (const auto& c : kCases) {
-    orvane_test::ExpectNoPrediction(HostedModel::FromText(c.document)->Score({{"c", "b"}}), 102,
+    orvane_test::ExpectNoPrediction(orvane_test::ScoreDocument(c.document, {{"c", "b"}}), 102,
                                     c.infos);
   }
 }
@@ -396,7 +395,7 @@ TEST(NetworkSvmCluster, RefusesWhatTheyCannotScore) {
           "NeuralNetwork: functionName \"clustering\" is not supported"},
       {"NotScorable",
           Svm("functionName=\"regression\" isScorable=\"false\"", "<LinearKernelType/>", kMachine), 5,
-          "SupportVectorMachineModel: isScorable is false"},
+          "SupportVectorMachineModel: isScorable=\"false\": the model is not meant to be scored"},
       {"UnknownActivation", Activation("softsign"), 5,
           "NeuralNetwork: activationFunction \"softsign\" is not supported"},
       {"UnknownLayerNormalization",

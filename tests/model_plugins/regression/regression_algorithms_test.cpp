@@ -6,12 +6,11 @@
 #include <string>
 #include <vector>
 
-#include "host_expect.h"
+#include "scored_document.h"
 
 namespace {
 
 using orvane_test::ExpectRefusals;
-using orvane_test::HostedModel;
 using orvane_test::Prediction;
 
 const char kDictionary[] = R"(<PMML version="4.4"><DataDictionary>
@@ -92,7 +91,7 @@ struct ScoreCase {
 void ExpectScores(const std::vector<ScoreCase>& cases) {
   for (const ScoreCase& c : cases) {
     SCOPED_TRACE(c.name);
-    const Prediction p = HostedModel::FromText(c.document)->Score(kCase);
+    const Prediction p = orvane_test::ScoreDocument(c.document, kCase);
     EXPECT_TRUE(p.valid);
     EXPECT_EQ(p.is_category, !c.probabilities.empty());
     if (c.probabilities.empty()) orvane_test::ExpectClose(p.value, c.value);
@@ -242,7 +241,7 @@ TEST(RegressionAlgorithms, NoPredictionGivesAdvice) {
     SCOPED_TRACE(c.name);
     orvane_test::Inputs inputs = kCase;
     inputs.erase(c.drop);
-    orvane_test::ExpectNoPrediction(HostedModel::FromText(c.document)->Score(inputs), c.advice,
+    orvane_test::ExpectNoPrediction(orvane_test::ScoreDocument(c.document, inputs), c.advice,
                                     {c.info});
   }
 }

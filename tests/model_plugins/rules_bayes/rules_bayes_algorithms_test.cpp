@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "host_expect.h"
+#include "scored_document.h"
 
 namespace {
 
@@ -67,7 +67,7 @@ const double kNone = std::nan("");
 
 // The prediction of `model` in the document's dictionary for `inputs`.
 Prediction Score(const std::string& model, const Inputs& inputs) {
-  return orvane_test::HostedModel::FromText(Document(model))->Score(inputs);
+  return orvane_test::ScoreDocument(Document(model), inputs);
 }
 
 TEST(RuleSetModel, SelectsAsTheCriterionSays) {

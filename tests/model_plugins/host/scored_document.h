@@ -1,0 +1,244 @@
+#ifndef ORVANE_TESTS_MODEL_PLUGINS_HOST_SCORED_DOCUMENT_H_
+#define ORVANE_TESTS_MODEL_PLUGINS_HOST_SCORED_DOCUMENT_H_
+
+// The shipped model plug-ins as a host uses them: a PMML document read by the
+// model factory, one case scored, and the result record read back. The
+// document's top-level model is given an Output (first among its children)
+// with every feature the tests look at, so each test sees the target,
+// probabilities, entity, confidence, affinities and reason codes through the
+// plug-ins' own Output handling.
+
+#include <algorithm>
+#include <cmath>
+#include <map>
+#include <memory>
+#include <regex>
+#include <sstream>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "orvane/dictionary/case_record.h"
+#include "orvane/dictionary/score_dict_var.h"
+#include "orvane/dictionary/score_dictionary.h"
+#include "orvane/dictionary/score_value_label.h"
+#include "orvane/dictionary/score_value_label_set.h"
+#include "orvane/model/score_model.h"
+#include "orvane/translate/model_factory.h"
+#include "orvane/values/ov_exception.h"
+#include "orvane/values/score_value.h"
+#include "orvane_plugins/plugin_directory.h"
+
+namespace orvane_test {
+
+// A case: field name -> its value as text (parsed as the field's type); a
+// field left out is missing.
+using Inputs = std::map<std::string, std::string>;
+
+// What one case scored to.
+struct Prediction {
+  bool valid = false;  // the model predicted
+  bool is_category = false;
+  double value = 0.0;    // a regression's
+  std::string category;  // a classification's, or the cluster's name
+  std::vector<std::pair<std::string, double>> probabilities;  // in the target's category order
+  std::vector<std::pair<std::string, double>> affinities;     // of the entities asked for
+  std::string entity_id;
+  double confidence = std::nan("");
+  std::vector<std::string> reason_codes;
+  std::vector<MCOrvane_600::ResultAdvice> advice;
+};
+
+inline std::vector<std::string> ShippedModelNames() {
+  static const std::vector<std::string> names = [] {
+    std::vector<std::string> read =
+        orvane_plugins::ReadNamesFile(orvane_plugins::DefaultNamesFile());
+    orvane_plugins::PreloadPlugins(read);
+    return read;
+  }();
+  return names;
+}
+
+inline std::unique_ptr<MCOrvane_600::ScoreModel> ReadModel(const std::string& document) {
+  std::istringstream in(document);
+  return std::unique_ptr<MCOrvane_600::ScoreModel>(
+      MCOrvane_600::ModelFactory::MakeModelFromXML(in, ShippedModelNames(), ""));
+}
+
+constexpr int kReasonRanks = 4;
+
+// `document` with an Output listing the features for `categories` and
+// `entities` right after its first MiningSchema (the top-level model's).
+inline std::string WithOutputs(std::string document, const std::vector<std::string>& categories,
+                               const std::vector<std::string>& entities) {
+  std::string out =
+      "<Output><OutputField name=\"~value\" feature=\"predictedValue\"/>"
+      "<OutputField name=\"~shown\" feature=\"predictedDisplayValue\" dataType=\"string\"/>"
+      "<OutputField name=\"~entity\" feature=\"entityId\"/>"
+      "<OutputField name=\"~confidence\" feature=\"confidence\"/>";
+  for (int rank = 1; rank <= kReasonRanks; ++rank) {
+    out += "<OutputField name=\"~reason " + std::to_string(rank) +
+           "\" feature=\"reasonCode\" rank=\"" + std::to_string(rank) + "\"/>";
+  }
+  for (const std::string& c : categories) {
+    out += "<OutputField name=\"~p " + c + "\" feature=\"probability\" value=\"" + c + "\"/>";
+  }
+  for (const std::string& e : entities) {
+    out += "<OutputField name=\"~a " + e + "\" feature=\"affinity\" value=\"" + e + "\"/>";
+  }
+  out += "</Output>";
+  size_t at = document.find("<MiningSchema/>");
+  size_t end = document.find("</MiningSchema>");
+  if (end != std::string::npos && (at == std::string::npos || end < at)) {
+    at = end + std::string("</MiningSchema>").size();
+  } else if (at != std::string::npos) {
+    at += std::string("<MiningSchema/>").size();
+  }
+  if (at != std::string::npos) document.insert(at, out);
+  return document;
+}
+
+// Every Value of the document's fields, once each: the target's categories
+// are among them.
+inline std::vector<std::string> ValuesIn(const std::string& document) {
+  static const std::regex kValue("<Value\\s[^>]*\\bvalue=\"([^\"]*)\"");
+  std::vector<std::string> values;
+  for (std::sregex_iterator it(document.begin(), document.end(), kValue), end; it != end; ++it) {
+    const std::string value = (*it)[1];
+    if (std::find(values.begin(), values.end(), value) == values.end()) values.push_back(value);
+  }
+  return values;
+}
+
+// The categories of the model's target, in the order the plug-ins use.
+inline std::vector<std::string> TargetCategories(const MCOrvane_600::ScoreModel& model) {
+  std::vector<std::string> out;
+  const MCOrvane_600::ScoreDictVar* target = model.GetTargetVar();
+  if (target == nullptr || target->GetMLevel() == MCOrvane_600::ScoreDictVar::kCONTINUOUS) {
+    return out;
+  }
+  if (const auto* labels = target->GetValueLabels()) {
+    for (const auto* label : labels->GetAllValueLabels()) {
+      if (label->GetValue() != nullptr) out.push_back(label->GetValue()->GetString());
+    }
+  }
+  return out;
+}
+
+// Reads `document` (throws what the factory or the plug-ins throw), scores
+// `inputs`, and reads back the affinities of `entities`.
+inline Prediction ScoreDocument(const std::string& document, const Inputs& inputs,
+                                const std::vector<std::string>& entities = {}) {
+  const std::unique_ptr<MCOrvane_600::ScoreModel> model =
+      ReadModel(WithOutputs(document, ValuesIn(document), entities));
+  const std::vector<std::string> categories = TargetCategories(*model);
+  MCOrvane_600::CaseRecord input;
+  for (const auto& entry : inputs) {
+    const MCOrvane_600::ScoreDictVar* var = model->GetDictionary()->GetVar(entry.first);
+    if (var == nullptr) ADD_FAILURE() << entry.first << " is not a data field";
+    if (var != nullptr && !entry.second.empty()) {
+      input.Add(entry.first, var->ToMyValue(entry.second));
+    }
+  }
+  std::unique_ptr<MCOrvane_600::ScoreCaseRecord> result(model->CreateResultRecord());
+  Prediction p;
+  EXPECT_TRUE(model->Score(&input, result.get(), &p.advice));
+  auto get = [&result](const std::string& name) -> const MCOrvane_600::ScoreValue* {
+    const MCOrvane_600::ScoreValue* v = result->Get(name);
+    return v == nullptr || v->IsSystemMissingValue() ? nullptr : v;
+  };
+  // Without a continuous target the prediction is a category or a cluster,
+  // known by its shown text (a cluster's id need not be a number).
+  const MCOrvane_600::ScoreValue* value = get("~value");
+  const MCOrvane_600::ScoreValue* shown = get("~shown");
+  const MCOrvane_600::ScoreDictVar* target = model->GetTargetVar();
+  p.is_category =
+      target == nullptr || target->GetMLevel() != MCOrvane_600::ScoreDictVar::kCONTINUOUS;
+  p.valid = p.is_category ? shown != nullptr : value != nullptr;
+  if (p.valid && p.is_category) p.category = shown->GetString();
+  if (p.valid && !p.is_category) p.value = value->GetDouble();
+  if (const auto* entity = get("~entity")) p.entity_id = entity->GetString();
+  if (const auto* confidence = get("~confidence")) p.confidence = confidence->GetDouble();
+  for (int rank = 1; rank <= kReasonRanks; ++rank) {
+    if (const auto* code = get("~reason " + std::to_string(rank))) {
+      p.reason_codes.push_back(code->GetString());
+    }
+  }
+  // A category the model gives no probability shows as 0: all 0 is none.
+  bool any = false;
+  for (const std::string& c : categories) {
+    if (const auto* probability = get("~p " + c)) {
+      p.probabilities.emplace_back(c, probability->GetDouble());
+      any = any || probability->GetDouble() != 0.0;
+    }
+  }
+  if (!any) p.probabilities.clear();
+  for (const std::string& e : entities) {
+    if (const auto* affinity = get("~a " + e)) p.affinities.emplace_back(e, affinity->GetDouble());
+  }
+  return p;
+}
+
+// A document that the plug-ins refuse to read, and the code and message.
+struct Refusal {
+  const char* name;
+  std::string document;
+  int code;
+  const char* message;
+};
+
+inline void ExpectRefusals(const std::vector<Refusal>& refusals) {
+  for (const Refusal& r : refusals) {
+    SCOPED_TRACE(r.name);
+    try {
+      ReadModel(r.document);
+      ADD_FAILURE() << "read without complaint";
+    } catch (const MCOrvane_600::OVException& e) {
+      EXPECT_EQ(e.GetErrorCode(), r.code);
+      EXPECT_EQ(e.GetErrorMessage(), r.message);
+    }
+  }
+}
+
+// Within `tolerance` relative to the larger of 1 and `want`.
+inline void ExpectClose(double got, double want, double tolerance = 1e-12) {
+  EXPECT_NEAR(got, want, tolerance * std::max(1.0, std::fabs(want)));
+}
+
+// The values of `got` in order, and their names unless `names` is empty.
+inline void ExpectDistribution(const std::vector<std::pair<std::string, double>>& got,
+                               const std::vector<double>& want,
+                               const std::vector<std::string>& names = {},
+                               double tolerance = 1e-12) {
+  ASSERT_EQ(got.size(), want.size());
+  for (size_t i = 0; i < want.size(); ++i) {
+    ExpectClose(got[i].second, want[i], tolerance);
+    if (!names.empty()) {
+      EXPECT_EQ(got[i].first, names[i]);
+    }
+  }
+}
+
+// No prediction, the last advice "Score is a missing value" (103).
+inline void ExpectNoScore(const Prediction& p) {
+  EXPECT_FALSE(p.valid);
+  ASSERT_FALSE(p.advice.empty());
+  EXPECT_EQ(p.advice.back().GetID(), 103);
+}
+
+// No prediction, and the advice that says why: `id` for each of `infos` (the
+// inputs' own advice may come first), then 103.
+inline void ExpectNoPrediction(const Prediction& p, int id, const std::vector<std::string>& infos) {
+  ExpectNoScore(p);
+  std::vector<std::string> got;
+  for (const MCOrvane_600::ResultAdvice& advice : p.advice) {
+    if (advice.GetID() == id) got.push_back(advice.GetInfo());
+  }
+  EXPECT_EQ(got, infos);
+}
+
+}  // namespace orvane_test
+
+#endif  // ORVANE_TESTS_MODEL_PLUGINS_HOST_SCORED_DOCUMENT_H_
