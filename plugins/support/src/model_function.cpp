@@ -10,9 +10,6 @@ using MCOrvane_600::OVException;
 std::string ReadModelFunction(const xercesc::DOMElement* model, const char* const* allowed,
                               const ReadContext& context) {
   const std::string name = ElementName(model, context);
-  if (Attribute(model, "isScorable", context) == "false") {
-    throw OVException(OVException::kCodeUnsupported, name + ": isScorable is false");
-  }
   const std::string function = RequiredAttribute(model, "functionName", context);
   for (const char* const* entry = allowed; *entry != nullptr; ++entry) {
     if (function == *entry) return function;

@@ -17,8 +17,8 @@ class ReadContext;
 constexpr int kAdviceMissingScore = 103;
 
 // Code 5 (kCodeUnsupported) for a child of `model` not among `children` (a
-// null-terminated list), for isScorable "false" and for a functionName other
-// than `function`; code 4 when functionName is absent.
+// null-terminated list) and for a functionName other than `function`; code 4
+// when functionName is absent.
 void CheckModelElement(const xercesc::DOMElement* model, const char* const* children,
                        const char* function, const ReadContext& context);
 

@@ -1,8 +1,8 @@
 #ifndef ORVANE_PLUGINS_MODEL_FUNCTION_H_
 #define ORVANE_PLUGINS_MODEL_FUNCTION_H_
 
-// What every model element states before its own content: whether it can be
-// scored, and its mining function.
+// What every model element states before its own content: its mining
+// function. (isScorable is the model scope's to check, before any reading.)
 
 #include <string>
 
@@ -17,8 +17,8 @@ namespace orvane_plugins {
 class ReadContext;
 
 // The model's functionName, one of `allowed` (a null-terminated list).
-// Code 5 when the model says isScorable="false" or names another function,
-// code 4 when functionName is absent.
+// Code 5 when the model names another function, code 4 when functionName is
+// absent.
 std::string ReadModelFunction(const xercesc::DOMElement* model, const char* const* allowed,
                               const ReadContext& context);
 
