@@ -101,10 +101,10 @@ class EvalLane {
       kFunction,    // standard::Apply of `op`
       kIf,
       kTest,        // isMissing, isNotMissing, isValid or isNotValid
-      kGuard,       // an Apply's attributes; `code` its treatment
+      kGuard,       // an Apply's attributes; `code` 1 for asMissing
       kMapMissing,
       kCast,        // to the type `code`
-      kTreatInput,  // `code` the treatment
+      kTreatInput,  // `code` 1 for asIs
       kNorm,        // NormContinuous by the points of node `node`
       kBin,         // Discretize by the bins of node `node`
     };
