@@ -10,6 +10,7 @@
 
 #include "orvane/dictionary/score_dict_var.h"
 #include "orvane/translate/model_factory.h"
+#include "orvane/translate/pmml_read_options.h"
 #include "orvane/values/ov_exception.h"
 #include "orvane/values/score_value.h"
 #include "bench_stats.h"
@@ -100,12 +101,14 @@ void FillRecord(const Cases& cases, std::size_t row, ScoreCaseRecord* record) {
   }
 }
 
-Loaded LoadDocument(const std::string& path) {
+Loaded LoadDocument(const std::string& path, bool standard) {
   Loaded loaded;
   MCOrvane_600::ScoreDictionary* data = nullptr;
+  MCOrvane_600::PMMLReadOptions options;
+  options.standardPMML = standard;
   try {
     loaded.derived.reset(
-        MCOrvane_600::ModelFactory::GetTransformationDictionaryFromXML(path, data, ""));
+        MCOrvane_600::ModelFactory::GetTransformationDictionaryFromXML(path, data, "", options));
   } catch (const MCOrvane_600::OVException& e) {
     Die(path + ": code " + std::to_string(static_cast<int>(e.GetErrorCode())) + ": " +
         e.GetErrorMessage());

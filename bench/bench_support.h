@@ -46,7 +46,8 @@ struct Loaded {
   std::unique_ptr<MCOrvane_600::ScoreDictionary> data;
   std::unique_ptr<MCOrvane_600::TransformationDictionary> derived;
 };
-Loaded LoadDocument(const std::string& path);
+// `standard`: read as standard PMML (PMMLReadOptions::standardPMML).
+Loaded LoadDocument(const std::string& path, bool standard = false);
 
 // Share of the derived values of `derived` that are missing (or absent)
 // for the case last computed; a sanity figure, so that a benchmark that

@@ -1,8 +1,9 @@
 // Per-case cost of derived values: the host fills a case record from decoded
 // inputs and asks the transformation dictionary for every derived value.
 //
-//   orvane_eval_bench --doc=LABEL,DOCUMENT.xml,CASES.csv [--doc=...] [benchmark flags]
+//   orvane_eval_bench --doc=LABEL,DOCUMENT.xml,CASES.csv[,standard] [--doc=...] [flags]
 //
+// A fourth part "standard" reads the document as standard PMML.
 // Three benchmarks a document, one case per iteration, cycling over the cases:
 //   evaluate/LABEL       FillRecord + GetValuesForDeriedVars (what a host pays)
 //   evaluate_only/LABEL  GetValuesForDeriedVars on records filled beforehand
@@ -32,6 +33,7 @@ struct Document {
   std::string label;
   std::string path;
   std::string cases_path;
+  bool standard = false;
   // Made on first use, so that a filtered run loads only what it needs.
   bool ready = false;
   Loaded loaded;
@@ -40,7 +42,7 @@ struct Document {
 
   void Prepare() {
     if (ready) return;
-    loaded = LoadDocument(path);
+    loaded = LoadDocument(path, standard);
     cases = ReadCases(cases_path, *loaded.data);
     fields = loaded.derived->GetDerivedVarNames().size();
     ready = true;
@@ -119,8 +121,13 @@ int main(int argc, char** argv) {
     std::getline(parts, doc->label, ',');
     std::getline(parts, doc->path, ',');
     std::getline(parts, doc->cases_path, ',');
-    if (doc->label.empty() || doc->path.empty() || doc->cases_path.empty()) {
-      std::fprintf(stderr, "--doc wants LABEL,DOCUMENT,CASES, got \"%s\"\n", flag.c_str());
+    std::string mode;
+    std::getline(parts, mode, ',');
+    doc->standard = mode == "standard";
+    if (doc->label.empty() || doc->path.empty() || doc->cases_path.empty() ||
+        !(mode.empty() || doc->standard)) {
+      std::fprintf(stderr, "--doc wants LABEL,DOCUMENT,CASES[,standard], got \"%s\"\n",
+                   flag.c_str());
       return 2;
     }
     documents.push_back(std::move(doc));

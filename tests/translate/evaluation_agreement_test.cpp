@@ -2,7 +2,8 @@
 // (which lets the dictionary lay the common fields out as numbers) agree, value
 // for value, with the general evaluation of a record of another class, for
 // every shape of input: absent, user-missing, system-missing, texts with
-// trailing spaces, unknown categories, values of an unexpected type.
+// trailing spaces, unknown categories, values of an unexpected type. Read as
+// standard PMML, where missing and invalid stay apart, the same holds.
 
 #include <memory>
 #include <sstream>
@@ -18,6 +19,7 @@
 #include "orvane/transform/transform_var.h"
 #include "orvane/transform/transformation_dictionary.h"
 #include "orvane/translate/model_factory.h"
+#include "orvane/translate/pmml_read_options.h"
 #include "orvane/values/numeric_value.h"
 #include "orvane/values/ov_exception.h"
 #include "orvane/values/string_value.h"
@@ -122,6 +124,68 @@ const char* const kDocument = R"(<PMML xmlns="http://www.dmg.org/PMML-4_4" versi
 </TransformationDictionary>
 </PMML>)";
 
+// Standard expressions over y (which has no Values of its own): an invalid
+// answer (q1 for y = 0) read on by other fields, an Apply's attributes, an
+// integer result, an "if" whose other branch is invalid, tables over a
+// derived field.
+const char* const kStandardDocument = R"(<PMML xmlns="http://www.dmg.org/PMML-4_4" version="4.4">
+<DataDictionary numberOfFields="4">
+  <DataField name="x" optype="continuous" dataType="double"/>
+  <DataField name="y" optype="continuous" dataType="double"/>
+  <DataField name="s" optype="categorical" dataType="string"/>
+  <DataField name="t" optype="categorical" dataType="string"/>
+</DataDictionary>
+<TransformationDictionary>
+  <DerivedField name="q1" optype="continuous" dataType="double">
+    <Apply function="/"><Constant>1</Constant><FieldRef field="y"/></Apply>
+  </DerivedField>
+  <DerivedField name="q2" optype="continuous" dataType="integer">
+    <Apply function="+"><FieldRef field="q1"/><Constant>0.5</Constant></Apply>
+  </DerivedField>
+  <DerivedField name="q3" optype="continuous" dataType="double">
+    <Apply function="isNotValid"><FieldRef field="q1"/></Apply>
+  </DerivedField>
+  <DerivedField name="q4" optype="continuous" dataType="double">
+    <Apply function="*" invalidValueTreatment="asMissing" mapMissingTo="-7">
+      <FieldRef field="q1"/><Constant>2</Constant>
+    </Apply>
+  </DerivedField>
+  <DerivedField name="q5" optype="continuous" dataType="double">
+    <Apply function="-" defaultValue="42"><FieldRef field="q1"/><FieldRef field="x"/></Apply>
+  </DerivedField>
+  <DerivedField name="q6" optype="continuous" dataType="double">
+    <Apply function="if">
+      <Apply function="greaterThan"><FieldRef field="y"/><Constant>2</Constant></Apply>
+      <Apply function="ln"><FieldRef field="y"/></Apply>
+      <Apply function="sqrt"><Constant>-1</Constant></Apply>
+    </Apply>
+  </DerivedField>
+  <DerivedField name="q7" optype="continuous" dataType="double">
+    <NormContinuous field="q1" outliers="asExtremeValues" mapMissingTo="0">
+      <LinearNorm orig="0" norm="0"/><LinearNorm orig="1" norm="10"/>
+    </NormContinuous>
+  </DerivedField>
+  <DerivedField name="q8" optype="continuous" dataType="double">
+    <Discretize field="y" mapMissingTo="-1" defaultValue="9">
+      <DiscretizeBin binValue="1"><Interval closure="closedOpen" leftMargin="0" rightMargin="2"/></DiscretizeBin>
+      <DiscretizeBin binValue="2"><Interval closure="closedClosed" leftMargin="2" rightMargin="5"/></DiscretizeBin>
+    </Discretize>
+  </DerivedField>
+  <DerivedField name="q9" optype="continuous" dataType="double">
+    <Apply function="isIn"><FieldRef field="y"/><Constant>0</Constant><Constant>2.5</Constant></Apply>
+  </DerivedField>
+  <DerivedField name="q10" optype="continuous" dataType="double">
+    <Apply function="avg"><FieldRef field="y"/><FieldRef field="x"/><FieldRef field="q2"/></Apply>
+  </DerivedField>
+  <DerivedField name="q11" optype="continuous" dataType="double">
+    <Apply function="+" invalidValueTreatment="asIs"><FieldRef field="q1"/><Constant>1</Constant></Apply>
+  </DerivedField>
+  <DerivedField name="q12" optype="continuous" dataType="double">
+    <Apply function="isMissing"><FieldRef field="q4"/></Apply>
+  </DerivedField>
+</TransformationDictionary>
+</PMML>)";
+
 // Not exactly the library's record, so every case takes the general way.
 class OtherRecord : public CaseRecord {};
 
@@ -171,12 +235,12 @@ class EvaluationAgreementTest : public ::testing::Test {
     Load(&general_, &general_data_);
   }
 
-  static void Load(std::unique_ptr<TransformationDictionary>* derived,
-                   std::unique_ptr<ScoreDictionary>* data) {
-    std::istringstream in(kDocument);
+  void Load(std::unique_ptr<TransformationDictionary>* derived,
+            std::unique_ptr<ScoreDictionary>* data) {
+    std::istringstream in(document_);
     ScoreDictionary* read = nullptr;
     try {
-      derived->reset(ModelFactory::GetTransformationDictionaryFromXML(in, read, ""));
+      derived->reset(ModelFactory::GetTransformationDictionaryFromXML(in, read, "", options_));
     } catch (const OVException& e) {
       FAIL() << e.GetErrorMessage();
     }
@@ -221,6 +285,8 @@ class EvaluationAgreementTest : public ::testing::Test {
     change(const_cast<TransformVar*>(dynamic_cast<const TransformVar*>(general_->GetVar(name))));
   }
 
+  const char* document_ = kDocument;
+  PMMLReadOptions options_;
   std::unique_ptr<ScoreDictionary> data_;
   std::unique_ptr<TransformationDictionary> lane_;
   std::unique_ptr<ScoreDictionary> general_data_;
@@ -230,6 +296,15 @@ class EvaluationAgreementTest : public ::testing::Test {
 };
 
 TEST_F(EvaluationAgreementTest, EveryInputShapeGivesTheGeneralValues) { AgreeOnAll("first"); }
+
+TEST_F(EvaluationAgreementTest, StandardExpressionsGiveTheGeneralValues) {
+  options_.standardPMML = true;
+  for (const char* document : {kDocument, kStandardDocument}) {
+    document_ = document;
+    SetUp();
+    AgreeOnAll(document == kDocument ? "standard" : "standard only");
+  }
+}
 
 TEST_F(EvaluationAgreementTest, ChangesBetweenCasesAreSeen) {
   AgreeOnAll("before");

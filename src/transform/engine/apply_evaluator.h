@@ -1,6 +1,7 @@
 #ifndef ORVANE_SRC_TRANSFORM_ENGINE_APPLY_EVALUATOR_H_
 #define ORVANE_SRC_TRANSFORM_ENGINE_APPLY_EVALUATOR_H_
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -72,6 +73,22 @@ class ApplyEvaluator {
   // working value. False, with nothing evaluated, otherwise.
   bool RunNumber(const internal::ApplyProgram& program, internal::EvalCase& ec, double* x);
 
+  // The value of a constant node of a standard expression.
+  static standard::Value StandardConstant(const internal::ApplyProgram::Node& node);
+  // True when the standard expression of `derived` (null for none) answered
+  // an invalid value in pass `pass` (see ApplyProgram::TopInvalid).
+  static bool AnsweredInvalid(const TransformVar* derived, std::uint64_t pass);
+  // The present value `v` normalized by the points of the kNormContinuous
+  // node `node` of `program`.
+  static standard::Value StandardNorm(const internal::ApplyProgram& program,
+                                      const internal::ApplyProgram::Node& node,
+                                      const standard::Value& v);
+  // The child of the kDiscretize node `node` of `program` whose value the
+  // present value `v` takes (its bin's, or the default); -1 when `v` is no
+  // number, which makes the value invalid.
+  static int StandardBin(const internal::ApplyProgram& program,
+                         const internal::ApplyProgram::Node& node, const standard::Value& v);
+
  private:
   using EvalCase = internal::EvalCase;
   using Node = internal::ApplyProgram::Node;
@@ -110,7 +127,6 @@ class ApplyEvaluator {
   standard::Value StandardTable(const Node& node, EvalCase& ec);
   // A data field's value as its DataField judges it (kValidity).
   standard::Value StandardValidity(const Node& node, EvalCase& ec);
-  standard::Value StandardConstant(const Node& node) const;
   static standard::Value FromScore(const ScoreValue* value);
   // True when the derived field `var` (operand `k`), read as missing, holds
   // the invalid answer of its standard expression for this case.

@@ -24,13 +24,9 @@ namespace {
 
 using SValue = standard::Value;
 using builtin::Kind;
+using standard::OrMapped;
 
 constexpr double kSysmis = NumericValue::GetSysmisValue();
-
-// The replacement of a missing value: the attribute's value when given.
-SValue OrMapped(const SValue& v, const SValue& mapped) {
-  return v.state == SValue::kMissing && mapped.present() ? mapped : v;
-}
 
 // A code or count that a constant node holds; -1 for any number that is
 // none (a plug-in may build any tree).
@@ -68,7 +64,7 @@ SValue ApplyEvaluator::FromScore(const ScoreValue* value) {
   }
 }
 
-SValue ApplyEvaluator::StandardConstant(const Node& node) const {
+SValue ApplyEvaluator::StandardConstant(const Node& node) {
   if (node.constant == 'S') return SValue::Text(node.name->substr(internal::ConstantTextBegin(*node.name)));
   if (NumericValue::IsSystemMissingValue(node.number)) return SValue::Missing();
   SValue v = SValue::Number(node.number);
@@ -96,13 +92,16 @@ SValue ApplyEvaluator::StandardField(const Node& node, EvalCase& ec) {
 }
 
 bool ApplyEvaluator::DerivedInvalid(int k, const ScoreDictVar& var, EvalCase& ec) const {
-  const TransformVar* derived = ec.AsDerived(k, &var);
+  return AnsweredInvalid(ec.AsDerived(k, &var), ec.pass());
+}
+
+bool ApplyEvaluator::AnsweredInvalid(const TransformVar* derived, std::uint64_t pass) {
   if (derived == nullptr || derived->GetTransExpression() != TransformationDictionary::kAPPLY) {
     return false;
   }
   const internal::ApplyProgram* program = derived->program_.get();
   return program != nullptr && program->Describes(derived->root_.get()) &&
-         program->TopInvalid(ec.pass());
+         program->TopInvalid(pass);
 }
 
 SValue ApplyEvaluator::StandardValue(int i, EvalCase& ec) {
@@ -187,39 +186,13 @@ SValue ApplyEvaluator::StandardTable(const Node& node, EvalCase& ec) {
     case standard::kNormContinuous: {
       const SValue v = StandardValue(a, ec);
       if (!v.present()) return OrMapped(v, StandardValue(a + 2, ec));
-      double x = 0.0;
-      if (!standard::ToNumber(v, &x)) return SValue::Invalid();
-      const int first = a + 3;
-      const int last = end - 2;  // the last point's orig
-      int segment = first;       // the orig of the segment's left point
-      if (x < number(first) || x > number(last)) {
-        const int outliers = CodeOf(number(a + 1));
-        if (outliers == standard::kOutliersAsMissing) return SValue::Missing();
-        if (outliers == standard::kOutliersAsExtreme) {
-          return SValue::Number(number((x < number(first) ? first : last) + 1));
-        }
-        segment = x < number(first) ? first : last - 2;
-      } else {
-        while (segment + 2 < last && x > number(segment + 2)) segment += 2;
-      }
-      const double a0 = number(segment);
-      const double n0 = number(segment + 1);
-      const double a1 = number(segment + 2);
-      const double n1 = number(segment + 3);
-      if (a1 == a0) return SValue::Number(n0);
-      return SValue::Number(n0 + (x - a0) * (n1 - n0) / (a1 - a0));
+      return StandardNorm(*program_, node, v);
     }
     case standard::kDiscretize: {
       const SValue v = StandardValue(a, ec);
       if (!v.present()) return OrMapped(v, StandardValue(a + 1, ec));
-      double x = 0.0;
-      if (!standard::ToNumber(v, &x)) return SValue::Invalid();
-      for (int bin = a + 3; bin + 3 < end; bin += 4) {
-        if (InInterval(CodeOf(number(bin)), number(bin + 1), number(bin + 2), x)) {
-          return StandardValue(bin + 3, ec);
-        }
-      }
-      return StandardValue(a + 2, ec);
+      const int chosen = StandardBin(*program_, node, v);
+      return chosen < 0 ? SValue::Invalid() : StandardValue(chosen, ec);
     }
     default: {  // kMapValues
       const int columns = CodeOf(number(a));
@@ -250,6 +223,49 @@ SValue ApplyEvaluator::StandardTable(const Node& node, EvalCase& ec) {
       return StandardValue(a + 2 + columns, ec);
     }
   }
+}
+
+SValue ApplyEvaluator::StandardNorm(const internal::ApplyProgram& program, const Node& node,
+                                    const SValue& v) {
+  const int a = node.first;
+  const int end = a + node.count;
+  auto number = [&program](int i) { return program.node(i).number; };
+  double x = 0.0;
+  if (!standard::ToNumber(v, &x)) return SValue::Invalid();
+  const int first = a + 3;
+  const int last = end - 2;  // the last point's orig
+  int segment = first;       // the orig of the segment's left point
+  if (x < number(first) || x > number(last)) {
+    const int outliers = CodeOf(number(a + 1));
+    if (outliers == standard::kOutliersAsMissing) return SValue::Missing();
+    if (outliers == standard::kOutliersAsExtreme) {
+      return SValue::Number(number((x < number(first) ? first : last) + 1));
+    }
+    segment = x < number(first) ? first : last - 2;
+  } else {
+    while (segment + 2 < last && x > number(segment + 2)) segment += 2;
+  }
+  const double a0 = number(segment);
+  const double n0 = number(segment + 1);
+  const double a1 = number(segment + 2);
+  const double n1 = number(segment + 3);
+  if (a1 == a0) return SValue::Number(n0);
+  return SValue::Number(n0 + (x - a0) * (n1 - n0) / (a1 - a0));
+}
+
+int ApplyEvaluator::StandardBin(const internal::ApplyProgram& program, const Node& node,
+                                const SValue& v) {
+  const int a = node.first;
+  const int end = a + node.count;
+  auto number = [&program](int i) { return program.node(i).number; };
+  double x = 0.0;
+  if (!standard::ToNumber(v, &x)) return -1;
+  for (int bin = a + 3; bin + 3 < end; bin += 4) {
+    if (InInterval(CodeOf(number(bin)), number(bin + 1), number(bin + 2), x)) {
+      return bin + 3;
+    }
+  }
+  return a + 2;
 }
 
 SValue ApplyEvaluator::StandardValidity(const Node& node, EvalCase& ec) {

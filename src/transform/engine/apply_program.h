@@ -82,6 +82,7 @@ class ApplyProgram {
     if (PlanStamp(ec) != plan_stamp_) Rebind(ec);
   }
   const Node& node(int i) const { return nodes_[static_cast<std::size_t>(i)]; }
+  std::size_t node_count() const { return nodes_.size(); }
   // Has the root turn `flag` false at the tree's first change; only for a
   // program that Describes its tree.
   void Watch(const std::shared_ptr<bool>& flag) const { root_->watch_ = flag; }

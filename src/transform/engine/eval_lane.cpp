@@ -10,6 +10,7 @@
 #include "orvane/transform/transformation_dictionary.h"
 #include "orvane/values/numeric_value.h"
 #include "orvane/values/string_value.h"
+#include "transform/engine/apply_evaluator.h"
 #include "transform/engine/apply_program.h"
 #include "transform/engine/builtin_functions.h"
 #include "transform/engine/case_record_access.h"
@@ -23,6 +24,7 @@ namespace internal {
 namespace {
 
 using TD = TransformationDictionary;
+using SValue = standard::Value;
 constexpr double kSysmis = NumericValue::GetSysmisValue();
 
 // The number a recode value gives a number result: its own unless that is
@@ -52,7 +54,7 @@ EvalLane::EvalLane(const TransformationDictionary& owner, EvalPlan& plan) {
     bool laid = false;
     const TD::TransExpression kind = var.trans_expression_;
     if (kind == TD::kAPPLY) {
-      laid = LayProgram(step, var, i, owner, plan);
+      laid = LayProgram(step, var, i, owner, plan) || LayStandard(step, var, i, owner, plan);
     } else if (kind == TD::kNORMCONTINUOUS || kind == TD::kDISCRETIZE || kind == TD::kMAPVALUES) {
       const int input = InputOf(plan.Find(var.field_name_), i, owner, plan);
       if (input >= 0) {
@@ -104,6 +106,7 @@ int EvalLane::InputOf(int k, std::size_t at, const TransformationDictionary& own
       input.operand = k;
       input.step = step;
       input.var = op.var;
+      input.derived = op.derived;
       input.plain_var = op.var != nullptr && typeid(*op.var) == typeid(DictVar);
       inputs_.push_back(input);
     }
@@ -263,6 +266,114 @@ bool EvalLane::LayProgram(Step& step, const TransformVar& var, std::size_t at,
   if (stack_.size() < step.count) stack_.resize(step.count);
   // A change anywhere in the tree drops the plan, and the lane with it.
   program->Watch(plan.validity());
+  return true;
+}
+
+bool EvalLane::LayStandard(Step& step, const TransformVar& var, std::size_t at,
+                           const TransformationDictionary& owner, EvalPlan& plan) {
+  const ApplyProgram* program = var.program_.get();
+  if (var.root_ == nullptr || program == nullptr || !program->Describes(var.root_.get()) ||
+      program->node(0).kind != builtin::Kind::kStandard) {
+    return false;
+  }
+  // A text cast answers the empty text for a missing value, never a number.
+  const ApplyProgram::Node& top = program->node(0);
+  if (top.op == standard::kCast && program->node(top.first + 1).number == standard::kText) {
+    return false;
+  }
+  const std::size_t first_op = standard_ops_.size();
+  const std::uint32_t base = static_cast<std::uint32_t>(cells_.size());
+  cells_.resize(cells_.size() + program->node_count());
+  if (!LayStandardNode(*program, 0, base, at, owner, plan)) {
+    standard_ops_.resize(first_op);
+    cells_.resize(base);
+    return false;
+  }
+  step.kind = kStandard;
+  step.first = static_cast<std::uint32_t>(first_op);
+  step.count = static_cast<std::uint32_t>(standard_ops_.size() - first_op);
+  step.answer = base;
+  step.program = program;
+  program->Watch(plan.validity());
+  return true;
+}
+
+bool EvalLane::LayStandardNode(const ApplyProgram& program, int i, std::uint32_t base,
+                               std::size_t at, const TransformationDictionary& owner,
+                               EvalPlan& plan) {
+  const ApplyProgram::Node& node = program.node(i);
+  if (node.constant != 0) {
+    cells_[base + static_cast<std::uint32_t>(i)] = ApplyEvaluator::StandardConstant(node);
+    return true;
+  }
+  StandardOp op;
+  op.cell = base + static_cast<std::uint32_t>(i);
+  op.first = base + static_cast<std::uint32_t>(node.first);
+  op.count = node.count;
+  if (node.kind == builtin::Kind::kOperand) {
+    const int input = InputOf(plan.Find(*node.name), at, owner, plan);
+    if (input < 0) return false;
+    Input& read = inputs_[static_cast<std::size_t>(input)];
+    // A derived field of another dictionary is computed on demand.
+    if (read.step < 0 && read.var != nullptr && read.var->IsDerivedVariable()) return false;
+    read.needs_number = true;
+    read.needs_type = true;
+    op.what = StandardOp::kField;
+    op.input = input;
+    standard_ops_.push_back(op);
+    return true;
+  }
+  if (node.kind != builtin::Kind::kStandard || node.op < 0) return false;
+  // The children first: every value a node may read is there before it.
+  for (int c = 0; c < node.count; ++c) {
+    if (!LayStandardNode(program, node.first + c, base, at, owner, plan)) return false;
+  }
+  // The walk reads these attributes from the nodes' numbers.
+  auto number = [&program, &node](int c) { return program.node(node.first + c).number; };
+  op.op = node.op;
+  switch (node.op) {
+    case standard::kIf:
+      op.what = StandardOp::kIf;
+      break;
+    case standard::kIsMissing:
+    case standard::kIsNotMissing:
+    case standard::kIsValid:
+    case standard::kIsNotValid:
+      op.what = StandardOp::kTest;
+      break;
+    case standard::kGuard:
+      op.what = StandardOp::kGuard;
+      op.code = number(3) == standard::kTreatAsMissing;
+      break;
+    case standard::kMapMissing:
+      op.what = StandardOp::kMapMissing;
+      break;
+    case standard::kCast:
+      op.what = StandardOp::kCast;
+      op.code = number(1) >= 0.0 && number(1) <= 1e6 ? static_cast<int>(number(1)) : -1;
+      break;
+    case standard::kTreatInput:
+      op.what = StandardOp::kTreatInput;
+      op.code = number(1) == standard::kTreatAsIs;
+      break;
+    case standard::kNormContinuous:
+    case standard::kDiscretize:
+      op.what = node.op == standard::kDiscretize ? StandardOp::kBin : StandardOp::kNorm;
+      op.node = i;
+      op.program = &program;
+      break;
+    default: {
+      // Numbers, comparisons and logic; texts and dates stay with the walk.
+      const int f = node.op;
+      const bool number = f <= standard::kTanh ||
+                          (f >= standard::kEqual && f <= standard::kIsNotIn) ||
+                          (f >= standard::kNormalCDF && f <= standard::kErf);
+      if (!number) return false;
+      op.what = StandardOp::kFunction;
+      break;
+    }
+  }
+  standard_ops_.push_back(op);
   return true;
 }
 
@@ -532,6 +643,142 @@ bool EvalLane::ComputeProgram(const Step& step, double* x) {
   return true;
 }
 
+bool EvalLane::StandardField(std::size_t j, const EvalCase& ec, SValue* v) const {
+  const Decoded& d = decoded_[j];
+  double x = kSysmis;
+  switch (d.state) {
+    case kPresent:
+      // A number of a number variable (or of a name without one), its
+      // missing values already system-missing.
+      if (!d.exact_number || !has_number_[j] || d.type != ScoreDictVar::kNUMERIC_VAR) return false;
+      x = numbers_[j];
+      break;
+    case kAbsent:
+      *v = SValue::Missing();
+      return true;
+    default:
+      if (!has_number_[j]) return false;
+      x = numbers_[j];
+      if (NumericValue::IsSystemMissingValue(x) &&
+          ApplyEvaluator::AnsweredInvalid(inputs_[j].derived, ec.pass())) {
+        *v = SValue::Invalid();
+        return true;
+      }
+      break;
+  }
+  *v = NumericValue::IsSystemMissingValue(x) ? SValue::Missing() : SValue::Number(x);
+  return true;
+}
+
+bool EvalLane::ComputeStandard(const Step& step, const EvalCase& ec, double* x) {
+  SValue* cells = cells_.data();
+  const StandardOp* op = standard_ops_.data() + step.first;
+  // Every node is computed, both branches of an "if" included: the
+  // functions have no effects, and the walk computes the same values.
+  for (const StandardOp* end = op + step.count; op != end; ++op) {
+    SValue& out = cells[op->cell];
+    const SValue* a = cells + op->first;
+    switch (op->what) {
+      case StandardOp::kField:
+        if (!StandardField(static_cast<std::size_t>(op->input), ec, &out)) return false;
+        break;
+      case StandardOp::kFunction:
+        out = standard::Apply(static_cast<standard::Op>(op->op), a,
+                              static_cast<std::size_t>(op->count));
+        break;
+      case StandardOp::kIf: {
+        if (!a[0].present()) {
+          out = a[0];
+          break;
+        }
+        const SValue decided = standard::Cast(a[0], standard::kBoolean);
+        if (!decided.present()) {
+          out = decided;
+        } else if (decided.x != 0.0) {
+          out = a[1];
+        } else {
+          out = op->count > 2 ? a[2] : SValue::Missing();
+        }
+        break;
+      }
+      case StandardOp::kTest: {
+        const SValue::State state = a[0].state;
+        switch (op->op) {
+          case standard::kIsMissing:
+            out = SValue::Bool(state == SValue::kMissing);
+            break;
+          case standard::kIsNotMissing:
+            out = SValue::Bool(state != SValue::kMissing);
+            break;
+          case standard::kIsValid:
+            out = SValue::Bool(a[0].present());
+            break;
+          default:
+            out = SValue::Bool(state == SValue::kInvalid);
+            break;
+        }
+        break;
+      }
+      case StandardOp::kGuard: {
+        const SValue* v = a;
+        const SValue missing;
+        if (a[0].state == SValue::kInvalid) {
+          if (a[2].present()) {
+            out = a[2];
+            break;
+          }
+          if (op->code != 0) v = &missing;
+        }
+        out = standard::OrMapped(*v, a[1]);
+        break;
+      }
+      case StandardOp::kMapMissing:
+        out = standard::OrMapped(a[0], a[1]);
+        break;
+      case StandardOp::kCast:
+        out = standard::Cast(a[0], op->code);
+        break;
+      case StandardOp::kNorm:
+        if (!a[0].present()) {
+          out = standard::OrMapped(a[0], a[2]);
+        } else {
+          out = ApplyEvaluator::StandardNorm(*op->program, op->program->node(op->node), a[0]);
+        }
+        break;
+      case StandardOp::kBin:
+        if (!a[0].present()) {
+          out = standard::OrMapped(a[0], a[1]);
+        } else {
+          const ApplyProgram::Node& node = op->program->node(op->node);
+          const int chosen = ApplyEvaluator::StandardBin(*op->program, node, a[0]);
+          out = chosen < 0 ? SValue::Invalid() : a[chosen - node.first];
+        }
+        break;
+      case StandardOp::kTreatInput:
+        if (a[0].state != SValue::kInvalid) {
+          out = a[0];
+        } else {
+          out = op->code != 0 ? a[0].AsIs() : SValue::Missing();
+        }
+        break;
+    }
+  }
+  const SValue& top = cells[step.answer];
+  switch (top.state) {
+    case SValue::kNumber:
+      *x = top.x;
+      break;
+    case SValue::kMissing:
+    case SValue::kInvalid:
+      *x = kSysmis;
+      break;
+    default:
+      return false;
+  }
+  step.program->NoteTop(top.state == SValue::kInvalid, ec.pass());
+  return true;
+}
+
 bool EvalLane::IsMissingNumber(const Op& op, double* x) const {
   const Decoded& d = decoded_[static_cast<std::size_t>(op.first_arg)];
   if (d.state == kDerived) return false;
@@ -591,6 +838,9 @@ void EvalLane::Run(TransformationDictionary& owner, EvalCase& ec, EvalPlan& plan
           break;
         case kProgram:
           done = ComputeProgram(step, &x);
+          break;
+        case kStandard:
+          done = ComputeStandard(step, ec, &x);
           break;
         default:
           break;

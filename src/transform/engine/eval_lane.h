@@ -9,6 +9,8 @@
 // that copies its input, a derived field not yet stored, any other kind of
 // variable) is handed back to the general evaluation, one variable at a
 // time, so every stored value is the one the general evaluation gives.
+// Standard expressions whose fields are numbers run here too, on values that
+// keep missing and invalid apart, through the same functions as the walk.
 
 #include <cstddef>
 #include <cstdint>
@@ -19,6 +21,7 @@
 
 #include "transform/engine/builtin_functions.h"
 #include "transform/engine/eval_case.h"
+#include "transform/engine/standard_functions.h"
 
 namespace MCOrvane_600 {
 
@@ -55,6 +58,7 @@ class EvalLane {
     kBins,     // the bin holding the source number
     kMap,      // the row of the source text
     kProgram,  // a numeric Apply program
+    kStandard, // a standard expression
   };
   // What a case gave an input.
   enum State : std::uint8_t {
@@ -85,6 +89,35 @@ class EvalLane {
     double b = 0.0;
     // Lent from the derived record: the slot of the step, a plain number.
     NumericValue* out = nullptr;
+    // kStandard: the program, told whether its answer was invalid; its
+    // nodes' values are cells [answer, answer + node count) of cells_.
+    const ApplyProgram* program = nullptr;
+  };
+  // One node of a standard expression, computed into cell `cell` from the
+  // cells of its children, [first, first + count).
+  struct StandardOp {
+    enum What : std::uint8_t {
+      kField,       // the number of input `input`
+      kFunction,    // standard::Apply of `op`
+      kIf,
+      kTest,        // isMissing, isNotMissing, isValid or isNotValid
+      kGuard,       // an Apply's attributes; `code` 1 for asMissing
+      kMapMissing,
+      kCast,        // to the type `code`
+      kTreatInput,  // `code` 1 for asIs
+      kNorm,        // NormContinuous by the points of node `node`
+      kBin,         // Discretize by the bins of node `node`
+    };
+    What what = kFunction;
+    std::int32_t op = 0;
+    std::int32_t code = 0;
+    std::int32_t input = -1;
+    std::uint32_t cell = 0;
+    std::uint32_t first = 0;
+    std::int32_t count = 0;
+    // kNorm, kBin: the node, in its program (lent).
+    std::int32_t node = 0;
+    const ApplyProgram* program = nullptr;
   };
   struct Bin {
     bool low_included;
@@ -152,6 +185,10 @@ class EvalLane {
     // field; what isMissing answers for the field.
     bool needs_type = false;
     bool needs_missing_answer = false;
+    // The derived field the name is (lent; null for none): a standard
+    // expression reads its missing value as invalid when its own expression
+    // answered so.
+    const TransformVar* derived = nullptr;
   };
   // What a case gave each input; parallel to inputs_.
   struct Decoded {
@@ -176,6 +213,12 @@ class EvalLane {
   bool LayMap(Step& step, const TransformVar& var, int input);
   bool LayProgram(Step& step, const TransformVar& var, std::size_t at,
                   const TransformationDictionary& owner, EvalPlan& plan);
+  bool LayStandard(Step& step, const TransformVar& var, std::size_t at,
+                   const TransformationDictionary& owner, EvalPlan& plan);
+  // The operations computing node `i` of `program` and its children into
+  // cells from `base` on; false when the lane has none.
+  bool LayStandardNode(const ApplyProgram& program, int i, std::uint32_t base, std::size_t at,
+                       const TransformationDictionary& owner, EvalPlan& plan);
   // The operation computing node `i` of `program`, which the general
   // evaluation walks; false when the lane has none.
   bool LayNode(Op* op, const ApplyProgram& program, int i, std::size_t at,
@@ -203,6 +246,10 @@ class EvalLane {
   bool ComputeBins(const Step& step, double* x) const;
   bool ComputeMap(const Step& step, double* x) const;
   bool ComputeProgram(const Step& step, double* x);
+  bool ComputeStandard(const Step& step, const EvalCase& ec, double* x);
+  // The value of a field as a standard expression reads it; false when the
+  // general evaluation must tell.
+  bool StandardField(std::size_t input, const EvalCase& ec, standard::Value* v) const;
   // The number of an isMissing or text equality operation; false when the
   // general evaluation must tell.
   bool IsMissingNumber(const Op& op, double* x) const;
@@ -212,6 +259,9 @@ class EvalLane {
   std::vector<Bin> bins_;
   std::vector<Row> rows_;
   std::vector<Op> ops_;
+  std::vector<StandardOp> standard_ops_;
+  // The values of the nodes of the standard expressions, constants laid in.
+  std::vector<standard::Value> cells_;
   // The arguments of the operations and the answers of the programs: laid
   // out as places, then linked into pointers.
   std::vector<Place> places_;

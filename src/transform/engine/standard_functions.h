@@ -126,6 +126,12 @@ struct Value {
   bool present() const { return state >= kNumber; }
 };
 
+// `v`, or `mapped` (a mapMissingTo value) in place of a missing `v` when
+// `mapped` is present.
+inline const Value& OrMapped(const Value& v, const Value& mapped) {
+  return v.state == Value::kMissing && mapped.present() ? mapped : v;
+}
+
 // The number `v` stands for: its number, the number its text reads as. False
 // when it has none.
 bool ToNumber(const Value& v, double* x);
