@@ -23,6 +23,7 @@
 #include "orvane/translate/pmml_model_tags.h"
 #include "orvane/translate/pmml_translator.h"
 #include "orvane/values/brix_transcoder.h"
+#include "orvane/values/date_time_value.h"
 #include "orvane/values/numeric_value.h"
 #include "orvane/values/ov_exception.h"
 #include "transform/engine/standard_functions.h"
@@ -347,8 +348,13 @@ class PMMLTranslator::StandardReader {
     if (data_type == "boolean") {
       if (text == "true" || text == "false") return Number(text == "true" ? 1.0 : 0.0);
     }
-    if (data_type.empty() || t_->ParseDateTimeType(GetAttribute(e, "dataType")) != 0) {
-      return Literal(text);
+    if (data_type.empty()) return Literal(text);
+    if (const ScoreDictVar::DateTimeType date_time =
+            t_->ParseDateTimeType(GetAttribute(e, "dataType"))) {
+      // Held as its stored seconds, so that the date functions read it as a date.
+      const DateTimeValue date(text, date_time);
+      if (NumericValue::IsSystemMissingValue(date.GetDouble())) return Literal(text);
+      return Constant('T', standard::ToText(standard::Value::Number(date.GetDouble())));
     }
     return Constant('D', standard::ToText(standard::Value::Number(VerifyDouble(text))));
   }

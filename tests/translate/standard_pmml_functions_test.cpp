@@ -2,7 +2,7 @@
 // are worked out by hand from the PMML text. Fields: x = 2.5, y = -2.5,
 // z = 0, s = " Ab c ", and m, which the case leaves out (missing); v = 15,
 // outside its Interval (invalid), w = -1, listed as missing, c = "z", not
-// among its valid Values (invalid).
+// among its valid Values (invalid); t = 2003-04-01T12:34:56, a Tuesday.
 
 #include <memory>
 #include <sstream>
@@ -15,6 +15,7 @@
 #include "orvane/dictionary/score_dictionary.h"
 #include "orvane/transform/transformation_dictionary.h"
 #include "orvane/translate/model_factory.h"
+#include "orvane/values/date_time_value.h"
 #include "orvane/values/numeric_value.h"
 #include "orvane/values/ov_exception.h"
 #include "orvane/values/string_value.h"
@@ -36,6 +37,7 @@ const char kHead[] =
     "<Value value=\"-1\" property=\"missing\"/></DataField>"
     "<DataField name=\"c\" optype=\"categorical\" dataType=\"string\">"
     "<Value value=\"a\"/><Value value=\"b\"/></DataField>"
+    "<DataField name=\"t\" optype=\"continuous\" dataType=\"dateTime\"/>"
     "</DataDictionary><TransformationDictionary>";
 
 std::string Document(const std::string& body, const std::string& dataType,
@@ -71,6 +73,7 @@ std::string Derive(const std::string& body, const std::string& dataType, bool st
   record.Add("v", new NumericValue(15.0));
   record.Add("w", new NumericValue(-1.0));
   record.Add("c", new StringValue("z"));
+  record.Add("t", new DateTimeValue("2003-04-01T12:34:56", ScoreDictVar::kDATETIME));
   const ScoreValue* v = derived->GetValuesForDeriedVars(&record, data)->Get("f");
   if (v->GetType() == ScoreValue::kSTRING_VALUE) return v->GetString().empty() ? "missing" : v->GetString();
   if (NumericValue::IsSystemMissingValue(v->GetDouble())) return "missing";
@@ -115,6 +118,7 @@ const Case kCases[] = {
     {"median_even", Apply("median", F("x") + F("y") + F("z") + C("10")), "double", "1.25"},
     {"product", Apply("product", F("x") + C("4")), "double", "10"},
     {"max_all_missing", Apply("max", F("m")), "double", "missing"},
+    {"max_of_min", Apply("max", Apply("min", F("x") + F("y")) + F("z")), "double", "0"},
     // Rounding and the rest of the arithmetic functions.
     {"round_tie_up", Apply("round", F("x")), "double", "3"},
     {"round_negative_tie", Apply("round", F("y")), "double", "-2"},
@@ -122,17 +126,56 @@ const Case kCases[] = {
     {"modulo_floored", Apply("modulo", C("-7") + C("3")), "double", "2"},
     {"threshold", Apply("threshold", F("x") + C("2")), "double", "1"},
     {"ln_negative", Apply("ln", F("y")), "double", "missing"},
+    {"log10", Apply("log10", C("1000")), "double", "3"},
+    {"sqrt_negative", Apply("sqrt", F("y")), "double", "missing"},
+    {"abs", Apply("abs", F("y")), "double", "2.5"},
     {"pow", Apply("pow", C("2") + C("0.5")), "double", "1.41421"},
     {"hypot", Apply("hypot", C("3") + C("4")), "double", "5"},
     {"std_normal_cdf", Apply("stdNormalCDF", F("z")), "double", "0.5"},
     {"normal_pdf_bad_sigma", Apply("normalPDF", F("x") + F("z") + F("z")), "double", "missing"},
+    {"floor_negative", Apply("floor", F("y")), "double", "-3"},
+    {"ceil_negative", Apply("ceil", F("y")), "double", "-2"},
+    {"modulo_by_zero", Apply("modulo", F("x") + F("z")), "double", "missing"},
+    {"expm1", Apply("expm1", F("z")), "double", "0"},
+    {"exp_overflow", Apply("exp", C("1000")), "double", "missing"},
+    {"ln1p", Apply("ln1p", F("z")), "double", "0"},
+    {"ln1p_minus_one", Apply("ln1p", C("-1")), "double", "missing"},
+    // Angles in radians; a result outside the reals is missing.
+    {"sin", Apply("sin", F("z")), "double", "0"},
+    {"cos", Apply("cos", F("z")), "double", "1"},
+    {"tan", Apply("tan", C("0.785398163397448")), "double", "1"},
+    {"asin", Apply("asin", C("1")), "double", "1.5708"},
+    {"asin_out_of_domain", Apply("asin", C("2")), "double", "missing"},
+    {"acos", Apply("acos", C("-1")), "double", "3.14159"},
+    {"atan", Apply("atan", C("1")), "double", "0.785398"},
+    {"atan2_third_quadrant", Apply("atan2", C("-1") + C("-1")), "double", "-2.35619"},
+    {"sinh", Apply("sinh", C("1")), "double", "1.1752"},
+    {"cosh", Apply("cosh", C("1")), "double", "1.54308"},
+    {"tanh", Apply("tanh", C("1")), "double", "0.761594"},
+    // The normal distribution: sigma positive, probabilities inside (0, 1).
+    {"normal_cdf", Apply("normalCDF", F("x") + C("1.5") + C("1")), "double", "0.841345"},
+    {"normal_cdf_bad_sigma", Apply("normalCDF", F("x") + F("z") + C("-1")), "double", "missing"},
+    {"normal_pdf", Apply("normalPDF", F("x") + F("x") + C("2")), "double", "0.199471"},
+    {"normal_idf", Apply("normalIDF", C("0.975") + C("10") + C("2")), "double", "13.9199"},
+    {"normal_idf_zero", Apply("normalIDF", F("z") + F("z") + C("1")), "double", "missing"},
+    {"normal_idf_bad_sigma", Apply("normalIDF", C("0.5") + F("z") + F("z")), "double", "missing"},
+    {"std_normal_pdf", Apply("stdNormalPDF", F("z")), "double", "0.398942"},
+    {"std_normal_idf", Apply("stdNormalIDF", C("0.025")), "double", "-1.95996"},
+    {"std_normal_idf_one", Apply("stdNormalIDF", C("1")), "double", "missing"},
+    {"erf", Apply("erf", C("0.5")), "double", "0.5205"},
     // Tests, comparisons and logic.
     {"is_missing", Apply("isMissing", F("m")), "boolean", "1"},
     {"is_valid_missing", Apply("isValid", F("m")), "boolean", "0"},
     {"less_than_missing", Apply("lessThan", F("m") + F("x")), "boolean", "missing"},
     {"equal_text_number", Apply("equal", S("2.5") + F("x")), "boolean", "1"},
+    {"equal_other_text_number", Apply("equal", F("s") + F("x")), "boolean", "0"},
+    {"less_or_equal", Apply("lessOrEqual", F("x") + C("2.5")), "boolean", "1"},
+    {"greater_or_equal", Apply("greaterOrEqual", F("y") + F("z")), "boolean", "0"},
     {"and", Apply("and", Apply("greaterThan", F("x") + F("z")) + C("0")), "boolean", "0"},
     {"is_in", Apply("isIn", F("x") + C("1") + C("2.5")), "boolean", "1"},
+    {"and_true_text", Apply("and", S("true") + C("1")), "boolean", "1"},
+    {"or_false_text", Apply("or", S("false") + F("z")), "boolean", "0"},
+    {"not_other_text", Apply("not", S("yes")), "boolean", "missing"},
     {"if_false_no_else", Apply("if", Apply("lessThan", F("x") + F("z")) + C("1")), "double", "missing"},
     {"if_skips_branch", Apply("if", C("1") + C("5") + Apply("/", F("x") + F("z"))), "double", "5"},
     {"if_missing_condition", Apply("if", F("m") + C("1") + C("2")), "double", "missing"},
@@ -143,7 +186,31 @@ const Case kCases[] = {
     {"replace", Apply("replace", F("s") + S("b+") + S("B")), "string", " AB c "},
     {"matches", Apply("matches", F("s") + S("A.")), "boolean", "1"},
     {"string_length", Apply("stringLength", F("s")), "integer", "6"},
+    {"replace_bad_pattern", Apply("replace", F("s") + S("(") + S("B")), "string", "missing"},
     {"format_number", Apply("formatNumber", F("x") + S("%.2f")), "string", "2.50"},
+    {"format_integer", Apply("formatNumber", F("y") + S("[%+05d]")), "string", "[-0002]"},
+    {"format_percent_sign", Apply("formatNumber", F("x") + S("%.1f%%")), "string", "2.5%"},
+    {"format_two_numbers", Apply("formatNumber", F("x") + S("%d %d")), "string", "missing"},
+    {"format_text_conversion", Apply("formatNumber", F("x") + S("%s")), "string", "missing"},
+    {"format_integer_too_large", Apply("formatNumber", C("1e19") + S("%d")), "string", "missing"},
+    {"format_not_a_number", Apply("formatNumber", F("s") + S("%d")), "string", "missing"},
+    // Dates: days and seconds from January 1st of a year, seconds of the day.
+    {"date_days_since_year", Apply("dateDaysSinceYear", F("t") + C("1960")), "integer", "15796"},
+    {"date_constant",
+     Apply("dateDaysSinceYear", "<Constant dataType=\"date\">2003-04-01</Constant>" + C("1960")),
+     "integer", "15796"},
+    {"date_seconds_since_year",
+     Apply("equal", Apply("dateSecondsSinceYear", F("t") + C("1960")) + C("1364819696")),
+     "boolean", "1"},
+    {"date_seconds_since_midnight", Apply("dateSecondsSinceMidnight", F("t")), "integer",
+     "45296"},
+    {"date_function_on_number", Apply("dateDaysSinceYear", F("x") + C("1960")), "integer",
+     "missing"},
+    {"date_year_not_number", Apply("dateDaysSinceYear", F("t") + S("y")), "integer", "missing"},
+    {"format_datetime", Apply("formatDatetime", F("t") + S("%a %d.%m.%Y %H:%M:%S day %j")),
+     "string", "Tue 01.04.2003 12:34:56 day 091"},
+    {"format_datetime_unknown", Apply("formatDatetime", F("t") + S("%Q")), "string", "missing"},
+    {"format_datetime_not_date", Apply("formatDatetime", F("x") + S("%Y")), "string", "missing"},
     // Data types of the derived field.
     {"integer_truncates", Apply("*", F("x") + C("3")), "integer", "7"},
     {"float_precision", C("0.1"), "float", "0.1"},
