@@ -154,32 +154,13 @@ double WeightedMedian(std::vector<std::pair<double, double>> values) {  // (valu
 }
 
 // The working lists of one combination, kept from case to case so that a
-// case allocates nothing once they have grown. Each thread has its own, one
-// per level of nested segmentations, so that the read model stays shared.
+// case allocates nothing once they have grown. Each segmentation has its own
+// (a model scores on one thread at a time).
 struct CombineScratch {
   std::vector<Prediction> predictions;
   std::vector<std::string> names;  // clustering: each winner's name
   std::vector<std::pair<const Prediction*, double>> scored;  // valid ones, with weight
 };
-
-class ScratchLevel {
- public:
-  ScratchLevel() : index_(depth_++) {
-    if (levels_.size() <= index_) levels_.emplace_back(new CombineScratch());
-  }
-  ~ScratchLevel() { --depth_; }
-  ScratchLevel(const ScratchLevel&) = delete;
-  ScratchLevel& operator=(const ScratchLevel&) = delete;
-  CombineScratch& scratch() const { return *levels_[index_]; }
-
- private:
-  static thread_local size_t depth_;
-  static thread_local std::vector<std::unique_ptr<CombineScratch>> levels_;
-  size_t index_;
-};
-
-thread_local size_t ScratchLevel::depth_ = 0;
-thread_local std::vector<std::unique_ptr<CombineScratch>> ScratchLevel::levels_;
 
 class MiningAlgorithm : public ModelAlgorithm {
  public:
@@ -208,6 +189,7 @@ class MiningAlgorithm : public ModelAlgorithm {
   bool weighted_ = false;
   std::vector<std::string> categories_;  // the target's, in dictionary order
   std::vector<Segment> segments_;
+  mutable CombineScratch scratch_;
 };
 
 MiningAlgorithm::MiningAlgorithm(DOMElement* model, ReadContext* context) {
@@ -339,10 +321,9 @@ void MiningAlgorithm::Chain(const FieldValues& fields, Prediction* out) const {
 }
 
 void MiningAlgorithm::Combine(const FieldValues& fields, Prediction* out) const {
-  const ScratchLevel level;
-  std::vector<Prediction>& predictions = level.scratch().predictions;
-  std::vector<std::string>& names = level.scratch().names;
-  std::vector<std::pair<const Prediction*, double>>& scored = level.scratch().scored;
+  std::vector<Prediction>& predictions = scratch_.predictions;
+  std::vector<std::string>& names = scratch_.names;
+  std::vector<std::pair<const Prediction*, double>>& scored = scratch_.scored;
   predictions.resize(segments_.size());
   for (Prediction& prediction : predictions) prediction.Clear();
   names.resize(segments_.size());
