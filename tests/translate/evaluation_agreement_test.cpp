@@ -347,6 +347,38 @@ TEST_F(EvaluationAgreementTest, StandardExpressionsGiveTheGeneralValues) {
   }
 }
 
+// Worked values of the value maps and category tests (missing: kSysmis).
+struct Worked {
+  std::size_t row;
+  const char* name;
+  double value;
+};
+
+TEST_F(EvaluationAgreementTest, StandardMapsAndCategoriesGiveTheirValues) {
+  options_.standardPMML = true;
+  document_ = kStandardDocument;
+  SetUp();
+  static const Worked kWorked[] = {
+      {0, "v1", 1},       {8, "v1", 2},        {5, "v1", 7},       {1, "v1", kSysmis},
+      {4, "v1", kSysmis}, {2, "v1", -5},       {3, "v1", -5},      {7, "v1", -5},
+      {0, "v2", 10},      {5, "v2", 0},        {8, "v2", 0},       {3, "v2", kSysmis},
+      {9, "v2", kSysmis}, {0, "v3", 100},      {3, "v3", 500},     {1, "v3", kSysmis},
+      {4, "v3", kSysmis}, {6, "v3", kSysmis},  {2, "v3", -1},      {7, "v3", -1},
+      {8, "v4", 1},       {0, "v4", 0},        {4, "v4", -1},      {3, "v4", -1},
+      {0, "v5", 1},       {1, "v5", 0},        {4, "v5", kSysmis},
+  };
+  for (const Worked& w : kWorked) {
+    SCOPED_TRACE(std::string(w.name) + ", case " + std::to_string(w.row));
+    Agree(w.row, "worked");
+    const ScoreCaseRecord* got = lane_->GetValuesForDeriedVars(&own_, data_.get());
+    ASSERT_NE(got, nullptr);
+    const double x = got->Get(w.name)->GetDouble();
+    EXPECT_TRUE(x == w.value || (NumericValue::IsSystemMissingValue(x) &&
+                                 NumericValue::IsSystemMissingValue(w.value)))
+        << x;
+  }
+}
+
 TEST_F(EvaluationAgreementTest, ChangesBetweenCasesAreSeen) {
   AgreeOnAll("before");
   // A new bin, a new map row, other recode values and another scale.

@@ -160,8 +160,6 @@ SValue ApplyEvaluator::StandardValue(int i, EvalCase& ec) {
 
 SValue ApplyEvaluator::StandardTable(const Node& node, EvalCase& ec) {
   const int a = node.first;
-  const int end = a + node.count;
-  auto number = [this](int i) { return program_->node(i).number; };
   switch (node.op) {
     case standard::kNormDiscrete: {
       const SValue v = StandardValue(a, ec);
