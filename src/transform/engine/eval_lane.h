@@ -9,8 +9,9 @@
 // that copies its input, a derived field not yet stored, any other kind of
 // variable) is handed back to the general evaluation, one variable at a
 // time, so every stored value is the one the general evaluation gives.
-// Standard expressions whose fields are numbers run here too, on values that
-// keep missing and invalid apart, through the same functions as the walk.
+// Standard expressions whose fields are numbers or texts run here too, on
+// values that keep missing and invalid apart, through the same functions as
+// the walk: value maps and each data field's judging of its values included.
 
 #include <cstddef>
 #include <cstdint>
