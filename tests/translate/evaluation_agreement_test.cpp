@@ -127,12 +127,18 @@ const char* const kDocument = R"(<PMML xmlns="http://www.dmg.org/PMML-4_4" versi
 // Standard expressions over y (which has no Values of its own): an invalid
 // answer (q1 for y = 0) read on by other fields, an Apply's attributes, an
 // integer result, an "if" whose other branch is invalid, tables over a
-// derived field.
+// derived field. Over x (an interval) and s (listed values, one missing, one
+// invalid): value maps with one and two key columns, categories compared.
 const char* const kStandardDocument = R"(<PMML xmlns="http://www.dmg.org/PMML-4_4" version="4.4">
 <DataDictionary numberOfFields="4">
-  <DataField name="x" optype="continuous" dataType="double"/>
+  <DataField name="x" optype="continuous" dataType="double">
+    <Interval closure="closedClosed" leftMargin="-50" rightMargin="50"/>
+  </DataField>
   <DataField name="y" optype="continuous" dataType="double"/>
-  <DataField name="s" optype="categorical" dataType="string"/>
+  <DataField name="s" optype="categorical" dataType="string">
+    <Value value="a"/><Value value="b"/><Value value="c"/><Value value="NA" property="missing"/>
+    <Value value="zz" property="invalid"/>
+  </DataField>
   <DataField name="t" optype="categorical" dataType="string"/>
 </DataDictionary>
 <TransformationDictionary>
@@ -182,6 +188,41 @@ const char* const kStandardDocument = R"(<PMML xmlns="http://www.dmg.org/PMML-4_
   </DerivedField>
   <DerivedField name="q12" optype="continuous" dataType="double">
     <Apply function="isMissing"><FieldRef field="q4"/></Apply>
+  </DerivedField>
+  <DerivedField name="v1" optype="continuous" dataType="double">
+    <MapValues outputColumn="out" mapMissingTo="-5" defaultValue="7">
+      <FieldColumnPair field="s" column="in"/>
+      <InlineTable><row><in>a</in><out>1</out></row><row><in>b</in><out>2</out></row>
+      <row><in>zz</in><out>3</out></row></InlineTable>
+    </MapValues>
+  </DerivedField>
+  <DerivedField name="v2" optype="continuous" dataType="double">
+    <MapValues outputColumn="out" defaultValue="0">
+      <FieldColumnPair field="s" column="k1"/><FieldColumnPair field="t" column="k2"/>
+      <InlineTable><row><k1>a</k1><k2>p</k2><out>10</out></row>
+      <row><k1>b</k1><k2>q </k2><out>20</out></row><row><k2>a</k2><out>30</out></row>
+      <row><k1>a</k1><k2>1</k2><out>40</out></row><row><k1>c</k1><k2>a</k2><out>50</out></row>
+      </InlineTable>
+    </MapValues>
+  </DerivedField>
+  <DerivedField name="v3" optype="continuous" dataType="double">
+    <MapValues outputColumn="out" mapMissingTo="-1">
+      <FieldColumnPair field="x" column="in"/>
+      <InlineTable><row><in>1</in><out>100</out></row><row><in>5.0</in><out>500</out></row>
+      </InlineTable>
+    </MapValues>
+  </DerivedField>
+  <DerivedField name="v4" optype="continuous" dataType="double">
+    <Apply function="equal" invalidValueTreatment="asMissing" mapMissingTo="-1">
+      <FieldRef field="s"/><Constant dataType="string">b</Constant>
+    </Apply>
+  </DerivedField>
+  <DerivedField name="v5" optype="continuous" dataType="double">
+    <Apply function="if">
+      <Apply function="isValid"><FieldRef field="s"/></Apply>
+      <FieldRef field="v1"/>
+      <Apply function="equal"><FieldRef field="t"/><Constant dataType="string">p</Constant></Apply>
+    </Apply>
   </DerivedField>
 </TransformationDictionary>
 </PMML>)";
@@ -303,6 +344,38 @@ TEST_F(EvaluationAgreementTest, StandardExpressionsGiveTheGeneralValues) {
     document_ = document;
     SetUp();
     AgreeOnAll(document == kDocument ? "standard" : "standard only");
+  }
+}
+
+// Worked values of the value maps and category tests (missing: kSysmis).
+struct Worked {
+  std::size_t row;
+  const char* name;
+  double value;
+};
+
+TEST_F(EvaluationAgreementTest, StandardMapsAndCategoriesGiveTheirValues) {
+  options_.standardPMML = true;
+  document_ = kStandardDocument;
+  SetUp();
+  static const Worked kWorked[] = {
+      {0, "v1", 1},       {8, "v1", 2},        {5, "v1", 7},       {1, "v1", kSysmis},
+      {4, "v1", kSysmis}, {2, "v1", -5},       {3, "v1", -5},      {7, "v1", -5},
+      {0, "v2", 10},      {5, "v2", 0},        {8, "v2", 0},       {3, "v2", kSysmis},
+      {9, "v2", kSysmis}, {0, "v3", 100},      {3, "v3", 500},     {1, "v3", kSysmis},
+      {4, "v3", kSysmis}, {6, "v3", kSysmis},  {2, "v3", -1},      {7, "v3", -1},
+      {8, "v4", 1},       {0, "v4", 0},        {4, "v4", -1},      {3, "v4", -1},
+      {0, "v5", 1},       {1, "v5", 0},        {4, "v5", kSysmis},
+  };
+  for (const Worked& w : kWorked) {
+    SCOPED_TRACE(std::string(w.name) + ", case " + std::to_string(w.row));
+    Agree(w.row, "worked");
+    const ScoreCaseRecord* got = lane_->GetValuesForDeriedVars(&own_, data_.get());
+    ASSERT_NE(got, nullptr);
+    const double x = got->Get(w.name)->GetDouble();
+    EXPECT_TRUE(x == w.value || (NumericValue::IsSystemMissingValue(x) &&
+                                 NumericValue::IsSystemMissingValue(w.value)))
+        << x;
   }
 }
 

@@ -88,6 +88,39 @@ class ApplyEvaluator {
   // number, which makes the value invalid.
   static int StandardBin(const internal::ApplyProgram& program,
                          const internal::ApplyProgram::Node& node, const standard::Value& v);
+  // The column count of the kMapValues node `node` of `program`; -1 when the
+  // node cannot hold that many (its value is then invalid).
+  static int MapColumns(const internal::ApplyProgram& program,
+                        const internal::ApplyProgram::Node& node);
+  // The child of the kMapValues node `node` of `program` whose value answers
+  // for `keys`, one present value per column: the output of the first row
+  // whose cells all equal them, else the defaultValue.
+  static int StandardMapRow(const internal::ApplyProgram& program,
+                            const internal::ApplyProgram::Node& node,
+                            const standard::Value* keys);
+  // `v`, a present value of the field of the kValidity node `node` of
+  // `program`, as the field's intervals and listed values judge it: `v`,
+  // missing, or invalid. `listed(i)` is the value of child node `i`;
+  // `user_missing()` tells whether the field's variable calls a value that
+  // no listed value matched missing.
+  template <typename Listed, typename UserMissing>
+  static standard::Value JudgeValidity(const internal::ApplyProgram& program,
+                                       const internal::ApplyProgram::Node& node,
+                                       const standard::Value& v, Listed&& listed,
+                                       UserMissing&& user_missing);
+  // A code or count that a constant node holds; -1 for any number that is
+  // none (a plug-in may build any tree).
+  static int CodeOf(double x) { return x >= 0.0 && x <= 1e6 ? static_cast<int>(x) : -1; }
+  // True when `x` lies in the interval of kDiscretize's and kValidity's
+  // encoding: `ends` (standard::BinEnds), `left`, `right`.
+  static bool InInterval(int ends, double left, double right, double x) {
+    if ((ends & standard::kHasLeft) != 0 &&
+        ((ends & standard::kLeftClosed) != 0 ? x < left : x <= left)) {
+      return false;
+    }
+    return (ends & standard::kHasRight) == 0 ||
+           ((ends & standard::kRightClosed) != 0 ? x <= right : x < right);
+  }
 
  private:
   using EvalCase = internal::EvalCase;
@@ -140,6 +173,42 @@ class ApplyEvaluator {
   // The program being run.
   const internal::ApplyProgram* program_ = nullptr;
 };
+
+template <typename Listed, typename UserMissing>
+standard::Value ApplyEvaluator::JudgeValidity(const internal::ApplyProgram& program,
+                                              const internal::ApplyProgram::Node& node,
+                                              const standard::Value& v, Listed&& listed,
+                                              UserMissing&& user_missing) {
+  using SValue = standard::Value;
+  const int a = node.first;
+  const int end = a + node.count;
+  auto number = [&program](int i) { return program.node(i).number; };
+  const int intervals = CodeOf(number(a + 1));
+  if (intervals < 0 || a + 2 + 3 * intervals > end) return SValue::Invalid();
+  const int first_listed = a + 2 + 3 * intervals;
+  // Valid values are those listed as valid and those in an interval; with
+  // neither, every value that is not missing.
+  bool restricted = intervals > 0;
+  for (int i = first_listed; i + 1 < end; i += 2) {
+    const int property = CodeOf(number(i));
+    const SValue& value = listed(i + 1);
+    if (standard::CompareValues(v, value) == 0) {
+      if (property == standard::kMissingValue) return SValue::Missing();
+      if (property == standard::kInvalidValue) return SValue::InvalidInput(v);
+      return v;
+    }
+    restricted = restricted || property == standard::kValidValue;
+  }
+  bool valid = !restricted;
+  double x = 0.0;
+  if (intervals > 0 && standard::ToNumber(v, &x)) {
+    for (int i = a + 2; i < first_listed && !valid; i += 3) {
+      valid = InInterval(CodeOf(number(i)), number(i + 1), number(i + 2), x);
+    }
+  }
+  if (!valid) return SValue::InvalidInput(v);
+  return user_missing() ? SValue::Missing() : v;
+}
 
 }  // namespace MCOrvane_600
 

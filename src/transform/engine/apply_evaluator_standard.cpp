@@ -28,21 +28,6 @@ using standard::OrMapped;
 
 constexpr double kSysmis = NumericValue::GetSysmisValue();
 
-// A code or count that a constant node holds; -1 for any number that is
-// none (a plug-in may build any tree).
-int CodeOf(double x) { return x >= 0.0 && x <= 1e6 ? static_cast<int>(x) : -1; }
-
-// True when `x` lies in the interval of kDiscretize's and kValidity's
-// encoding: `ends` (standard::BinEnds), `left`, `right`.
-bool InInterval(int ends, double left, double right, double x) {
-  if ((ends & standard::kHasLeft) != 0 &&
-      ((ends & standard::kLeftClosed) != 0 ? x < left : x <= left)) {
-    return false;
-  }
-  return (ends & standard::kHasRight) == 0 ||
-         ((ends & standard::kRightClosed) != 0 ? x <= right : x < right);
-}
-
 }  // namespace
 
 SValue ApplyEvaluator::FromScore(const ScoreValue* value) {
@@ -175,8 +160,6 @@ SValue ApplyEvaluator::StandardValue(int i, EvalCase& ec) {
 
 SValue ApplyEvaluator::StandardTable(const Node& node, EvalCase& ec) {
   const int a = node.first;
-  const int end = a + node.count;
-  auto number = [this](int i) { return program_->node(i).number; };
   switch (node.op) {
     case standard::kNormDiscrete: {
       const SValue v = StandardValue(a, ec);
@@ -195,34 +178,49 @@ SValue ApplyEvaluator::StandardTable(const Node& node, EvalCase& ec) {
       return chosen < 0 ? SValue::Invalid() : StandardValue(chosen, ec);
     }
     default: {  // kMapValues
-      const int columns = CodeOf(number(a));
-      if (columns < 0 || a + 3 + columns > end) return SValue::Invalid();
+      const int columns = MapColumns(*program_, node);
+      if (columns < 0) return SValue::Invalid();
       std::vector<SValue> keys;
       keys.reserve(static_cast<std::size_t>(columns));
       for (int c = 0; c < columns; ++c) {
         keys.push_back(StandardValue(a + 1 + c, ec));
         if (!keys.back().present()) return OrMapped(keys.back(), StandardValue(a + 1 + columns, ec));
       }
-      for (int row = a + 3 + columns; row + columns < end; row += columns + 1) {
-        bool match = true;
-        for (int c = 0; c < columns && match; ++c) {
-          const Node& cell = program_->node(row + c);
-          const SValue& key = keys[static_cast<std::size_t>(c)];
-          if (cell.constant == 0 || cell.name == nullptr) {
-            match = false;  // not a cell the reader makes
-          } else if (cell.constant == 'D' && key.state != SValue::kString) {
-            match = key.x == cell.number;
-          } else {
-            const std::string text = key.state == SValue::kString ? key.s : standard::ToText(key);
-            match = cell.name->compare(internal::ConstantTextBegin(*cell.name), std::string::npos,
-                                       text) == 0;
-          }
-        }
-        if (match) return StandardValue(row + columns, ec);
-      }
-      return StandardValue(a + 2 + columns, ec);
+      return StandardValue(StandardMapRow(*program_, node, keys.data()), ec);
     }
   }
+}
+
+int ApplyEvaluator::MapColumns(const internal::ApplyProgram& program, const Node& node) {
+  const int columns = CodeOf(program.node(node.first).number);
+  return columns >= 0 && 3 + columns <= node.count ? columns : -1;
+}
+
+int ApplyEvaluator::StandardMapRow(const internal::ApplyProgram& program, const Node& node,
+                                   const SValue* keys) {
+  const int a = node.first;
+  const int end = a + node.count;
+  const int columns = MapColumns(program, node);
+  for (int row = a + 3 + columns; row + columns < end; row += columns + 1) {
+    bool match = true;
+    for (int c = 0; c < columns && match; ++c) {
+      const Node& cell = program.node(row + c);
+      const SValue& key = keys[c];
+      if (cell.constant == 0 || cell.name == nullptr) {
+        match = false;  // not a cell the reader makes
+      } else if (cell.constant == 'D' && key.state != SValue::kString) {
+        match = key.x == cell.number;
+      } else if (key.state == SValue::kString) {
+        match = cell.name->compare(internal::ConstantTextBegin(*cell.name), std::string::npos,
+                                   key.s) == 0;
+      } else {
+        match = cell.name->compare(internal::ConstantTextBegin(*cell.name), std::string::npos,
+                                   standard::ToText(key)) == 0;
+      }
+    }
+    if (match) return row + columns;
+  }
+  return a + 2 + columns;
 }
 
 SValue ApplyEvaluator::StandardNorm(const internal::ApplyProgram& program, const Node& node,
@@ -270,39 +268,18 @@ int ApplyEvaluator::StandardBin(const internal::ApplyProgram& program, const Nod
 
 SValue ApplyEvaluator::StandardValidity(const Node& node, EvalCase& ec) {
   const int a = node.first;
-  const int end = a + node.count;
   const Node& source = program_->node(a);
   if (source.kind != Kind::kOperand || source.constant != 0) return StandardValue(a, ec);
   const ScoreValue* value = ec.Value(source.operand, *source.name);
   if (value == nullptr) return StandardField(source, ec);
   const SValue v = FromScore(value);
   if (!v.present()) return v;
-  auto number = [this](int i) { return program_->node(i).number; };
-  const int intervals = CodeOf(number(a + 1));
-  if (intervals < 0 || a + 2 + 3 * intervals > end) return SValue::Invalid();
-  const int listed = a + 2 + 3 * intervals;
-  // Valid values are those listed as valid and those in an interval; with
-  // neither, every value that is not missing.
-  bool restricted = intervals > 0;
-  for (int i = listed; i + 1 < end; i += 2) {
-    const int property = CodeOf(number(i));
-    if (standard::CompareValues(v, StandardValue(i + 1, ec)) == 0) {
-      if (property == standard::kMissingValue) return SValue::Missing();
-      if (property == standard::kInvalidValue) return SValue::InvalidInput(v);
-      return v;
-    }
-    restricted = restricted || property == standard::kValidValue;
-  }
-  bool valid = !restricted;
-  double x = 0.0;
-  if (intervals > 0 && standard::ToNumber(v, &x)) {
-    for (int i = a + 2; i < listed && !valid; i += 3) {
-      valid = InInterval(CodeOf(number(i)), number(i + 1), number(i + 2), x);
-    }
-  }
-  if (!valid) return SValue::InvalidInput(v);
-  const ScoreDictVar* var = ec.Var(source.operand, *source.name);
-  return var != nullptr && var->IsMissingValue(value) ? SValue::Missing() : v;
+  return JudgeValidity(
+      *program_, node, v, [this, &ec](int i) { return StandardValue(i, ec); },
+      [&ec, &source, value]() {
+        const ScoreDictVar* var = ec.Var(source.operand, *source.name);
+        return var != nullptr && var->IsMissingValue(value);
+      });
 }
 
 const ScoreValue* ApplyEvaluator::Standard(const Node& node, EvalCase& ec) {

@@ -1,5 +1,6 @@
 #include "transform/engine/eval_lane.h"
 
+#include <algorithm>
 #include <typeinfo>
 #include <utility>
 
@@ -76,6 +77,9 @@ EvalLane::EvalLane(const TransformationDictionary& owner, EvalPlan& plan) {
   entries_.assign(inputs_.size(), nullptr);
   numbers_.assign(inputs_.size(), kSysmis);
   has_number_.assign(inputs_.size(), 0);
+  texts_.resize(inputs_.size());
+  judged_.resize(inputs_.size());
+  has_judged_.assign(inputs_.size(), 0);
   Link();
 }
 
@@ -287,6 +291,12 @@ bool EvalLane::LayStandard(Step& step, const TransformVar& var, std::size_t at,
   if (!LayStandardNode(*program, 0, base, at, owner, plan)) {
     standard_ops_.resize(first_op);
     cells_.resize(base);
+    // Fields judged by nodes of this program are judged again elsewhere.
+    for (Input& input : inputs_) {
+      if (input.validity_program != nullptr && input.validity_base >= base) {
+        input.validity_program = nullptr;
+      }
+    }
     return false;
   }
   step.kind = kStandard;
@@ -318,12 +328,21 @@ bool EvalLane::LayStandardNode(const ApplyProgram& program, int i, std::uint32_t
     if (read.step < 0 && read.var != nullptr && read.var->IsDerivedVariable()) return false;
     read.needs_number = true;
     read.needs_type = true;
+    read.needs_text = true;
+    read.needs_missing = true;
     op.what = StandardOp::kField;
     op.input = input;
     standard_ops_.push_back(op);
     return true;
   }
   if (node.kind != builtin::Kind::kStandard || node.op < 0) return false;
+  if (node.op == standard::kValidity) {
+    op.what = StandardOp::kValid;
+    op.input = LayValidity(program, i, base, at, owner, plan);
+    if (op.input < 0) return false;
+    standard_ops_.push_back(op);
+    return true;
+  }
   // The children first: every value a node may read is there before it.
   for (int c = 0; c < node.count; ++c) {
     if (!LayStandardNode(program, node.first + c, base, at, owner, plan)) return false;
@@ -362,6 +381,13 @@ bool EvalLane::LayStandardNode(const ApplyProgram& program, int i, std::uint32_t
       op.node = i;
       op.program = &program;
       break;
+    case standard::kMapValues:
+      op.what = StandardOp::kMapValues;
+      op.code = ApplyEvaluator::MapColumns(program, node);
+      if (op.code < 0) return false;
+      op.node = i;
+      op.program = &program;
+      break;
     default: {
       // Numbers, comparisons and logic; texts and dates stay with the walk.
       const int f = node.op;
@@ -375,6 +401,50 @@ bool EvalLane::LayStandardNode(const ApplyProgram& program, int i, std::uint32_t
   }
   standard_ops_.push_back(op);
   return true;
+}
+
+int EvalLane::LayValidity(const ApplyProgram& program, int i, std::uint32_t base, std::size_t at,
+                          const TransformationDictionary& owner, EvalPlan& plan) {
+  const ApplyProgram::Node& node = program.node(i);
+  const ApplyProgram::Node& source = program.node(node.first);
+  if (node.count < 2 || source.kind != builtin::Kind::kOperand || source.constant != 0 ||
+      source.name == nullptr) {
+    return -1;
+  }
+  // The judge reads its intervals and listed values as constants.
+  for (int c = 1; c < node.count; ++c) {
+    const ApplyProgram::Node& child = program.node(node.first + c);
+    if (child.constant == 0) return -1;
+    cells_[base + static_cast<std::uint32_t>(node.first + c)] =
+        ApplyEvaluator::StandardConstant(child);
+  }
+  const int input = InputOf(plan.Find(*source.name), at, owner, plan);
+  if (input < 0) return -1;
+  Input& read = inputs_[static_cast<std::size_t>(input)];
+  // A data field of the record, never one computed here or on demand.
+  if (read.var == nullptr || read.step >= 0 || read.var->IsDerivedVariable()) return -1;
+  if (read.validity_program == nullptr) {
+    read.validity_program = &program;
+    read.validity_node = i;
+    read.validity_base = base;
+  } else {
+    // The field is judged once a case: every judge of it must be the same.
+    const ApplyProgram& first = *read.validity_program;
+    const ApplyProgram::Node& known = first.node(read.validity_node);
+    if (known.count != node.count) return -1;
+    for (int c = 1; c < node.count; ++c) {
+      const ApplyProgram::Node& x = first.node(known.first + c);
+      const ApplyProgram::Node& y = program.node(node.first + c);
+      const bool same_number =
+          x.number == y.number || (x.number != x.number && y.number != y.number);
+      const bool same_name = x.name == y.name || (x.name != nullptr && y.name != nullptr &&
+                                                  *x.name == *y.name);
+      if (x.constant != y.constant || !same_number || !same_name) return -1;
+    }
+  }
+  read.needs_text = true;
+  read.needs_missing = true;
+  return input;
 }
 
 void EvalLane::Link() {
@@ -451,6 +521,7 @@ std::int32_t EvalLane::KeyOf(const std::string& text) const {
 }
 
 void EvalLane::Decode(EvalCase& ec, EvalPlan& plan) {
+  std::fill(has_judged_.begin(), has_judged_.end(), 0);
   const CaseRecord& record = *ec.case_record();
   const std::uint64_t layout = CaseRecordAccess::Layout(record);
   if (layout != layout_) {
@@ -504,7 +575,7 @@ void EvalLane::Decode(EvalCase& ec, EvalPlan& plan) {
     d.state = kPresent;
     d.exact_number = typeid(*v) == typeid(NumericValue);
     d.exact_text = !d.exact_number && typeid(*v) == typeid(StringValue);
-    if (input.needs_number || input.needs_raw) {
+    if (input.needs_number || input.needs_raw || (input.needs_text && d.exact_number)) {
       d.raw = d.exact_number ? static_cast<const NumericValue*>(v)->NumericValue::GetDouble()
                              : v->GetDouble();
     }
@@ -521,6 +592,12 @@ void EvalLane::Decode(EvalCase& ec, EvalPlan& plan) {
       // The field of a number variable is its value, or the system-missing
       // value where the variable calls the value missing.
       d.missing_answer = missing_here && var_missing(&NumericValue::SYSMIS) ? 1 : 0;
+    }
+    if (input.needs_text && d.exact_text) {
+      // The object model has no missing text: the empty text stands for it.
+      SValue& text = texts_[j];
+      text.s = v->GetString();
+      text.state = text.s.empty() ? SValue::kMissing : SValue::kString;
     }
     if (input.needs_key && d.exact_text) {
       std::string text = v->GetString();
@@ -648,6 +725,11 @@ bool EvalLane::StandardField(std::size_t j, const EvalCase& ec, SValue* v) const
   double x = kSysmis;
   switch (d.state) {
     case kPresent:
+      // A text of a text variable.
+      if (d.exact_text && d.type == ScoreDictVar::kSTRING_VAR && inputs_[j].needs_text) {
+        *v = d.missing ? SValue::Missing() : texts_[j];
+        return true;
+      }
       // A number of a number variable (or of a name without one), its
       // missing values already system-missing.
       if (!d.exact_number || !has_number_[j] || d.type != ScoreDictVar::kNUMERIC_VAR) return false;
@@ -668,6 +750,39 @@ bool EvalLane::StandardField(std::size_t j, const EvalCase& ec, SValue* v) const
   }
   *v = NumericValue::IsSystemMissingValue(x) ? SValue::Missing() : SValue::Number(x);
   return true;
+}
+
+const SValue* EvalLane::JudgedField(std::size_t j) {
+  if (has_judged_[j]) return &judged_[j];
+  const Decoded& d = decoded_[j];
+  const Input& input = inputs_[j];
+  if (input.validity_program == nullptr) return nullptr;
+  SValue& v = judged_[j];
+  switch (d.state) {
+    case kAbsent:
+      v = SValue::Missing();
+      break;
+    case kPresent:
+      if (d.exact_number) {
+        v = NumericValue::IsSystemMissingValue(d.raw) ? SValue::Missing() : SValue::Number(d.raw);
+      } else if (d.exact_text) {
+        v = texts_[j];
+      } else {
+        return nullptr;
+      }
+      if (v.present()) {
+        const SValue* constants = cells_.data() + input.validity_base;
+        v = ApplyEvaluator::JudgeValidity(
+            *input.validity_program, input.validity_program->node(input.validity_node), v,
+            [constants](int i) -> const SValue& { return constants[i]; },
+            [&d]() { return d.missing; });
+      }
+      break;
+    default:
+      return nullptr;
+  }
+  has_judged_[j] = 1;
+  return &v;
 }
 
 bool EvalLane::ComputeStandard(const Step& step, const EvalCase& ec, double* x) {
@@ -754,6 +869,28 @@ bool EvalLane::ComputeStandard(const Step& step, const EvalCase& ec, double* x) 
           out = chosen < 0 ? SValue::Invalid() : a[chosen - node.first];
         }
         break;
+      case StandardOp::kValid: {
+        const SValue* judged = JudgedField(static_cast<std::size_t>(op->input));
+        if (judged == nullptr) return false;
+        out = *judged;
+        break;
+      }
+      case StandardOp::kMapValues: {
+        // The first key that is not present answers, or the mapMissingTo.
+        const int columns = op->code;
+        const SValue* keys = a + 1;
+        int c = 0;
+        while (c < columns && keys[c].present()) ++c;
+        if (c < columns) {
+          out = standard::OrMapped(keys[c], keys[columns]);
+          break;
+        }
+        const ApplyProgram::Node& node = op->program->node(op->node);
+        const std::uint32_t base = op->cell - static_cast<std::uint32_t>(op->node);
+        out = cells[base + static_cast<std::uint32_t>(
+                               ApplyEvaluator::StandardMapRow(*op->program, node, keys))];
+        break;
+      }
       case StandardOp::kTreatInput:
         if (a[0].state != SValue::kInvalid) {
           out = a[0];

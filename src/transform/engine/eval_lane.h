@@ -9,8 +9,9 @@
 // that copies its input, a derived field not yet stored, any other kind of
 // variable) is handed back to the general evaluation, one variable at a
 // time, so every stored value is the one the general evaluation gives.
-// Standard expressions whose fields are numbers run here too, on values that
-// keep missing and invalid apart, through the same functions as the walk.
+// Standard expressions whose fields are numbers or texts run here too, on
+// values that keep missing and invalid apart, through the same functions as
+// the walk: value maps and each data field's judging of its values included.
 
 #include <cstddef>
 #include <cstdint>
@@ -107,6 +108,8 @@ class EvalLane {
       kTreatInput,  // `code` 1 for asIs
       kNorm,        // NormContinuous by the points of node `node`
       kBin,         // Discretize by the bins of node `node`
+      kValid,       // input `input` as its data field judges it
+      kMapValues,   // the row of node `node` for `code` key columns
     };
     What what = kFunction;
     std::int32_t op = 0;
@@ -115,7 +118,7 @@ class EvalLane {
     std::uint32_t cell = 0;
     std::uint32_t first = 0;
     std::int32_t count = 0;
-    // kNorm, kBin: the node, in its program (lent).
+    // kNorm, kBin, kMapValues: the node, in its program (lent).
     std::int32_t node = 0;
     const ApplyProgram* program = nullptr;
   };
@@ -185,6 +188,13 @@ class EvalLane {
     // field; what isMissing answers for the field.
     bool needs_type = false;
     bool needs_missing_answer = false;
+    // The text of a text value, as a standard expression reads it.
+    bool needs_text = false;
+    // The kValidity node judging the field's values, in its program (lent;
+    // null for none); its constants are in cells_ from `validity_base` on.
+    const ApplyProgram* validity_program = nullptr;
+    std::int32_t validity_node = -1;
+    std::uint32_t validity_base = 0;
     // The derived field the name is (lent; null for none): a standard
     // expression reads its missing value as invalid when its own expression
     // answered so.
@@ -250,6 +260,13 @@ class EvalLane {
   // The value of a field as a standard expression reads it; false when the
   // general evaluation must tell.
   bool StandardField(std::size_t input, const EvalCase& ec, standard::Value* v) const;
+  // The value of input `input` as its data field judges it, computed once a
+  // case; null when the general evaluation must tell.
+  const standard::Value* JudgedField(std::size_t input);
+  // The input read by the kValidity node `i` of `program`, laid out with
+  // its constants from `base` on; -1 when the lane cannot judge it.
+  int LayValidity(const ApplyProgram& program, int i, std::uint32_t base, std::size_t at,
+                  const TransformationDictionary& owner, EvalPlan& plan);
   // The number of an isMissing or text equality operation; false when the
   // general evaluation must tell.
   bool IsMissingNumber(const Op& op, double* x) const;
@@ -278,6 +295,12 @@ class EvalLane {
   // is known: parallel to inputs_.
   std::vector<double> numbers_;
   std::vector<char> has_number_;
+  // The text of each text input of this case (missing for the empty text);
+  // each input's value as its data field judges it, and whether that is
+  // known yet in this case.
+  std::vector<standard::Value> texts_;
+  std::vector<standard::Value> judged_;
+  std::vector<char> has_judged_;
   // Room for the arguments of the largest vector function.
   std::vector<double> gathered_;
   // The input of each plan operand; -2 not looked at yet, -1 unreadable.
