@@ -6,8 +6,6 @@
 #include "orvane/dictionary/base_dictionary.h"
 #include "orvane/dictionary/case_record.h"
 #include "orvane/dictionary/dict_var.h"
-#include "orvane/dictionary/missing_value_set.h"
-#include "orvane/dictionary/range.h"
 #include "orvane/transform/apply_node_stats.h"
 #include "orvane/transform/function_tree_imp.h"
 #include "orvane/transform/transform_var.h"
@@ -38,11 +36,7 @@ using orvane_test::Str;
 class ApplyEvaluatorTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    auto* x = new DictVar("x", ScoreDictVar::kNUMERIC_VAR);
-    auto* missing = new MissingValueSet();
-    missing->Add(new Range(new NumericValue(99.0)));
-    x->SetMissingValues(missing);
-    data_.AddVar("x", x);
+    data_.AddVar("x", orvane_test::NumericVar("x", 99.0));
     data_.AddVar("y", new DictVar("y", ScoreDictVar::kNUMERIC_VAR));
     AddText("s", 5);
     AddText("a", 3);

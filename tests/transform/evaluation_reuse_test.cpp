@@ -33,17 +33,8 @@ constexpr double kSysmis = NumericValue::GetSysmisValue();
 
 using orvane_test::Call;
 using orvane_test::Num;
+using orvane_test::NumericVar;
 using orvane_test::Ref;
-
-DictVar* NumericVar(const std::string& name, double missing = kSysmis) {
-  auto* var = new DictVar(name, ScoreDictVar::kNUMERIC_VAR);
-  if (missing != kSysmis) {
-    auto* set = new MissingValueSet();
-    set->Add(new Range(new NumericValue(missing)));
-    var->SetMissingValues(set);
-  }
-  return var;
-}
 
 // Inputs y and z (numeric) and c (text); derived variables are added by each
 // test.

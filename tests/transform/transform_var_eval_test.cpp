@@ -6,7 +6,6 @@
 #include "orvane/dictionary/base_dictionary.h"
 #include "orvane/dictionary/case_record.h"
 #include "orvane/dictionary/dict_var.h"
-#include "orvane/dictionary/missing_value_set.h"
 #include "orvane/dictionary/range.h"
 #include "orvane/transform/function_tree_imp.h"
 #include "orvane/transform/transform_var.h"
@@ -28,11 +27,7 @@ using TD = TransformationDictionary;
 class TransformVarEvalTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    auto* x = new DictVar("x", ScoreDictVar::kNUMERIC_VAR);
-    auto* missing = new MissingValueSet();
-    missing->Add(new Range(new NumericValue(99.0)));
-    x->SetMissingValues(missing);
-    data_.AddVar("x", x);
+    data_.AddVar("x", orvane_test::NumericVar("x", 99.0));
     data_.AddVar("s", new DictVar("s", ScoreDictVar::kSTRING_VAR));
   }
 

@@ -4,11 +4,16 @@
 #include <initializer_list>
 #include <string>
 
+#include "orvane/dictionary/dict_var.h"
+#include "orvane/dictionary/missing_value_set.h"
+#include "orvane/dictionary/range.h"
 #include "orvane/transform/apply_node_stats.h"
 #include "orvane/transform/function_tree_imp.h"
 #include "orvane/transform/transformation_dictionary.h"
+#include "orvane/values/numeric_value.h"
 
-// Expression-tree nodes for tests. The caller owns the node.
+// Expression-tree nodes and input fields for tests. The caller owns what
+// each returns.
 namespace orvane_test {
 
 // A node with the given ID; a parameter of the encoded form "Constant_..."
@@ -62,6 +67,19 @@ inline MCOrvane_600::FunctionTreeImp* Str(const std::string& text) {
 }
 inline MCOrvane_600::FunctionTreeImp* Date(const std::string& seconds) {
   return Node(MCOrvane_600::TransformationDictionary::kFN_NONE, "Constant_T_" + seconds, true);
+}
+
+// A numeric input field; `missing`, unless the system-missing value, is its
+// one user-missing value.
+inline MCOrvane_600::DictVar* NumericVar(
+    const std::string& name, double missing = MCOrvane_600::NumericValue::GetSysmisValue()) {
+  auto* var = new MCOrvane_600::DictVar(name, MCOrvane_600::ScoreDictVar::kNUMERIC_VAR);
+  if (missing != MCOrvane_600::NumericValue::GetSysmisValue()) {
+    auto* set = new MCOrvane_600::MissingValueSet();
+    set->Add(new MCOrvane_600::Range(new MCOrvane_600::NumericValue(missing)));
+    var->SetMissingValues(set);
+  }
+  return var;
 }
 
 }  // namespace orvane_test

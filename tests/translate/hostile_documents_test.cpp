@@ -226,16 +226,6 @@ std::string DeepApply(int depth) {
               "<FieldRef field=\"x\"/>" + close + "\n    </DerivedField>\n");
 }
 
-// A moderately deep expression reads and computes.
-TEST(HostileDocumentsTest, NestedApplyOfModerateDepth) {
-  Outcome outcome = ReadTransformations(DeepApply(200));
-  ASSERT_FALSE(outcome.threw) << outcome.message;
-  CaseRecord record;
-  Compute(&outcome, -3.0, &record);
-  ASSERT_NE(nullptr, outcome.derived->GetVarValue("d"));
-  EXPECT_DOUBLE_EQ(3.0, outcome.derived->GetVarValue("d")->GetDouble());
-}
-
 // Apply elements nest by recursion in the reader, the evaluator and the
 // destructor: the reader refuses what would exhaust the stack, and accepts
 // deep expressions below the bound.
