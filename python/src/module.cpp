@@ -86,15 +86,15 @@ py::list Describe(const std::vector<const ScoreDictVar*>& vars) {
 // array of texts.
 InputColumn Decode(const Document& document, const py::handle& item, size_t rows,
                    std::vector<py::array_t<double>>* keep) {
-  py::tuple spec = py::reinterpret_borrow<py::tuple>(item);
+  py::tuple entry = py::reinterpret_borrow<py::tuple>(item);
   InputColumn column;
-  column.name = spec[0].cast<std::string>();
+  column.name = entry[0].cast<std::string>();
   const ScoreDictVar* var = document.InputField(column.name);
   if (var == nullptr) throw std::invalid_argument(column.name + ": not an input field");
   column.var_type = var->GetVarType();
   column.datetime_type = var->GetDateTimeType();
-  column.typed = spec[2].cast<bool>();
-  py::handle payload = spec[1];
+  column.typed = entry[2].cast<bool>();
+  py::handle payload = entry[1];
   const bool numbers = py::isinstance<py::array>(payload) &&
                        py::reinterpret_borrow<py::array>(payload).dtype().kind() != 'O';
   if (numbers) {
@@ -114,7 +114,7 @@ InputColumn Decode(const Document& document, const py::handle& item, size_t rows
   if (objects.ndim() != 1 || static_cast<size_t>(objects.size()) != rows) {
     throw py::value_error(column.name + ": not one value per row");
   }
-  py::handle text_of = spec[3];
+  py::handle text_of = entry[3];
   column.texts.resize(rows);
   column.present.resize(rows);
   for (size_t i = 0; i < rows; ++i) {
