@@ -1,6 +1,8 @@
 #include "orvane/translate/model_factory.h"
 
 #include <algorithm>
+#include <cctype>
+#include <cstring>
 #include <fstream>
 #include <memory>
 #include <string>
@@ -40,6 +42,61 @@ const char kUnsupportedModel[] = "Unsupported Model found!";
 
 std::string NotSupportedMessage(const std::string& modelType) {
   return "Doesn't Support " + modelType + "  Model: No Required dll or lib available!";
+}
+
+// True when the document's bytes prove that the element scan cannot meet a
+// start tag named `name`, so the scan (a quarter of a parse) can be skipped:
+// the text is in an encoding whose ASCII characters are their own bytes, has
+// no document type declaration (so no entity can spell the tag) and holds the
+// name nowhere. Anything else is left to the scan. Reads the stream from where
+// it stands and puts it back there.
+bool ScanCannotFind(std::istream& in, const std::string& name) {
+  if (in.exceptions() != std::ios::goodbit) return false;
+  const std::streampos start = in.tellg();
+  if (start == std::streampos(-1)) return false;
+  static const std::string kDoctype = "<!DOCTYPE";
+  const std::size_t overlap = std::max(name.size(), kDoctype.size()) - 1;
+  std::string window;  // the last `overlap` bytes read, then the next chunk
+  std::vector<char> chunk(1 << 16);
+  bool first = true;
+  bool proven = true;
+  while (proven) {
+    in.read(chunk.data(), static_cast<std::streamsize>(chunk.size()));
+    const std::size_t got = static_cast<std::size_t>(in.gcount());
+    if (got == 0) break;
+    if (std::memchr(chunk.data(), 0, got) != nullptr) proven = false;  // UTF-16 or UCS-4
+    window.append(chunk.data(), got);
+    if (first) {
+      first = false;
+      std::size_t at = window.compare(0, 3, "\xEF\xBB\xBF") == 0 ? 3 : 0;
+      if (window.compare(at, 5, "<?xml") == 0) {
+        // Only a declared encoding that keeps ASCII as it is.
+        const std::size_t end = window.find("?>", at);
+        const std::size_t key = window.find("encoding", at);
+        if (end == std::string::npos) {
+          proven = false;
+        } else if (key != std::string::npos && key < end) {
+          at = window.find_first_of("\"'", key);
+          const std::size_t close = at < end ? window.find(window[at], at + 1) : std::string::npos;
+          std::string encoding =
+              close < end ? window.substr(at + 1, close - at - 1) : std::string();
+          std::transform(encoding.begin(), encoding.end(), encoding.begin(),
+                         [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
+          proven = encoding == "UTF-8" || encoding == "US-ASCII" || encoding == "ISO-8859-1";
+        }
+      } else if (window.compare(at, 1, "<") != 0) {
+        proven = false;
+      }
+    }
+    if (window.find(name) != std::string::npos || window.find(kDoctype) != std::string::npos) {
+      proven = false;
+    }
+    if (window.size() > overlap) window.erase(0, window.size() - overlap);
+  }
+  if (first || in.bad()) return false;  // nothing read, or a failed read: the scan decides
+  in.clear();
+  in.seekg(start);
+  return proven;
 }
 
 // The plug-in file of a model type: "TreeModel" -> "TreeModel600r.so".
@@ -220,7 +277,8 @@ ScoreModel* ModelFactory::MakeModelFromXML(std::istream& in,
 ScoreModel* ModelFactory::MakeModelFromXML(std::istream& in,
                                            const std::vector<std::string>& modelNames,
                                            const std::string& arg, const std::string& nnArg) {
-  const bool nearest_neighbor = ScanForElement(kNearestNeighborModel, in);
+  const bool nearest_neighbor =
+      !ScanCannotFind(in, kNearestNeighborModel) && ScanForElement(kNearestNeighborModel, in);
   // Both paths read the document from its start again.
   if (!in.bad()) {
     in.clear();
