@@ -20,15 +20,7 @@
 
 #include <gtest/gtest.h>
 
-#include "orvane/dictionary/case_record.h"
-#include "orvane/dictionary/score_dict_var.h"
-#include "orvane/dictionary/score_dictionary.h"
-#include "orvane/dictionary/score_value_label.h"
-#include "orvane/dictionary/score_value_label_set.h"
-#include "orvane/model/score_model.h"
-#include "orvane/translate/model_factory.h"
-#include "orvane/values/ov_exception.h"
-#include "orvane/values/score_value.h"
+#include "orvane/orvane.h"
 #include "orvane_plugins/plugin_directory.h"
 
 namespace orvane_test {

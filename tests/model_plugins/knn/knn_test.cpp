@@ -13,7 +13,6 @@
 #include <string>
 #include <vector>
 
-#include "orvane/orvane.h"
 #include "scored_document.h"
 
 namespace {

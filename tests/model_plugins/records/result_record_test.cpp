@@ -6,8 +6,6 @@
 #include <memory>
 #include <string>
 
-#include "orvane/values/numeric_value.h"
-#include "orvane/values/string_value.h"
 #include "scored_document.h"
 
 namespace {
