@@ -150,8 +150,8 @@ class ScoringCorpus : public ::testing::TestWithParam<std::string> {};
 TEST_P(ScoringCorpus, Reproduced) {
   const std::string& name = GetParam();
   std::string data_set;  // the name's last word: Iris, Auto or Audit
-  for (const char* set : {"Iris", "Auto", "Audit"}) {
-    if (name.size() > strlen(set) && name.compare(name.size() - strlen(set), strlen(set), set) == 0) {
+  for (const std::string set : {"Iris", "Auto", "Audit"}) {
+    if (name.size() > set.size() && name.compare(name.size() - set.size(), set.size(), set) == 0) {
       data_set = set;
     }
   }
@@ -173,7 +173,8 @@ INSTANTIATE_TEST_SUITE_P(Documents, ScoringCorpus,
 
 // The documents refused, and the error each names; every other one scores.
 const std::map<std::string, std::string> kRefusals = {
-    {"bll-glm-linear-regression", "MiningField: field \"linear_regression_outcome\" is not defined"},
+    {"bll-glm-linear-regression",
+     "MiningField: field \"linear_regression_outcome\" is not defined"},
     {"bll-integration-custom-function", "Unsupported Model found!"},
     {"bll-recode-interaction-multiply", "Unsupported Model found!"},
     {"bll-recode-mapvalues-definefunction", "Unsupported Model found!"},

@@ -172,7 +172,8 @@ inline Prediction ScoreDocument(const std::string& document, const Inputs& input
   // The target's categories in the plug-ins' order; a category the model
   // gives no probability shows as 0: all 0 is none.
   static const std::vector<ov::ScoreValueLabel*> kNone;
-  const ov::ScoreValueLabelSet* labels = p.is_category && target ? target->GetValueLabels() : nullptr;
+  const ov::ScoreValueLabelSet* labels =
+      p.is_category && target != nullptr ? target->GetValueLabels() : nullptr;
   bool any = false;
   for (const ov::ScoreValueLabel* label : labels ? labels->GetAllValueLabels() : kNone) {
     const std::string c = label->GetValue() ? label->GetValue()->GetString() : std::string();
@@ -229,7 +230,8 @@ inline void ExpectDistribution(const std::vector<std::pair<std::string, double>>
 
 // No prediction, and the advice that says why: `id` for each of `infos` (the
 // inputs' own advice may come first), then "Score is a missing value" (103).
-inline void ExpectNoScore(const Prediction& p, int id = 0, const std::vector<std::string>& infos = {}) {
+inline void ExpectNoScore(const Prediction& p, int id = 0,
+                          const std::vector<std::string>& infos = {}) {
   EXPECT_FALSE(p.valid);
   ASSERT_FALSE(p.advice.empty());
   EXPECT_EQ(p.advice.back().GetID(), 103);

@@ -89,12 +89,6 @@ Prediction Score(const std::string& document, bool x_missing) {
 }
 
 TEST(MiningModel, CombinesNumbers) {
-  struct Case {
-    const char* name;
-    std::string document;
-    bool x_missing;
-    double value;  // kNone: no prediction
-  };
   const std::string chain =
       Segment(kTrue, Number(4, false, "<Output><OutputField name='s1' "
                                       "feature='predictedValue'/></Output>")) +
@@ -103,53 +97,48 @@ TEST(MiningModel, CombinesNumbers) {
                                  "<RegressionTable intercept='1'><NumericPredictor name='s1' "
                                  "coefficient='2'/></RegressionTable>")) +
       Segment(kFalse, Number(100));
+  const std::string four = Segment(kFalse, Number(1)) +
+                           Segment(Simple("y", "lessThan", 1), Number(2)) +
+                           Segment(Simple("x", "lessThan", 5), Number(6)) +
+                           Segment(kTrue, Number(10));
   const std::string some_of_x = Three(Number(1), Number(2), Number(50, true));
   const std::string skip = "missingPredictionTreatment='skipSegment' ";
-  const Case kCases[] = {
-      {"median", Regression(Method("median"), OneTwoSix()), false, 2},
-      {"medianOfFour", Regression(Method("median"), OneTwoSix() + Segment(kTrue, Number(10))),
-       false, 4},
-      {"weightedMedian", Regression(Method("weightedMedian"), OneTwoSix(1, 1, 3)), false, 6},
-      {"weightedMedianBetween", Regression(Method("weightedMedian"), OneTwoSix(2, 1, 1)), false,
-       1.5},
-      {"max", Regression(Method("max"), OneTwoSix()), false, 6},
-      {"weightedSum", Regression(Method("weightedSum"), OneTwoSix(1, 1, 2)), false, 15},
-      {"unweightedIgnoresWeights", Regression(Method("sum"), OneTwoSix(1, 1, 2)), false, 9},
-      {"falseAndUnknownSelectNothing",
-       Regression(Method("average"), Segment(kFalse, Number(1)) +
-                                         Segment(Simple("y", "lessThan", 1), Number(2)) +
-                                         Segment(Simple("x", "lessThan", 5), Number(6)) +
-                                         Segment(kTrue, Number(10))),
-       false, 8},
-      {"selectFirst",
-       Regression(Method("selectFirst"), Segment(kFalse, Number(1)) +
-                                             Segment(Simple("y", "greaterThan", 0), Number(2)) +
-                                             Segment(Simple("x", "lessThan", 5), Number(6)) +
-                                             Segment(kTrue, Number(10))),
-       false, 6},
-      {"selectFirstNone", Regression(Method("selectFirst"), Segment(kFalse, Number(1))), false,
-       kNone},
-      {"modelChain", Regression(Method("modelChain"), chain), false, 9},
-      {"nested",
+  const struct {
+    const char* name;
+    double value;  // kNone: no prediction
+    std::string document;
+    bool x_missing = false;
+  } kCases[] = {
+      {"median", 2, Regression(Method("median"), OneTwoSix())},
+      {"medianOfFour", 4, Regression(Method("median"), OneTwoSix() + Segment(kTrue, Number(10)))},
+      {"weightedMedian", 6, Regression(Method("weightedMedian"), OneTwoSix(1, 1, 3))},
+      {"weightedMedianBetween", 1.5, Regression(Method("weightedMedian"), OneTwoSix(2, 1, 1))},
+      {"max", 6, Regression(Method("max"), OneTwoSix())},
+      {"weightedSum", 15, Regression(Method("weightedSum"), OneTwoSix(1, 1, 2))},
+      {"unweightedIgnoresWeights", 9, Regression(Method("sum"), OneTwoSix(1, 1, 2))},
+      // False and unknown (y is missing) select nothing.
+      {"average", 8, Regression(Method("average"), four)},
+      {"selectFirst", 6, Regression(Method("selectFirst"), four)},
+      {"selectFirstNone", kNone, Regression(Method("selectFirst"), Segment(kFalse, Number(1)))},
+      {"modelChain", 9, Regression(Method("modelChain"), chain)},
+      {"nested", 4.5,
        Regression(Method("average"),
                   Segment(kTrue, Mining("regression", Method("sum"),
                                         Segment(kTrue, Number(1)) + Segment(kTrue, Number(2)))) +
-                      Segment(kTrue, Number(6))),
-       false, 4.5},
-      {"continueDefault", Regression(Method("average"), some_of_x), true, kNone},
-      {"returnMissing",
-       Regression(Method("sum", "missingPredictionTreatment='returnMissing'"), some_of_x), true,
-       kNone},
-      {"skipSegment", Regression(Method("average", skip), some_of_x), true, 1.5},
-      {"skipSegmentBelowThreshold",
-       Regression(Method("sum", skip + "missingThreshold='0.5'"), some_of_x), true, 3},
-      {"skipSegmentAboveThreshold",
-       Regression(Method("sum", skip + "missingThreshold='0.3'"), some_of_x), true, kNone},
-      {"skipSegmentAllMissing",
-       Regression(Method("sum", skip), Segment(kTrue, Number(1, true))), true, kNone},
-      {"nothingSelected", Regression(Method("sum"), Segment(kFalse, Number(1))), false, kNone},
+                      Segment(kTrue, Number(6)))},
+      {"continueDefault", kNone, Regression(Method("average"), some_of_x), true},
+      {"returnMissing", kNone,
+       Regression(Method("sum", "missingPredictionTreatment='returnMissing'"), some_of_x), true},
+      {"skipSegment", 1.5, Regression(Method("average", skip), some_of_x), true},
+      {"skipSegmentBelowThreshold", 3,
+       Regression(Method("sum", skip + "missingThreshold='0.5'"), some_of_x), true},
+      {"skipSegmentAboveThreshold", kNone,
+       Regression(Method("sum", skip + "missingThreshold='0.3'"), some_of_x), true},
+      {"skipSegmentAllMissing", kNone,
+       Regression(Method("sum", skip), Segment(kTrue, Number(1, true))), true},
+      {"nothingSelected", kNone, Regression(Method("sum"), Segment(kFalse, Number(1)))},
   };
-  for (const Case& c : kCases) {
+  for (const auto& c : kCases) {
     SCOPED_TRACE(c.name);
     const Prediction p = Score(c.document, c.x_missing);
     if (std::isnan(c.value)) {
@@ -162,48 +151,41 @@ TEST(MiningModel, CombinesNumbers) {
 }
 
 TEST(MiningModel, CombinesDistributions) {
-  struct Case {
-    const char* name;
-    std::string document;
-    bool x_missing;
-    std::vector<double> probabilities;  // A, B, C
-    const char* category;               // "": no prediction
-  };
   const std::string d631 = Distribution(0.6, 0.3, 0.1);
   const std::string d154 = Distribution(0.1, 0.5, 0.4);
-  const std::string d271 = Distribution(0.2, 0.7, 0.1);
   const std::string d631_of_x = Distribution(0.6, 0.3, 0.1, true);
-  const Case kCases[] = {
-      {"weightedMajorityVote", Classes(Method("weightedMajorityVote"), Three(d631, d154, d271, 3)),
-       false, {0.6, 0.4, 0}, "A"},
-      {"voteTieGoesToDictionaryOrder",
+  const struct {
+    const char* name;
+    const char* category;               // "": no prediction
+    std::vector<double> probabilities;  // A, B, C
+    std::string document;
+    bool x_missing = false;
+  } kCases[] = {
+      {"weightedMajorityVote", "A", {0.6, 0.4, 0}, Classes(Method("weightedMajorityVote"),
+                                   Three(d631, d154, Distribution(0.2, 0.7, 0.1), 3))},
+      {"voteTieGoesToDictionaryOrder", "B", {0, 0.5, 0.5},
        Classes(Method("majorityVote"), Segment(kTrue, Distribution(0.1, 0.1, 0.8)) +
-                                           Segment(kTrue, Distribution(0.1, 0.8, 0.1))),
-       false, {0, 0.5, 0.5}, "B"},
-      {"voteContinueMissingWins",
-       Classes(Method("majorityVote"), Three(d631, d631_of_x, d631_of_x)), true, {}, ""},
-      {"voteContinueMissingTakesItsShare",
-       Classes(Method("majorityVote"), Three(d631, d631, d631_of_x)), true, {2.0 / 3, 0, 0}, "A"},
-      {"average", Classes(Method("average"), Segment(kTrue, d631) + Segment(kTrue, d154)), false,
-       {0.35, 0.4, 0.25}, "B"},
-      {"weightedAverage",
-       Classes(Method("weightedAverage"), Segment(kTrue, d631, 3) + Segment(kTrue, d154)), false,
-       {0.475, 0.35, 0.175}, "A"},
-      {"median", Classes(Method("median"), Three(d631, d154, Distribution(0.2, 0.2, 0.6))), false,
-       {0.2, 0.3, 0.4}, "C"},
-      {"maxFirstOfEqualSegments",
+                                           Segment(kTrue, Distribution(0.1, 0.8, 0.1)))},
+      {"voteContinueMissingWins", "", {},
+       Classes(Method("majorityVote"), Three(d631, d631_of_x, d631_of_x)), true},
+      {"voteContinueMissingTakesItsShare", "A", {2.0 / 3, 0, 0},
+       Classes(Method("majorityVote"), Three(d631, d631, d631_of_x)), true},
+      {"average", "B", {0.35, 0.4, 0.25},
+       Classes(Method("average"), Segment(kTrue, d631) + Segment(kTrue, d154))},
+      {"weightedAverage", "A", {0.475, 0.35, 0.175},
+       Classes(Method("weightedAverage"), Segment(kTrue, d631, 3) + Segment(kTrue, d154))},
+      {"median", "C", {0.2, 0.3, 0.4},
+       Classes(Method("median"), Three(d631, d154, Distribution(0.2, 0.2, 0.6)))},
+      {"maxFirstOfEqualSegments", "C", {0.125, 0.125, 0.75},
        Classes(Method("max"), Three(Distribution(0.5, 0.25, 0.25), Distribution(0.125, 0.125, 0.75),
-                                    Distribution(0.75, 0.125, 0.125))),
-       false, {0.125, 0.125, 0.75}, "C"},
-      {"maxAveragesTheSegmentsThatGiveIt",
+                                    Distribution(0.75, 0.125, 0.125)))},
+      {"maxAveragesTheSegmentsThatGiveIt", "C", {0.15, 0.15, 0.7},
        Classes(Method("max"), Segment(kTrue, Distribution(0.2, 0.1, 0.7)) +
-                                  Segment(kTrue, Distribution(0.1, 0.2, 0.7))),
-       false, {0.15, 0.15, 0.7}, "C"},
-      {"selectFirstPassesThrough",
-       Classes(Method("selectFirst"), Segment(kFalse, d631) + Segment(kTrue, d154)), false,
-       {0.1, 0.5, 0.4}, "B"},
+                                  Segment(kTrue, Distribution(0.1, 0.2, 0.7)))},
+      {"selectFirstPassesThrough", "B", {0.1, 0.5, 0.4},
+       Classes(Method("selectFirst"), Segment(kFalse, d631) + Segment(kTrue, d154))},
   };
-  for (const Case& c : kCases) {
+  for (const auto& c : kCases) {
     SCOPED_TRACE(c.name);
     const Prediction p = Score(c.document, c.x_missing);
     if (*c.category == '\0') {

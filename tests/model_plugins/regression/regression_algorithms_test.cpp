@@ -92,7 +92,8 @@ TEST(RegressionAlgorithms, PredictTheWorkedOutValues) {
            "name='c' value='b' coefficient='3'/><CategoricalPredictor name='n' value='2' "
            "coefficient='4'/>")), 7.5},
       {"PredictorTerm", Regression("", Table("", 0, "<PredictorTerm coefficient='2'><FieldRef "
-                                                    "field='x'/><FieldRef field='z'/></PredictorTerm>")), -4.0},
+                                                    "field='x'/><FieldRef field='z'/>"
+                                                    "</PredictorTerm>")), -4.0},
       {"Softmax", Normalized("softmax"), 0.6224593312018546},
       {"Logit", Normalized("logit"), 0.6224593312018546},
       {"Exp", Normalized("exp"), 1.6487212707001282},

@@ -137,7 +137,8 @@ const char kCharacteristics[] = R"(
   <Attribute partialScore="30"><True/></Attribute>
 </Characteristic>
 <Characteristic name="cc" reasonCode="C">
-  <Attribute partialScore="4" reasonCode="K"><SimplePredicate field="c" operator="equal" value="k"/></Attribute>
+  <Attribute partialScore="4" reasonCode="K">
+    <SimplePredicate field="c" operator="equal" value="k"/></Attribute>
   <Attribute partialScore="7"><SimplePredicate field="c" operator="equal" value="m"/></Attribute>
 </Characteristic>)";
 
@@ -211,7 +212,9 @@ TEST(Scorecard, RefusesWhatItCannotScore) {
 std::string Counts(const char* a, const char* b, const char* c = "") {
   std::string counts = "<TargetValueCounts>";
   for (const auto& [value, count] : {std::pair{"a", a}, {"b", b}, {"c", c}}) {
-    if (*count) counts += "<TargetValueCount value='" + std::string(value) + "' count='" + count + "'/>";
+    if (*count) {
+      counts += "<TargetValueCount value='" + std::string(value) + "' count='" + count + "'/>";
+    }
   }
   return counts + "</TargetValueCounts>";
 }
@@ -318,7 +321,8 @@ TEST(NaiveBayesModel, RefusesWhatItCannotScore) {
        bayes("<BayesInput fieldName='c'>" + Pairs("k", "<TargetValueCounts><TargetValueCount "
              "value='z' count='1'/></TargetValueCounts>") + "</BayesInput>"),
        7, "TargetValueCount: value \"z\" is no target category"},
-      {"text input with statistics", bayes("<BayesInput fieldName='c'><TargetValueStats/></BayesInput>"),
+      {"text input with statistics",
+       bayes("<BayesInput fieldName='c'><TargetValueStats/></BayesInput>"),
        11, "BayesInput: field c does not hold numbers"},
       {"neither", bayes("<BayesInput fieldName='x'/>"), 1,
        "BayesInput x: needs either TargetValueStats or PairCounts"},
