@@ -35,14 +35,12 @@ std::string RuleSet(const std::string& criterion, const std::string& set_attribu
 const char kRules[] = R"(
 <CompoundRule><SimplePredicate field="c" operator="equal" value="k"/>
   <SimpleRule id="r1" score="b" weight="0.5" confidence="0.7">
-    <SimplePredicate field="x" operator="greaterThan" value="1"/>
-    <ScoreDistribution value="a" recordCount="1"/><ScoreDistribution value="b" recordCount="3"/>
-  </SimpleRule></CompoundRule>
+    <SimplePredicate field="x" operator="greaterThan" value="1"/><ScoreDistribution value="a"
+    recordCount="1"/><ScoreDistribution value="b" recordCount="3"/></SimpleRule></CompoundRule>
 <SimpleRule id="r2" score="a" weight="0.8" confidence="0.6">
-  <SimplePredicate field="y" operator="greaterThan" value="1"/>
-  <ScoreDistribution value="a" recordCount="9" probability="0.9"/>
-  <ScoreDistribution value="c" recordCount="1" probability="0.1"/></SimpleRule>
-<SimpleRule score="b" weight="0.4" confidence="0.9">
+  <SimplePredicate field="y" operator="greaterThan" value="1"/><ScoreDistribution value="a"
+  recordCount="9" probability="0.9"/><ScoreDistribution value="c" recordCount="1"
+  probability="0.1"/></SimpleRule><SimpleRule score="b" weight="0.4" confidence="0.9">
   <SimplePredicate field="x" operator="greaterThan" value="5"/></SimpleRule>)";
 
 struct RuleCase {
