@@ -7,7 +7,6 @@
 // are also scored in process on cases worked out by hand from their own
 // numbers. Exit code 77: a corpus is absent.
 
-#include <dirent.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 
@@ -31,27 +30,13 @@ namespace {
 const std::string kScoring = ORVANE_SCORING_CORPUS;
 const std::string kPmml = ORVANE_PMML_CORPUS;
 
+using orvane_test::ReadFile;
+
 // The documents (names without .pmml) of a folder, in name order.
 std::vector<std::string> DocumentsIn(const std::string& folder) {
-  std::vector<std::string> names;
-  if (DIR* dir = opendir(folder.c_str())) {
-    while (const dirent* entry = readdir(dir)) {
-      const std::string name = entry->d_name;
-      if (name.size() > 5 && name.compare(name.size() - 5, 5, ".pmml") == 0) {
-        names.push_back(name.substr(0, name.size() - 5));
-      }
-    }
-    closedir(dir);
-  }
-  std::sort(names.begin(), names.end());
+  std::vector<std::string> names = orvane_test::FilesIn(folder, ".pmml");
+  for (std::string& name : names) name.resize(name.size() - 5);
   return names;
-}
-
-std::string ReadFile(const std::string& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::stringstream text;
-  text << in.rdbuf();
-  return text.str();
 }
 
 struct ToolRun {

@@ -22,6 +22,7 @@
 
 #include "orvane/orvane.h"
 #include "orvane_plugins/plugin_directory.h"
+#include "support/test_support.h"
 
 namespace orvane_test {
 
@@ -200,13 +201,7 @@ struct Refusal {
 inline void ExpectRefusals(const std::vector<Refusal>& refusals) {
   for (const Refusal& r : refusals) {
     SCOPED_TRACE(r.name);
-    try {
-      ReadModel(r.document);
-      ADD_FAILURE() << "read without complaint";
-    } catch (const ov::OVException& e) {
-      EXPECT_EQ(e.GetErrorCode(), r.code);
-      EXPECT_EQ(e.GetErrorMessage(), r.message);
-    }
+    ExpectOVException([&r] { ReadModel(r.document); }, r.code, r.message);
   }
 }
 
