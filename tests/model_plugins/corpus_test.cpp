@@ -247,17 +247,12 @@ TEST(PmmlCorpusDocuments, ScoreTheWorkedOutCases) {
         {"domicile", "   urban"}, {"age of car", "3"}}, "", "", 4462.443437449275},
       {"knime-neural-network-ozone-normcontinuous",
        {{"temp", "60"}, {"ibh", "2000"}, {"ibt", "150"}}, "", "", 0.2682737439285199},
-      {"rpmml-neural-network-iris", {{"sepal length (cm)", "6.3"}, {"sepal width (cm)", "2.9"},
-        {"petal length (cm)", "5.6"}, {"petal width (cm)", "1.8"}}, "virginica", "", 0},
       // f = -0.174 below the threshold 0.
       {"jpmmlr-svm-pima-scaling", {{"npreg", "2"}, {"glu", "150"}, {"bp", "70"}, {"skin", "30"},
         {"bmi", "35"}, {"ped", "0.5"}, {"age", "(20,30]"}}, "No", "", 0},
       // Squared distances 1.254 and 0.526.
       {"dmg-clustering-center-based", {{"marital status", "m"}, {"age", "60"},
         {"salary", "40000"}}, "marital status is m", "2", 0},
-      // Squared distances 0.315, 1.878, 21.29.
-      {"knime-kmeans-iris", {{"Sepal_Length", "6.3"}, {"Sepal_Width", "2.9"},
-        {"Petal_Length", "5.6"}, {"Petal_Width", "1.8"}}, "cluster_0", "1", 0},
       // departmentScore 3 (19 - 3 = 16 below), ageScore 0 (18), incomeScore 26
       // (10 - 26 = -16): the first matching attribute wins.
       {"dmg-scorecard-apply", {{"department", "engineering"}, {"age", "25"}, {"income", "500"}},
