@@ -6,13 +6,9 @@
 #include <charconv>
 #include <map>
 #include <memory>
-#include <sstream>
 #include <string>
 #include <vector>
 
-#include <gtest/gtest.h>
-
-#include "orvane/orvane.h"
 #include "scored_document.h"
 
 namespace {
@@ -60,16 +56,13 @@ const char kOutputs[] = R"(<Output>
 
 std::string Document(const std::string& items, const std::string& rules,
                      const std::string& outputs = kOutputs) {
-  return R"(<PMML version="4.4"><DataDictionary>
-<DataField name="basket" optype="categorical" dataType="string"/>
-<DataField name="item" optype="categorical" dataType="string"/>
-<DataField name="milk" optype="categorical" dataType="string"/>
-<DataField name="area" optype="categorical" dataType="string"/></DataDictionary>
-<AssociationModel functionName="associationRules" numberOfTransactions="10" minimumSupport="0.05"
-  minimumConfidence="0.4" numberOfItems="5" numberOfItemsets="7" numberOfRules="7">
-<MiningSchema><MiningField name="basket" usageType="group"/><MiningField name="item"/>
-<MiningField name="milk"/><MiningField name="area"/></MiningSchema>)" +
-         outputs + items + rules + "</AssociationModel></PMML>";
+  return orvane_test::Pmml(
+      "basket= item= milk= area=",
+      "<AssociationModel functionName='associationRules' numberOfTransactions='10' "
+      "minimumSupport='0.05' minimumConfidence='0.4' numberOfItems='5' numberOfItemsets='7' "
+      "numberOfRules='7'><MiningSchema><MiningField name='basket' usageType='group'/>"
+      "<MiningField name='item'/><MiningField name='milk'/><MiningField name='area'/>"
+      "</MiningSchema>" + outputs + items + rules + "</AssociationModel>");
 }
 
 std::string Text(const MCOrvane_600::ScoreValue* value) {

@@ -13,63 +13,51 @@
 #include <string>
 #include <vector>
 
-#include <gtest/gtest.h>
-
-#include "orvane/orvane.h"
 #include "scored_document.h"
 
 namespace {
 
 using namespace MCOrvane_600;
 
-const char kTable[] =
-    "<row><ID>i1</ID><x>0</x><y>0</y><c>a</c><t>1</t><k>A</k></row>"
-    "<row><ID>i2</ID><x>1</x><y>0</y><c>b</c><t>2</t><k>B</k></row>"
-    "<row><ID>i3</ID><x>0</x><y>2</y><c>a</c><t>4</t><k>B</k></row>"
-    "<row><ID>i4</ID><x>3</x><y>3</y><c>b</c><t>8</t><k>C</k></row>";
+std::string Row(const char* id, const char* x, const char* y, const char* c, const char* t,
+                const char* k) {
+  return std::string("<row><ID>") + id + "</ID><x>" + x + "</x>" + (*y ? "<y>" + std::string(y) +
+         "</y>" : "") + "<c>" + c + "</c><t>" + t + "</t><k>" + k + "</k></row>";
+}
+
+const std::string kTable = Row("i1", "0", "0", "a", "1", "A") + Row("i2", "1", "0", "b", "2", "B") +
+                           Row("i3", "0", "2", "a", "4", "B") + Row("i4", "3", "3", "b", "8", "C");
 
 // A document over the table; `attributes` go on the model element, `target`
 // is "t", "k" or "" (no target: the neighbours' ids alone).
 std::string Document(const std::string& attributes, const std::string& measure,
                      const std::string& inputs, const std::string& target,
                      const std::string& table = kTable) {
-  std::string d =
-      "<?xml version=\"1.0\"?><PMML version=\"4.4\"><DataDictionary>"
-      "<DataField name=\"x\" optype=\"continuous\" dataType=\"double\"/>"
-      "<DataField name=\"y\" optype=\"continuous\" dataType=\"double\"/>"
-      "<DataField name=\"c\" optype=\"categorical\" dataType=\"string\"/>"
-      "<DataField name=\"t\" optype=\"continuous\" dataType=\"double\"/>"
-      "<DataField name=\"k\" optype=\"categorical\" dataType=\"string\">"
-      "<Value value=\"A\"/><Value value=\"B\"/><Value value=\"C\"/></DataField>"
-      "</DataDictionary><NearestNeighborModel instanceIdVariable=\"ID\" functionName=\"" +
-      std::string(target.empty()  ? "clustering"
-                  : target == "t" ? "regression"
-                                  : "classification") +
-      "\" " + attributes +
-      "><MiningSchema><MiningField name=\"x\"/><MiningField name=\"y\"/>"
-      "<MiningField name=\"c\"/>";
-  if (!target.empty()) d += "<MiningField name=\"" + target + "\" usageType=\"target\"/>";
-  d += "</MiningSchema><Output>";
+  std::string body = "<Output>";
   for (const char* rank : {"1", "2", "3"}) {
-    d += std::string("<OutputField name=\"n") + rank + "\" feature=\"entityId\" rank=\"" + rank +
-         "\" dataType=\"string\"/>";
+    body += std::string("<OutputField name='n") + rank + "' feature='entityId' rank='" + rank +
+            "' dataType='string'/>";
   }
-  d += "<OutputField name=\"a2\" feature=\"affinity\" rank=\"2\" dataType=\"double\"/></Output>"
-       "<LocalTransformations><DerivedField name=\"x10\" optype=\"continuous\" dataType=\"double\">"
-       "<Apply function=\"*\"><FieldRef field=\"x\"/><Constant>10</Constant></Apply>"
-       "</DerivedField></LocalTransformations>"
-       "<TrainingInstances><InstanceFields>";
+  body += "<OutputField name='a2' feature='affinity' rank='2' dataType='double'/></Output>"
+          "<LocalTransformations><DerivedField name='x10' optype='continuous' dataType='double'>"
+          "<Apply function='*'><FieldRef field='x'/><Constant>10</Constant></Apply>"
+          "</DerivedField></LocalTransformations><TrainingInstances><InstanceFields>";
   for (const char* f : {"ID", "x", "y", "c", "t", "k"}) {
-    d += std::string("<InstanceField field=\"") + f + "\" column=\"" + f + "\"/>";
+    body += std::string("<InstanceField field='") + f + "' column='" + f + "'/>";
   }
-  return d + "</InstanceFields><InlineTable>" + table +
-         "</InlineTable></TrainingInstances><ComparisonMeasure kind=\"" +
-         (measure.find("jaccard") != std::string::npos ? "similarity" : "distance") + "\">" +
-         measure + "</ComparisonMeasure><KNNInputs>" + inputs +
-         "</KNNInputs></NearestNeighborModel></PMML>";
+  body += "</InstanceFields><InlineTable>" + table + "</InlineTable></TrainingInstances>"
+          "<ComparisonMeasure kind='" +
+          (measure.find("jaccard") != std::string::npos ? "similarity" : "distance") + "'>" +
+          measure + "</ComparisonMeasure><KNNInputs>" + inputs + "</KNNInputs>";
+  const char* function = target.empty() ? "clustering" : target == "t" ? "regression"
+                                                                       : "classification";
+  return orvane_test::Pmml(
+      "x y c= t k=A,B,C",
+      orvane_test::Model("NearestNeighborModel", "instanceIdVariable='ID' functionName='" +
+                             std::string(function) + "' " + attributes, "x y c", target, body));
 }
 
-const char kXY[] = "<KNNInput field=\"x\"/><KNNInput field=\"y\"/>";
+const char kXY[] = "<KNNInput field='x'/><KNNInput field='y'/>";
 
 struct Scored {
   std::string prediction;  // the target's value as text (6 digits); empty without one
@@ -91,12 +79,9 @@ Scored Score(const std::string& document, double x, double y) {
   for (const char* target : {"t", "k"}) {
     if (const ScoreValue* v = result->Get(target)) {
       std::ostringstream text;
-      if (v->GetType() == ScoreValue::kNUMERIC_VALUE) {
-        text << v->GetDouble();
-        s.number = v->GetDouble();
-      } else {
-        text << v->GetString();
-      }
+      const bool number = v->GetType() == ScoreValue::kNUMERIC_VALUE;
+      if (number) s.number = v->GetDouble();
+      number ? text << v->GetDouble() : text << v->GetString();
       s.prediction = text.str();
     }
   }
@@ -123,44 +108,36 @@ struct ScoringCase {
 const double kW1 = 1 / 1.001, kW2 = 1 / 2.001;  // 1/(distance + threshold) at 1 and 2
 
 const ScoringCase kScoring[] = {
-    {"average", "numberOfNeighbors=\"2\"", "<squaredEuclidean/>", kXY, "t", 1, 1, "1.5", "i2 i1 -",
+    {"average", "numberOfNeighbors='2'", "<squaredEuclidean/>", kXY, "t", 1, 1, "1.5", "i2 i1 -",
      2},
-    {"median_odd", "numberOfNeighbors=\"3\" continuousScoringMethod=\"median\"",
-     "<squaredEuclidean/>", kXY, "t", 1, 1, "2", "i2 i1 i3", 2},
-    {"median_even", "numberOfNeighbors=\"2\" continuousScoringMethod=\"median\"",
+    {"median_odd", "numberOfNeighbors='3' continuousScoringMethod='median'", "<squaredEuclidean/>",
+     kXY, "t", 1, 1, "2", "i2 i1 i3", 2},
+    {"median_even", "numberOfNeighbors='2' continuousScoringMethod='median'",
      "<squaredEuclidean/>", kXY, "t", 1, 1, "1.5", "i2 i1 -", 2},
-    {"weighted_average", "numberOfNeighbors=\"2\" continuousScoringMethod=\"weightedAverage\"",
+    {"weighted_average", "numberOfNeighbors='2' continuousScoringMethod='weightedAverage'",
      "<squaredEuclidean/>", kXY, "t", 1, 1, nullptr, "i2 i1 -", 2},
-    {"euclidean", "numberOfNeighbors=\"2\"", "<euclidean/>", kXY, "t", 1, 1, "1.5", "i2 i1 -",
-     std::sqrt(2.0)},
-    {"city_block", "numberOfNeighbors=\"3\"", "<cityBlock/>", kXY, "t", 1, 1, "2.33333", "i2 i1 i3",
-     2},
-    {"chebychev_ties_keep_the_earlier", "numberOfNeighbors=\"3\"", "<chebychev/>", kXY, "t", 1, 1,
+    {"chebychev_ties_keep_the_earlier", "numberOfNeighbors='3'", "<chebychev/>", kXY, "t", 1, 1,
      "2.33333", "i1 i2 i3", 1},
-    {"minkowski", "numberOfNeighbors=\"3\"", "<minkowski p-parameter=\"3\"/>", kXY, "t", 1, 1,
-     "2.33333", "i2 i1 i3", std::cbrt(2.0)},
-    {"majority_vote", "numberOfNeighbors=\"3\"", "<squaredEuclidean/>", kXY, "k", 1, 1, "B",
+    {"majority_vote", "numberOfNeighbors='3'", "<squaredEuclidean/>", kXY, "k", 1, 1, "B",
      "i2 i1 i3", 2},
     // One vote each: B has more training instances than A.
-    {"vote_tie_goes_to_the_commoner", "numberOfNeighbors=\"2\"", "<squaredEuclidean/>", kXY, "k", 1,
+    {"vote_tie_goes_to_the_commoner", "numberOfNeighbors='2'", "<squaredEuclidean/>", kXY, "k", 1,
      1, "B", "i2 i1 -", 2},
     // At (0, 0): A's one vote at distance 0 outweighs B's two at 1 and 4.
-    {"weighted_majority_vote",
-     "numberOfNeighbors=\"3\" categoricalScoringMethod=\"weightedMajorityVote\"",
-     "<squaredEuclidean/>", kXY, "k", 0, 0, "A", "i1 i2 i3", 1},
-    {"majority_vote_at_origin", "numberOfNeighbors=\"3\"", "<squaredEuclidean/>", kXY, "k", 0, 0,
+    {"weighted_majority_vote", "numberOfNeighbors='3' categoricalScoringMethod="
+     "'weightedMajorityVote'", "<squaredEuclidean/>", kXY, "k", 0, 0, "A", "i1 i2 i3", 1},
+    {"majority_vote_at_origin", "numberOfNeighbors='3'", "<squaredEuclidean/>", kXY, "k", 0, 0,
      "B", "i1 i2 i3", 1},
     // c compared by delta with weight 3: squared distances 2, 4, 2, 11.
-    {"delta_with_field_weight", "numberOfNeighbors=\"2\"", "<squaredEuclidean/>",
-     "<KNNInput field=\"x\"/><KNNInput field=\"y\"/>"
-     "<KNNInput field=\"c\" compareFunction=\"delta\" fieldWeight=\"3\"/>",
-     "", 1, 1, nullptr, "i1 i3 -", 2},
+    {"delta_with_field_weight", "numberOfNeighbors='2'", "<squaredEuclidean/>",
+     "<KNNInput field='x'/><KNNInput field='y'/><KNNInput field='c' compareFunction='delta' "
+     "fieldWeight='3'/>", "", 1, 1, nullptr, "i1 i3 -", 2},
     // x10 is computed for the instances from their x: 0, 10, 0, 30 against 10.
-    {"derived_input", "numberOfNeighbors=\"3\"", "<squaredEuclidean/>",
-     "<KNNInput field=\"x10\"/><KNNInput field=\"y\"/>", "", 1, 1, nullptr, "i2 i1 i3", 101},
+    {"derived_input", "numberOfNeighbors='3'", "<squaredEuclidean/>",
+     "<KNNInput field='x10'/><KNNInput field='y'/>", "", 1, 1, nullptr, "i2 i1 i3", 101},
     // Similarity, largest nearest: jaccard 0, 1/2, 1/2, 1.
-    {"jaccard", "numberOfNeighbors=\"2\"", "<jaccard/>", kXY, "", 1, 1, nullptr, "i4 i2 -", 0.5},
-    {"missing_input_gives_no_score", "numberOfNeighbors=\"1\"", "<squaredEuclidean/>", kXY, "t", 1,
+    {"jaccard", "numberOfNeighbors='2'", "<jaccard/>", kXY, "", 1, 1, nullptr, "i4 i2 -", 0.5},
+    {"missing_input_gives_no_score", "numberOfNeighbors='1'", "<squaredEuclidean/>", kXY, "t", 1,
      NAN, "", "- - -", NAN},
 };
 
@@ -175,9 +152,8 @@ TEST_P(Scoring, HandWorkedValues) {
     EXPECT_NEAR((2 * kW1 + 1 * kW2) / (kW1 + kW2), s.number, 1e-12);
   }
   EXPECT_EQ(c.neighbors, s.neighbors);
-  if (std::isnan(c.affinity2)) {
-    EXPECT_TRUE(std::isnan(s.affinity2));
-  } else {
+  EXPECT_EQ(std::isnan(c.affinity2), std::isnan(s.affinity2));
+  if (!std::isnan(c.affinity2)) {
     EXPECT_NEAR(c.affinity2, s.affinity2, 1e-12);
   }
 }
@@ -200,27 +176,26 @@ std::string EntityBomb() {
 }
 
 TEST(Knn, RefusesBadDocumentsNamingWhat) {
+  const char* one = "numberOfNeighbors='1'";
   orvane_test::ExpectRefusals({
-    {"no_neighbors", Document("numberOfNeighbors=\"0\"", "<euclidean/>", kXY, "t"), 6,
-     "NearestNeighborModel: numberOfNeighbors must be a positive integer"},
-    {"more_neighbors_than_instances", Document("numberOfNeighbors=\"5\"", "<euclidean/>", kXY, "t"),
-     12, "NearestNeighborModel: numberOfNeighbors 5 is more than the 4 training instances"},
-    {"column_missing_from_a_row",
-     Document("numberOfNeighbors=\"1\"", "<euclidean/>", kXY, "t",
-              "<row><ID>i1</ID><x>0</x><c>a</c><t>1</t><k>A</k></row>"),
-     1, "InlineTable: row 1 has no column \"y\""},
-    {"unknown_measure", Document("numberOfNeighbors=\"1\"", "<cosine/>", kXY, "t"), 5,
-     "cosine in ComparisonMeasure is not supported"},
-    {"unknown_input",
-     Document("numberOfNeighbors=\"1\"", "<euclidean/>", "<KNNInput field=\"z\"/>", "t"), 8,
-     "KNNInput: field z is not defined"},
-    {"cell_not_a_number",
-     Document("numberOfNeighbors=\"1\"", "<euclidean/>", kXY, "t",
-              "<row><ID>i1</ID><x>zero</x><y>0</y><c>a</c><t>1</t><k>A</k></row>"),
-     3, "InlineTable: row 1, column \"x\": \"zero\" is not a number"},
-    {"broken_xml", "<PMML><NearestNeighborModel></PMML>", 6, "Invalid XML file!!"},
-    // The plug-in's own parse stops at the same entity limit as the library's.
-    {"entity_bomb_after_the_model_element", EntityBomb(), 6, "Invalid XML file!!"},
+      {"no_neighbors", Document("numberOfNeighbors='0'", "<euclidean/>", kXY, "t"), 6,
+       "NearestNeighborModel: numberOfNeighbors must be a positive integer"},
+      {"more_neighbors_than_instances", Document("numberOfNeighbors='5'", "<euclidean/>", kXY,
+                                                 "t"),
+       12, "NearestNeighborModel: numberOfNeighbors 5 is more than the 4 training instances"},
+      {"column_missing_from_a_row",
+       Document(one, "<euclidean/>", kXY, "t", Row("i1", "0", "", "a", "1", "A")), 1,
+       "InlineTable: row 1 has no column \"y\""},
+      {"unknown_measure", Document(one, "<cosine/>", kXY, "t"), 5,
+       "cosine in ComparisonMeasure is not supported"},
+      {"unknown_input", Document(one, "<euclidean/>", "<KNNInput field='z'/>", "t"), 8,
+       "KNNInput: field z is not defined"},
+      {"cell_not_a_number",
+       Document(one, "<euclidean/>", kXY, "t", Row("i1", "zero", "0", "a", "1", "A")), 3,
+       "InlineTable: row 1, column \"x\": \"zero\" is not a number"},
+      {"broken_xml", "<PMML><NearestNeighborModel></PMML>", 6, "Invalid XML file!!"},
+      // The plug-in's own parse stops at the same entity limit as the library's.
+      {"entity_bomb_after_the_model_element", EntityBomb(), 6, "Invalid XML file!!"},
   });
 }
 

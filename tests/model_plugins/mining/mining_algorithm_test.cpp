@@ -15,67 +15,60 @@ namespace {
 
 using orvane_test::Prediction;
 
-const char kDictionary[] = R"(<PMML version="4.4"><DataDictionary>
-  <DataField name="x" optype="continuous" dataType="double"/>
-  <DataField name="y" optype="continuous" dataType="double"/>
-  <DataField name="s1" optype="continuous" dataType="double"/>
-  <DataField name="r" optype="continuous" dataType="double"/>
-  <DataField name="k" optype="categorical" dataType="string"><Value value="A"/><Value value="B"/><Value value="C"/></DataField>
-</DataDictionary>)";
-
 const char kTrue[] = "<True/>";
 const char kFalse[] = "<False/>";
 constexpr double kNone = std::numeric_limits<double>::quiet_NaN();
 
 std::string Simple(const char* field, const char* op, double value) {
-  return "<SimplePredicate field=\"" + std::string(field) + "\" operator=\"" + op +
-         "\" value=\"" + std::to_string(value) + "\"/>";
+  return "<SimplePredicate field='" + std::string(field) + "' operator='" + op + "' value='" +
+         std::to_string(value) + "'/>";
 }
 
-std::string Segment(const std::string& predicate, const std::string& model, double weight = 1.0) {
-  return "<Segment weight=\"" + std::to_string(weight) + "\">" + predicate + model + "</Segment>";
+std::string Segment(const std::string& predicate, const std::string& model, double weight = 1) {
+  return "<Segment weight='" + std::to_string(weight) + "'>" + predicate + model + "</Segment>";
 }
 
-std::string Number(double value, const std::string& more = "") {
-  return "<RegressionModel functionName=\"regression\"><MiningSchema/>" + more +
-         "<RegressionTable intercept=\"" + std::to_string(value) + "\"/></RegressionModel>";
-}
-
-std::string NumberOfX(double value) {
-  return "<RegressionModel functionName=\"regression\"><MiningSchema/><RegressionTable "
-         "intercept=\"" + std::to_string(value) +
-         "\"><NumericPredictor name=\"x\" coefficient=\"0\"/></RegressionTable></RegressionModel>";
+// A regression: the number `value`, plus 0 * x when `of_x`.
+std::string Number(double value, bool of_x = false, const std::string& more = "") {
+  return orvane_test::Model(
+      "RegressionModel", "functionName='regression'", "", "",
+      more + "<RegressionTable intercept='" + std::to_string(value) + "'>" +
+          (of_x ? "<NumericPredictor name='x' coefficient='0'/>" : "") + "</RegressionTable>");
 }
 
 std::string Distribution(double a, double b, double c, bool of_x = false) {
-  const std::string x = of_x ? "<NumericPredictor name=\"x\" coefficient=\"0\"/>" : "";
-  auto table = [&x](const char* category, double p) {
-    return "<RegressionTable targetCategory=\"" + std::string(category) + "\" intercept=\"" +
-           std::to_string(p) + "\">" + x + "</RegressionTable>";
-  };
-  return "<RegressionModel functionName=\"classification\" normalizationMethod=\"simplemax\">"
-         "<MiningSchema/>" + table("A", a) + table("B", b) + table("C", c) + "</RegressionModel>";
+  std::string tables;
+  for (const auto& [category, p] : {std::pair{"A", a}, {"B", b}, {"C", c}}) {
+    tables += "<RegressionTable targetCategory='" + std::string(category) + "' intercept='" +
+              std::to_string(p) + "'>" +
+              (of_x ? "<NumericPredictor name='x' coefficient='0'/>" : "") + "</RegressionTable>";
+  }
+  return orvane_test::Model("RegressionModel",
+                            "functionName='classification' normalizationMethod='simplemax'", "",
+                            "", tables);
 }
 
-std::string Model(const char* function, const std::string& segmentation_attributes,
-                  const std::string& segments) {
-  return std::string("<MiningModel functionName=\"") + function +
-         "\"><MiningSchema><MiningField name=\"" +
-         (std::string(function) == "regression" ? "r" : "k") +
-         "\" usageType=\"target\"/></MiningSchema><Segmentation " + segmentation_attributes + ">" +
-         segments + "</Segmentation></MiningModel>";
+std::string Mining(const std::string& function, const std::string& segmentation,
+                   const std::string& segments) {
+  return orvane_test::Model("MiningModel", "functionName='" + function + "'", "",
+                            function == "regression" ? "r" : "k",
+                            "<Segmentation " + segmentation + ">" + segments + "</Segmentation>");
 }
 
-std::string Regression(const std::string& attributes, const std::string& segments) {
-  return std::string(kDictionary) + Model("regression", attributes, segments) + "</PMML>";
+std::string Document(const std::string& model) {
+  return orvane_test::Pmml("x y s1 r k=A,B,C", model);
 }
 
-std::string Classes(const std::string& attributes, const std::string& segments) {
-  return std::string(kDictionary) + Model("classification", attributes, segments) + "</PMML>";
+std::string Method(const char* method, const std::string& more = "") {
+  return "multipleModelMethod='" + std::string(method) + "' " + more;
 }
 
-std::string Method(const char* method, const char* more = "") {
-  return "multipleModelMethod=\"" + std::string(method) + "\" " + more;
+std::string Regression(const std::string& segmentation, const std::string& segments) {
+  return Document(Mining("regression", segmentation, segments));
+}
+
+std::string Classes(const std::string& segmentation, const std::string& segments) {
+  return Document(Mining("classification", segmentation, segments));
 }
 
 // Three numbers 1, 2, 6 with the given weights.
@@ -84,151 +77,122 @@ std::string OneTwoSix(double w1 = 1, double w2 = 1, double w3 = 1) {
          Segment(kTrue, Number(6), w3);
 }
 
-// Three distributions, each segment with weight 1 unless `w1` says.
+// Three segments, the first with weight `w1`.
 std::string Three(const std::string& one, const std::string& two, const std::string& three,
                   double w1 = 1) {
   return Segment(kTrue, one, w1) + Segment(kTrue, two) + Segment(kTrue, three);
 }
 
 Prediction Score(const std::string& document, bool x_missing) {
-  return orvane_test::ScoreDocument(document,
-      x_missing ? orvane_test::Inputs() : orvane_test::Inputs{{"x", "2"}});
+  return orvane_test::ScoreDocument(
+      document, x_missing ? orvane_test::Inputs() : orvane_test::Inputs{{"x", "2"}});
 }
 
 TEST(MiningModel, CombinesNumbers) {
-  struct Case {
-    const char* name;
-    std::string document;
-    bool x_missing;
-    double value;  // kNone: no prediction
-  };
   const std::string chain =
-      Segment(kTrue, Number(4, "<Output><OutputField name=\"s1\" feature=\"predictedValue\"/>"
-                               "</Output>")) +
+      Segment(kTrue, Number(4, false, "<Output><OutputField name='s1' "
+                                      "feature='predictedValue'/></Output>")) +
       Segment(Simple("s1", "greaterThan", 3),
-              "<RegressionModel functionName=\"regression\"><MiningSchema/><RegressionTable "
-              "intercept=\"1\"><NumericPredictor name=\"s1\" coefficient=\"2\"/>"
-              "</RegressionTable></RegressionModel>") +
+              orvane_test::Model("RegressionModel", "functionName='regression'", "", "",
+                                 "<RegressionTable intercept='1'><NumericPredictor name='s1' "
+                                 "coefficient='2'/></RegressionTable>")) +
       Segment(kFalse, Number(100));
-  const std::string one_missing =
-      Segment(kTrue, Number(1)) + Segment(kTrue, Number(2)) + Segment(kTrue, NumberOfX(50));
-  const std::string skip = "missingPredictionTreatment=\"skipSegment\"";
-  const Case kCases[] = {
-      {"average", Regression(Method("average"), OneTwoSix()), false, 3},
-      {"weightedAverage", Regression(Method("weightedAverage"), OneTwoSix(1, 1, 2)), false, 3.75},
-      {"median", Regression(Method("median"), OneTwoSix()), false, 2},
-      {"medianOfFour", Regression(Method("median"), OneTwoSix() + Segment(kTrue, Number(10))),
-       false, 4},
-      {"weightedMedian", Regression(Method("weightedMedian"), OneTwoSix(1, 1, 3)), false, 6},
-      {"weightedMedianBetween", Regression(Method("weightedMedian"), OneTwoSix(2, 1, 1)), false,
-       1.5},
-      {"max", Regression(Method("max"), OneTwoSix()), false, 6},
-      {"sum", Regression(Method("sum"), OneTwoSix()), false, 9},
-      {"weightedSum", Regression(Method("weightedSum"), OneTwoSix(1, 1, 2)), false, 15},
-      {"unweightedIgnoresWeights", Regression(Method("sum"), OneTwoSix(1, 1, 2)), false, 9},
-      {"falseAndUnknownSelectNothing",
-       Regression(Method("average"), Segment(kFalse, Number(1)) +
-                                         Segment(Simple("y", "lessThan", 1), Number(2)) +
-                                         Segment(Simple("x", "lessThan", 5), Number(6)) +
-                                         Segment(kTrue, Number(10))),
-       false, 8},
-      {"selectFirst",
-       Regression(Method("selectFirst"), Segment(kFalse, Number(1)) +
-                                             Segment(Simple("y", "greaterThan", 0), Number(2)) +
-                                             Segment(Simple("x", "lessThan", 5), Number(6)) +
-                                             Segment(kTrue, Number(10))),
-       false, 6},
-      {"selectFirstNone", Regression(Method("selectFirst"), Segment(kFalse, Number(1))), false,
-       kNone},
-      {"modelChain", Regression(Method("modelChain"), chain), false, 9},
-      {"nested",
+  const std::string four = Segment(kFalse, Number(1)) +
+                           Segment(Simple("y", "lessThan", 1), Number(2)) +
+                           Segment(Simple("x", "lessThan", 5), Number(6)) +
+                           Segment(kTrue, Number(10));
+  const std::string some_of_x = Three(Number(1), Number(2), Number(50, true));
+  const std::string skip = "missingPredictionTreatment='skipSegment' ";
+  const struct {
+    const char* name;
+    double value;  // kNone: no prediction
+    std::string document;
+    bool x_missing = false;
+  } kCases[] = {
+      {"median", 2, Regression(Method("median"), OneTwoSix())},
+      {"medianOfFour", 4, Regression(Method("median"), OneTwoSix() + Segment(kTrue, Number(10)))},
+      {"weightedMedian", 6, Regression(Method("weightedMedian"), OneTwoSix(1, 1, 3))},
+      {"weightedMedianBetween", 1.5, Regression(Method("weightedMedian"), OneTwoSix(2, 1, 1))},
+      {"max", 6, Regression(Method("max"), OneTwoSix())},
+      {"weightedSum", 15, Regression(Method("weightedSum"), OneTwoSix(1, 1, 2))},
+      {"unweightedIgnoresWeights", 9, Regression(Method("sum"), OneTwoSix(1, 1, 2))},
+      // False and unknown (y is missing) select nothing.
+      {"average", 8, Regression(Method("average"), four)},
+      {"selectFirst", 6, Regression(Method("selectFirst"), four)},
+      {"selectFirstNone", kNone, Regression(Method("selectFirst"), Segment(kFalse, Number(1)))},
+      {"modelChain", 9, Regression(Method("modelChain"), chain)},
+      {"nested", 4.5,
        Regression(Method("average"),
-                  Segment(kTrue, Model("regression", Method("sum"),
-                                       Segment(kTrue, Number(1)) + Segment(kTrue, Number(2)))) +
-                      Segment(kTrue, Number(6))),
-       false, 4.5},
-      {"continueDefault", Regression(Method("average"), one_missing), true, kNone},
-      {"returnMissing",
-       Regression(Method("sum", "missingPredictionTreatment=\"returnMissing\""), one_missing),
-       true, kNone},
-      {"skipSegment", Regression(Method("average", skip.c_str()), one_missing), true, 1.5},
-      {"skipSegmentBelowThreshold",
-       Regression(Method("sum", (skip + " missingThreshold=\"0.5\"").c_str()), one_missing), true,
-       3},
-      {"skipSegmentAboveThreshold",
-       Regression(Method("sum", (skip + " missingThreshold=\"0.3\"").c_str()), one_missing), true,
-       kNone},
-      {"skipSegmentAllMissing",
-       Regression(Method("sum", skip.c_str()), Segment(kTrue, NumberOfX(1))), true, kNone},
-      {"nothingSelected", Regression(Method("sum"), Segment(kFalse, Number(1))), false, kNone},
+                  Segment(kTrue, Mining("regression", Method("sum"),
+                                        Segment(kTrue, Number(1)) + Segment(kTrue, Number(2)))) +
+                      Segment(kTrue, Number(6)))},
+      {"continueDefault", kNone, Regression(Method("average"), some_of_x), true},
+      {"returnMissing", kNone,
+       Regression(Method("sum", "missingPredictionTreatment='returnMissing'"), some_of_x), true},
+      {"skipSegment", 1.5, Regression(Method("average", skip), some_of_x), true},
+      {"skipSegmentBelowThreshold", 3,
+       Regression(Method("sum", skip + "missingThreshold='0.5'"), some_of_x), true},
+      {"skipSegmentAboveThreshold", kNone,
+       Regression(Method("sum", skip + "missingThreshold='0.3'"), some_of_x), true},
+      {"skipSegmentAllMissing", kNone,
+       Regression(Method("sum", skip), Segment(kTrue, Number(1, true))), true},
+      {"nothingSelected", kNone, Regression(Method("sum"), Segment(kFalse, Number(1)))},
   };
-  for (const Case& c : kCases) {
+  for (const auto& c : kCases) {
     SCOPED_TRACE(c.name);
     const Prediction p = Score(c.document, c.x_missing);
     if (std::isnan(c.value)) {
       orvane_test::ExpectNoScore(p);
       continue;
     }
-    EXPECT_TRUE(p.valid);
-    EXPECT_FALSE(p.is_category);
+    EXPECT_TRUE(p.valid && !p.is_category);
     orvane_test::ExpectClose(p.value, c.value);
   }
 }
 
 TEST(MiningModel, CombinesDistributions) {
-  struct Case {
-    const char* name;
-    std::string document;
-    bool x_missing;
-    std::vector<double> probabilities;  // A, B, C
-    const char* category;               // "": no prediction
-  };
   const std::string d631 = Distribution(0.6, 0.3, 0.1);
   const std::string d154 = Distribution(0.1, 0.5, 0.4);
-  const std::string d271 = Distribution(0.2, 0.7, 0.1);
   const std::string d631_of_x = Distribution(0.6, 0.3, 0.1, true);
-  const Case kCases[] = {
-      {"majorityVote", Classes(Method("majorityVote"), Three(d631, d154, d271)), false,
-       {1.0 / 3, 2.0 / 3, 0}, "B"},
-      {"weightedMajorityVote", Classes(Method("weightedMajorityVote"), Three(d631, d154, d271, 3)),
-       false, {0.6, 0.4, 0}, "A"},
-      {"voteTieGoesToDictionaryOrder",
+  const struct {
+    const char* name;
+    const char* category;               // "": no prediction
+    std::vector<double> probabilities;  // A, B, C
+    std::string document;
+    bool x_missing = false;
+  } kCases[] = {
+      {"weightedMajorityVote", "A", {0.6, 0.4, 0}, Classes(Method("weightedMajorityVote"),
+                                   Three(d631, d154, Distribution(0.2, 0.7, 0.1), 3))},
+      {"voteTieGoesToDictionaryOrder", "B", {0, 0.5, 0.5},
        Classes(Method("majorityVote"), Segment(kTrue, Distribution(0.1, 0.1, 0.8)) +
-                                           Segment(kTrue, Distribution(0.1, 0.8, 0.1))),
-       false, {0, 0.5, 0.5}, "B"},
-      {"voteContinueMissingWins", Classes(Method("majorityVote"), Three(d631, d631_of_x, d631_of_x)),
-       true, {}, ""},
-      {"voteContinueMissingTakesItsShare",
-       Classes(Method("majorityVote"), Three(d631, d631, d631_of_x)), true, {2.0 / 3, 0, 0}, "A"},
-      {"classes_average",
-       Classes(Method("average"), Segment(kTrue, d631) + Segment(kTrue, d154)), false,
-       {0.35, 0.4, 0.25}, "B"},
-      {"classes_weightedAverage",
-       Classes(Method("weightedAverage"), Segment(kTrue, d631, 3) + Segment(kTrue, d154)), false,
-       {0.475, 0.35, 0.175}, "A"},
-      {"classes_median", Classes(Method("median"), Three(d631, d154, Distribution(0.2, 0.2, 0.6))),
-       false, {0.2, 0.3, 0.4}, "C"},
-      {"maxFirstOfEqualSegments",
+                                           Segment(kTrue, Distribution(0.1, 0.8, 0.1)))},
+      {"voteContinueMissingWins", "", {},
+       Classes(Method("majorityVote"), Three(d631, d631_of_x, d631_of_x)), true},
+      {"voteContinueMissingTakesItsShare", "A", {2.0 / 3, 0, 0},
+       Classes(Method("majorityVote"), Three(d631, d631, d631_of_x)), true},
+      {"average", "B", {0.35, 0.4, 0.25},
+       Classes(Method("average"), Segment(kTrue, d631) + Segment(kTrue, d154))},
+      {"weightedAverage", "A", {0.475, 0.35, 0.175},
+       Classes(Method("weightedAverage"), Segment(kTrue, d631, 3) + Segment(kTrue, d154))},
+      {"median", "C", {0.2, 0.3, 0.4},
+       Classes(Method("median"), Three(d631, d154, Distribution(0.2, 0.2, 0.6)))},
+      {"maxFirstOfEqualSegments", "C", {0.125, 0.125, 0.75},
        Classes(Method("max"), Three(Distribution(0.5, 0.25, 0.25), Distribution(0.125, 0.125, 0.75),
-                                    Distribution(0.75, 0.125, 0.125))),
-       false, {0.125, 0.125, 0.75}, "C"},
-      {"maxAveragesTheSegmentsThatGiveIt",
+                                    Distribution(0.75, 0.125, 0.125)))},
+      {"maxAveragesTheSegmentsThatGiveIt", "C", {0.15, 0.15, 0.7},
        Classes(Method("max"), Segment(kTrue, Distribution(0.2, 0.1, 0.7)) +
-                                  Segment(kTrue, Distribution(0.1, 0.2, 0.7))),
-       false, {0.15, 0.15, 0.7}, "C"},
-      {"selectFirstPassesThrough",
-       Classes(Method("selectFirst"), Segment(kFalse, d631) + Segment(kTrue, d154)), false,
-       {0.1, 0.5, 0.4}, "B"},
+                                  Segment(kTrue, Distribution(0.1, 0.2, 0.7)))},
+      {"selectFirstPassesThrough", "B", {0.1, 0.5, 0.4},
+       Classes(Method("selectFirst"), Segment(kFalse, d631) + Segment(kTrue, d154))},
   };
-  for (const Case& c : kCases) {
+  for (const auto& c : kCases) {
     SCOPED_TRACE(c.name);
     const Prediction p = Score(c.document, c.x_missing);
     if (*c.category == '\0') {
       orvane_test::ExpectNoScore(p);
       continue;
     }
-    EXPECT_TRUE(p.valid);
-    EXPECT_TRUE(p.is_category);
+    EXPECT_TRUE(p.valid && p.is_category);
     EXPECT_EQ(p.category, c.category);
     orvane_test::ExpectDistribution(p.probabilities, c.probabilities, {"A", "B", "C"});
   }
@@ -236,12 +200,10 @@ TEST(MiningModel, CombinesDistributions) {
 
 TEST(MiningModel, RefusesWhatItCannotScore) {
   const std::string one = Segment(kTrue, Number(1));
-  const std::string head = std::string(kDictionary) + "<MiningModel functionName=\"";
+  const auto sum = [](const std::string& segments) { return Regression(Method("sum"), segments); };
   orvane_test::ExpectRefusals({
-      {"sequences",
-       head + "sequences\"><MiningSchema/><Segmentation " + Method("majorityVote") + ">" + one +
-           "</Segmentation></MiningModel></PMML>",
-       5, "MiningModel: functionName \"sequences\" is not supported"},
+      {"sequences", Document(Mining("sequences", Method("majorityVote"), one)), 5,
+       "MiningModel: functionName \"sequences\" is not supported"},
       {"selectAll", Regression(Method("selectAll"), one), 5,
        "Segmentation: multipleModelMethod \"selectAll\" gives no single prediction"},
       {"unknownMethod", Regression(Method("vote"), one), 5,
@@ -252,35 +214,34 @@ TEST(MiningModel, RefusesWhatItCannotScore) {
        "Segmentation: multipleModelMethod \"majorityVote\" does not apply to regression"},
       {"methodAbsent", Regression("", one), 4,
        "Segmentation: attribute multipleModelMethod is absent"},
-      {"treatment", Regression(Method("sum", "missingPredictionTreatment=\"guess\""), one), 5,
+      {"treatment", Regression(Method("sum", "missingPredictionTreatment='guess'"), one), 5,
        "Segmentation: missingPredictionTreatment \"guess\" is not supported"},
-      {"threshold", Regression(Method("sum", "missingThreshold=\"1.5\""), one), 6,
+      {"threshold", Regression(Method("sum", "missingThreshold='1.5'"), one), 6,
        "Segmentation: missingThreshold is not between 0 and 1"},
-      {"noSegment", Regression(Method("sum"), ""), 1, "Segmentation: Segment is absent"},
-      {"noPredicate", Regression(Method("sum"), "<Segment>" + Number(1) + "</Segment>"), 1,
+      {"noSegment", sum(""), 1, "Segmentation: Segment is absent"},
+      {"noPredicate", sum("<Segment>" + Number(1) + "</Segment>"), 1,
        "Segment: predicate is absent"},
-      {"noModel", Regression(Method("sum"), "<Segment><True/></Segment>"), 1,
-       "Segment: model is absent"},
-      {"twoModels",
-       Regression(Method("sum"), "<Segment><True/>" + Number(1) + Number(2) + "</Segment>"), 1,
+      {"noModel", sum("<Segment><True/></Segment>"), 1, "Segment: model is absent"},
+      {"twoModels", sum("<Segment><True/>" + Number(1) + Number(2) + "</Segment>"), 1,
        "Segment: more than one model (RegressionModel)"},
       {"negativeWeight", Regression(Method("weightedSum"), Segment(kTrue, Number(1), -1)), 6,
        "Segment: weight is negative"},
-      {"variableWeight",
-       Regression(Method("sum"),
-                  "<Segment><True/><VariableWeight field=\"x\"/>" + Number(1) + "</Segment>"),
-       5, "VariableWeight in Segment is not supported"},
-      {"segmentationTransformations", Regression(Method("sum"), "<LocalTransformations/>" + one), 5,
+      {"variableWeight", sum("<Segment><True/><VariableWeight field='x'/>" + Number(1) +
+                             "</Segment>"), 5,
+       "VariableWeight in Segment is not supported"},
+      {"segmentationTransformations", sum("<LocalTransformations/>" + one), 5,
        "LocalTransformations in Segmentation is not supported"},
-      {"noSegmentation", head + "regression\"><MiningSchema/></MiningModel></PMML>", 1,
+      {"noSegmentation",
+       Document(orvane_test::Model("MiningModel", "functionName='regression'", "", "", "")), 1,
        "MiningModel: Segmentation is absent"},
       {"embeddedRegression",
-       head + "regression\"><MiningSchema/><Regression/></MiningModel></PMML>", 5,
+       Document(orvane_test::Model("MiningModel", "functionName='regression'", "", "",
+                                   "<Regression/>")), 5,
        "Regression in MiningModel is not supported"},
       {"segmentFault",
-       Regression(Method("sum"), Segment(kTrue, "<RegressionModel functionName=\"regression\">"
-                                                "<MiningSchema/></RegressionModel>")),
-       1, "RegressionModel: RegressionTable is absent"},
+       sum(Segment(kTrue, orvane_test::Model("RegressionModel", "functionName='regression'", "",
+                                             "", ""))), 1,
+       "RegressionModel: RegressionTable is absent"},
   });
 }
 

@@ -13,28 +13,21 @@ using orvane_test::ExpectNoScore;
 using orvane_test::Inputs;
 using orvane_test::Prediction;
 
-// Two numeric inputs x and y, a text input c and a target t with categories
-// a, b, c.
+// Two numeric inputs x and y, a text input c, a target t with categories a,
+// b, c, and a numeric target s.
 std::string Document(const std::string& model) {
-  return R"(<PMML version="4.4"><DataDictionary>
-  <DataField name="x" optype="continuous" dataType="double"/>
-  <DataField name="y" optype="continuous" dataType="double"/>
-  <DataField name="c" optype="categorical" dataType="string"/>
-  <DataField name="t" optype="categorical" dataType="string">
-    <Value value="a"/><Value value="b"/><Value value="c"/></DataField>
-  <DataField name="s" optype="continuous" dataType="double"/>
-</DataDictionary>)" + model + "</PMML>";
+  return orvane_test::Pmml("x y c= t=a,b,c s", model);
 }
 
-const char kRulesSchema[] =
-    R"(<MiningSchema><MiningField name="x"/><MiningField name="y"/><MiningField name="c"/>
-<MiningField name="t" usageType="target"/></MiningSchema>)";
+std::string Rules(const std::string& function, const std::string& body) {
+  return orvane_test::Model("RuleSetModel", "functionName='" + function + "'", "x y c", "t", body);
+}
 
 std::string RuleSet(const std::string& criterion, const std::string& set_attributes,
                     const std::string& rules) {
-  return std::string(R"(<RuleSetModel functionName="classification">)") + kRulesSchema +
-         "<RuleSet " + set_attributes + "><RuleSelectionMethod criterion=\"" + criterion +
-         "\"/><RuleSelectionMethod criterion=\"weightedMax\"/>" + rules + "</RuleSet></RuleSetModel>";
+  return Rules("classification", "<RuleSet " + set_attributes + "><RuleSelectionMethod "
+               "criterion='" + criterion + "'/><RuleSelectionMethod criterion='weightedMax'/>" +
+               rules + "</RuleSet>");
 }
 
 // Three rules: r1 (x > 1, nested under c == "k"), r2 (y > 1) and an
@@ -42,14 +35,12 @@ std::string RuleSet(const std::string& criterion, const std::string& set_attribu
 const char kRules[] = R"(
 <CompoundRule><SimplePredicate field="c" operator="equal" value="k"/>
   <SimpleRule id="r1" score="b" weight="0.5" confidence="0.7">
-    <SimplePredicate field="x" operator="greaterThan" value="1"/>
-    <ScoreDistribution value="a" recordCount="1"/><ScoreDistribution value="b" recordCount="3"/>
-  </SimpleRule></CompoundRule>
+    <SimplePredicate field="x" operator="greaterThan" value="1"/><ScoreDistribution value="a"
+    recordCount="1"/><ScoreDistribution value="b" recordCount="3"/></SimpleRule></CompoundRule>
 <SimpleRule id="r2" score="a" weight="0.8" confidence="0.6">
-  <SimplePredicate field="y" operator="greaterThan" value="1"/>
-  <ScoreDistribution value="a" recordCount="9" probability="0.9"/>
-  <ScoreDistribution value="c" recordCount="1" probability="0.1"/></SimpleRule>
-<SimpleRule score="b" weight="0.4" confidence="0.9">
+  <SimplePredicate field="y" operator="greaterThan" value="1"/><ScoreDistribution value="a"
+  recordCount="9" probability="0.9"/><ScoreDistribution value="c" recordCount="1"
+  probability="0.1"/></SimpleRule><SimpleRule score="b" weight="0.4" confidence="0.9">
   <SimplePredicate field="x" operator="greaterThan" value="5"/></SimpleRule>)";
 
 struct RuleCase {
@@ -114,34 +105,23 @@ TEST(RuleSetModel, RefusesWhatItCannotScore) {
   ExpectRefusals({
       {"criterion", RuleSet("bestHit", "", kRules), 5,
        "RuleSelectionMethod: criterion \"bestHit\" is not supported"},
-      {"function",
-       std::string(R"(<RuleSetModel functionName="regression">)") + kRulesSchema +
-           "<RuleSet/></RuleSetModel>",
-       5, "RuleSetModel: functionName \"regression\" is not supported"},
-      {"no method",
-       std::string(R"(<RuleSetModel functionName="classification">)") + kRulesSchema +
-           "<RuleSet/></RuleSetModel>",
-       1, "RuleSet: RuleSelectionMethod is absent"},
+      {"function", Rules("regression", "<RuleSet/>"), 5,
+       "RuleSetModel: functionName \"regression\" is not supported"},
+      {"no method", Rules("classification", "<RuleSet/>"), 1,
+       "RuleSet: RuleSelectionMethod is absent"},
       {"no predicate", RuleSet("firstHit", "", R"(<SimpleRule score="a"/>)"), 4,
        "SimpleRule: predicate is absent"},
       {"no score", RuleSet("firstHit", "", R"(<SimpleRule><True/></SimpleRule>)"), 4,
        "SimpleRule: attribute score is absent"},
       {"empty compound", RuleSet("firstHit", "", R"(<CompoundRule><True/></CompoundRule>)"), 1,
        "CompoundRule: rules are absent"},
-      {"no RuleSet",
-       std::string(R"(<RuleSetModel functionName="classification">)") + kRulesSchema +
-           "</RuleSetModel>",
-       1, "RuleSetModel: RuleSet is absent"},
+      {"no RuleSet", Rules("classification", ""), 1, "RuleSetModel: RuleSet is absent"},
   });
 }
 
-const char kScoreSchema[] =
-    R"(<MiningSchema><MiningField name="x"/><MiningField name="c"/>
-<MiningField name="s" usageType="target"/></MiningSchema>)";
-
 std::string Scorecard(const std::string& attributes, const std::string& characteristics) {
-  return std::string(R"(<Scorecard functionName="regression" )") + attributes + ">" +
-         kScoreSchema + "<Characteristics>" + characteristics + "</Characteristics></Scorecard>";
+  return orvane_test::Model("Scorecard", "functionName='regression' " + attributes, "x c", "s",
+                            "<Characteristics>" + characteristics + "</Characteristics>");
 }
 
 // cx: x below 0, an expression 2x below 10, else 30; cc: k with its own
@@ -155,7 +135,8 @@ const char kCharacteristics[] = R"(
   <Attribute partialScore="30"><True/></Attribute>
 </Characteristic>
 <Characteristic name="cc" reasonCode="C">
-  <Attribute partialScore="4" reasonCode="K"><SimplePredicate field="c" operator="equal" value="k"/></Attribute>
+  <Attribute partialScore="4" reasonCode="K">
+    <SimplePredicate field="c" operator="equal" value="k"/></Attribute>
   <Attribute partialScore="7"><SimplePredicate field="c" operator="equal" value="m"/></Attribute>
 </Characteristic>)";
 
@@ -198,71 +179,78 @@ TEST(Scorecard, SumsPartialScoresAndRanksReasonCodes) {
 }
 
 TEST(Scorecard, RefusesWhatItCannotScore) {
-  const std::string one =
-      R"(<Characteristic name="n" reasonCode="R" baselineScore="1"><Attribute partialScore="1"><True/></Attribute></Characteristic>)";
+  const auto characteristic = [](const std::string& attributes, const std::string& inner) {
+    return Scorecard("", "<Characteristic " + attributes + ">" + inner + "</Characteristic>");
+  };
+  const std::string named = "name='n' reasonCode='R' baselineScore='1'";
+  const std::string scored = "<Attribute partialScore='1'><True/></Attribute>";
+  const std::string one = "<Characteristic " + named + ">" + scored + "</Characteristic>";
   ExpectRefusals({
-      {"baseline", Scorecard("", R"(<Characteristic name="n" reasonCode="R"><Attribute partialScore="1"><True/></Attribute></Characteristic>)"),
-       4, "Characteristic n: attribute baselineScore is absent"},
-      {"reason code", Scorecard("", R"(<Characteristic baselineScore="1"><Attribute partialScore="1"><True/></Attribute></Characteristic>)"),
-       4, "Characteristic 1, Attribute 1: reasonCode is absent"},
-      {"partial score", Scorecard("", R"(<Characteristic name="n" reasonCode="R" baselineScore="1"><Attribute><True/></Attribute></Characteristic>)"),
-       4, "Characteristic n, Attribute 1: partialScore is absent"},
-      {"algorithm", Scorecard(R"(reasonCodeAlgorithm="pointsAround")", one), 5,
+      {"baseline", characteristic("name='n' reasonCode='R'", scored), 4,
+       "Characteristic n: attribute baselineScore is absent"},
+      {"reason code", characteristic("baselineScore='1'", scored), 4,
+       "Characteristic 1, Attribute 1: reasonCode is absent"},
+      {"partial score", characteristic(named, "<Attribute><True/></Attribute>"), 4,
+       "Characteristic n, Attribute 1: partialScore is absent"},
+      {"algorithm", Scorecard("reasonCodeAlgorithm='pointsAround'", one), 5,
        "Scorecard: reasonCodeAlgorithm \"pointsAround\" is not supported"},
-      {"baseline method", Scorecard(R"(baselineMethod="median")", one), 5,
+      {"baseline method", Scorecard("baselineMethod='median'", one), 5,
        "Scorecard: baselineMethod \"median\" is not supported"},
-      {"boolean", Scorecard(R"(useReasonCodes="yes")", one), 7,
+      {"boolean", Scorecard("useReasonCodes='yes'", one), 7,
        "Scorecard: attribute useReasonCodes \"yes\" is not a boolean"},
-      {"no attributes", Scorecard("", R"(<Characteristic name="n" reasonCode="R" baselineScore="1"/>)"),
-       1, "Characteristic n: Attribute is absent"},
-      {"empty expression", Scorecard("", R"(<Characteristic name="n" reasonCode="R" baselineScore="1"><Attribute><True/><ComplexPartialScore/></Attribute></Characteristic>)"),
-       4, "Characteristic n, Attribute 1: the expression of ComplexPartialScore is absent"},
+      {"no attributes", characteristic(named, ""), 1, "Characteristic n: Attribute is absent"},
+      {"empty expression",
+       characteristic(named, "<Attribute><True/><ComplexPartialScore/></Attribute>"), 4,
+       "Characteristic n, Attribute 1: the expression of ComplexPartialScore is absent"},
       {"no characteristics", Scorecard("", ""), 1, "Characteristics: Characteristic is absent"},
   });
 }
 
-const char kBayesSchema[] =
-    R"(<MiningSchema><MiningField name="x"/><MiningField name="y"/><MiningField name="c"/>
-<MiningField name="t" usageType="target"/></MiningSchema>)";
+// Counts of a, b and c ("" leaves c out).
+std::string Counts(const char* a, const char* b, const char* c = "") {
+  std::string counts = "<TargetValueCounts>";
+  for (const auto& [value, count] : {std::pair{"a", a}, {"b", b}, {"c", c}}) {
+    if (*count) {
+      counts += "<TargetValueCount value='" + std::string(value) + "' count='" + count + "'/>";
+    }
+  }
+  return counts + "</TargetValueCounts>";
+}
 
 std::string Bayes(const std::string& threshold, const std::string& inputs,
-                  const std::string& priors = R"(<TargetValueCount value="a" count="2"/>
-<TargetValueCount value="b" count="1"/><TargetValueCount value="c" count="1"/>)") {
-  return std::string(R"(<NaiveBayesModel functionName="classification" )") + threshold + ">" +
-         kBayesSchema + "<BayesInputs>" + inputs + "</BayesInputs><BayesOutput fieldName=\"t\">" +
-         "<TargetValueCounts>" + priors + "</TargetValueCounts></BayesOutput></NaiveBayesModel>";
+                  const std::string& priors = Counts("2", "1", "1")) {
+  return orvane_test::Model("NaiveBayesModel", "functionName='classification' " + threshold,
+                            "x y c", "t", "<BayesInputs>" + inputs + "</BayesInputs>"
+                            "<BayesOutput fieldName='t'>" + priors + "</BayesOutput>");
+}
+
+std::string Pairs(const char* value, const std::string& counts) {
+  return "<PairCounts value='" + std::string(value) + "'>" + counts + "</PairCounts>";
 }
 
 // c: counts a 3/1, b 0/2, c 1/1 for k/m; x: Poisson means 1, 2, 4; y:
 // uniform on [0, 2] for a and b, [0, 4] for c; the x/4 rounded down
 // through a DerivedField with pair counts for "0" and "1".
-const char kBayesInputs[] = R"(
-<BayesInput fieldName="c">
-  <PairCounts value="k"><TargetValueCounts><TargetValueCount value="a" count="3"/>
-    <TargetValueCount value="b" count="0"/><TargetValueCount value="c" count="1"/></TargetValueCounts></PairCounts>
-  <PairCounts value="m"><TargetValueCounts><TargetValueCount value="a" count="1"/>
-    <TargetValueCount value="b" count="2"/><TargetValueCount value="c" count="1"/></TargetValueCounts></PairCounts>
-</BayesInput>
-<BayesInput fieldName="x"><TargetValueStats>
-  <TargetValueStat value="a"><PoissonDistribution mean="1"/></TargetValueStat>
-  <TargetValueStat value="b"><PoissonDistribution mean="2"/></TargetValueStat>
-  <TargetValueStat value="c"><PoissonDistribution mean="4"/></TargetValueStat>
-</TargetValueStats></BayesInput>
-<BayesInput fieldName="y"><TargetValueStats>
-  <TargetValueStat value="a"><UniformDistribution lower="0" upper="2"/></TargetValueStat>
-  <TargetValueStat value="b"><UniformDistribution lower="0" upper="2"/></TargetValueStat>
-  <TargetValueStat value="c"><UniformDistribution lower="0" upper="4"/></TargetValueStat>
-</TargetValueStats></BayesInput>
-<BayesInput fieldName="x">
-  <DerivedField optype="categorical" dataType="string"><Discretize field="x">
-    <DiscretizeBin binValue="0"><Interval closure="closedOpen" leftMargin="0" rightMargin="4"/></DiscretizeBin>
-    <DiscretizeBin binValue="1"><Interval closure="closedOpen" leftMargin="4" rightMargin="8"/></DiscretizeBin>
-  </Discretize></DerivedField>
-  <PairCounts value="0"><TargetValueCounts><TargetValueCount value="a" count="1"/>
-    <TargetValueCount value="b" count="1"/><TargetValueCount value="c" count="1"/></TargetValueCounts></PairCounts>
-  <PairCounts value="1"><TargetValueCounts><TargetValueCount value="a" count="1"/>
-    <TargetValueCount value="b" count="3"/><TargetValueCount value="c" count="1"/></TargetValueCounts></PairCounts>
-</BayesInput>)";
+std::string Stats(const char* field, const char* kind, const std::vector<const char*>& params) {
+  std::string stats = "<BayesInput fieldName='" + std::string(field) + "'><TargetValueStats>";
+  for (size_t i = 0; i < 3; ++i) {
+    stats += "<TargetValueStat value='" + std::string(1, static_cast<char>('a' + i)) + "'><" +
+             kind + " " + params[i] + "/></TargetValueStat>";
+  }
+  return stats + "</TargetValueStats></BayesInput>";
+}
+
+const std::string kBayesInputs =
+    "<BayesInput fieldName='c'>" + Pairs("k", Counts("3", "0", "1")) +
+    Pairs("m", Counts("1", "2", "1")) + "</BayesInput>" +
+    Stats("x", "PoissonDistribution", {"mean='1'", "mean='2'", "mean='4'"}) +
+    Stats("y", "UniformDistribution", {"lower='0' upper='2'", "lower='0' upper='2'",
+                                       "lower='0' upper='4'"}) +
+    "<BayesInput fieldName='x'><DerivedField optype='categorical' dataType='string'><Discretize "
+    "field='x'><DiscretizeBin binValue='0'><Interval closure='closedOpen' leftMargin='0' "
+    "rightMargin='4'/></DiscretizeBin><DiscretizeBin binValue='1'><Interval closure='closedOpen' "
+    "leftMargin='4' rightMargin='8'/></DiscretizeBin></Discretize></DerivedField>" +
+    Pairs("0", Counts("1", "1", "1")) + Pairs("1", Counts("1", "3", "1")) + "</BayesInput>";
 
 struct BayesCase {
   const char* name;
@@ -274,17 +262,16 @@ struct BayesCase {
 TEST(NaiveBayesModel, MultipliesPriorsByEachInputsEvidence) {
   const double e = std::exp(1.0);
   const BayesCase kCases[] = {
-      {"priors alone", R"(threshold="0.01")", {}, {2, 1, 1}},
       // c = k: a 3/4, b zero count → threshold, c 1/2.
-      {"zero count takes the threshold", R"(threshold="0.01")", {{"c", "k"}},
+      {"zero count takes the threshold", "threshold='0.01'", {{"c", "k"}},
        {2 * 0.75, 1 * 0.01, 1 * 0.5}},
-      {"an unseen value says nothing", R"(threshold="0.01")", {{"c", "q"}}, {2, 1, 1}},
+      {"an unseen value says nothing", "threshold='0.01'", {{"c", "q"}}, {2, 1, 1}},
       // x = 2: Poisson 1^2 e^-1 / 2, 2^2 e^-2 / 2, 4^2 e^-4 / 2; bin "0":
       // 1/2, 1/4, 1/2.
-      {"Poisson and a discretized input", R"(threshold="0")", {{"x", "2"}},
+      {"Poisson and a discretized input", "threshold='0'", {{"x", "2"}},
        {2 * 0.5 / e * 0.5, 1 * 2 / (e * e) * 0.25, 1 * 8 / (e * e * e * e) * 0.5}},
       // y = 3: outside a's and b's range → the threshold; c 1/4.
-      {"uniform outside its range", R"(threshold="0.001")", {{"y", "3"}},
+      {"uniform outside its range", "threshold='0.001'", {{"y", "3"}},
        {2 * 0.001, 1 * 0.001, 1 * 0.25}},
   };
   for (const BayesCase& c : kCases) {
@@ -306,37 +293,38 @@ TEST(NaiveBayesModel, MultipliesPriorsByEachInputsEvidence) {
 
 TEST(NaiveBayesModel, NoCategoryWithLikelihoodGivesNoPrediction) {
   // Threshold 0 and zero counts for every category of the value.
-  ExpectNoScore(Score(Bayes(R"(threshold="0")", R"(<BayesInput fieldName="c">
-  <PairCounts value="k"><TargetValueCounts><TargetValueCount value="a" count="0"/></TargetValueCounts></PairCounts>
-  <PairCounts value="m"><TargetValueCounts><TargetValueCount value="a" count="1"/></TargetValueCounts></PairCounts>
-  </BayesInput>)"), {{"c", "k"}}));
+  ExpectNoScore(Score(Bayes("threshold='0'", "<BayesInput fieldName='c'>" +
+                                                  Pairs("k", Counts("0", "")) +
+                                                  Pairs("m", Counts("1", "")) + "</BayesInput>"),
+                      {{"c", "k"}}));
 }
 
 TEST(NaiveBayesModel, RefusesWhatItCannotScore) {
-  auto stat = [](const std::string& distribution) {
-    return "<BayesInput fieldName=\"x\"><TargetValueStats><TargetValueStat value=\"a\">" +
+  const auto bayes = [](const std::string& inputs) { return Bayes("threshold='0'", inputs); };
+  const auto stat = [](const std::string& distribution) {
+    return "<BayesInput fieldName='x'><TargetValueStats><TargetValueStat value='a'>" +
            distribution + "</TargetValueStat></TargetValueStats></BayesInput>";
   };
   ExpectRefusals({
       {"threshold", Bayes("", ""), 4, "NaiveBayesModel: attribute threshold is absent"},
-      {"any distribution", Bayes(R"(threshold="0")", stat(R"(<AnyDistribution mean="0" variance="1"/>)")),
-       5, "TargetValueStat: AnyDistribution gives no density"},
-      {"variance", Bayes(R"(threshold="0")", stat(R"(<GaussianDistribution mean="0" variance="0"/>)")),
-       7, "GaussianDistribution: attribute variance is not positive"},
-      {"no distribution", Bayes(R"(threshold="0")", stat("")), 4,
+      {"any distribution", bayes(stat("<AnyDistribution mean='0' variance='1'/>")), 5,
+       "TargetValueStat: AnyDistribution gives no density"},
+      {"variance", bayes(stat("<GaussianDistribution mean='0' variance='0'/>")), 7,
+       "GaussianDistribution: attribute variance is not positive"},
+      {"no distribution", bayes(stat("")), 4,
        "TargetValueStat: the distribution of \"a\" is absent"},
-      {"category", Bayes(R"(threshold="0")", "", R"(<TargetValueCount value="a" count="-1"/>)"), 7,
+      {"category", Bayes("threshold='0'", "", Counts("-1", "")), 7,
        "TargetValueCount: attribute count of \"a\" is negative"},
       {"unknown input category",
-       Bayes(R"(threshold="0")", R"(<BayesInput fieldName="c"><PairCounts value="k"><TargetValueCounts>
-       <TargetValueCount value="z" count="1"/></TargetValueCounts></PairCounts></BayesInput>)"),
+       bayes("<BayesInput fieldName='c'>" + Pairs("k", "<TargetValueCounts><TargetValueCount "
+             "value='z' count='1'/></TargetValueCounts>") + "</BayesInput>"),
        7, "TargetValueCount: value \"z\" is no target category"},
       {"text input with statistics",
-       Bayes(R"(threshold="0")", R"(<BayesInput fieldName="c"><TargetValueStats/></BayesInput>)"),
+       bayes("<BayesInput fieldName='c'><TargetValueStats/></BayesInput>"),
        11, "BayesInput: field c does not hold numbers"},
-      {"neither", Bayes(R"(threshold="0")", R"(<BayesInput fieldName="x"/>)"), 1,
+      {"neither", bayes("<BayesInput fieldName='x'/>"), 1,
        "BayesInput x: needs either TargetValueStats or PairCounts"},
-      {"undefined field", Bayes(R"(threshold="0")", R"(<BayesInput fieldName="w"/>)"), 8,
+      {"undefined field", bayes("<BayesInput fieldName='w'/>"), 8,
        "BayesInput: field w is not defined"},
   });
 }

@@ -1,0 +1,308 @@
+// The two corpora through the shipped plug-ins. Every document of the scoring
+// corpus is scored with `orvane score` and compared, column by column, with
+// what its producer predicted. Every model document of the PMML corpus either
+// scores two cases built from its DataDictionary (every field missing; every
+// field at its first listed value, its first interval's left margin, or 1) or
+// is refused with one error line naming what cannot be scored; some of them
+// are also scored in process on cases worked out by hand from their own
+// numbers. Exit code 77: a corpus is absent.
+
+#include <sys/stat.h>
+#include <sys/wait.h>
+
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <fstream>
+#include <iostream>
+#include <map>
+#include <regex>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "orvane/case_filler.h"
+#include "orvane/csv_reader.h"
+#include "scored_document.h"
+
+namespace {
+
+const std::string kScoring = ORVANE_SCORING_CORPUS;
+const std::string kPmml = ORVANE_PMML_CORPUS;
+
+using orvane_test::ReadFile;
+
+// The documents (names without .pmml) of a folder, in name order.
+std::vector<std::string> DocumentsIn(const std::string& folder) {
+  std::vector<std::string> names = orvane_test::FilesIn(folder, ".pmml");
+  for (std::string& name : names) name.resize(name.size() - 5);
+  return names;
+}
+
+struct ToolRun {
+  int status = -1;  // the exit status; -1 when the tool did not exit normally
+  std::string out;
+  std::string err;
+};
+
+ToolRun Score(const std::string& document, const std::string& cases, const std::string& scratch) {
+  const std::string err_file = scratch + ".err";
+  const std::string command = std::string("'") + ORVANE_TOOL + "' score '" + document + "' '" +
+                              cases + "' 2>'" + err_file + "'";
+  ToolRun run;
+  FILE* pipe = popen(command.c_str(), "r");
+  if (pipe == nullptr) return run;
+  char buffer[65536];
+  for (size_t n; (n = fread(buffer, 1, sizeof buffer, pipe)) > 0;) run.out.append(buffer, n);
+  const int raw = pclose(pipe);
+  run.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+  run.err = ReadFile(err_file);
+  std::remove(err_file.c_str());
+  return run;
+}
+
+std::string TestName(const ::testing::TestParamInfo<std::string>& info) {
+  std::string name = info.param;
+  for (char& ch : name) ch = ch == '-' ? '_' : ch;
+  return name;
+}
+
+// --- The scoring corpus ----------------------------------------------------
+
+// The producer's agreement where it is looser than 1e-12.
+const std::map<std::string, double> kPrecision = {
+    {"knime-GBTAuto", 1e-7},           {"rattle-LogisticRegressionIris", 1e-10},
+    {"knime-GeneralRegressionAudit", 1e-10}, {"knime-GeneralRegressionIris", 1e-10},
+    {"knime-NeuralNetworkIris", 1e-6}, {"rattle-NeuralNetworkAuto", 1e-5},
+    {"rattle-NeuralNetworkIris", 1e-6},
+};
+
+using Table = std::vector<std::vector<std::string>>;
+
+Table ReadCsv(const std::string& text) {
+  Table rows;
+  std::istringstream in(text);
+  orvane_cli::CsvReader reader(in);
+  for (std::vector<std::string> cells; reader.Next(&cells);) {
+    if (cells.size() != 1 || !cells[0].empty()) rows.push_back(cells);
+  }
+  return rows;
+}
+
+bool Agree(const std::string& got, const std::string& expected, double prec) {
+  const bool expected_none = expected.empty() || expected == "NA";
+  if (expected_none || got.empty()) return expected_none && got.empty();
+  double g = 0.0;
+  double e = 0.0;
+  if (orvane_cli::ParseNumber(got, &g) && orvane_cli::ParseNumber(expected, &e)) {
+    if (std::fabs(g) < prec && std::fabs(e) < prec) return true;
+    return std::fabs(g - e) <= prec * std::max(std::fabs(g), std::fabs(e));
+  }
+  return got == expected;
+}
+
+// The mismatches of one document; empty when every column agrees.
+std::string Compare(const Table& data, const Table& got, const Table& expected, double prec) {
+  if (data.empty() || expected.empty()) return "cannot read the data or the expected results";
+  if (got.size() != expected.size()) {
+    return std::to_string(got.size()) + " rows where " + std::to_string(expected.size()) +
+           " are expected";
+  }
+  std::ostringstream problems;
+  int shown = 0;
+  for (size_t column = 0; column < expected[0].size(); ++column) {
+    const std::string& name = expected[0][column];
+    // The result columns follow the input columns.
+    const auto found = std::find(got[0].begin() + data[0].size(), got[0].end(), name);
+    if (found == got[0].end()) {
+      problems << "no column \"" << name << "\"; ";
+      continue;
+    }
+    const size_t at = found - got[0].begin();
+    for (size_t row = 1; row < expected.size(); ++row) {
+      const std::string value = at < got[row].size() ? got[row][at] : std::string();
+      if (!Agree(value, expected[row][column], prec) && shown++ < 5) {
+        problems << "row " << row << " column \"" << name << "\": got \"" << value
+                 << "\", expected \"" << expected[row][column] << "\"; ";
+      }
+    }
+  }
+  return problems.str();
+}
+
+class ScoringCorpus : public ::testing::TestWithParam<std::string> {};
+
+TEST_P(ScoringCorpus, Reproduced) {
+  const std::string& name = GetParam();
+  std::string data_set;  // the name's last word: Iris, Auto or Audit
+  for (const std::string set : {"Iris", "Auto", "Audit"}) {
+    if (name.size() > set.size() && name.compare(name.size() - set.size(), set.size(), set) == 0) {
+      data_set = set;
+    }
+  }
+  const std::string data = kScoring + "/data/" + data_set + ".csv";
+  const ToolRun run = Score(kScoring + "/pmml/" + name + ".pmml", data,
+                            ::testing::TempDir() + "/corpus_" + name);
+  ASSERT_EQ(run.status, 0) << run.err;
+  const auto prec = kPrecision.find(name);
+  EXPECT_EQ(Compare(ReadCsv(ReadFile(data)), ReadCsv(run.out),
+                    ReadCsv(ReadFile(kScoring + "/expected/" + name + ".csv")),
+                    prec == kPrecision.end() ? 1e-12 : prec->second),
+            "");
+}
+
+INSTANTIATE_TEST_SUITE_P(Documents, ScoringCorpus,
+                         ::testing::ValuesIn(DocumentsIn(kScoring + "/pmml")), TestName);
+
+// --- The PMML corpus -------------------------------------------------------
+
+// The documents refused, and the error each names; every other one scores.
+const std::map<std::string, std::string> kRefusals = {
+    {"bll-glm-linear-regression",
+     "MiningField: field \"linear_regression_outcome\" is not defined"},
+    {"bll-integration-custom-function", "Unsupported Model found!"},
+    {"bll-recode-interaction-multiply", "Unsupported Model found!"},
+    {"bll-recode-mapvalues-definefunction", "Unsupported Model found!"},
+    {"bll-recode-rcs-custom-function", "Unsupported Model found!"},
+    {"bll-recode-valid-invalid-missing", "Unsupported Model found!"},
+    {"dmg-anomaly-cluster-normcontinuous",
+     "AnomalyDetectionModel: no shipped plug-in scores this model type"},
+    {"jpmml-evaluation-context-discretize-mapvalues", "Unsupported Model found!"},
+    {"jpmml-model-apply-extension-function", "Unsupported Model found!"},
+    {"jpmml-model-chain-string-functions",
+     "OutputField: segmentId of OutputField \"Class Node\" is not supported"},
+    {"jpmml-model-chained-segmentation-definefunction",
+     "RegressionTable: attribute intercept is absent"},
+    {"jpmml-model-inline-table-namespaced-columns", "Unsupported Model found!"},
+    {"jpmml-model-nested-segmentation-product", "RegressionTable: attribute intercept is absent"},
+    {"jpmml-transformation-dictionary-definefunction", "POW: recursive function is not supported"},
+    {"sklearn-xgboost-sentiment-textindex", "tf(lowercase(Sentence)): not Supported function name"},
+};
+
+std::string CsvCell(const std::string& text) {
+  if (text.find_first_of(",\"") == std::string::npos) return text;
+  std::string out = "\"";
+  for (char c : text) out += c == '"' ? std::string("\"\"") : std::string(1, c);
+  return out + "\"";
+}
+
+// The header and the two cases of a document, from its DataDictionary text.
+std::string CasesOf(const std::string& document) {
+  const size_t begin = document.find("<DataDictionary");
+  const std::string dictionary = document.substr(begin, document.find("</DataDictionary>") - begin);
+  static const std::regex kName("\\bname=\"([^\"]*)\"");
+  static const std::regex kValue("<Value\\b[^>]*\\bvalue=\"([^\"]*)\"");
+  static const std::regex kMargin("<Interval\\b[^>]*\\bleftMargin=\"([^\"]*)\"");
+  std::string names, missing, values;
+  for (size_t at = dictionary.find("<DataField"), next; at != std::string::npos; at = next) {
+    next = dictionary.find("<DataField", at + 1);
+    const std::string field = dictionary.substr(at, next == std::string::npos ? next : next - at);
+    std::smatch m;
+    std::string value = "1";
+    if (std::regex_search(field, m, kValue) || std::regex_search(field, m, kMargin)) value = m[1];
+    if (std::regex_search(field, m, kName)) {
+      const char* comma = names.empty() ? "" : ",";
+      names += comma + CsvCell(m[1]);
+      missing += comma;
+      values += comma + CsvCell(value);
+    }
+  }
+  return names + "\n" + missing + "\n" + values + "\n";
+}
+
+class PmmlCorpus : public ::testing::TestWithParam<std::string> {};
+
+TEST_P(PmmlCorpus, ScoresOrIsRefusedClearly) {
+  const std::string document = kPmml + "/" + GetParam() + ".pmml";
+  const std::string cases = ::testing::TempDir() + "/pmml_" + GetParam() + ".csv";
+  std::ofstream(cases, std::ios::binary) << CasesOf(ReadFile(document));
+  const ToolRun run = Score(document, cases, cases);
+  std::remove(cases.c_str());
+  const auto refusal = kRefusals.find(GetParam());
+  if (refusal == kRefusals.end()) {
+    ASSERT_EQ(run.status, 0) << run.err;
+    // The header and the cases (a blank one-field case is none).
+    EXPECT_GE(std::count(run.out.begin(), run.out.end(), '\n'), 2) << run.out;
+  } else {
+    EXPECT_EQ(run.status, 1);
+    EXPECT_NE(run.err.find(refusal->second), std::string::npos) << run.err;
+    EXPECT_EQ(run.err.find('\n'), run.err.size() - 1) << run.err;
+  }
+}
+
+INSTANTIATE_TEST_SUITE_P(Documents, PmmlCorpus, ::testing::ValuesIn(DocumentsIn(kPmml)),
+                         TestName);
+
+TEST(PmmlCorpusDocuments, ScoreTheWorkedOutCases) {
+  const struct {
+    const char* document;
+    orvane_test::Inputs inputs;
+    const char* category;  // a classification's or the cluster's name; "" for a regression
+    const char* entity;    // the winning cluster's id, "" when none
+    double value;          // a regression's
+    std::vector<double> probabilities = {};  // in category order; empty: not checked
+    std::vector<std::string> reason_codes = {};
+  } kCases[] = {
+      {"dmg-neural-network", {{"gender", "    male"}, {"no of claims", "       1"},
+        {"domicile", "   urban"}, {"age of car", "3"}}, "", "", 4462.443437449275},
+      {"knime-neural-network-ozone-normcontinuous",
+       {{"temp", "60"}, {"ibh", "2000"}, {"ibt", "150"}}, "", "", 0.2682737439285199},
+      // f = -0.174 below the threshold 0.
+      {"jpmmlr-svm-pima-scaling", {{"npreg", "2"}, {"glu", "150"}, {"bp", "70"}, {"skin", "30"},
+        {"bmi", "35"}, {"ped", "0.5"}, {"age", "(20,30]"}}, "No", "", 0},
+      // Squared distances 1.254 and 0.526.
+      {"dmg-clustering-center-based", {{"marital status", "m"}, {"age", "60"},
+        {"salary", "40000"}}, "marital status is m", "2", 0},
+      // departmentScore 3 (19 - 3 = 16 below), ageScore 0 (18), incomeScore 26
+      // (10 - 26 = -16): the first matching attribute wins.
+      {"dmg-scorecard-apply", {{"department", "engineering"}, {"age", "25"}, {"income", "500"}},
+       "", "", 29.0, {}, {"RC2", "RC1", "RC3"}},
+      // department missing: -9 (28 below); age 18 (0); income through the
+      // ComplexPartialScore 0.01 * 3000 - 18 = 12 (-2).
+      {"dmg-scorecard-apply", {{"age", "45"}, {"income", "3000"}}, "", "", 21.0, {},
+       {"RC1", "RC2", "RC3"}},
+      // income 2000: the bin (1000, 2500] before the expression; department
+      // unknown to the bins: the True attribute's 0.
+      {"dmg-scorecard-apply", {{"department", "sales"}, {"age", "18"}, {"income", "2000"}}, "",
+       "", 2.0, {}, {"RC2", "RC1", "RC3"}},
+      // Gaussian age, counts, a zero count (5000 with 2 claims) at the
+      // threshold 0.001, and the age of car discretized to bin "1".
+      {"dmg-naive-bayes-discretize", {{"age of individual", "24"}, {"gender", "male"},
+        {"no of claims", "2"}, {"age of car", "1"}}, "500", "", 0,
+       {0.040432216819369128, 0.35772248075315288, 0.26372180444145993, 0.026700193675882427,
+        0.31142330431013565}},
+      {"dmg-naive-bayes-discretize", {{"age of individual", "32"}, {"gender", "female"},
+        {"no of claims", "0"}, {"domicile", "urban"}, {"age of car", "7.5"}}, "100", "", 0,
+       {0.99886650752935102, 0.00033418215185364048, 0.00053354473436826276,
+        0.00024761865252540238, 1.8146931901752298e-05}},
+      // Every input missing: the priors alone.
+      {"dmg-naive-bayes-discretize", {}, "100", "", 0,
+       {0.64050223951831997, 0.18775240472868787, 0.112343050150525, 0.052059622586092959,
+        0.0073426830163741833}},
+  };
+  for (const auto& c : kCases) {
+    SCOPED_TRACE(c.document);
+    const orvane_test::Prediction p =
+        orvane_test::ScoreDocument(ReadFile(kPmml + "/" + c.document + ".pmml"), c.inputs);
+    EXPECT_TRUE(p.valid);
+    EXPECT_EQ(p.category, c.category);
+    EXPECT_EQ(p.entity_id, c.entity);
+    if (*c.category == '\0') orvane_test::ExpectClose(p.value, c.value);
+    EXPECT_EQ(p.reason_codes, c.reason_codes);
+    if (!c.probabilities.empty()) orvane_test::ExpectDistribution(p.probabilities, c.probabilities);
+  }
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  for (const std::string& folder : {kScoring + "/pmml", kPmml}) {
+    struct stat info;
+    if (stat(folder.c_str(), &info) != 0) {
+      std::cout << "skipped: no corpus at " << folder << "\n";
+      return 77;
+    }
+  }
+  ::testing::InitGoogleTest(&argc, argv);
+  return RUN_ALL_TESTS();
+}
