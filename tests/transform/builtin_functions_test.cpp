@@ -24,19 +24,28 @@ struct UnaryCase {
 };
 
 TEST(BuiltinFunctionsTest, UnaryFunctions) {
-  const UnaryCase cases[] = {
-      {"round", TD::Rnd, 2.5, 3.0},           {"round", TD::Rnd, -2.5, -3.0},
-      {"round", TD::Rnd, 0.0, 0.0},           {"round", TD::Rnd, kSysmis, kSysmis},
-      {"trunc", TD::Trunc, -2.7, -2.0},       {"trunc", TD::Trunc, 2147483647.0, kSysmis},
-      {"trunc", TD::Trunc, -2147483648.0, kSysmis},
-      {"trunc", TD::Trunc, 2147483646.5, 2147483646.0},
-      {"exp", TD::Exp, 709.0, std::exp(709.0)}, {"exp", TD::Exp, 709.5, kSysmis},
-      {"exp", TD::Exp, -708.0, 0.0},          {"exp", TD::Exp, kSysmis, kSysmis},
-      {"ln", TD::Ln, 0.0, kSysmis},           {"ln", TD::Ln, std::exp(2.0), 2.0},
-      {"log10", TD::Log10, -1.0, kSysmis},    {"log10", TD::Log10, 1000.0, 3.0},
-      {"sqrt", TD::Sqrt, -1.0, kSysmis},      {"sqrt", TD::Sqrt, 9.0, 3.0},
-      {"abs", TD::Abs, -4.0, 4.0},            {"abs", TD::Abs, kSysmis, kSysmis},
-      {"cdfnorm", TD::CdfNorm, 0.0, 0.5},     {"cdfnorm", TD::CdfNorm, kSysmis, kSysmis}};
+  const UnaryCase cases[] = {{"round", TD::Rnd, 2.5, 3.0},
+                             {"round", TD::Rnd, -2.5, -3.0},
+                             {"round", TD::Rnd, 0.0, 0.0},
+                             {"round", TD::Rnd, kSysmis, kSysmis},
+                             {"trunc", TD::Trunc, -2.7, -2.0},
+                             {"trunc", TD::Trunc, 2147483647.0, kSysmis},
+                             {"trunc", TD::Trunc, -2147483648.0, kSysmis},
+                             {"trunc", TD::Trunc, 2147483646.5, 2147483646.0},
+                             {"exp", TD::Exp, 709.0, std::exp(709.0)},
+                             {"exp", TD::Exp, 709.5, kSysmis},
+                             {"exp", TD::Exp, -708.0, 0.0},
+                             {"exp", TD::Exp, kSysmis, kSysmis},
+                             {"ln", TD::Ln, 0.0, kSysmis},
+                             {"ln", TD::Ln, std::exp(2.0), 2.0},
+                             {"log10", TD::Log10, -1.0, kSysmis},
+                             {"log10", TD::Log10, 1000.0, 3.0},
+                             {"sqrt", TD::Sqrt, -1.0, kSysmis},
+                             {"sqrt", TD::Sqrt, 9.0, 3.0},
+                             {"abs", TD::Abs, -4.0, 4.0},
+                             {"abs", TD::Abs, kSysmis, kSysmis},
+                             {"cdfnorm", TD::CdfNorm, 0.0, 0.5},
+                             {"cdfnorm", TD::CdfNorm, kSysmis, kSysmis}};
   for (const UnaryCase& c : cases) {
     EXPECT_DOUBLE_EQ(c.function(c.x), c.expected) << c.name << "(" << c.x << ")";
   }
@@ -202,22 +211,20 @@ TEST(BuiltinFunctionsTest, DateTimeFunctions) {
   const struct {
     TD::TransformFunction function;
     double second, expected;
-  } cases[] = {
-      {TD::kFN_YEAR_FROM_DATE, 0.0, 2009.0},
-      {TD::kFN_MONTH_FROM_DATE, 0.0, 3.0},
-      {TD::kFN_DAY_FROM_DATE, 0.0, 7.0},
-      {TD::kFN_HOUR_FROM_TIME, 0.0, 10.0},
-      {TD::kFN_MINUTE_FROM_TIME, 0.0, 20.0},
-      {TD::kFN_SECOND_FROM_TIME, 0.0, 30.0},
-      {TD::kFN_DATE_DAYS_DIFFERENCE, later, 2.0},
-      {TD::kFN_TIME_HOURS_DIFFERENCE, later, 48.0},
-      {TD::kFN_TIME_MINUTES_DIFFERENCE, later, 2880.0},
-      {TD::kFN_TIME_SECONDS_DIFFERENCE, later, 172800.0},
-      {TD::kFN_DATE_YEARS_DIFFERENCE, later, first.ComputeDurationYears(last)},
-      {TD::kFN_DATE_MONTHS_DIFFERENCE, later, first.ComputeDurationMonths(last)},
-      {TD::kFN_DATE_DAYS_DIFFERENCE, kSysmis, kSysmis},
-      {TD::kFN_PLUS, later, kSysmis},
-  };
+  } cases[] = {{TD::kFN_YEAR_FROM_DATE, 0.0, 2009.0},
+               {TD::kFN_MONTH_FROM_DATE, 0.0, 3.0},
+               {TD::kFN_DAY_FROM_DATE, 0.0, 7.0},
+               {TD::kFN_HOUR_FROM_TIME, 0.0, 10.0},
+               {TD::kFN_MINUTE_FROM_TIME, 0.0, 20.0},
+               {TD::kFN_SECOND_FROM_TIME, 0.0, 30.0},
+               {TD::kFN_DATE_DAYS_DIFFERENCE, later, 2.0},
+               {TD::kFN_TIME_HOURS_DIFFERENCE, later, 48.0},
+               {TD::kFN_TIME_MINUTES_DIFFERENCE, later, 2880.0},
+               {TD::kFN_TIME_SECONDS_DIFFERENCE, later, 172800.0},
+               {TD::kFN_DATE_YEARS_DIFFERENCE, later, first.ComputeDurationYears(last)},
+               {TD::kFN_DATE_MONTHS_DIFFERENCE, later, first.ComputeDurationMonths(last)},
+               {TD::kFN_DATE_DAYS_DIFFERENCE, kSysmis, kSysmis},
+               {TD::kFN_PLUS, later, kSysmis}};
   for (const auto& c : cases) {
     EXPECT_EQ(ApplyEvaluator::ApplyDateTimeFunction(&first, c.second, c.function), c.expected)
         << c.function;

@@ -124,12 +124,9 @@ TEST_F(EvaluationReuseTest, ChangesAfterManyCasesShowAtTheNextCase) {
   plus->Remove(0);
   EXPECT_EQ(Compute(record_, "a"), 12.0);
   // A walk of the same tree from outside does not hide the next change.
-  NumericValue numeric;
-  StringValue text;
-  DateTimeValue date_time;
-  ApplyEvaluator evaluator(&numeric, &text, &date_time);
+  orvane_test::Walker walk;
   plus->Add(Ref("y"));
-  EXPECT_EQ(evaluator.TravelSal(plus, &record_, &data_, &derived_)->GetDouble(), 16.0);
+  EXPECT_EQ(walk.evaluator.TravelSal(plus, &record_, &data_, &derived_)->GetDouble(), 16.0);
   EXPECT_EQ(Compute(record_, "a"), 16.0);
 
   norm->AddNormInfo(3.0, 1.0);
@@ -306,16 +303,13 @@ TEST_F(EvaluationReuseTest, NumberTreesAnswerAsTheWalkDoes) {
   AddApply("a", plus);
   derived_.SetUpDerivedCaseRecord();
 
-  NumericValue numeric;
-  StringValue text;
-  DateTimeValue date_time;
-  ApplyEvaluator evaluator(&numeric, &text, &date_time);
+  orvane_test::Walker walk;
   for (double y : {0.0, 2.0, kSysmis}) {
     for (double z : {1.0, 9.0, kSysmis}) {
       CaseRecord record;
       record.Add("y", new NumericValue(y));
       record.Add("z", new NumericValue(z));
-      const double walked = evaluator.TravelSal(plus, &record, &data_, &derived_)->GetDouble();
+      const double walked = walk.evaluator.TravelSal(plus, &record, &data_, &derived_)->GetDouble();
       EXPECT_EQ(Compute(record, "a"), walked) << y << " " << z;
       if (y == 2.0 && z == 9.0) {
         EXPECT_EQ(walked, 2.0 + 3.0 + 2.0 + 8.0);

@@ -64,10 +64,9 @@ TEST_F(FunctionTreeTest, ChildAccessAndRelations) {
   EXPECT_EQ(-1, root_->GetIndex(y_));
   EXPECT_EQ((std::vector<FunctionTree*>{a_, b_, c_}), root_->Children());
   EXPECT_EQ((std::vector<const FunctionTree*>{a_, c_, c_, nullptr, a_, nullptr}),
-            (std::vector<const FunctionTree*>{root_->GetFirstChild(), root_->GetLastChild(),
-                                              root_->GetChildAfter(b_), root_->GetChildAfter(c_),
-                                              root_->GetChildBefore(b_),
-                                              root_->GetChildBefore(a_)}));
+            (std::vector<const FunctionTree*>{
+                root_->GetFirstChild(), root_->GetLastChild(), root_->GetChildAfter(b_),
+                root_->GetChildAfter(c_), root_->GetChildBefore(b_), root_->GetChildBefore(a_)}));
   EXPECT_TRUE(x_->IsLeaf() && !a_->IsLeaf() && !x_->GetAllowsChildren());
 
   EXPECT_TRUE(root_->IsRoot());

@@ -146,12 +146,9 @@ TEST_F(TransformationDictionaryTest, ComputedValuesAreReadFromTheDerivedRecord) 
   record_.SetValue("y", 8.0);
 
   // Until the next case the stored 3 answers for "a", not a new computation.
-  NumericValue numeric;
-  StringValue text;
-  DateTimeValue date_time;
-  ApplyEvaluator evaluator(&numeric, &text, &date_time);
+  orvane_test::Walker walk;
   std::unique_ptr<FunctionTree> root(Call(TD::kFN_VALUE, {Ref("a")}));
-  EXPECT_EQ(evaluator.TravelSal(root.get(), &record_, &data_, &derived_)->GetDouble(), 3.0);
+  EXPECT_EQ(walk.evaluator.TravelSal(root.get(), &record_, &data_, &derived_)->GetDouble(), 3.0);
 }
 
 TEST_F(TransformationDictionaryTest, CopiesOwnTheirRecords) {
@@ -215,13 +212,10 @@ TEST_F(TransformationDictionaryTest, VariablesThatNeedThemselvesAreMissing) {
   EXPECT_TRUE(derived_.IsVarValueComputed("a"));
 
   // An Apply tree reaching the cycle stops there too.
-  NumericValue numeric;
-  StringValue text;
-  DateTimeValue date_time;
-  ApplyEvaluator evaluator(&numeric, &text, &date_time);
+  orvane_test::Walker walk;
   std::unique_ptr<FunctionTree> leaf(Ref("c"));
   CaseRecord empty;
-  EXPECT_EQ(evaluator.TravelSal(leaf.get(), &empty, &data_, &derived_)->GetDouble(), kSysmis);
+  EXPECT_EQ(walk.evaluator.TravelSal(leaf.get(), &empty, &data_, &derived_)->GetDouble(), kSysmis);
 }
 
 TEST_F(TransformationDictionaryTest, ApplyVariablesBuildOnEachOtherButNotOnThemselves) {

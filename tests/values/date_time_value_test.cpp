@@ -102,15 +102,27 @@ void CheckTexts(DT::DateTimeType type, const TextCase* cases, size_t n) {
 }
 
 TEST(DateTimeValueTest, DateTexts) {
-  const TextCase cases[] = {
-      {"1970-1-1", true, 0},         {"1969-12-31", true, -86400},  {"2000-2-29", true, 951782400},
-      {"1600-2-29", true, -11670998400}, {"0-1-1", true, kYear0},
-      {" 2009 - 3 - 7 ", true, kMarch7th2009}, {"2009-3-7-15", true, kMarch7th2009},
-      {"2009-3-7-", true, kMarch7th2009}, {"", true, kSysmis},    {"1900-2-29", false, kSysmis},
-      {"2009-13-1", false, kSysmis}, {"2009-0-5", false, kSysmis},  {"2009-4-31", false, kSysmis},
-      {"2009-4", false, kSysmis},    {"2009-3-", false, kSysmis},   {"2009--7", false, kSysmis},
-      {"-2009-3-7", false, kSysmis}, {"2009/3/7", false, kSysmis},  {"2009-3-7x", false, kSysmis},
-      {"2009-3-7T", false, kSysmis}, {"   ", false, kSysmis}};
+  const TextCase cases[] = {{"1970-1-1", true, 0},
+                            {"1969-12-31", true, -86400},
+                            {"2000-2-29", true, 951782400},
+                            {"1600-2-29", true, -11670998400},
+                            {"0-1-1", true, kYear0},
+                            {" 2009 - 3 - 7 ", true, kMarch7th2009},
+                            {"2009-3-7-15", true, kMarch7th2009},
+                            {"2009-3-7-", true, kMarch7th2009},
+                            {"", true, kSysmis},
+                            {"1900-2-29", false, kSysmis},
+                            {"2009-13-1", false, kSysmis},
+                            {"2009-0-5", false, kSysmis},
+                            {"2009-4-31", false, kSysmis},
+                            {"2009-4", false, kSysmis},
+                            {"2009-3-", false, kSysmis},
+                            {"2009--7", false, kSysmis},
+                            {"-2009-3-7", false, kSysmis},
+                            {"2009/3/7", false, kSysmis},
+                            {"2009-3-7x", false, kSysmis},
+                            {"2009-3-7T", false, kSysmis},
+                            {"   ", false, kSysmis}};
   CheckTexts(DT::kDATE, cases, sizeof(cases) / sizeof(cases[0]));
 }
 
@@ -126,13 +138,17 @@ TEST(DateTimeValueTest, TimeTexts) {
 }
 
 TEST(DateTimeValueTest, DateTimeTexts) {
-  const TextCase cases[] = {
-      {"2009-3-7T12:00:00", true, kMarch7th2009 + 43200}, {"2009-3-7T", true, kMarch7th2009},
-      {"1969-12-31T23:59:59", true, -1},      {"0-1-1T0:0:1", true, kYear0 + 1},
-      {"", true, kSysmis},                    {"2009-3-7 12:00:00", false, kSysmis},
-      {"2009-3-7t12:00:00", false, kSysmis},  {"2009-3-7T24:00:00", false, kSysmis},
-      {"2009-2-29T1:0:0", false, kSysmis},    {"2009-3-7T12:00:00T", false, kSysmis},
-      {"2009-3-7", false, kSysmis}};
+  const TextCase cases[] = {{"2009-3-7T12:00:00", true, kMarch7th2009 + 43200},
+                            {"2009-3-7T", true, kMarch7th2009},
+                            {"1969-12-31T23:59:59", true, -1},
+                            {"0-1-1T0:0:1", true, kYear0 + 1},
+                            {"", true, kSysmis},
+                            {"2009-3-7 12:00:00", false, kSysmis},
+                            {"2009-3-7t12:00:00", false, kSysmis},
+                            {"2009-3-7T24:00:00", false, kSysmis},
+                            {"2009-2-29T1:0:0", false, kSysmis},
+                            {"2009-3-7T12:00:00T", false, kSysmis},
+                            {"2009-3-7", false, kSysmis}};
   CheckTexts(DT::kDATETIME, cases, sizeof(cases) / sizeof(cases[0]));
 }
 
@@ -192,9 +208,9 @@ TEST(DateTimeValueTest, ValueToText) {
     EXPECT_EQ(base.GetString(), c.text);
   }
   // The lower end again, reached from text (its remainder once overflowed).
-  EXPECT_EQ(DateTimeValue("-0000000009223372036854775807", DT::kDATETIME_SECONDS_SINCE_1970)
-                .GetString(),
-            "-292277022657-1-27T8:29:52");
+  EXPECT_EQ(
+      DateTimeValue("-0000000009223372036854775807", DT::kDATETIME_SECONDS_SINCE_1970).GetString(),
+      "-292277022657-1-27T8:29:52");
   EXPECT_EQ(DateTimeValue(kMarch7th2009, DateTimeValue::kDATE_VAL).GetNumericString(),
             "1.23638e+09");
   EXPECT_EQ(DateTimeValue().GetNumericString(), "Undefined");

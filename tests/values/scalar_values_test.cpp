@@ -41,13 +41,12 @@ TEST(NumericValueTest, TextToNumber) {
   const struct {
     const char* text;
     double expected;
-  } cases[] = {
-      {"", kSysmis},   {"abc", kSysmis}, {" 2.5", 2.5},   {"\t\n-3", -3},      {"12abc", 12},
-      {"1,5", 1},      {"1e999", kInf},  {"inf", kInf},   {"-1e999", kSysmis}, {"nan", kSysmis},
-      {"1e", 1},       {"1e+x", 1},      {"2E3", 2000},   {"-4.5e2xyz", -450}, {".5", 0.5},
-      {"5.", 5},       {".", kSysmis},   {"+7", 7},       {"-", kSysmis},      {"- 5", kSysmis},
-      {"0x10", 0},     {"1.2.3", 1.2},   {"1e-999", 0},   {"  ", kSysmis},
-  };
+  } cases[] = {{"", kSysmis},       {"abc", kSysmis},    {" 2.5", 2.5},   {"\t\n-3", -3},
+               {"12abc", 12},       {"1,5", 1},          {"1e999", kInf}, {"inf", kInf},
+               {"-1e999", kSysmis}, {"nan", kSysmis},    {"1e", 1},       {"1e+x", 1},
+               {"2E3", 2000},       {"-4.5e2xyz", -450}, {".5", 0.5},     {"5.", 5},
+               {".", kSysmis},      {"+7", 7},           {"-", kSysmis},  {"- 5", kSysmis},
+               {"0x10", 0},         {"1.2.3", 1.2},      {"1e-999", 0},   {"  ", kSysmis}};
   for (const auto& c : cases) {
     EXPECT_EQ(NumericValue(std::string(c.text)).GetDouble(), c.expected) << "'" << c.text << "'";
   }
@@ -58,13 +57,18 @@ TEST(NumericValueTest, NumberToTextAndInt) {
     double number;
     const char* text;
     int integer;
-  } cases[] = {
-      {-0.0, "-0", 0},          {2.9, "2.9", 2},          {-2.9, "-2.9", -2},
-      {100000, "100000", 100000}, {1234567, "1.23457e+06", 1234567}, {1e-5, "1e-05", 0},
-      {1e12, "1e+12", INT_MAX}, {kInf, "inf", INT_MAX},   {-kInf, "Undefined", INT_MIN},
-      {kNaN, "Undefined", 0},   {kSysmis, "Undefined", INT_MIN},
-      {kNearSysmis, "-1.79769e+308", INT_MIN},
-  };
+  } cases[] = {{-0.0, "-0", 0},
+               {2.9, "2.9", 2},
+               {-2.9, "-2.9", -2},
+               {100000, "100000", 100000},
+               {1234567, "1.23457e+06", 1234567},
+               {1e-5, "1e-05", 0},
+               {1e12, "1e+12", INT_MAX},
+               {kInf, "inf", INT_MAX},
+               {-kInf, "Undefined", INT_MIN},
+               {kNaN, "Undefined", 0},
+               {kSysmis, "Undefined", INT_MIN},
+               {kNearSysmis, "-1.79769e+308", INT_MIN}};
   for (const auto& c : cases) {
     EXPECT_EQ(NumericValue(c.number).GetString(), c.text) << c.number;
     EXPECT_EQ(NumericValue(c.number).GetInt(), c.integer) << c.number;
@@ -75,19 +79,26 @@ TEST(NumericValueTest, IsEqual) {
   const struct {
     double a, b;
     bool equal;
-  } cases[] = {
-      {1.0, 1.0 + 1e-15, true},   {123456789012345.0, 123456789012346.0, true},
-      {1.0, 1.0 + 1e-13, false},  {0.0, -0.0, true},
-      {0.0, 1e-300, false},       {1e-300, 0.0, false},
-      {kInf, kInf, false},        {-kInf, -kInf, false},
-      {kNaN, kNaN, false},        {kSysmis, kSysmis, true},
-      {kSysmis, 0.0, false},      {0.0, kSysmis, false},
-      // Within the tolerance of the system-missing value, but not it.
-      {kSysmis, kNearSysmis, false}, {kNearSysmis, kSysmis, false},
-      // A subnormal number equals itself although the tolerance underflows.
-      {99e-319, 99e-319, true},   {99e-319, 98e-319, false},
-  };
-  for (const auto& c : cases) EXPECT_EQ(NumericValue::IsEqual(c.a, c.b), c.equal) << c.a << " " << c.b;
+  } cases[] = {{1.0, 1.0 + 1e-15, true},
+               {123456789012345.0, 123456789012346.0, true},
+               {1.0, 1.0 + 1e-13, false},
+               {0.0, -0.0, true},
+               {0.0, 1e-300, false},
+               {1e-300, 0.0, false},
+               {kInf, kInf, false},
+               {-kInf, -kInf, false},
+               {kNaN, kNaN, false},
+               {kSysmis, kSysmis, true},
+               {kSysmis, 0.0, false},
+               {0.0, kSysmis, false},
+               // Within the tolerance of the system-missing value, but not it.
+               {kSysmis, kNearSysmis, false},
+               {kNearSysmis, kSysmis, false},
+               // A subnormal number equals itself although the tolerance underflows.
+               {99e-319, 99e-319, true},
+               {99e-319, 98e-319, false}};
+  for (const auto& c : cases)
+    EXPECT_EQ(NumericValue::IsEqual(c.a, c.b), c.equal) << c.a << " " << c.b;
 }
 
 TEST(NumericValueTest, EqualityAndOrdering) {
@@ -139,8 +150,7 @@ TEST(StringValueTest, Equality) {
       {" abc", "abc", false, false, false}, {"abc\t", "abc", false, false, false},
       {"", "  ", true, false, false},       {"  ", "", true, false, false},
       {" ", "   ", true, false, true},      {"", "", true, true, true},
-      {"", "a", false, false, false},       {"  ", "a", false, false, false},
-  };
+      {"", "a", false, false, false},       {"  ", "a", false, false, false}};
   for (const EqualCase& c : cases) {
     const StringValue a(c.a), b(c.b);
     SCOPED_TRACE(std::string("'") + c.a + "' vs '" + c.b + "'");
@@ -152,7 +162,8 @@ TEST(StringValueTest, Equality) {
   }
   const StringValue one("1");
   const NumericValue number(1.0);
-  EXPECT_FALSE(one == number || one.Equal(&number, false, false) || one.Equal(nullptr, false, false));
+  EXPECT_FALSE(one == number || one.Equal(&number, false, false) ||
+               one.Equal(nullptr, false, false));
   EXPECT_FALSE(one < number || one > number || one <= number || one >= number);
   EXPECT_FALSE(one.IsSystemMissingValue());
 }
@@ -173,8 +184,11 @@ TEST(StringValueTest, Numbers) {
     const char* text;
     int integer;
     double number;
-  } cases[] = {{"  42abc", 42, 42}, {"x1", 0, 0}, {"99999999999", INT_MAX, 99999999999.0},
-               {" 2.5e1x", 2, 25},  {"", 0, 0}};
+  } cases[] = {{"  42abc", 42, 42},
+               {"x1", 0, 0},
+               {"99999999999", INT_MAX, 99999999999.0},
+               {" 2.5e1x", 2, 25},
+               {"", 0, 0}};
   for (const auto& c : cases) {
     EXPECT_EQ(StringValue(c.text).GetInt(), c.integer) << c.text;
     EXPECT_EQ(StringValue(c.text).GetDouble(), c.number) << c.text;
@@ -195,7 +209,8 @@ TEST(StringValueTest, LengthAndSetValue) {
   EXPECT_EQ(static_cast<StringValue*>(got.get())->GetLength(), 6);
   std::unique_ptr<ScoreValue> clone(value.Clone());
   EXPECT_EQ(clone->GetString(), "abcdef");
-  EXPECT_EQ(StringValue().GetLength() + StringValue(static_cast<const char*>(nullptr)).GetLength(), 0);
+  EXPECT_EQ(StringValue().GetLength() + StringValue(static_cast<const char*>(nullptr)).GetLength(),
+            0);
 
   const StringValue other("xyz");
   value.SetValue(&other);

@@ -28,8 +28,11 @@ TEST(MCPowerTest, IntegerTests) {
   const struct {
     double x;
     bool integer, even, odd;
-  } cases[] = {{3.0, true, false, true},   {-2.0, true, true, false},  {-4e12, true, true, false},
-               {2147483647.0, true, false, true}, {2147483648.0, false, false, false},
+  } cases[] = {{3.0, true, false, true},
+               {-2.0, true, true, false},
+               {-4e12, true, true, false},
+               {2147483647.0, true, false, true},
+               {2147483648.0, false, false, false},
                {2.5, false, false, false}};
   for (const auto& c : cases) {
     EXPECT_EQ(MCPower::IsInteger(c.x), c.integer) << c.x;
@@ -89,8 +92,7 @@ TEST(MCPowerTest, PowerStatuses) {
       {-8.0, 0.3, MCPower::kPowerNegativeBase, kMissing},
       {-2.0, 0.0, MCPower::kPowerNegativeBaseZeroExp, 1.0},
       {0.0, -1.0, MCPower::kPowerZeroBaseNegativeExp, kMissing},
-      {0.0, 0.0, MCPower::kPowerZeroBaseZeroExp, 1.0},
-  };
+      {0.0, 0.0, MCPower::kPowerZeroBaseZeroExp, 1.0}};
   for (const PowerCase& c : cases) {
     SCOPED_TRACE(testing::Message() << c.base << " ** " << c.exponent);
     double r = 12345.0;
