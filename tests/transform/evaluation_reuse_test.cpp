@@ -211,30 +211,6 @@ TEST_F(EvaluationReuseTest, RecordsMayChangeOrBeReplacedBetweenCases) {
   EXPECT_EQ(Compute(record_, "a"), 41.0);
 }
 
-// A subclass is asked by name, so its own answers count.
-class DoublingRecord : public CaseRecord {
- public:
-  const ScoreValue* Get(const std::string& name) const override {
-    const ScoreValue* value = CaseRecord::Get(name);
-    if (value == nullptr) return nullptr;
-    doubled_.SetDoubleValue(2 * value->GetDouble());
-    return &doubled_;
-  }
-
- private:
-  mutable NumericValue doubled_;
-};
-
-TEST_F(EvaluationReuseTest, RecordsOfOtherClassesAreAskedByName) {
-  Add("n", TD::kFIELDREF, "y");
-  derived_.SetUpDerivedCaseRecord();
-  DoublingRecord doubling;
-  doubling.Add("y", new NumericValue(4.0));
-  EXPECT_EQ(Compute(doubling, "n"), 8.0);
-  doubling.SetValue("y", 5.0);
-  EXPECT_EQ(Compute(doubling, "n"), 10.0);
-}
-
 TEST_F(EvaluationReuseTest, ChangedOrOtherDataDictionariesAreSeen) {
   FunctionTreeImp* plus = Call(TD::kFN_PLUS, {Ref("y"), Num("1")});
   AddApply("a", plus);
@@ -271,23 +247,6 @@ TEST_F(EvaluationReuseTest, ReplacedOrChangedDerivedVariablesAreSeen) {
   // And back to y, through the variable itself.
   b->AddFieldNameAndTransExpression("y", TD::kFIELDREF);
   EXPECT_EQ(Compute(record_, "n"), 6.0);
-}
-
-TEST_F(EvaluationReuseTest, ADerivedVariableUsedTwiceInACaseAnswersTheSame) {
-  FunctionTreeImp* times = Call(TD::kFN_MULTIPLY, {Ref("y"), Num("3")});
-  AddApply("b", times);
-  Add("n1", TD::kNORMCONTINUOUS, "b")->AddNormInfo(1.0, 1.0);
-  Add("n2", TD::kNORMCONTINUOUS, "b")->AddNormInfo(1.0, 2.0);
-  FunctionTreeImp* sum = Call(TD::kFN_SUM, {Ref("b"), Ref("n1"), Ref("n2")});
-  AddApply("s", sum);
-  derived_.SetUpDerivedCaseRecord();
-  for (double y : {1.0, 2.0}) {
-    record_.Remove("y");
-    record_.Add("y", new NumericValue(y));
-    EXPECT_EQ(Compute(record_, "n1"), 3 * y + 1);
-    EXPECT_EQ(Compute(record_, "n2"), 3 * y + 2);
-    EXPECT_EQ(Compute(record_, "s"), 9 * y + 3);
-  }
 }
 
 TEST_F(EvaluationReuseTest, NumberTreesAnswerAsTheWalkDoes) {

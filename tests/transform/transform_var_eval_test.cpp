@@ -160,27 +160,10 @@ INSTANTIATE_TEST_SUITE_P(
         RecodeCase{"BinsOfATextMapMissingTo", kBins, kMissingTo, 9, kAbsent, "5", 9, "9"}),
     orvane_test::RowLabel<RecodeCase>);
 
-TEST_F(TransformVarEvalTest, DiscretizeBinWithoutValueReturnsTheInputItself) {
-  auto var = MakeRecode(kBins, true, "x", kNone, 0);
-  const NumericValue input(12.0);
-  EXPECT_EQ(var->GetBinningValue(data_.GetVar("x"), &input), &input);
-  const DateTimeValue date_time(15.0, DateTimeValue::kDATETIME_VAL);
-  EXPECT_EQ(var->GetBinningValue(nullptr, &date_time), &date_time);
-}
-
-TEST_F(TransformVarEvalTest, NormContinuous) {
+TEST_F(TransformVarEvalTest, NormContinuousTakesAUserMissingNumberAsANumber) {
   TransformVar var("n", ScoreDictVar::kNUMERIC_VAR);
   var.AddFieldNameAndTransExpression("x", TD::kNORMCONTINUOUS);
   var.AddNormInfo(2.0, 1.0);
-  SetX(3);
-  EXPECT_EQ(Eval(var)->GetDouble(), 7.0);
-  SetX(kSysmis);
-  EXPECT_EQ(Eval(var)->GetDouble(), kSysmis);
-  SetX(3);
-  Eval(var);
-  record_.Remove("x");
-  EXPECT_EQ(Eval(var)->GetDouble(), kSysmis);
-  // A user-missing number is still a number here.
   SetX(99);
   EXPECT_EQ(Eval(var)->GetDouble(), 199.0);
 }
@@ -249,31 +232,6 @@ TEST_F(TransformVarEvalTest, TextResultIsCutToTheWidth) {
   EXPECT_EQ(value->GetLength(), 0);
 }
 
-TEST_F(TransformVarEvalTest, DerivedVariablesBuildOnDerivedVariables) {
-  // a = x, b = 2a, c = map(b); c is asked, and computes b and a on demand.
-  auto* a = new TransformVar("a", ScoreDictVar::kNUMERIC_VAR);
-  a->AddFieldNameAndTransExpression("x", TD::kFIELDREF);
-  auto* b = new TransformVar("b", ScoreDictVar::kNUMERIC_VAR);
-  b->AddFieldNameAndTransExpression("a", TD::kNORMCONTINUOUS);
-  b->AddNormInfo(2.0, 0.0);
-  auto* c = new TransformVar("c", ScoreDictVar::kSTRING_VAR);
-  c->AddFieldNameAndTransExpression("b", TD::kMAPVALUES);
-  c->AddEncodingMap(new NumericValue(6.0), new StringValue("six"));
-  c->SetRecodeElseCopy(true);
-  derived_.AddVar("a", a);
-  derived_.AddVar("b", b);
-  derived_.AddVar("c", c);
-
-  SetX(3);
-  EXPECT_EQ(Eval(*c)->GetString(), "six");
-  EXPECT_EQ(b->GetTransformedValue(&record_, &data_, &derived_)->GetDouble(), 6.0);
-  SetX(4);
-  EXPECT_EQ(Eval(*c)->GetString(), "8");
-  // A value in the case wins over computing the derived field.
-  record_.Add("b", new NumericValue(6.0));
-  EXPECT_EQ(Eval(*c)->GetString(), "six");
-}
-
 TEST_F(TransformVarEvalTest, ACycleOfDerivedVariablesEndsInTheMissingResult) {
   auto* a = new TransformVar("a", ScoreDictVar::kNUMERIC_VAR);
   a->AddFieldNameAndTransExpression("b", TD::kNORMCONTINUOUS);
@@ -306,18 +264,6 @@ TEST_F(TransformVarEvalTest, ApplyTakesTheTreesValue) {
   EXPECT_EQ(Eval(var)->GetDouble(), 4.0);
   SetX(99);  // user-missing inside "+"
   EXPECT_EQ(Eval(var)->GetDouble(), kSysmis);
-}
-
-TEST_F(TransformVarEvalTest, ResultIsMadeOnceByTheVariableType) {
-  TransformVar date("t", ScoreDictVar::kDATETIME_VAR);
-  date.AddFieldNameAndTransExpression("x", TD::kFIELDREF);
-  SetX(86400);
-  const ScoreValue* first = Eval(date);
-  ASSERT_NE(dynamic_cast<const DateTimeValue*>(first), nullptr);
-  EXPECT_EQ(first->GetDouble(), 86400.0);
-  SetX(60);
-  EXPECT_EQ(Eval(date), first);
-  EXPECT_EQ(first->GetDouble(), 60.0);
 }
 
 TEST_F(TransformVarEvalTest, WithoutExpressionTheResultKeepsWhatItHolds) {
