@@ -209,27 +209,17 @@ TEST_F(TransformVarEvalTest, TextResultIsCutToTheWidth) {
   TransformVar var("c", ScoreDictVar::kSTRING_VAR);
   var.AddFieldNameAndTransExpression("", TD::kCONSTANT);
   var.SetConstString("abcdef");
-  var.SetWidth(3);
-  const auto* value = static_cast<const StringValue*>(Eval(var));
-  EXPECT_EQ(value->GetString(), "abc");
-  EXPECT_EQ(value->GetLength(), 3);
-
-  var.SetWidth(10);
-  EXPECT_EQ(value->GetString(), "abc");  // unchanged until evaluated
-  Eval(var);
-  EXPECT_EQ(value->GetString(), "abcdef");
-  EXPECT_EQ(value->GetLength(), 10);
-
-  var.SetWidth(-1);  // a negative width leaves text and length alone
+  // The text and the length it carries, for each width in turn.
+  auto cut_to = [&](int width) {
+    var.SetWidth(width);
+    const auto* value = static_cast<const StringValue*>(Eval(var));
+    return value->GetString() + "|" + std::to_string(value->GetLength());
+  };
+  EXPECT_EQ(cut_to(3), "abc|3");
+  EXPECT_EQ(cut_to(10), "abcdef|10");
   var.SetConstString("abcdefghijkl");
-  Eval(var);
-  EXPECT_EQ(value->GetString(), "abcdefghijkl");
-  EXPECT_EQ(value->GetLength(), 10);
-
-  var.SetWidth(0);
-  Eval(var);
-  EXPECT_EQ(value->GetString(), "");
-  EXPECT_EQ(value->GetLength(), 0);
+  EXPECT_EQ(cut_to(-1), "abcdefghijkl|10");  // a negative width leaves text and length alone
+  EXPECT_EQ(cut_to(0), "|0");
 }
 
 TEST_F(TransformVarEvalTest, ACycleOfDerivedVariablesEndsInTheMissingResult) {
