@@ -122,15 +122,6 @@ TEST(BuiltinFunctionsTest, VectorFunctions) {
   }
 }
 
-TEST(BuiltinFunctionsTest, OutlierHandleClipsOrDropsOutliers) {
-  // Bounds 10 -+ 2 * 3 / sqrt(4): [7, 13].
-  EXPECT_EQ(TD::OutlierHandle(5.0, "asExtremeValues", 10, 2, 3, 4), 7.0);
-  EXPECT_EQ(TD::OutlierHandle(20.0, "asExtremeValues", 10, 2, 3, 4), 13.0);
-  EXPECT_EQ(TD::OutlierHandle(12.0, "asExtremeValues", 10, 2, 3, 4), 12.0);
-  EXPECT_EQ(TD::OutlierHandle(5.0, "asMissingValues", 10, 2, 3, 4), kSysmis);
-  EXPECT_EQ(TD::OutlierHandle(20.0, "asIs", 10, 2, 3, 4), kSysmis);
-}
-
 // Each call takes and empties its vector and the probe.
 TEST(BuiltinFunctionsTest, ValueComparisonsTakeAndEmptyTheirVectors) {
   std::vector<ScoreValue*> values{new StringValue("2"), new NumericValue(2.0)};
