@@ -10,63 +10,60 @@
 #include "orvane/transform/apply_node_stats.h"
 #include "orvane/transform/function_tree_imp.h"
 #include "orvane/transform/transformation_dictionary.h"
+#include "orvane/values/date_time_value.h"
 #include "orvane/values/numeric_value.h"
+#include "orvane/values/string_value.h"
+#include "transform/engine/apply_evaluator.h"
 
 // Expression-tree nodes and input fields for tests. The caller owns what
 // each returns.
 namespace orvane_test {
 
+using MCOrvane_600::FunctionTree;
+using MCOrvane_600::FunctionTreeImp;
+using TransformFunction = MCOrvane_600::TransformationDictionary::TransformFunction;
+constexpr TransformFunction kNoFunction = MCOrvane_600::TransformationDictionary::kFN_NONE;
+
 // A node with the given ID; a parameter of the encoded form "Constant_..."
-// marks a constant leaf.
-inline MCOrvane_600::FunctionTreeImp* MakeNode(
-    const std::string& id, MCOrvane_600::TransformationDictionary::TransformFunction function,
-    const std::string& parameter = "") {
-  using MCOrvane_600::TransformationDictionary;
-  auto* node = new MCOrvane_600::FunctionTreeImp(function != TransformationDictionary::kFN_NONE);
+// marks a constant leaf unless `constant` says otherwise.
+inline FunctionTreeImp* MakeNode(const std::string& id, TransformFunction function,
+                                 const std::string& parameter = "", int constant = -1) {
+  auto* node = new FunctionTreeImp(function != kNoFunction);
   MCOrvane_600::ApplyNodeStats stats;
   stats.SetNodeID(id);
   stats.SetTransformFunction(function);
   stats.SetParameterName(parameter);
-  stats.SetConstNode(parameter.rfind("Constant_", 0) == 0);
+  stats.SetConstNode(constant >= 0 ? constant == 1 : parameter.rfind("Constant_", 0) == 0);
   node->SetNodeStats(stats);
   return node;
 }
 
 // As MakeNode, with a fresh ID and the constant flag given.
-inline MCOrvane_600::FunctionTreeImp* Node(
-    MCOrvane_600::TransformationDictionary::TransformFunction function,
-    const std::string& parameter, bool constant) {
+inline FunctionTreeImp* Node(TransformFunction function, const std::string& parameter,
+                             bool constant) {
   static int next_id = 0;
-  MCOrvane_600::FunctionTreeImp* node =
-      MakeNode("n" + std::to_string(++next_id), function, parameter);
-  MCOrvane_600::ApplyNodeStats stats = node->GetNodeStats();
-  stats.SetConstNode(constant);
-  node->SetNodeStats(stats);
-  return node;
+  return MakeNode("n" + std::to_string(++next_id), function, parameter, constant ? 1 : 0);
 }
 
 // A function node over `args`, which it takes.
-inline MCOrvane_600::FunctionTreeImp* Call(
-    MCOrvane_600::TransformationDictionary::TransformFunction function,
-    std::initializer_list<MCOrvane_600::FunctionTree*> args) {
-  MCOrvane_600::FunctionTreeImp* node = Node(function, "", false);
-  for (MCOrvane_600::FunctionTree* arg : args) node->Add(arg);
+inline FunctionTreeImp* Call(TransformFunction function,
+                             std::initializer_list<FunctionTree*> args) {
+  FunctionTreeImp* node = Node(function, "", false);
+  for (FunctionTree* arg : args) node->Add(arg);
   return node;
 }
 
 // Leaves: a field reference and constants in their encoded forms (a number,
 // a text, a date/time in seconds).
-inline MCOrvane_600::FunctionTreeImp* Ref(const std::string& name) {
-  return Node(MCOrvane_600::TransformationDictionary::kFN_NONE, name, false);
+inline FunctionTreeImp* Ref(const std::string& name) { return Node(kNoFunction, name, false); }
+inline FunctionTreeImp* Num(const std::string& text) {
+  return Node(kNoFunction, "Constant_D_" + text, true);
 }
-inline MCOrvane_600::FunctionTreeImp* Num(const std::string& text) {
-  return Node(MCOrvane_600::TransformationDictionary::kFN_NONE, "Constant_D_" + text, true);
+inline FunctionTreeImp* Str(const std::string& text) {
+  return Node(kNoFunction, "Constant_S_" + text, true);
 }
-inline MCOrvane_600::FunctionTreeImp* Str(const std::string& text) {
-  return Node(MCOrvane_600::TransformationDictionary::kFN_NONE, "Constant_S_" + text, true);
-}
-inline MCOrvane_600::FunctionTreeImp* Date(const std::string& seconds) {
-  return Node(MCOrvane_600::TransformationDictionary::kFN_NONE, "Constant_T_" + seconds, true);
+inline FunctionTreeImp* Date(const std::string& seconds) {
+  return Node(kNoFunction, "Constant_T_" + seconds, true);
 }
 
 // A numeric input field; `missing`, unless the system-missing value, is its
@@ -81,6 +78,14 @@ inline MCOrvane_600::DictVar* NumericVar(
   }
   return var;
 }
+
+// A plain walk of a tree with its own working values.
+struct Walker {
+  MCOrvane_600::NumericValue number;
+  MCOrvane_600::StringValue text;
+  MCOrvane_600::DateTimeValue date_time;
+  MCOrvane_600::ApplyEvaluator evaluator{&number, &text, &date_time};
+};
 
 }  // namespace orvane_test
 

@@ -20,120 +20,99 @@ namespace {
 const double kSysmis = NumericValue::GetSysmisValue();
 const double kInf = NumericValue::GetInfinity();
 const double kNaN = std::numeric_limits<double>::quiet_NaN();
+const double kNearSysmis = std::nextafter(kSysmis, 0.0);
 
 // Reaches the protected constants.
 struct Constants : NumericValue {
   static double Epsilon() { return fEpsilon; }
 };
 
-uint64_t Bits(double d) {
-  uint64_t bits;
-  std::memcpy(&bits, &d, sizeof bits);
-  return bits;
-}
-
 TEST(NumericValueTest, Constants) {
-  EXPECT_EQ(Bits(kSysmis), 0xFFEFFFFFFFFFFFFFu);
-  EXPECT_EQ(Bits(kInf), 0x7FF0000000000000u);
+  uint64_t bits;
+  std::memcpy(&bits, &kSysmis, sizeof bits);
+  EXPECT_EQ(bits, 0xFFEFFFFFFFFFFFFFu);
+  EXPECT_EQ(kInf, std::numeric_limits<double>::infinity());
   EXPECT_EQ(Constants::Epsilon(), 2.22045e-14);
-  EXPECT_TRUE(NumericValue::SYSMIS.IsSystemMissingValue());
-  EXPECT_TRUE(NumericValue().IsSystemMissingValue());
+  EXPECT_TRUE(NumericValue::SYSMIS.IsSystemMissingValue() && NumericValue().IsSystemMissingValue());
   EXPECT_FALSE(NumericValue::IsSystemMissingValue(-kInf));
 }
 
-struct ParseCase {
-  const char* text;
-  double expected;
-};
-
 TEST(NumericValueTest, TextToNumber) {
-  const ParseCase cases[] = {
-      {"", kSysmis}, {"abc", kSysmis}, {" 2.5", 2.5}, {"\t\n-3", -3},      {"12abc", 12},
-      {"1,5", 1},    {"1e999", kInf},  {"inf", kInf}, {"-1e999", kSysmis}, {"nan", kSysmis},
-      {"1e", 1},     {"1e+x", 1},      {"2E3", 2000}, {"-4.5e2xyz", -450}, {".5", 0.5},
-      {"5.", 5},     {".", kSysmis},   {"+7", 7},     {"-", kSysmis},      {"- 5", kSysmis},
-      {"0x10", 0},   {"1.2.3", 1.2},   {"1e-999", 0}, {"  ", kSysmis},
-  };
-  for (const ParseCase& c : cases) {
+  const struct {
+    const char* text;
+    double expected;
+  } cases[] = {{"", kSysmis},       {"abc", kSysmis}, {" 2.5", 2.5},   {"\t\n-3", -3},
+               {"12abc", 12},       {"1,5", 1},       {"1e999", kInf}, {"inf", kInf},
+               {"-1e999", kSysmis}, {"nan", kSysmis}, {"1e", 1},       {"2E3", 2000},
+               {"-4.5e2xyz", -450}, {".5", 0.5},      {"5.", 5},       {".", kSysmis},
+               {"+7", 7},           {"-", kSysmis},   {"0x10", 0},     {"1.2.3", 1.2},
+               {"1e-999", 0},       {"  ", kSysmis}};
+  for (const auto& c : cases) {
     EXPECT_EQ(NumericValue(std::string(c.text)).GetDouble(), c.expected) << "'" << c.text << "'";
   }
 }
 
-TEST(NumericValueTest, NumberToText) {
+TEST(NumericValueTest, NumberToTextAndInt) {
   const struct {
     double number;
     const char* text;
-  } cases[] = {
-      {0, "0"},
-      {-0.0, "-0"},
-      {2.5, "2.5"},
-      {-3, "-3"},
-      {100000, "100000"},
-      {1234567, "1.23457e+06"},
-      {1.0 / 3, "0.333333"},
-      {1e-5, "1e-05"},
-      {kInf, "inf"},
-      {-kInf, "Undefined"},
-      {kNaN, "Undefined"},
-      {kSysmis, "Undefined"},
-      {std::nextafter(kSysmis, 0.0), "-1.79769e+308"},
-  };
-  for (const auto& c : cases) EXPECT_EQ(NumericValue(c.number).GetString(), c.text) << c.number;
+    int integer;
+  } cases[] = {{-0.0, "-0", 0},
+               {2.9, "2.9", 2},
+               {100000, "100000", 100000},
+               {1234567, "1.23457e+06", 1234567},
+               {1e-5, "1e-05", 0},
+               {1e12, "1e+12", INT_MAX},
+               {kInf, "inf", INT_MAX},
+               {-kInf, "Undefined", INT_MIN},
+               {kNaN, "Undefined", 0},
+               {kSysmis, "Undefined", INT_MIN},
+               {kNearSysmis, "-1.79769e+308", INT_MIN}};
+  for (const auto& c : cases) {
+    EXPECT_EQ(NumericValue(c.number).GetString(), c.text) << c.number;
+    EXPECT_EQ(NumericValue(c.number).GetInt(), c.integer) << c.number;
+  }
 }
 
 TEST(NumericValueTest, IsEqual) {
-  EXPECT_TRUE(NumericValue::IsEqual(1.0, 1.0 + 1e-15));
-  EXPECT_TRUE(NumericValue::IsEqual(123456789012345.0, 123456789012346.0));
-  EXPECT_FALSE(NumericValue::IsEqual(1.0, 1.0 + 1e-13));
-  EXPECT_TRUE(NumericValue::IsEqual(0.0, -0.0));
-  EXPECT_FALSE(NumericValue::IsEqual(0.0, 1e-300));
-  EXPECT_FALSE(NumericValue::IsEqual(1e-300, 0.0));
-  EXPECT_FALSE(NumericValue::IsEqual(kInf, kInf));
-  EXPECT_FALSE(NumericValue::IsEqual(kNaN, kNaN));
-  EXPECT_TRUE(NumericValue::IsEqual(kSysmis, kSysmis));
-  EXPECT_FALSE(NumericValue::IsEqual(kSysmis, 0.0));
-  EXPECT_FALSE(NumericValue::IsEqual(0.0, kSysmis));
-  // Within the tolerance of the system-missing value, but not it.
-  EXPECT_FALSE(NumericValue::IsEqual(kSysmis, std::nextafter(kSysmis, 0.0)));
-  EXPECT_FALSE(NumericValue::IsEqual(std::nextafter(kSysmis, 0.0), kSysmis));
-  // A subnormal number equals itself although the tolerance underflows.
-  EXPECT_TRUE(NumericValue::IsEqual(99e-319, 99e-319));
-  EXPECT_FALSE(NumericValue::IsEqual(99e-319, 98e-319));
-  EXPECT_FALSE(NumericValue::IsEqual(-kInf, -kInf));
+  const struct {
+    double a, b;
+    bool equal;
+  } cases[] = {{1.0, 1.0 + 1e-15, true},
+               {123456789012345.0, 123456789012346.0, true},
+               {1.0, 1.0 + 1e-13, false},
+               {0.0, -0.0, true},
+               {0.0, 1e-300, false},
+               {1e-300, 0.0, false},
+               {kInf, kInf, false},
+               {kNaN, kNaN, false},
+               {kSysmis, kSysmis, true},
+               {kSysmis, 0.0, false},
+               {0.0, kSysmis, false},
+               // Within the tolerance of the system-missing value, but not it.
+               {kSysmis, kNearSysmis, false},
+               {kNearSysmis, kSysmis, false},
+               // A subnormal number equals itself although the tolerance underflows.
+               {99e-319, 99e-319, true},
+               {99e-319, 98e-319, false}};
+  for (const auto& c : cases)
+    EXPECT_EQ(NumericValue::IsEqual(c.a, c.b), c.equal) << c.a << " " << c.b;
 }
 
-TEST(NumericValueTest, EqualityNeedsPlainNumber) {
-  const NumericValue one(1.0);
-  EXPECT_TRUE(one == NumericValue(1.0 + 1e-15));
-  EXPECT_FALSE(one == StringValue("1"));
-  EXPECT_FALSE(NumericValue::SYSMIS == one);
-  EXPECT_TRUE(NumericValue::SYSMIS == NumericValue());
-  EXPECT_TRUE(one.Equal(&one, true, true));
-  EXPECT_FALSE(one.Equal(nullptr, false, false));
-}
-
-TEST(NumericValueTest, Ordering) {
-  const NumericValue half(0.5), one(1.0), near_one(1.0 + 1e-15);
+TEST(NumericValueTest, EqualityAndOrdering) {
+  const NumericValue half(0.5), one(1.0), near_one(1.0 + 1e-15), sysmis;
   const StringValue text_one("1");
-  EXPECT_TRUE(half < text_one);
-  EXPECT_TRUE(half <= text_one);
+  EXPECT_TRUE(one == near_one && NumericValue::SYSMIS == sysmis && one.Equal(&one, true, true));
+  EXPECT_FALSE(one == text_one || NumericValue::SYSMIS == one || one.Equal(nullptr, false, false));
+  EXPECT_TRUE(half < text_one && half <= text_one);
   EXPECT_FALSE(one <= text_one);  // the equality part demands a number
-  EXPECT_TRUE(one < NumericValue(2.0));
-  EXPECT_TRUE(NumericValue(2.0) > one);
+  EXPECT_TRUE(one < NumericValue(2.0) && NumericValue(2.0) > one);
   EXPECT_TRUE(one <= near_one && one >= near_one && near_one <= one && near_one >= one);
   EXPECT_TRUE(one < near_one);  // the strict part is exact
-
-  const NumericValue sysmis;
   const ScoreValue* others[] = {&one, &sysmis};
   for (const ScoreValue* other : others) {
-    EXPECT_FALSE(sysmis < *other);
-    EXPECT_FALSE(sysmis > *other);
-    EXPECT_FALSE(sysmis <= *other);
-    EXPECT_FALSE(sysmis >= *other);
-    EXPECT_FALSE(*other < sysmis);
-    EXPECT_FALSE(*other > sysmis);
-    EXPECT_FALSE(*other <= sysmis);
-    EXPECT_FALSE(*other >= sysmis);
+    EXPECT_FALSE(sysmis < *other || sysmis > *other || sysmis <= *other || sysmis >= *other);
+    EXPECT_FALSE(*other < sysmis || *other > sysmis || *other <= sysmis || *other >= sysmis);
   }
 }
 
@@ -155,15 +134,6 @@ TEST(NumericValueTest, SetValueTakesPlainNumbersOnlyAndCopiesAreOwned) {
   }
 }
 
-TEST(NumericValueTest, GetIntTruncatesAndSaturates) {
-  const struct {
-    double number;
-    int expected;
-  } cases[] = {{2.9, 2},           {-2.9, -2},      {1e12, INT_MAX},
-               {kSysmis, INT_MIN}, {kInf, INT_MAX}, {kNaN, 0}};
-  for (const auto& c : cases) EXPECT_EQ(NumericValue(c.number).GetInt(), c.expected) << c.number;
-}
-
 struct EqualCase {
   const char* a;
   const char* b;
@@ -178,9 +148,7 @@ TEST(StringValueTest, Equality) {
       {" abc", "abc", false, false, false}, {"abc\t", "abc", false, false, false},
       {"", "  ", true, false, false},       {"  ", "", true, false, false},
       {" ", "   ", true, false, true},      {"", "", true, true, true},
-      {"", "a", false, false, false},       {"  ", "a", false, false, false},
-      {"abc", "abd", false, false, false},
-  };
+      {"", "a", false, false, false},       {"  ", "a", false, false, false}};
   for (const EqualCase& c : cases) {
     const StringValue a(c.a), b(c.b);
     SCOPED_TRACE(std::string("'") + c.a + "' vs '" + c.b + "'");
@@ -190,26 +158,19 @@ TEST(StringValueTest, Equality) {
     EXPECT_EQ(a.Equal(&b, false, true), c.empty_ok);
     EXPECT_EQ(a.Equal(&b, true, true), c.no_trim && c.empty_ok);
   }
-}
-
-TEST(StringValueTest, NeverEqualsOrOrdersAgainstNonText) {
   const StringValue one("1");
   const NumericValue number(1.0);
-  EXPECT_FALSE(one == number);
-  EXPECT_FALSE(one.Equal(&number, false, false));
-  EXPECT_FALSE(one.Equal(nullptr, false, false));
+  EXPECT_FALSE(one == number || one.Equal(&number, false, false) ||
+               one.Equal(nullptr, false, false));
   EXPECT_FALSE(one < number || one > number || one <= number || one >= number);
   EXPECT_FALSE(one.IsSystemMissingValue());
 }
 
 TEST(StringValueTest, Ordering) {
   const StringValue empty(""), a("a"), abc("abc"), abc_sp("abc "), abd("abd"), abcd("abcd");
-  EXPECT_TRUE(empty < a);
-  EXPECT_FALSE(a < empty);
-  EXPECT_TRUE(StringValue("   ") < a);
+  EXPECT_TRUE(empty < a && !(a < empty) && StringValue("   ") < a);
   EXPECT_TRUE(empty <= StringValue("  ") && empty >= StringValue("  "));
-  EXPECT_TRUE(abc_sp <= abd);
-  EXPECT_TRUE(abc < abd && abc < abcd && abd > abcd);
+  EXPECT_TRUE(abc_sp <= abd && abc < abd && abc < abcd && abd > abcd);
   EXPECT_TRUE(abc <= abc_sp && abc >= abc_sp);
   EXPECT_FALSE(abc < abc_sp || abc > abc_sp);
   EXPECT_TRUE(StringValue(" z") < a);    // leading spaces count
@@ -221,24 +182,24 @@ TEST(StringValueTest, Numbers) {
     const char* text;
     int integer;
     double number;
-  } cases[] = {
-      {"  42abc", 42, 42}, {"-7", -7, -7}, {"x1", 0, 0}, {"99999999999", INT_MAX, 99999999999.0},
-      {" 2.5e1x", 2, 25},  {"1,5", 1, 1},  {"", 0, 0}};
+  } cases[] = {{"  42abc", 42, 42},
+               {"x1", 0, 0},
+               {"99999999999", INT_MAX, 99999999999.0},
+               {" 2.5e1x", 2, 25},
+               {"", 0, 0}};
   for (const auto& c : cases) {
     EXPECT_EQ(StringValue(c.text).GetInt(), c.integer) << c.text;
     EXPECT_EQ(StringValue(c.text).GetDouble(), c.number) << c.text;
   }
 }
 
-TEST(StringValueTest, Length) {
+TEST(StringValueTest, LengthAndSetValue) {
   StringValue value("abc");
   EXPECT_EQ(value.GetLength(), 3);
   value.SetLength(10);
   value.SetString("abcdef");
   EXPECT_EQ(value.GetLength(), 10);
-
-  const StringValue copy(value);  // length from the text
-  EXPECT_EQ(copy.GetLength(), 6);
+  EXPECT_EQ(StringValue(value).GetLength(), 6);  // a copy's length from the text
   StringValue assigned("x");
   assigned = value;  // length from the source
   EXPECT_EQ(assigned.GetLength(), 10);
@@ -246,24 +207,16 @@ TEST(StringValueTest, Length) {
   EXPECT_EQ(static_cast<StringValue*>(got.get())->GetLength(), 6);
   std::unique_ptr<ScoreValue> clone(value.Clone());
   EXPECT_EQ(clone->GetString(), "abcdef");
-  EXPECT_EQ(clone->GetType(), ScoreValue::kSTRING_VALUE);
+  EXPECT_EQ(StringValue().GetLength() + StringValue(static_cast<const char*>(nullptr)).GetLength(),
+            0);
 
-  const StringValue blank;
-  EXPECT_EQ(blank.GetString(), "");
-  EXPECT_EQ(blank.GetLength(), 0);
-  EXPECT_EQ(StringValue(static_cast<const char*>(nullptr)).GetString(), "");
-}
-
-TEST(StringValueTest, SetValue) {
-  StringValue value("abc");
-  value.SetLength(8);
   const StringValue other("xyz");
   value.SetValue(&other);
   EXPECT_EQ(value.GetString(), "xyz");
   const NumericValue number(1.0);
   value.SetValue(&number);
   EXPECT_EQ(value.GetString(), "");
-  EXPECT_EQ(value.GetLength(), 8);
+  EXPECT_EQ(value.GetLength(), 10);
 }
 
 using MCScore::MCStatus;
@@ -272,38 +225,19 @@ TEST(OVExceptionTest, DefaultAndCopies) {
   OVException none;
   EXPECT_EQ(none.GetErrorCode(), 0);
   EXPECT_EQ(none.GetErrorMessage(), "");
-
-  OVException first(OVException::kCodeCount, "twelve");
+  const OVException first(OVException::kCodeCount, "twelve");
   OVException copy(first);
-  EXPECT_EQ(copy.GetErrorCode(), 12);
-  EXPECT_EQ(copy.GetErrorMessage(), "twelve");
-
-  none = first;
+  none = copy;
   EXPECT_EQ(none.GetErrorCode(), 12);
   EXPECT_EQ(none.GetErrorMessage(), "twelve");
 }
 
-TEST(MCStatusTest, Severities) {
-  MCStatus ok;
-  EXPECT_TRUE(ok.IsOK());
-  EXPECT_FALSE(ok.IsError());
-  EXPECT_FALSE(ok.IsWarning());
-
-  MCStatus warning(5, true);
-  EXPECT_TRUE(warning.IsWarning());
-  EXPECT_EQ(warning.GetErrorCode(), 5);
-
-  MCStatus error(5, false);
-  EXPECT_TRUE(error.IsError());
-  EXPECT_FALSE(error.IsOK());
-
+TEST(MCStatusTest, SeveritiesAndEquality) {
+  EXPECT_TRUE(MCStatus().IsOK() && !MCStatus().IsError() && !MCStatus().IsWarning());
+  EXPECT_TRUE(MCStatus(5, true).IsWarning());
+  EXPECT_EQ(MCStatus(5, true).GetErrorCode(), 5);
   // A status made from a code is never OK, even with code 0.
-  MCStatus zero_error(0, false);
-  EXPECT_TRUE(zero_error.IsError());
-  EXPECT_FALSE(zero_error.IsOK());
-}
-
-TEST(MCStatusTest, Equality) {
+  EXPECT_TRUE(MCStatus(0, false).IsError() && !MCStatus(0, false).IsOK());
   EXPECT_TRUE(MCStatus() == MCStatus());
   EXPECT_FALSE(MCStatus() == MCStatus(0, true));
 
@@ -315,12 +249,9 @@ TEST(MCStatusTest, Equality) {
   EXPECT_FALSE(a == b);
   a = b;
   EXPECT_TRUE(a == b);
-  EXPECT_EQ(a.GetScaleDatum(2), 0.5);
-  EXPECT_EQ(a.GetDiscreteDatum(1), 7);
-
-  MCStatus nan_status;
-  nan_status.SetScaleDatum(0, std::nan(""));
-  EXPECT_FALSE(nan_status == nan_status);
+  EXPECT_EQ(a.GetScaleDatum(2) + a.GetDiscreteDatum(1), 7.5);
+  a.SetScaleDatum(0, std::nan(""));
+  EXPECT_FALSE(a == a);
 }
 
 }  // namespace
