@@ -55,27 +55,19 @@ TEST(ModelNamesFileTest, LinesSplitAtRunsOfSeparatorsAndFilesGiveNamesInOrder) {
     Names line;  // the names of `text` as one line
     Names file;  // the names of `text` as a file
   } cases[] = {
-      {"TreeModel, RegressionModel\nNeuralNetwork\n",
-       {"TreeModel", "RegressionModel", "NeuralNetwork"},
-       {"TreeModel", "RegressionModel", "NeuralNetwork"}},
-      {",, \t TreeModel\t\t,NeuralNetwork ,\n",
-       {"TreeModel", "NeuralNetwork"},
-       {"TreeModel", "NeuralNetwork"}},
+      // clang-format off
+      {"TreeModel, RegressionModel\nNeuralNetwork\n", {"TreeModel", "RegressionModel", "NeuralNetwork"}, {"TreeModel", "RegressionModel", "NeuralNetwork"}},
+      {",, \t TreeModel\t\t,NeuralNetwork ,\n", {"TreeModel", "NeuralNetwork"}, {"TreeModel", "NeuralNetwork"}},
       {"", {}, {}},
       {" ,\t\n", {}, {}},
       // No comments and no quoting: every other character belongs to a name.
-      {"#TreeModel \"Mining;Model\"",
-       {"#TreeModel", "\"Mining;Model\""},
-       {"#TreeModel", "\"Mining;Model\""}},
+      {"#TreeModel \"Mining;Model\"", {"#TreeModel", "\"Mining;Model\""}, {"#TreeModel", "\"Mining;Model\""}},
       {"\n\n   \nTreeModel\n\nTreeModel", {"TreeModel", "TreeModel"}, {"TreeModel", "TreeModel"}},
-      {"TreeModel\r\nMiningModel\r\n",
-       {"TreeModel\r", "MiningModel\r"},
-       {"TreeModel", "MiningModel"}},
+      {"TreeModel\r\nMiningModel\r\n", {"TreeModel\r", "MiningModel\r"}, {"TreeModel", "MiningModel"}},
       // An overlong line is cut and ends the reading.
       {std::string(max, 'x') + "\nB\n", {std::string(max, 'x'), "B"}, {std::string(max, 'x'), "B"}},
-      {"A\nB " + std::string(max, 'y') + "\nC\n",
-       {"A", "B", std::string(max, 'y'), "C"},
-       {"A", "B", std::string(max - 2, 'y')}},
+      {"A\nB " + std::string(max, 'y') + "\nC\n", {"A", "B", std::string(max, 'y'), "C"}, {"A", "B", std::string(max - 2, 'y')}},
+      // clang-format on
   };
   for (const auto& c : cases) {
     EXPECT_EQ(NamesOfLine(c.text), c.line) << c.text.substr(0, 40);

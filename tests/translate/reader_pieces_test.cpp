@@ -11,12 +11,8 @@
 #include <xercesc/framework/MemBufInputSource.hpp>
 #include <xercesc/parsers/XercesDOMParser.hpp>
 #include <xercesc/sax/InputSource.hpp>
-#include <xercesc/sax2/SAX2XMLReader.hpp>
-#include <xercesc/sax2/XMLReaderFactory.hpp>
 #include <xercesc/util/PlatformUtils.hpp>
 
-#include "orvane/translate/mcx_input_source.h"
-#include "orvane/translate/pmml_model_tags.h"
 #include "orvane/translate/pmml_translator.h"
 #include "orvane/translate/score_sax2_handlers.h"
 #include "orvane/values/ov_exception.h"
@@ -28,7 +24,7 @@ namespace MCOrvane_600 {
 namespace xml_internal {
 namespace {
 
-bool XercesIsUp() { return xercesc::XMLPlatformUtils::fgMemoryManager != nullptr; }
+using orvane_test::XercesIsUp;
 
 // An input the parser cannot open: it has no stream to give.
 class UnopenableSource : public xercesc::InputSource {
@@ -38,17 +34,10 @@ class UnopenableSource : public xercesc::InputSource {
 };
 
 TEST(XercesPlatformSessionTest, TerminatesOnceWhenLeft) {
-  ASSERT_FALSE(XercesIsUp());
-  {
+  orvane_test::ExpectPlatformBalanced([] {
     const XercesPlatformSession session;
     EXPECT_TRUE(XercesIsUp());
-  }
-  EXPECT_FALSE(XercesIsUp());
-
-  xercesc::XMLPlatformUtils::Initialize();
-  { const XercesPlatformSession session; }
-  EXPECT_TRUE(XercesIsUp());
-  xercesc::XMLPlatformUtils::Terminate();
+  });
 }
 
 TEST(ParseDocumentTest, ReturnsTheParsersDocument) {
@@ -89,6 +78,8 @@ TEST(ScanForElementTest, Answers) {
       {"<PMML><a></b><NearestNeighborModel/></PMML>", false},  // Fatal error first.
       {"<PMML><x:a/><NearestNeighborModel/></PMML>", false},   // Unbound prefix.
       {"<PMML><a/>", false},
+      {"<Other><a/></Other>", false},  // Read to its end.
+      {"<PMML><?pi x?>text<NearestNeighborModel/></PMML>", true},
       {"", false},
       {"not xml", false},
   };
@@ -113,39 +104,6 @@ TEST(ScanForElementTest, StopsAtTheEndOfPmml) {
   in.clear();
   in.seekg(0);
   EXPECT_TRUE(ScanForElement("Header", in));
-}
-
-// The handler on its own, driven by a reader the test makes.
-TEST(ScoreSAX2HandlersTest, ThrowsItsStates) {
-  xercesc::XMLPlatformUtils::Initialize();
-  {
-    std::unique_ptr<ScoreSAX2Handlers> handler(new ScoreSAX2Handlers("Target"));
-    std::unique_ptr<xercesc::SAX2XMLReader> reader(xercesc::XMLReaderFactory::createXMLReader());
-    reader->setContentHandler(handler.get());
-    reader->setErrorHandler(handler.get());
-    const struct {
-      const char* document;
-      ScoreSAX2Handlers::HandlerState state;
-    } cases[] = {
-        {"<PMML><?pi x?>text<Target/></PMML>", ScoreSAX2Handlers::kFOUND},
-        {"<PMML></PMML><!-- after -->", ScoreSAX2Handlers::kPMML_END},
-        {"<PMML><a></b></PMML>", ScoreSAX2Handlers::kFATAL},
-    };
-    for (const auto& c : cases) {
-      std::istringstream in(c.document);
-      MCXML_600::MCXInputSource source(in);
-      try {
-        reader->parse(source);
-        ADD_FAILURE() << "parse ran to its end: " << c.document;
-      } catch (ScoreSAX2Handlers::HandlerState state) {
-        EXPECT_EQ(c.state, state) << c.document;
-      }
-    }
-    std::istringstream in("<Other><a/></Other>");
-    MCXML_600::MCXInputSource source(in);
-    EXPECT_NO_THROW(reader->parse(source));
-  }
-  xercesc::XMLPlatformUtils::Terminate();
 }
 
 using PMMLTranslatorTest = PMMLDocumentTest;
@@ -186,45 +144,6 @@ TEST_F(PMMLTranslatorTest, VerifyDoubleArrayFailures) {
   }
   ExpectOVException([&] { translator_->VerifyDoubleArray(nullptr, 1); }, 4,
                     "No Array Element Node Found!!!");
-}
-
-using T = PMMLModelTags;
-
-// Tag texts whose spelling is easy to get wrong.
-TEST(PMMLModelTagsTest, TrickyTexts) {
-  const struct {
-    const char* constant;
-    const char* text;
-  } cases[] = {
-      {T::XML_ELE_MISCLASSIFICATIONCOST, "X-MisclassificationCost"},
-      {T::XML_ELE_MISCLASSIFICATIONCOST_OLD, "X-MisclassificatonCost"},
-      {T::XML_ELE_UPERXBASIS, "X-Basis"},
-      {T::XML_ELE_XBASIS, "x-Basis"},
-      {T::XML_ELE_UPERXBASISROW, "X-BasisRow"},
-      {T::XML_ELE_XBASISROW, "x-BasisRow"},
-      {T::XML_ELE_XRISK, "X-risk"},
-      {T::XML_ELE_XMEASURE, "x-measure"},
-      {T::XML_ELE_CLUSTERING_ML, "QRTZ Clustering"},
-      {T::XML_ELE_EUCLIDEAN, "euclidean"},
-      {T::XML_ELE_SVM_REALSPARSEARRAY, "REAL-SparseArray"},
-      {T::XML_ELM_BASELINESTRATUM, "BaselineStratum"},
-      {T::XML_ATT_NORMMATHOD, "normalizationMethod"},
-      {T::XML_ATT_PCC_TCol, "tCol"},
-      {T::XML_ATT_TRAN_EXT_NAME_RECODEMISSINGSISMIS, "recodeMissingSysmis"},
-      {T::XML_ATT_LINKFUNCTION, "cumulativeLink"},
-      {T::XML_ATT_PARENTNUMBER, "parentsNumber"},
-      {T::XML_VAL_NOISE, "True"},
-      {T::XML_ATT_EXT_VALUE_VALUE_TRUE, "true"},
-      {T::XML_VAL_NAME_STANDARD_DEVIATION, "Standard Deviation"},
-      {T::XML_VAL_RM_EXT_VALUE_LINK_CUM_LOGLOG, "cumnloglog"},
-      {T::XML_VAL_DATETIMESECONDSSINCE_1980, "dateTimeSecondsSince[1980]"},
-      {T::XML_EXT_NAME_COXREG_XBASE_CUMHAZARD_TABLES, "X-BaseCumHazardTables"},
-      {T::XML_MSTAT_UNIVARSTAT_DISCRSTATS, "DiscrStats"},
-      {T::XML_QRTZ_TRANFUNC_DEVISION, "/"},
-      {T::XML_QRTZ_TRANFUNC_CDFNORMAL, "cdf.normal"},
-      {T::XML_QRTZ_TRANFUNC_UPCASE, "uppercase"},
-  };
-  for (const auto& c : cases) EXPECT_STREQ(c.text, c.constant);
 }
 
 }  // namespace
