@@ -81,75 +81,31 @@ struct FailureCase {
   const char* message;
 };
 
+// clang-format off
 const FailureCase kFailures[] = {
     {"no dictionary", nullptr, 1, "<DataDictionary is required !!"},
     {"not a variable", R"(<field name="f"/>)", 1, "field: should be variable"},
-    {"empty name", R"(<variable name="" storage-type="NUMERIC" measurement-level="NOMINAL"/>)", 7,
-     "Varname or storage type can't be null!!"},
-    {"empty storage type", R"(<variable name="v" storage-type="" measurement-level="NOMINAL"/>)", 7,
-     "Varname or storage type can't be null!!"},
-    {"duplicate", R"(<variable name="good" storage-type="STRING" measurement-level="NOMINAL"/>)", 8,
-     "good is duplicated!!!"},
-    {"empty level", R"(<variable name="v" storage-type="NUMERIC" measurement-level=""/>)", 7,
-     "Measurement-level can't be null!!"},
-    {"continuous string",
-     R"(<variable name="v" storage-type="STRING" measurement-level="CONTINUOUS"/>)", 11,
-     "QRTZTranslator::parseDictionary():Continuous variable should be numeric!!"},
-    {"level in lower case",
-     R"(<variable name="v" storage-type="NUMERIC" measurement-level="nominal"/>)", 11,
-     "Invalid measurement-level attribute!!"},
-    {"not a category",
-     R"(<variable name="v" storage-type="NUMERIC" measurement-level="NOMINAL">
-        <categories><category value="1"/><value value="2"/></categories></variable>)",
-     1, "value: should be category"},
-    {"empty missing category",
-     R"(<variable name="v" storage-type="NUMERIC" measurement-level="NOMINAL">
-        <missing-values><category value=""/></missing-values></variable>)",
-     7, "category value is null!!"},
-    {"range without children",
-     R"(<variable name="v" storage-type="NUMERIC" measurement-level="NOMINAL">
-        <missing-values><range> text </range></missing-values></variable>)",
-     4, "category is required in range element node!!"},
-    {"range with one child",
-     R"(<variable name="v" storage-type="NUMERIC" measurement-level="NOMINAL">
-        <missing-values><range><category value="1"/></range></missing-values></variable>)",
-     4, "category is required in range element node!!"},
-    {"empty low end",
-     R"(<variable name="v" storage-type="NUMERIC" measurement-level="NOMINAL">
-        <missing-values><range><category value=""/><category value="5"/></range>
-        </missing-values></variable>)",
-     7, "category value is required!!"},
-    {"empty high end",
-     R"(<variable name="v" storage-type="NUMERIC" measurement-level="NOMINAL">
-        <missing-values><range><category value="1"/><category value=""/></range>
-        </missing-values></variable>)",
-     7, "category value is required!!"},
-    {"other child of variable",
-     R"(<variable name="v" storage-type="NUMERIC" measurement-level="NOMINAL">
-        <categories/><labels/></variable>)",
-     1, "labels"},
-    {"empty categories with missing values",
-     R"(<variable name="v" storage-type="NUMERIC" measurement-level="NOMINAL">
-        <categories/><missing-values><category value="9"/></missing-values></variable>)",
-     6, "category values are required!!!"},
-    {"category is a missing category",
-     R"(<variable name="v" storage-type="STRING" measurement-level="NOMINAL">
-        <categories><category value="a"/><category value="b"/></categories>
-        <missing-values><category value="b"/></missing-values></variable>)",
-     6, "Missing Value and Valid value intersect"},
-    {"category inside a missing range",
-     R"(<variable name="v" storage-type="NUMERIC" measurement-level="ORDINAL">
-        <missing-values><range><a value="1"/><b value="5"/></range></missing-values>
-        <categories><category value="0"/><category value="3"/></categories></variable>)",
-     6, "Missing Value and Valid value intersect"},
+    {"empty name", R"(<variable name="" storage-type="NUMERIC" measurement-level="NOMINAL"/>)", 7, "Varname or storage type can't be null!!"},
+    {"empty storage type", R"(<variable name="v" storage-type="" measurement-level="NOMINAL"/>)", 7, "Varname or storage type can't be null!!"},
+    {"duplicate", R"(<variable name="good" storage-type="STRING" measurement-level="NOMINAL"/>)", 8, "good is duplicated!!!"},
+    {"empty level", R"(<variable name="v" storage-type="NUMERIC" measurement-level=""/>)", 7, "Measurement-level can't be null!!"},
+    {"continuous string", R"(<variable name="v" storage-type="STRING" measurement-level="CONTINUOUS"/>)", 11, "QRTZTranslator::parseDictionary():Continuous variable should be numeric!!"},
+    {"level in lower case", R"(<variable name="v" storage-type="NUMERIC" measurement-level="nominal"/>)", 11, "Invalid measurement-level attribute!!"},
+    {"not a category", R"(<variable name="v" storage-type="NUMERIC" measurement-level="NOMINAL"><categories><category value="1"/><value value="2"/></categories></variable>)", 1, "value: should be category"},
+    {"empty missing category", R"(<variable name="v" storage-type="NUMERIC" measurement-level="NOMINAL"><missing-values><category value=""/></missing-values></variable>)", 7, "category value is null!!"},
+    {"range without children", R"(<variable name="v" storage-type="NUMERIC" measurement-level="NOMINAL"><missing-values><range> text </range></missing-values></variable>)", 4, "category is required in range element node!!"},
+    {"range with one child", R"(<variable name="v" storage-type="NUMERIC" measurement-level="NOMINAL"><missing-values><range><category value="1"/></range></missing-values></variable>)", 4, "category is required in range element node!!"},
+    {"empty low end", R"(<variable name="v" storage-type="NUMERIC" measurement-level="NOMINAL"><missing-values><range><category value=""/><category value="5"/></range></missing-values></variable>)", 7, "category value is required!!"},
+    {"empty high end", R"(<variable name="v" storage-type="NUMERIC" measurement-level="NOMINAL"><missing-values><range><category value="1"/><category value=""/></range></missing-values></variable>)", 7, "category value is required!!"},
+    {"other child of variable", R"(<variable name="v" storage-type="NUMERIC" measurement-level="NOMINAL"><categories/><labels/></variable>)", 1, "labels"},
+    {"empty categories with missing values", R"(<variable name="v" storage-type="NUMERIC" measurement-level="NOMINAL"><categories/><missing-values><category value="9"/></missing-values></variable>)", 6, "category values are required!!!"},
+    {"category is a missing category", R"(<variable name="v" storage-type="STRING" measurement-level="NOMINAL"><categories><category value="a"/><category value="b"/></categories><missing-values><category value="b"/></missing-values></variable>)", 6, "Missing Value and Valid value intersect"},
+    {"category inside a missing range", R"(<variable name="v" storage-type="NUMERIC" measurement-level="ORDINAL"><missing-values><range><a value="1"/><b value="5"/></range></missing-values><categories><category value="0"/><category value="3"/></categories></variable>)", 6, "Missing Value and Valid value intersect"},
     // Faults that the attribute and value checks report.
-    {"no name", R"(<variable storage-type="NUMERIC" measurement-level="NOMINAL"/>)", 4,
-     "Attribute name is missing from Node \"variable\""},
-    {"bad category number",
-     R"(<variable name="v" storage-type="NUMERIC" measurement-level="NOMINAL">
-        <categories><category value="1x"/></categories></variable>)",
-     3, "1xInvalid double string -- "},
+    {"no name", R"(<variable storage-type="NUMERIC" measurement-level="NOMINAL"/>)", 4, "Attribute name is missing from Node \"variable\""},
+    {"bad category number", R"(<variable name="v" storage-type="NUMERIC" measurement-level="NOMINAL"><categories><category value="1x"/></categories></variable>)", 3, "1xInvalid double string -- "},
 };
+// clang-format on
 
 TEST_F(QRTZTranslatorTest, EveryFaultIsReportedAndNothingIsLeft) {
   for (const FailureCase& c : kFailures) {
