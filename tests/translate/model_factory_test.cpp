@@ -2,6 +2,8 @@
 
 #include <unistd.h>
 
+#include <climits>
+
 #include <algorithm>
 #include <cstdio>
 #include <fstream>
@@ -28,6 +30,7 @@
 #include "orvane/values/string_value.h"
 #include "plugins/plugin_test_env.h"
 #include "support/test_support.h"
+#include "translate/model_names_file.h"
 
 namespace MCOrvane_600 {
 namespace {
@@ -238,18 +241,21 @@ INSTANTIATE_TEST_SUITE_P(Table, FactoryFailureTest, ::testing::Values(
     orvane_test::RowLabel<FailureCase>);
 // clang-format on
 
+std::string WriteFile(const std::string& name, const std::string& content) {
+  const std::string path = TempPath(name);
+  std::ofstream(path, std::ios::binary) << content;
+  return path;
+}
+
 TEST(ModelFactoryTest, FileFormsReportUnopenableFiles) {
   const std::string missing = DataFile("no_such_file.xml");
   ExpectFailure([&] { ModelFactory::MakeModelFromXML(DataFile("tree.pmml"), missing, ""); }, 2,
                 "Could not open model names file");
   ExpectFailure([&] { ModelFactory::MakeModelFromXML(missing, missing, "", ""); }, 2,
                 "Could not open model names file");
-  const std::string names = TempPath("names.txt");
-  std::ofstream(names) << "TreeModel\n";
+  const std::string names = WriteFile("names.txt", "TreeModel\n");
   ExpectFailure([&] { ModelFactory::MakeModelFromXML(missing, names, ""); }, 2,
                 "Could not open model file");
-  ModelPtr model(ModelFactory::MakeModelFromXML(DataFile("tree.pmml"), names, ""));
-  EXPECT_NE(model, nullptr);
   std::remove(names.c_str());
 }
 
@@ -360,6 +366,117 @@ TEST_F(TranslatorFailureTest, ExceptionsAndNullModels) {
   ModelPtr model = MakeRegression("");
   ASSERT_NE(model, nullptr);
   EXPECT_EQ(model->GetModelType(), "RegressionModel");
+}
+
+// --- The model-names file -------------------------------------------------
+
+Names NamesOfLine(const std::string& line) {
+  Names names;
+  model_names_file::AppendNames(line, &names);
+  return names;
+}
+
+Names NamesOfFile(const std::string& content) {
+  const std::string path = WriteFile("names.txt", content);
+  Names names = {"left over"};
+  model_names_file::ReadNames(path, &names);
+  std::remove(path.c_str());
+  return names;
+}
+
+TEST(ModelNamesFileTest, LinesSplitAtRunsOfSeparatorsAndFilesGiveNamesInOrder) {
+  const int max = model_names_file::kMaxLineLength;
+  const struct {
+    std::string text;
+    Names line;  // the names of `text` as one line
+    Names file;  // the names of `text` as a file
+  } cases[] = {
+      // clang-format off
+      {"TreeModel, RegressionModel\nNeuralNetwork\n", {"TreeModel", "RegressionModel", "NeuralNetwork"}, {"TreeModel", "RegressionModel", "NeuralNetwork"}},
+      {",, \t TreeModel\t\t,NeuralNetwork ,\n", {"TreeModel", "NeuralNetwork"}, {"TreeModel", "NeuralNetwork"}},
+      {"", {}, {}},
+      {" ,\t\n", {}, {}},
+      // No comments and no quoting: every other character belongs to a name.
+      {"#TreeModel \"Mining;Model\"", {"#TreeModel", "\"Mining;Model\""}, {"#TreeModel", "\"Mining;Model\""}},
+      {"\n\n   \nTreeModel\n\nTreeModel", {"TreeModel", "TreeModel"}, {"TreeModel", "TreeModel"}},
+      {"TreeModel\r\nMiningModel\r\n", {"TreeModel\r", "MiningModel\r"}, {"TreeModel", "MiningModel"}},
+      // An overlong line is cut and ends the reading.
+      {std::string(max, 'x') + "\nB\n", {std::string(max, 'x'), "B"}, {std::string(max, 'x'), "B"}},
+      {"A\nB " + std::string(max, 'y') + "\nC\n", {"A", "B", std::string(max, 'y'), "C"}, {"A", "B", std::string(max - 2, 'y')}},
+      // clang-format on
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(NamesOfLine(c.text), c.line) << c.text.substr(0, 40);
+    EXPECT_EQ(NamesOfFile(c.text), c.file) << c.text.substr(0, 40);
+  }
+}
+
+TEST(ModelNamesFileTest, MissingFileIsCodeTwoAndLeavesNoNames) {
+  Names names = {"left over"};
+  orvane_test::ExpectOVException(
+      [&] { model_names_file::ReadNames(TempPath("absent.txt"), &names); }, 2,
+      "Could not open model names file");
+  EXPECT_TRUE(names.empty());
+}
+
+TEST(ModelFactoryNamesTest, FileFormPassesTheFileNamesToThePlugin) {
+  const std::string names = WriteFile("list.txt", "TreeModel, MiningModel\n\nMiningModel\n");
+  const std::string model = WriteFile("model.pmml", "<PMML><MiningModel/></PMML>");
+  std::unique_ptr<ScoreModel> built(ModelFactory::MakeModelFromXML(model, names, "a", "b"));
+  ASSERT_NE(built, nullptr);
+  EXPECT_EQ(Describe(*built),
+            "type=MiningModel root=PMML arg=a names=TreeModel,MiningModel,MiningModel");
+  std::remove(names.c_str());
+  std::remove(model.c_str());
+}
+
+TEST(ModelFactoryNamesTest, FileFormRewindsTheFileForTheNearestNeighbourPlugin) {
+  const std::string names = WriteFile("nn.txt", "NearestNeighborModel\n");
+  const std::string model = std::string(ORVANE_TEST_DATA_DIR) + "/factory/nearest_neighbor.pmml";
+  std::unique_ptr<ScoreModel> built(ModelFactory::MakeModelFromXML(model, names, "a", "b"));
+  ASSERT_NE(built, nullptr);
+  EXPECT_NE(
+      Describe(*built).find(" first-line=<?xml version=\"1.0\" encoding=\"UTF-8\"?> arg1= arg2=b"),
+      std::string::npos);
+  std::remove(names.c_str());
+}
+
+// Runs in a scratch directory, the process's current directory, and goes
+// back afterwards.
+class CurrentDirectoryTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    char buffer[PATH_MAX];
+    ASSERT_NE(getcwd(buffer, sizeof buffer), nullptr);
+    previous_ = buffer;
+    std::string pattern = TempPath("cwdXXXXXX");
+    ASSERT_NE(mkdtemp(&pattern[0]), nullptr);
+    scratch_ = pattern;
+    ASSERT_EQ(chdir(scratch_.c_str()), 0);
+  }
+  void TearDown() override {
+    std::remove("modeldll.txt");
+    EXPECT_EQ(chdir(previous_.c_str()), 0);
+    rmdir(scratch_.c_str());
+  }
+
+  std::string previous_;
+  std::string scratch_;
+};
+
+TEST_F(CurrentDirectoryTest, EmptyNamesFileArgumentReadsModeldllTxt) {
+  const std::string model = WriteFile("default.pmml", "<PMML><MiningModel/></PMML>");
+  std::ofstream("modeldll.txt") << "MiningModel TreeModel\n";
+  std::unique_ptr<ScoreModel> built(ModelFactory::MakeModelFromXML(model, "", ""));
+  ASSERT_NE(built, nullptr);
+  EXPECT_EQ(Describe(*built), "type=MiningModel root=PMML arg= names=MiningModel,TreeModel");
+  std::remove(model.c_str());
+}
+
+TEST_F(CurrentDirectoryTest, MissingModeldllTxtFailsBeforeTheModelFileIsOpened) {
+  orvane_test::ExpectOVException(
+      [] { ModelFactory::MakeModelFromXML(TempPath("absent.pmml"), "", ""); }, 2,
+      "Could not open model names file");
 }
 
 }  // namespace
