@@ -364,9 +364,8 @@ TEST_F(TransformationReaderSuccessTest, NumbersTreeNodesAcrossTrees) {
 TEST_F(TransformationReaderSuccessTest, EncodesConstantsByType) {
   std::unique_ptr<TransformationDictionary> dictionary(Read(
       Text("<Apply function='concat'>" + Constant("ab c", "string") + FieldRef("s") + "</Apply>") +
-      "<DerivedField name='b' optype='continuous' dataType='double'>" +
-      Nested("date_days_difference", Constant("1", "dateDaysSince[1970]") + FieldRef("d")) +
-      "</DerivedField>"));
+      Field("b", "continuous", "double",
+            Nested("date_days_difference", Constant("1", "dateDaysSince[1970]") + FieldRef("d")))));
   EXPECT_EQ("Constant_S_ab c",
             Var(*dictionary, "a")->GetRoot()->GetChildAt(0)->GetNodeStats().GetParameterName());
   EXPECT_EQ("Constant_T_86400",
@@ -375,21 +374,19 @@ TEST_F(TransformationReaderSuccessTest, EncodesConstantsByType) {
 
 TEST_F(TransformationReaderSuccessTest, AcceptsUncheckedAndOpenCounts) {
   std::unique_ptr<TransformationDictionary> dictionary(
-      Read("<DerivedField name='s0' optype='continuous' dataType='double'>" + Nested("sum", "") +
-           "</DerivedField><DerivedField name='i' optype='continuous' dataType='double'>" +
-           Nested("if", Nested("greaterThan", FieldRef("x") + Constant("a", "string")) +
-                            FieldRef("s") + Constant("1")) +
-           "</DerivedField><DerivedField name='l' optype='continuous' dataType='double'>" +
-           Nested("+", Nested("length", FieldRef("s")) + FieldRef("x")) + "</DerivedField>"));
+      Read(Field("s0", "continuous", "double", Nested("sum", "")) +
+           Field("i", "continuous", "double",
+                 Nested("if", Nested("greaterThan", FieldRef("x") + Constant("a", "string")) +
+                                  FieldRef("s") + Constant("1"))) +
+           Field("l", "continuous", "double",
+                 Nested("+", Nested("length", FieldRef("s")) + FieldRef("x")))));
   EXPECT_EQ(3, dictionary->Size());
 }
 
 TEST_F(TransformationReaderSuccessTest, AcceptsTouchingAndUnboundedBins) {
   std::unique_ptr<TransformationDictionary> dictionary(Read(
-      Numeric(Discretize(Bin("1", Interval("closedOpen", "leftMargin='0' rightMargin='10'")) +
-                         Bin("2", Interval("closedClosed", "leftMargin='10' rightMargin='20'")))) +
-      "<DerivedField name='b' optype='continuous' dataType='double'>" +
-      Discretize(Bin("7", Interval("openOpen", ""))) + "</DerivedField>"));
+      Numeric(Discretize(B("1", "closedOpen", "0", "10") + B("2", "closedClosed", "10", "20"))) +
+      Field("b", "continuous", "double", Discretize(Bin("7", Interval("openOpen", ""))))));
   EXPECT_EQ(TD::kDISCRETIZE, Var(*dictionary, "a")->GetTransExpression());
   EXPECT_EQ("x", Var(*dictionary, "a")->GetFieldName());
   const TransformVar* b = Var(*dictionary, "b");
@@ -439,10 +436,9 @@ TEST_F(TransformationReaderSuccessTest, ReadsRecodeExtensions) {
   std::unique_ptr<TransformationDictionary> dictionary(
       Read(Numeric(MapValues(kFieldColumnPair + Extension("recodeElseCopy") +
                              Extension("recodeMissingSysmis") + Extension("other"))) +
-           "<DerivedField name='b' optype='categorical' dataType='string'>" +
-           MapValues(kFieldColumnPair + Extension("mapSysmisTo", "none") +
-                     Extension("recodeMissingCopy")) +
-           "</DerivedField>"));
+           Field("b", "categorical", "string",
+                 MapValues(kFieldColumnPair + Extension("mapSysmisTo", "none") +
+                           Extension("recodeMissingCopy")))));
   const TransformVar* a = Var(*dictionary, "a");
   EXPECT_TRUE(a->IsRecodeElseCopy());
   ASSERT_NE(nullptr, a->GetRecodeMissValueRep());
@@ -457,7 +453,7 @@ TEST_F(TransformationReaderSuccessTest, ReadsRecodeExtensions) {
 TEST_F(TransformationReaderSuccessTest, ReadsDiscretizeRecodeBins) {
   std::unique_ptr<TransformationDictionary> dictionary(Read(Numeric(Discretize(
       Bin("0", Extension("mapSysmisTo", "-5") + Interval("closedOpen", "rightMargin='0'")) +
-      Bin("1", Interval("closedOpen", "leftMargin='0' rightMargin='10'")) +
+      B("1", "closedOpen", "0", "10") +
       Bin("9", Interval("closedOpen", "leftMargin='10' rightMargin='20'") +
                    Extension("recodeTargetSysmis")) +
       Bin("9", Extension("recodeIntervalCopy") +
