@@ -50,35 +50,24 @@ Loaded LoadText(const std::string& xml) { return LoadFile("", xml); }
 
 // One input value of a case; `text` for a string field, `date` for a
 // dateDaysSince[1970] field, else `number`.
+// One input value of a case; each case record gets a copy.
 struct Input {
   std::string name;
-  double number;
-  std::string text;
-  enum Kind { kNumber, kText, kDate } kind;
+  std::shared_ptr<const ScoreValue> value;
 };
 
-Input Num(const std::string& name, double x) { return {name, x, "", Input::kNumber}; }
+Input Num(const std::string& name, double x) { return {name, std::make_shared<NumericValue>(x)}; }
 Input Str(const std::string& name, const std::string& text) {
-  return {name, 0.0, text, Input::kText};
+  return {name, std::make_shared<StringValue>(text)};
 }
-Input Day(const std::string& name, double days) { return {name, days, "", Input::kDate}; }
+// A dateDaysSince[1970] value.
+Input Day(const std::string& name, double days) {
+  return {name, std::make_shared<DateTimeValue>(days, ScoreDictVar::kDATE_DAYS_SINCE_1970)};
+}
 
 std::unique_ptr<CaseRecord> MakeCase(const std::vector<Input>& inputs) {
   std::unique_ptr<CaseRecord> record(new CaseRecord);
-  for (const Input& input : inputs) {
-    switch (input.kind) {
-      case Input::kNumber:
-        record->Add(input.name, new NumericValue(input.number));
-        break;
-      case Input::kText:
-        record->Add(input.name, new StringValue(input.text));
-        break;
-      case Input::kDate:
-        record->Add(input.name,
-                    new DateTimeValue(input.number, ScoreDictVar::kDATE_DAYS_SINCE_1970));
-        break;
-    }
-  }
+  for (const Input& input : inputs) record->Add(input.name, input.value->Clone());
   return record;
 }
 
