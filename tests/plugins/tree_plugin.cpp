@@ -176,7 +176,7 @@ class TreeTranslator : public MCOrvane_600::PMMLTranslator, private CountedTrans
       model->SetVarRole(Narrow(GetAttributeForced(AsElement(field), "name")),
                         usage == "predicted" || usage == "target"
                             ? MCOrvane_600::ScoreModel::kTARGET
-                                             : MCOrvane_600::ScoreModel::kACTIVE);
+                            : MCOrvane_600::ScoreModel::kACTIVE);
     }
   }
 
@@ -212,7 +212,8 @@ class TreeTranslator : public MCOrvane_600::PMMLTranslator, private CountedTrans
     const XMLCh* text = GetAttributeForced(predicate, "value");
     if (op == "equal") {
       if (node->split == nullptr) node->split.reset(new DiscreteSplit(var));
-      static_cast<DiscreteSplit*>(node->split.get())->PutSplit(CarefullyMakeVarValue(var, text), index);
+      static_cast<DiscreteSplit*>(node->split.get())
+          ->PutSplit(CarefullyMakeVarValue(var, text), index);
       return;
     }
     if (node->split == nullptr) node->split.reset(new ScaleSplit(var));

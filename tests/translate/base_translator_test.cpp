@@ -104,11 +104,12 @@ TEST_F(BaseTranslatorTest, NavigationSkipsOtherNodes) {
   EXPECT_EQ(1u, BaseTranslator::GetElementsByTagName(parser_->getDocument(), "Value")->getLength());
   const DOMElement* header_element = static_cast<const DOMElement*>(header);
   EXPECT_EQ(0u, XMLString::stringLen(BaseTranslator::GetAttribute(header_element, "description")));
-  EXPECT_EQ(0u, XMLString::stringLen(BaseTranslator::GetAttributeForced(header_element, "copyright")));
+  EXPECT_EQ(0u,
+            XMLString::stringLen(BaseTranslator::GetAttributeForced(header_element, "copyright")));
   EXPECT_EQ(nullptr, BaseTranslator::GetAttribute(nullptr, "version"));
   const XMLCh* optype = BaseTranslator::GetAttribute(
-      static_cast<const DOMElement*>(BaseTranslator::GetNextSiblingElt(
-          BaseTranslator::GetFirstChildElt(dictionary))),
+      static_cast<const DOMElement*>(
+          BaseTranslator::GetNextSiblingElt(BaseTranslator::GetFirstChildElt(dictionary))),
       "optype");
   EXPECT_TRUE(BaseTranslator::IsEqual(optype, "categorical"));
   EXPECT_FALSE(BaseTranslator::IsEqual(optype, "categorical "));
@@ -130,7 +131,9 @@ TEST_F(BaseTranslatorTest, MissingNodesThrow) {
        "Node is missing --- MiningSchema ---"},
       {[] { BaseTranslator::GetElementsByTagName(static_cast<const DOMElement*>(nullptr), "F"); },
        "Node is missing --- F ---"},
-      {[] { BaseTranslator::GetElementsByTagName(static_cast<xercesc::DOMDocument*>(nullptr), "V"); },
+      {[] {
+         BaseTranslator::GetElementsByTagName(static_cast<xercesc::DOMDocument*>(nullptr), "V");
+       },
        "Node is missing --- V ---"},
       {[this] { BaseTranslator::GetAttributeForced(root_, "description"); },
        "Attribute description is missing from Node \"PMML\""},
@@ -227,7 +230,6 @@ TEST_F(BaseTranslatorTest, BaseParseFormsBuildNoModel) {
 // compared without transcoding, descendants found without the DOM's node
 // lists, attribute values read without its checked casts.
 
-
 using xml_internal::ElementsNamed;
 using xml_internal::EqualsName;
 using xml_internal::SubtreeWalk;
@@ -305,7 +307,8 @@ TEST_F(XmlNamesTest, AttributeValueIsTheDomValue) {
     const xercesc::DOMAttr* attribute = root_->getAttributeNode(wide);
     XMLString::release(&wide);
     EXPECT_TRUE(XMLString::equals(attribute->getValue(), xml_internal::AttributeValue(attribute)));
-    EXPECT_TRUE(XMLString::equals(attribute->getValue(), BaseTranslator::GetAttribute(root_, name)));
+    EXPECT_TRUE(
+        XMLString::equals(attribute->getValue(), BaseTranslator::GetAttribute(root_, name)));
   }
   // An attribute built of several nodes reads as the DOM joins them.
   xercesc::DOMDocument* document = parser_->getDocument();

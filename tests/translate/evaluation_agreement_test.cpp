@@ -52,11 +52,11 @@ Cell Text(const char* text) { return {Cell::kText, 0.0, text}; }
 
 // x, y, s, t.
 const std::vector<std::vector<Cell>> kCases = {
-    {Num(1), Num(2), Text("a"), Text("p")},         {Num(-99), Num(0), Text("b  "), Text("q ")},
-    {kAbsent, kAbsent, kAbsent, kAbsent},           {Num(5), Num(-3.5), Text("NA"), Text("a")},
-    {Num(10), Num(1e300), Text("zz"), Text("")},    {Num(11), Num(2.5), Text("c"), Text("a  ")},
-    {Text("7"), Num(1), Num(3), Text("p")},         {Num(kSysmis), Num(4), Text(""), Text("q")},
-    {Num(0), Num(-0.5), Text("b"), Text("   ")},    {Num(4), Text("x"), Text("a "), Num(1)},
+    {Num(1), Num(2), Text("a"), Text("p")},        {Num(-99), Num(0), Text("b  "), Text("q ")},
+    {kAbsent, kAbsent, kAbsent, kAbsent},          {Num(5), Num(-3.5), Text("NA"), Text("a")},
+    {Num(10), Num(1e300), Text("zz"), Text("")},   {Num(11), Num(2.5), Text("c"), Text("a  ")},
+    {Text("7"), Num(1), Num(3), Text("p")},        {Num(kSysmis), Num(4), Text(""), Text("q")},
+    {Num(0), Num(-0.5), Text("b"), Text("   ")},   {Num(4), Text("x"), Text("a "), Num(1)},
     {Num(-1), Num(kSysmis), Text("NA "), kAbsent},
 };
 
@@ -150,13 +150,13 @@ TEST_F(EvaluationAgreementTest, StandardMapsAndCategoriesGiveTheirValues) {
   document_ = kStandardDocument;
   SetUp();
   static const Worked kWorked[] = {
-      {0, "v1", 1},       {8, "v1", 2},        {5, "v1", 7},       {1, "v1", kSysmis},
-      {4, "v1", kSysmis}, {2, "v1", -5},       {3, "v1", -5},      {7, "v1", -5},
-      {0, "v2", 10},      {5, "v2", 0},        {8, "v2", 0},       {3, "v2", kSysmis},
-      {9, "v2", kSysmis}, {0, "v3", 100},      {3, "v3", 500},     {1, "v3", kSysmis},
-      {4, "v3", kSysmis}, {6, "v3", kSysmis},  {2, "v3", -1},      {7, "v3", -1},
-      {8, "v4", 1},       {0, "v4", 0},        {4, "v4", -1},      {3, "v4", -1},
-      {0, "v5", 1},       {1, "v5", 0},        {4, "v5", kSysmis},
+      {0, "v1", 1},       {8, "v1", 2},       {5, "v1", 7},       {1, "v1", kSysmis},
+      {4, "v1", kSysmis}, {2, "v1", -5},      {3, "v1", -5},      {7, "v1", -5},
+      {0, "v2", 10},      {5, "v2", 0},       {8, "v2", 0},       {3, "v2", kSysmis},
+      {9, "v2", kSysmis}, {0, "v3", 100},     {3, "v3", 500},     {1, "v3", kSysmis},
+      {4, "v3", kSysmis}, {6, "v3", kSysmis}, {2, "v3", -1},      {7, "v3", -1},
+      {8, "v4", 1},       {0, "v4", 0},       {4, "v4", -1},      {3, "v4", -1},
+      {0, "v5", 1},       {1, "v5", 0},       {4, "v5", kSysmis},
   };
   for (const Worked& w : kWorked) {
     SCOPED_TRACE(std::string(w.name) + ", case " + std::to_string(w.row));

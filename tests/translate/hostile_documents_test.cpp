@@ -7,7 +7,6 @@
 // The reproducers are under tests/data/hostile/; documents that need a file
 // path or a large size are made here.
 
-
 #include <cstdio>
 #include <fstream>
 #include <iterator>
@@ -147,8 +146,8 @@ const ScoreCaseRecord* Compute(Outcome* outcome, double x, CaseRecord* record) {
 TEST(HostileDocumentsTest, EntityBombsStopEveryReader) {
   const struct {
     const char* file;
-    bool read;         // through the dictionary read
-    bool scan;         // through the look-ahead scan
+    bool read;          // through the dictionary read
+    bool scan;          // through the look-ahead scan
     const char* model;  // through the factory, asked for this model type
   } cases[] = {{"billion_laughs.pmml", true, false, "TreeModel"},
                {"entity_bomb_before_element.pmml", false, true, "NoSuchModel"},

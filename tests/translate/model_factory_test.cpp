@@ -83,8 +83,10 @@ TEST(TreeModelTest, TranslatorFillsTheBaseModelAndScores) {
   EXPECT_EQ(model->GetVarRole("risk"), ScoreModel::kTARGET);
   EXPECT_EQ(model->GetVersionInfo()->GetVersionInfo(), "4.0");
   // Discrete, scale and derived (age_months) splits; advice on the way.
-  const TreeCase cases[] = {{30, "blue", "high", {}},   {30, "red", "low", {}},
-                            {50, "red", "medium", {}},  {70, "red", "high", {}},
+  const TreeCase cases[] = {{30, "blue", "high", {}},
+                            {30, "red", "low", {}},
+                            {50, "red", "medium", {}},
+                            {70, "red", "high", {}},
                             {kAbsent, "blue", "high", {104, 108}},
                             {NumericValue::GetSysmisValue(), "red", "low", {106, 108}},
                             {30, "green", "", {103}}};

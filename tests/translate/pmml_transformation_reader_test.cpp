@@ -67,8 +67,8 @@ std::string Interval(const std::string& closure, const std::string& margins) {
 
 // A bin of value `value` over [left, right) etc. as `closure` says.
 std::string B(const char* value, const char* closure, const char* left, const char* right) {
-  return Bin(value, Interval(closure, std::string("leftMargin='") + left + "' rightMargin='" +
-                                          right + "'"));
+  return Bin(value, Interval(closure,
+                             std::string("leftMargin='") + left + "' rightMargin='" + right + "'"));
 }
 
 std::string Discretize(const std::string& children) {
@@ -276,7 +276,8 @@ TEST_F(TransformationReaderSuccessTest, ReadsNestedFieldsInDocumentOrder) {
            "<DerivedField name='a' optype='continuous' dataType='double' displayName='Alpha'>" +
            FieldRef("b") + "</DerivedField></Extension>" + FieldRef("x") +
            "</DerivedField><Extension><DerivedField name='c' optype='continuous' "
-           "dataType='double'>" + FieldRef("a") + "</DerivedField></Extension>"));
+           "dataType='double'>" +
+           FieldRef("a") + "</DerivedField></Extension>"));
   EXPECT_EQ((std::vector<std::string>{"b", "a", "c"}), dictionary->GetDerivedVarNames());
   const TransformVar* a = Var(*dictionary, "a");
   EXPECT_EQ("Alpha", a->GetLabel());
@@ -353,8 +354,8 @@ TEST_F(TransformationReaderSuccessTest, NumbersTreeNodesAcrossTrees) {
   const FunctionTree* abs = q->GetChildAt(0);
   EXPECT_EQ(q, abs->GetParent());
   std::string ids;
-  for (const FunctionTree* node : {p, p->GetChildAt(0), p->GetChildAt(1), q, abs,
-                                   abs->GetChildAt(0), q->GetChildAt(1)}) {
+  for (const FunctionTree* node :
+       {p, p->GetChildAt(0), p->GetChildAt(1), q, abs, abs->GetChildAt(0), q->GetChildAt(1)}) {
     ids += node->GetNodeStats().GetNodeID();
   }
   EXPECT_EQ("0123456", ids);
