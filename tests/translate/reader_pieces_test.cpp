@@ -99,6 +99,10 @@ TEST(ScanForElementTest, Answers) {
     std::istringstream in(c.document);
     EXPECT_EQ(c.found, ScanForElement(kTarget, in)) << c.document;
   }
+  // A handler made on the library's heap stops at the end of the PMML element.
+  std::unique_ptr<ScoreSAX2Handlers> handler(new ScoreSAX2Handlers(nullptr));
+  EXPECT_NO_THROW(handler->endElement(u"", u"", u"Other"));
+  EXPECT_THROW(handler->endElement(u"", u"", u"PMML"), ScoreSAX2Handlers::HandlerState);
 }
 
 TEST(ScanForElementTest, StopsAtTheEndOfPmml) {
