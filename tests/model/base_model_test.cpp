@@ -33,21 +33,13 @@ using Log = std::vector<std::string>;
 template <typename Base>
 class Logged : public Base {
  public:
-  Logged(Log* log, const char* name) : log_(log), name_(name) {}
+  template <typename... Args>
+  Logged(Log* log, const char* name, Args... args) : Base(args...), log_(log), name_(name) {}
   ~Logged() override { log_->push_back(name_); }
 
  private:
   Log* log_;
   const char* name_;
-};
-
-class LoggedVersion : public VersionInfo {
- public:
-  explicit LoggedVersion(Log* log) : VersionInfo("4.0"), log_(log) {}
-  ~LoggedVersion() override { log_->push_back("version"); }
-
- private:
-  Log* log_;
 };
 
 BaseDictionary* DictionaryOf(const std::vector<std::string>& names) {
@@ -129,7 +121,7 @@ TEST(BaseModelTest, DestroysWhatItOwnsOnceInOrderButNotWhatSettersReplace) {
         new Logged<TransformationDictionary>(&log, "transformations"));
     model.SetScoreDictionary(&old_dictionary);
     model.SetScoreDictionary(new Logged<BaseDictionary>(&log, "dictionary"));
-    model.SetVersionInfo(new LoggedVersion(&log));
+    model.SetVersionInfo(new Logged<VersionInfo>(&log, "version", "4.0"));
     EXPECT_EQ(model.GetVersionInfo()->GetVersionInfo(), "4.0");
   }
   EXPECT_EQ(log, (Log{"version", "dictionary", "transformations"}));

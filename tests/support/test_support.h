@@ -83,6 +83,22 @@ inline void ExpectOVException(const std::function<void()>& call, int code,
   }
 }
 
+inline bool XercesIsUp() { return xercesc::XMLPlatformUtils::fgMemoryManager != nullptr; }
+
+// Runs `call` twice: with the platform down it must be down again afterwards
+// (terminated), and with the host holding it up it must still be up (not
+// terminated twice).
+inline void ExpectPlatformBalanced(const std::function<void()>& call) {
+  ASSERT_FALSE(XercesIsUp());
+  call();
+  EXPECT_FALSE(XercesIsUp()) << "the platform was left initialised";
+  xercesc::XMLPlatformUtils::Initialize();
+  call();
+  EXPECT_TRUE(XercesIsUp()) << "the platform was terminated more than once";
+  xercesc::XMLPlatformUtils::Terminate();
+  ASSERT_FALSE(XercesIsUp());
+}
+
 // The XML platform initialised around each test.
 class XmlPlatformTest : public ::testing::Test {
  protected:

@@ -4,6 +4,7 @@
 #include <memory>
 #include <sstream>
 #include <string>
+#include <vector>
 
 #include <gtest/gtest.h>
 #include <xercesc/dom/DOM.hpp>
@@ -17,6 +18,8 @@
 #include "orvane/values/ov_exception.h"
 #include "orvane/values/score_value.h"
 #include "support/test_support.h"
+#include "translate/pmml_document_fixture.h"
+#include "translate/xml_names.h"
 
 namespace MCOrvane_600 {
 namespace {
@@ -73,37 +76,48 @@ class BaseTranslatorTest : public XercesTest {
     return result;
   }
 
+  // The lookups take a name of their own, and release it.
+  static XMLCh* W(const char* name) { return XMLString::transcode(name); }
+
   std::unique_ptr<xercesc::XercesDOMParser> parser_;
   DOMElement* root_ = nullptr;
 };
 
-TEST_F(BaseTranslatorTest, ElementNavigationSkipsOtherNodes) {
+// Only elements, only direct children, names compared exactly.
+TEST_F(BaseTranslatorTest, NavigationSkipsOtherNodes) {
   DOMNode* header = BaseTranslator::GetFirstChildElt(root_);
-  ASSERT_NE(nullptr, header);
   EXPECT_EQ("Header", Name(header));
   DOMNode* dictionary = BaseTranslator::GetNextSiblingElt(header);
-  EXPECT_EQ("DataDictionary", Name(dictionary));
+  EXPECT_EQ(dictionary, BaseTranslator::GetChildByTag(root_, "DataDictionary"));
+  EXPECT_EQ(dictionary, BaseTranslator::GetChildTagForced(root_, W("DataDictionary")));
   DOMNode* empty = BaseTranslator::GetNextSiblingElt(dictionary);
   EXPECT_EQ("Empty", Name(empty));
-  EXPECT_EQ(nullptr, BaseTranslator::GetNextSiblingElt(empty));
-  EXPECT_EQ(nullptr, BaseTranslator::GetFirstChildElt(empty));
-  EXPECT_EQ(nullptr, BaseTranslator::GetFirstChildElt(nullptr));
-  EXPECT_EQ(nullptr, BaseTranslator::GetNextSiblingElt(nullptr));
-}
-
-TEST_F(BaseTranslatorTest, ChildLookup) {
-  DOMNode* dictionary = BaseTranslator::GetChildByTag(root_, "DataDictionary");
-  ASSERT_NE(nullptr, dictionary);
-  EXPECT_EQ(dictionary, BaseTranslator::GetChildTag(root_, XMLString::transcode("DataDictionary")));
-  EXPECT_EQ(dictionary, BaseTranslator::GetChildByTagForced(root_, "DataDictionary"));
-  EXPECT_EQ(dictionary,
-            BaseTranslator::GetChildTagForced(root_, XMLString::transcode("DataDictionary")));
-  // Only direct children, exact case, and not text or comments.
-  EXPECT_EQ(nullptr, BaseTranslator::GetChildByTag(root_, "DataField"));
-  EXPECT_EQ(nullptr, BaseTranslator::GetChildByTag(root_, "datadictionary"));
-  EXPECT_EQ(nullptr,
-            BaseTranslator::GetChildByTag(BaseTranslator::GetChildByTag(root_, "Empty"), "Empty"));
-  EXPECT_EQ(nullptr, BaseTranslator::GetChildTag(nullptr, XMLString::transcode("PMML")));
+  for (DOMNode* none :
+       {BaseTranslator::GetNextSiblingElt(empty), BaseTranslator::GetFirstChildElt(empty),
+        BaseTranslator::GetFirstChildElt(nullptr), BaseTranslator::GetNextSiblingElt(nullptr),
+        BaseTranslator::GetChildByTag(root_, "DataField"),
+        BaseTranslator::GetChildByTag(root_, "datadictionary"),
+        BaseTranslator::GetChildTag(nullptr, W("PMML"))}) {
+    EXPECT_EQ(nullptr, none);
+  }
+  EXPECT_EQ(2u, BaseTranslator::GetElementsByTagName(root_, "DataField")->getLength());
+  EXPECT_EQ(1u, BaseTranslator::GetElementsByTagName(parser_->getDocument(), "Value")->getLength());
+  const DOMElement* header_element = static_cast<const DOMElement*>(header);
+  EXPECT_EQ(0u, XMLString::stringLen(BaseTranslator::GetAttribute(header_element, "description")));
+  EXPECT_EQ(0u,
+            XMLString::stringLen(BaseTranslator::GetAttributeForced(header_element, "copyright")));
+  EXPECT_EQ(nullptr, BaseTranslator::GetAttribute(nullptr, "version"));
+  const XMLCh* optype = BaseTranslator::GetAttribute(
+      static_cast<const DOMElement*>(
+          BaseTranslator::GetNextSiblingElt(BaseTranslator::GetFirstChildElt(dictionary))),
+      "optype");
+  EXPECT_TRUE(BaseTranslator::IsEqual(optype, "categorical"));
+  EXPECT_FALSE(BaseTranslator::IsEqual(optype, "categorical "));
+  TestTranslator translator;
+  translator.CreateTranscoder("");
+  const XMLCh* name = u"caf\u00e9";
+  EXPECT_TRUE(BaseTranslator::IsEqual(translator.GetTranscoder(), name, "caf\xE9"));
+  EXPECT_FALSE(BaseTranslator::IsEqual(translator.GetTranscoder(), name, "caf\xC3\xA9"));
 }
 
 TEST_F(BaseTranslatorTest, MissingNodesThrow) {
@@ -111,67 +125,22 @@ TEST_F(BaseTranslatorTest, MissingNodesThrow) {
     std::function<void()> call;
     const char* message;
   } cases[] = {
-      {[this] { BaseTranslator::GetChildTagForced(root_, XMLString::transcode("MiningSchema")); },
+      {[this] { BaseTranslator::GetChildTagForced(root_, W("MiningSchema")); },
        "MiningSchemaNode is missing --- "},
       {[this] { BaseTranslator::GetChildByTagForced(root_, "MiningSchema"); },
        "Node is missing --- MiningSchema ---"},
       {[] { BaseTranslator::GetElementsByTagName(static_cast<const DOMElement*>(nullptr), "F"); },
        "Node is missing --- F ---"},
       {[] {
-         BaseTranslator::GetElementsByTagName(static_cast<const xercesc::DOMDocument*>(nullptr),
-                                              "Value");
+         BaseTranslator::GetElementsByTagName(static_cast<xercesc::DOMDocument*>(nullptr), "V");
        },
-       "Node is missing --- Value ---"},
+       "Node is missing --- V ---"},
+      {[this] { BaseTranslator::GetAttributeForced(root_, "description"); },
+       "Attribute description is missing from Node \"PMML\""},
+      {[] { BaseTranslator::GetAttributeForced(nullptr, std::string("absent")); },
+       "Attribute absent is missing from Node \"\""},
   };
   for (const auto& c : cases) ExpectOVException(c.call, 4, c.message);
-}
-
-TEST_F(BaseTranslatorTest, ElementsByTagName) {
-  EXPECT_EQ(2u, BaseTranslator::GetElementsByTagName(root_, "DataField")->getLength());
-  EXPECT_EQ(1u, BaseTranslator::GetElementsByTagName(parser_->getDocument(), "Value")->getLength());
-  EXPECT_EQ(0u, BaseTranslator::GetElementsByTagName(root_, "datafield")->getLength());
-}
-
-TEST_F(BaseTranslatorTest, Attributes) {
-  const DOMElement* header =
-      static_cast<const DOMElement*>(BaseTranslator::GetChildByTag(root_, "Header"));
-  const XMLCh* absent = BaseTranslator::GetAttribute(header, "description");
-  ASSERT_NE(nullptr, absent);
-  EXPECT_EQ(0u, XMLString::stringLen(absent));
-  const XMLCh* empty = BaseTranslator::GetAttributeForced(header, "copyright");
-  ASSERT_NE(nullptr, empty);
-  EXPECT_EQ(0u, XMLString::stringLen(empty));
-  EXPECT_TRUE(BaseTranslator::IsEqual(BaseTranslator::GetAttributeForced(root_, "version"), "4.2"));
-  EXPECT_EQ(nullptr, BaseTranslator::GetAttribute(nullptr, "version"));
-  ExpectOVException([header] { BaseTranslator::GetAttributeForced(header, "description"); }, 4,
-                    "Attribute description is missing from Node \"Header\"");
-}
-
-TEST_F(BaseTranslatorTest, IsEqualIsExact) {
-  DOMNode* second = BaseTranslator::GetNextSiblingElt(
-      BaseTranslator::GetFirstChildElt(BaseTranslator::GetChildByTag(root_, "DataDictionary")));
-  const DOMElement* field = static_cast<const DOMElement*>(second);
-  const XMLCh* optype = BaseTranslator::GetAttribute(field, "optype");
-  EXPECT_TRUE(BaseTranslator::IsEqual(optype, "categorical"));
-  EXPECT_FALSE(BaseTranslator::IsEqual(optype, "Categorical"));
-  EXPECT_FALSE(BaseTranslator::IsEqual(optype, "categorical "));
-
-  TestTranslator translator;
-  translator.CreateTranscoder("");
-  const XMLCh* name = BaseTranslator::GetAttribute(field, "name");
-  EXPECT_TRUE(BaseTranslator::IsEqual(translator.GetTranscoder(), name, "caf\xE9"));
-  EXPECT_FALSE(BaseTranslator::IsEqual(translator.GetTranscoder(), name, "caf\xC3\xA9"));
-  EXPECT_FALSE(BaseTranslator::IsEqual(translator.GetTranscoder(), optype, "Categorical"));
-}
-
-TEST_F(BaseTranslatorValueTest, VerifyDoubleAcceptsNumbers) {
-  const struct {
-    const char* text;
-    double value;
-  } cases[] = {{"1.5e-3", 0.0015}, {"-2", -2},           {"+7", 7},      {".5", 0.5},
-               {"1E+5", 100000},   {"-1.5E-3", -0.0015}, {"0.25e2", 25}, {"-.5", -0.5}};
-  for (const auto& c : cases) EXPECT_DOUBLE_EQ(c.value, BaseTranslator::VerifyDouble(c.text));
-  EXPECT_DOUBLE_EQ(12.5, BaseTranslator::VerifyDouble(u"12.5"));
 }
 
 TEST_F(BaseTranslatorValueTest, VerifyDoubleRejectsMalformedText) {
@@ -214,25 +183,19 @@ TEST_F(BaseTranslatorTest, CarefullyMakeVarValue) {
 
   // Without a transcoder the default code page is used.
   std::unique_ptr<ScoreValue> value(translator.CarefullyMakeVarValue(&text_var, u"caf\u00E9"));
-  EXPECT_EQ(ScoreValue::kSTRING_VALUE, value->GetType());
   EXPECT_EQ("caf\xE9", value->GetString());
   translator.CreateTranscoder("UTF-8");
   value.reset(translator.CarefullyMakeVarValue(&text_var, u"caf\u00E9"));
   EXPECT_EQ("caf\xC3\xA9", value->GetString());
-
   value.reset(translator.CarefullyMakeVarValue(&number_var, u"2.5"));
-  EXPECT_EQ(ScoreValue::kNUMERIC_VALUE, value->GetType());
   EXPECT_EQ(2.5, value->GetDouble());
-
   value.reset(translator.CarefullyMakeVarValue(&time_var, u"12345"));
   ASSERT_EQ(ScoreValue::kDATETIME_VALUE, value->GetType());
-  EXPECT_EQ(12345, value->GetDouble());
   EXPECT_EQ(DateTimeValue::kDATETIME_VAL,
             static_cast<DateTimeValue*>(value.get())->GetDateTimeType());
   time_var.SetDateTimeType(ScoreDictVar::kDATE_DAYS_SINCE_1970);
   value.reset(translator.CarefullyMakeVarValue(&time_var, u"10"));
   EXPECT_EQ(864000, value->GetDouble());
-
   ExpectOVException([&] { translator.CarefullyMakeVarValue(&time_var, u"2001-01-01"); }, 3,
                     "2001-01-01Invalid double string -- ");
   ExpectOVException([&] { translator.CarefullyMakeVarValue(&number_var, u"abc"); }, 3,
@@ -261,6 +224,117 @@ TEST_F(BaseTranslatorTest, BaseParseFormsBuildNoModel) {
   EXPECT_EQ(nullptr, translator.ParseFromTree(std::string("file.xml"), std::string()));
   EXPECT_EQ(nullptr, translator.ParseFromTree(in, std::string()));
   EXPECT_EQ(nullptr, translator.ParseFromTree(in, std::string(), std::string()));
+}
+
+// --- The readers' shortcuts give what the DOM's own operations give: names
+// compared without transcoding, descendants found without the DOM's node
+// lists, attribute values read without its checked casts.
+
+using xml_internal::ElementsNamed;
+using xml_internal::EqualsName;
+using xml_internal::SubtreeWalk;
+
+// Matches nested in matches, in entity content and in every other place.
+const char kNamesDocument[] =
+    "<?xml version='1.0'?>\n"
+    "<!DOCTYPE r [<!ENTITY e \"<a id='5'/><b/>\">]>\n"
+    "<r x='1' empty='' amp='a&amp;b' ref='&#233;t&#xE9;'>\n"
+    "  <a id='1'><a id='2'><c><a id='3'/></c></a></a><!-- <a id='no'/> -->\n"
+    "  <b><a id='4'/>&e;</b><A id='case'/><?a pi?>text<a id='6'/>\n"
+    "</r>\n";
+
+class XmlNamesTest : public PMMLDocumentTest {
+ protected:
+  void SetUp() override {
+    PMMLDocumentTest::SetUp();
+    root_ = Parse(kNamesDocument);
+    ASSERT_NE(nullptr, root_);
+  }
+
+  // What the DOM's node list holds, in its order.
+  static std::vector<DOMNode*> DomList(DOMElement* root, const char* tag) {
+    XMLCh* wide = XMLString::transcode(tag);
+    xercesc::DOMNodeList* list = root->getElementsByTagName(wide);
+    XMLString::release(&wide);
+    std::vector<DOMNode*> nodes;
+    for (XMLSize_t i = 0; i < list->getLength(); ++i) nodes.push_back(list->item(i));
+    return nodes;
+  }
+
+  static std::vector<DOMNode*> Walked(DOMElement* root, const char* tag) {
+    std::vector<DOMNode*> nodes;
+    ElementsNamed found(root, tag);
+    for (DOMNode* node = found.Next(); node != nullptr; node = found.Next()) nodes.push_back(node);
+    EXPECT_EQ(nullptr, found.Next());
+    return nodes;
+  }
+
+  // Every node below `node` in document order, by recursion.
+  static void Preorder(DOMNode* node, std::vector<DOMNode*>* nodes) {
+    for (DOMNode* child = node->getFirstChild(); child != nullptr;
+         child = child->getNextSibling()) {
+      nodes->push_back(child);
+      Preorder(child, nodes);
+    }
+  }
+
+  DOMElement* root_ = nullptr;
+};
+
+TEST_F(XmlNamesTest, ElementsNamedFindsWhatTheDomListHolds) {
+  for (const char* tag : {"a", "b", "c", "A", "r", "none"}) {
+    EXPECT_EQ(DomList(root_, tag), Walked(root_, tag)) << tag;
+  }
+  EXPECT_EQ(6u, Walked(root_, "a").size());
+  for (DOMNode* a : DomList(root_, "a")) {
+    EXPECT_EQ(DomList(static_cast<DOMElement*>(a), "a"), Walked(static_cast<DOMElement*>(a), "a"));
+  }
+}
+
+TEST_F(XmlNamesTest, SubtreeWalkVisitsEveryNodeInDocumentOrder) {
+  std::vector<DOMNode*> expected;
+  Preorder(root_, &expected);
+  std::vector<DOMNode*> walked;
+  SubtreeWalk walk(root_);
+  for (DOMNode* node = walk.Next(); node != nullptr; node = walk.Next()) walked.push_back(node);
+  EXPECT_EQ(expected, walked);
+  EXPECT_EQ(nullptr, walk.Next());
+}
+
+TEST_F(XmlNamesTest, AttributeValueIsTheDomValue) {
+  for (const char* name : {"x", "empty", "amp", "ref"}) {
+    XMLCh* wide = XMLString::transcode(name);
+    const xercesc::DOMAttr* attribute = root_->getAttributeNode(wide);
+    XMLString::release(&wide);
+    EXPECT_TRUE(XMLString::equals(attribute->getValue(), xml_internal::AttributeValue(attribute)));
+    EXPECT_TRUE(
+        XMLString::equals(attribute->getValue(), BaseTranslator::GetAttribute(root_, name)));
+  }
+  // An attribute built of several nodes reads as the DOM joins them.
+  xercesc::DOMDocument* document = parser_->getDocument();
+  xercesc::DOMAttr* built = document->createAttribute(u"built");
+  built->appendChild(document->createTextNode(u"ab"));
+  built->appendChild(document->createTextNode(u"cd"));
+  EXPECT_TRUE(XMLString::equals(u"abcd", xml_internal::AttributeValue(built)));
+  built->release();
+}
+
+TEST_F(XmlNamesTest, EqualsNameAgreesWithTheTranscodedComparison) {
+  const XMLCh* texts[] = {
+      nullptr,   u"",          u"a",    u"ab",           u"abc",           u"Ab",
+      u"\u00e9", u"caf\u00e9", u"cafe", u"DerivedField", u"DerivedFields", u"Derived"};
+  const char* names[] = {"",        "a",    "ab",           "abc",     "aB",   "caf",
+                         "caf\xE9", "\xE9", "DerivedField", "Derived", "cafe", "caf\xC3\xA9"};
+  for (const XMLCh* text : texts) {
+    for (const char* name : names) {
+      XMLCh* wide = XMLString::transcode(name);
+      const bool expected = XMLString::equals(wide, text);
+      XMLString::release(&wide);
+      EXPECT_EQ(expected, EqualsName(text, name)) << name;
+      EXPECT_EQ(expected, BaseTranslator::IsEqual(text, name)) << name;
+      EXPECT_EQ(expected, BaseTranslator::IsEqual(text, std::string(name))) << name;
+    }
+  }
 }
 
 }  // namespace

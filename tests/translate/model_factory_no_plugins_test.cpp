@@ -39,24 +39,17 @@ TEST_P(UnloadablePluginTest, ReportsTheModelTypeAsFound) {
           "  Model: No Required dll or lib available!");
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Documents, UnloadablePluginTest,
-    ::testing::Values(Unloadable{"Pmml", "<PMML><TreeModel/></PMML>", {"TreeModel"}, "TreeModel"},
-                      // The file would be AssociationModel600r.so; the message keeps the name.
-                      Unloadable{"Lattice",
-                                 "<PMML><AssociationModelLattice/></PMML>",
-                                 {"AssociationModelLattice"},
-                                 "AssociationModelLattice"},
-                      Unloadable{"TreeRoot", "<Tree/>", {}, "TreeModel"},
-                      Unloadable{"QrtzRegression",
-                                 "<qrtz-ml><regression-model/></qrtz-ml>",
-                                 {"TreeModel"},
-                                 "GeneralRegressionModel"},
-                      Unloadable{"NearestNeighbor",
-                                 "<PMML><NearestNeighborModel/></PMML>",
-                                 {"NearestNeighborModel"},
-                                 "NearestNeighborModel"}),
+// An association lattice's file would be AssociationModel600r.so; the message
+// keeps the element's name.
+// clang-format off
+INSTANTIATE_TEST_SUITE_P(Documents, UnloadablePluginTest, ::testing::Values(
+    Unloadable{"Pmml", "<PMML><TreeModel/></PMML>", {"TreeModel"}, "TreeModel"},
+    Unloadable{"Lattice", "<PMML><AssociationModelLattice/></PMML>", {"AssociationModelLattice"}, "AssociationModelLattice"},
+    Unloadable{"TreeRoot", "<Tree/>", {}, "TreeModel"},
+    Unloadable{"QrtzRegression", "<qrtz-ml><regression-model/></qrtz-ml>", {"TreeModel"}, "GeneralRegressionModel"},
+    Unloadable{"NearestNeighbor", "<PMML><NearestNeighborModel/></PMML>", {"NearestNeighborModel"}, "NearestNeighborModel"}),
     orvane_test::RowLabel<Unloadable>);
+// clang-format on
 
 TEST(PluginLibraryTest, MissingFileRecordsTheLoadersText) {
   PluginLibrary library("TreeModel600r.so");

@@ -2,6 +2,8 @@
 
 #include <unistd.h>
 
+#include <climits>
+
 #include <algorithm>
 #include <cstdio>
 #include <fstream>
@@ -25,8 +27,10 @@
 #include "orvane/values/numeric_value.h"
 #include "orvane/values/ov_exception.h"
 #include "orvane/values/score_value.h"
+#include "orvane/values/string_value.h"
 #include "plugins/plugin_test_env.h"
 #include "support/test_support.h"
+#include "translate/model_names_file.h"
 
 namespace MCOrvane_600 {
 namespace {
@@ -49,21 +53,8 @@ ModelPtr Make(const std::string& text, const Names& names, const std::string& ar
 
 std::string Describe(const ScoreModel& model) { return orvane_test::Shown(model); }
 
-bool XercesIsUp() { return xercesc::XMLPlatformUtils::fgMemoryManager != nullptr; }
-
-// Runs `call` twice: with the platform down it must be down again afterwards
-// (terminated), and with the host holding it up it must still be up (not
-// terminated twice).
-void ExpectPlatformBalanced(const std::function<void()>& call) {
-  ASSERT_FALSE(XercesIsUp());
-  call();
-  EXPECT_FALSE(XercesIsUp()) << "the platform was left initialised";
-  xercesc::XMLPlatformUtils::Initialize();
-  call();
-  EXPECT_TRUE(XercesIsUp()) << "the platform was terminated more than once";
-  xercesc::XMLPlatformUtils::Terminate();
-  ASSERT_FALSE(XercesIsUp());
-}
+using orvane_test::ExpectPlatformBalanced;
+using orvane_test::XercesIsUp;
 
 const auto ExpectFailure = orvane_test::ExpectOVException;
 
@@ -75,86 +66,43 @@ TEST(ModelFactoryTest, PluginDirectoryIsOnTheSearchPath) { EXPECT_TRUE(kPluginsO
 
 // --- The tree plug-in: a whole model from a PMML document -----------------
 
-class TreeModelTest : public ::testing::Test {
- protected:
-  void SetUp() override {
-    model_ = Make(ReadFile(DataFile("tree.pmml")), {"TreeModel"});
-    ASSERT_NE(model_, nullptr);
-    result_.reset(model_->CreateResultRecord());
-  }
-
-  // Scores a case of `age` (absent when null) and `colour`.
-  std::string ScoreCase(const double* age, const std::string& colour) {
-    CaseRecord input;
-    input.Add("colour", nullptr);
-    input.SetValue("colour", colour);
-    if (age != nullptr) {
-      input.Add("age", nullptr);
-      input.SetValue("age", *age);
-    }
-    advice_.clear();
-    EXPECT_TRUE(model_->Score(&input, result_.get(), &advice_));
-    const ScoreValue* score = result_->Get("$R-risk");
-    return score == nullptr ? "(missing)" : score->GetString();
-  }
-
-  std::vector<std::string> AdviceTexts() {
-    std::vector<std::string> texts;
-    for (ResultAdvice& advice : advice_) texts.push_back(advice.ToString());
-    return texts;
-  }
-
-  ModelPtr model_;
-  std::unique_ptr<ScoreCaseRecord> result_;
-  std::vector<ResultAdvice> advice_;
+struct TreeCase {
+  double age;  // kAbsent: not in the case
+  const char* colour;
+  const char* score;
+  std::vector<int> advice;
 };
 
-TEST_F(TreeModelTest, TranslatorFillsTheBaseModel) {
-  EXPECT_EQ(model_->GetModelType(), "TreeModel");
-  ASSERT_NE(model_->GetTargetVar(), nullptr);
-  EXPECT_EQ(model_->GetTargetVar()->GetName(), "risk");
-  EXPECT_EQ(model_->GetVarRole("age"), ScoreModel::kACTIVE);
-  EXPECT_EQ(model_->GetVarRole("risk"), ScoreModel::kTARGET);
-  EXPECT_EQ(model_->GetDictionary()->Size(), 3);
-  EXPECT_NE(model_->GetTransformationDictionary(), nullptr);
-  ASSERT_NE(model_->GetVersionInfo(), nullptr);
-  EXPECT_EQ(model_->GetVersionInfo()->GetVersionInfo(), "4.0");
-  EXPECT_NE(model_->GetResultDictionary()->GetVar("$R-risk"), nullptr);
-  EXPECT_EQ(Describe(*model_).rfind("TreeModel target=risk\n", 0), 0u);
-  EXPECT_TRUE(model_->SetScoringOption("trace", "on"));
-  EXPECT_FALSE(model_->SetScoringOption("neighbours", "3"));
-}
+constexpr double kAbsent = -1;
 
-TEST_F(TreeModelTest, ScoresThroughDiscreteScaleAndDerivedSplits) {
-  const double young = 30;
-  const double middle = 50;  // 600 months
-  const double old = 70;     // 840 months
-  EXPECT_EQ(ScoreCase(&young, "blue"), "high");
-  EXPECT_EQ(ScoreCase(&young, "red"), "low");
-  EXPECT_EQ(ScoreCase(&middle, "red"), "medium");
-  EXPECT_EQ(ScoreCase(&old, "red"), "high");
-  EXPECT_TRUE(advice_.empty());
-}
-
-TEST_F(TreeModelTest, AbsentAndMissingValuesGiveAdvice) {
-  EXPECT_EQ(ScoreCase(nullptr, "blue"), "high");
-  EXPECT_EQ(AdviceTexts(),
-            (std::vector<std::string>{
-                "Could not find variable age in the case record and it was treated as having "
-                "missing value.",
-                "Biggest child node chosen for split variable age due to missing value."}));
-
-  const double sysmis = NumericValue::GetSysmisValue();
-  EXPECT_EQ(ScoreCase(&sysmis, "red"), "low");
-  EXPECT_EQ(AdviceTexts(),
-            (std::vector<std::string>{
-                "Variable age has a missing value.",
-                "Biggest child node chosen for split variable age due to missing value."}));
-
-  const double young = 30;
-  EXPECT_EQ(ScoreCase(&young, "green"), "(missing)");
-  ASSERT_EQ(advice_.size(), 1u);
-  EXPECT_EQ(advice_[0].ToString(), "Score is a missing value");
+TEST(TreeModelTest, TranslatorFillsTheBaseModelAndScores) {
+  ModelPtr model = Make(ReadFile(DataFile("tree.pmml")), {"TreeModel"});
+  ASSERT_NE(model, nullptr);
+  ASSERT_NE(model->GetTargetVar(), nullptr);
+  EXPECT_EQ(model->GetTargetVar()->GetName(), "risk");
+  EXPECT_EQ(model->GetVarRole("risk"), ScoreModel::kTARGET);
+  EXPECT_EQ(model->GetVersionInfo()->GetVersionInfo(), "4.0");
+  // Discrete, scale and derived (age_months) splits; advice on the way.
+  const TreeCase cases[] = {{30, "blue", "high", {}},
+                            {30, "red", "low", {}},
+                            {50, "red", "medium", {}},
+                            {70, "red", "high", {}},
+                            {kAbsent, "blue", "high", {104, 108}},
+                            {NumericValue::GetSysmisValue(), "red", "low", {106, 108}},
+                            {30, "green", "", {103}}};
+  std::unique_ptr<ScoreCaseRecord> result(model->CreateResultRecord());
+  for (const TreeCase& c : cases) {
+    CaseRecord input;
+    input.Add("colour", new StringValue(c.colour));
+    if (c.age != kAbsent) input.Add("age", new NumericValue(c.age));
+    std::vector<ResultAdvice> advice;
+    ASSERT_TRUE(model->Score(&input, result.get(), &advice));
+    const ScoreValue* score = result->Get("$R-risk");
+    EXPECT_EQ(score == nullptr ? "" : score->GetString(), c.score) << c.age << c.colour;
+    std::vector<int> ids;
+    for (const ResultAdvice& a : advice) ids.push_back(a.GetID());
+    EXPECT_EQ(ids, c.advice) << c.age << c.colour;
+  }
 }
 
 TEST(ModelFactoryTest, ModelBelongsToTheHostAndTranslatorIsGone) {
@@ -198,63 +146,23 @@ TEST_P(DocumentKindTest, RootChoosesThePlugin) {
   EXPECT_NE(Describe(*model).find(c.description), std::string::npos) << Describe(*model);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Roots, DocumentKindTest,
-    ::testing::Values(
-        RootCase{"Pmml",
-                 ReadFile(DataFile("tree.pmml")),
-                 {"MiningModel", "TreeModel"},
-                 "TreeModel",
-                 "target=risk"},
-        RootCase{"QrtzWithRegression",
-                 ReadFile(DataFile("qrtz_regression.xml")),
-                 {},
-                 "GeneralRegressionModel",
-                 "root=qrtz-ml arg=third variables=2"},
-        RootCase{"QrtzSearchesNames",
-                 std::string(kDeclaration) + "<qrtz-ml><models><MiningModel/></models></qrtz-ml>",
-                 {"TreeModel", "MiningModel"},
-                 "MiningModel",
-                 "root=qrtz-ml arg=third"},
-        RootCase{"TreeWithEmptyNames",
-                 ReadFile(DataFile("tree_root.xml")),
-                 {},
-                 "TreeModel",
-                 "target=band"},
-        RootCase{
-            "AssocLattice",
-            std::string(kDeclaration) + "<AssocLattice><AssociationModelLattice/></AssocLattice>",
-            {"AssociationModelLattice"},
-            "AssociationModel",
-            "root=AssocLattice"},
-        // The order of the names list decides, not the document's.
-        RootCase{"NamesListOrderTree",
-                 ReadFile(DataFile("mining_and_tree.pmml")),
-                 {"TreeModel", "MiningModel"},
-                 "TreeModel",
-                 "TreeModel"},
-        RootCase{"NamesListOrderMining",
-                 ReadFile(DataFile("mining_and_tree.pmml")),
-                 {"MiningModel", "TreeModel"},
-                 "MiningModel",
-                 "type=MiningModel"},
-        RootCase{"RootIsNoModelElement",
-                 "<PMML><Header/><MiningModel/></PMML>",
-                 {"PMML", "MiningModel"},
-                 "MiningModel",
-                 "root=PMML"},
-        RootCase{"LatticeInPmmlServedByAssociationPlugin",
-                 "<PMML><AssociationModelLattice/></PMML>",
-                 {"NeuralNetwork", "AssociationModelLattice"},
-                 "AssociationModel",
-                 "root=PMML"},
-        RootCase{"SequentialAssociationLattice",
-                 std::string(kDeclaration) + "<SequentialAssociationLattice><SequenceModel/>"
-                                             "</SequentialAssociationLattice>",
-                 {"SequenceModel"},
-                 "SequenceModel",
-                 "root=SequentialAssociationLattice"}),
+std::string Declared(const std::string& body) { return std::string(kDeclaration) + body; }
+
+// clang-format off
+INSTANTIATE_TEST_SUITE_P(Roots, DocumentKindTest, ::testing::Values(
+    RootCase{"Pmml", ReadFile(DataFile("tree.pmml")), {"MiningModel", "TreeModel"}, "TreeModel", "target=risk"},
+    RootCase{"QrtzWithRegression", ReadFile(DataFile("qrtz_regression.xml")), {}, "GeneralRegressionModel", "root=qrtz-ml arg=third variables=2"},
+    RootCase{"QrtzSearchesNames", Declared("<qrtz-ml><models><MiningModel/></models></qrtz-ml>"), {"TreeModel", "MiningModel"}, "MiningModel", "root=qrtz-ml arg=third"},
+    RootCase{"TreeWithEmptyNames", ReadFile(DataFile("tree_root.xml")), {}, "TreeModel", "target=band"},
+    RootCase{"AssocLattice", Declared("<AssocLattice><AssociationModelLattice/></AssocLattice>"), {"AssociationModelLattice"}, "AssociationModel", "root=AssocLattice"},
+    // The order of the names list decides, not the document's.
+    RootCase{"NamesListOrderTree", ReadFile(DataFile("mining_and_tree.pmml")), {"TreeModel", "MiningModel"}, "TreeModel", "TreeModel"},
+    RootCase{"NamesListOrderMining", ReadFile(DataFile("mining_and_tree.pmml")), {"MiningModel", "TreeModel"}, "MiningModel", "type=MiningModel"},
+    RootCase{"RootIsNoModelElement", "<PMML><Header/><MiningModel/></PMML>", {"PMML", "MiningModel"}, "MiningModel", "root=PMML"},
+    RootCase{"LatticeInPmmlServedByAssociationPlugin", "<PMML><AssociationModelLattice/></PMML>", {"NeuralNetwork", "AssociationModelLattice"}, "AssociationModel", "root=PMML"},
+    RootCase{"SequentialAssociationLattice", Declared("<SequentialAssociationLattice><SequenceModel/></SequentialAssociationLattice>"), {"SequenceModel"}, "SequenceModel", "root=SequentialAssociationLattice"}),
     orvane_test::RowLabel<RootCase>);
+// clang-format on
 
 TEST(ModelFactoryTest, PassModelNamesReceivesTheListBeforeTheParse) {
   ModelPtr with = Make("<PMML><MiningModel/></PMML>", {"MiningModel", "TreeModel", "MiningModel"});
@@ -315,46 +223,31 @@ TEST_P(FactoryFailureTest, ThrowsAndLeavesNothingBehind) {
 
 const char kUnsupported[] = "Unsupported Model found!";
 
-INSTANTIATE_TEST_SUITE_P(
-    Table, FactoryFailureTest,
-    ::testing::Values(
-        // The parse stops at the first fatal error, so input that is not a
-        // document never reaches the root checks.
-        FailureCase{"NotXml", "this is not XML", {"TreeModel"}, 6, "Invalid XML file!!"},
-        FailureCase{"EmptyInput", "", {"TreeModel"}, 6, "Invalid XML file!!"},
-        FailureCase{"LowerCasePmml", "<pmml><TreeModel/></pmml>", {"TreeModel"}, 5, kUnsupported},
-        FailureCase{"OtherRoot", "<Model><TreeModel/></Model>", {"TreeModel"}, 5, kUnsupported},
-        FailureCase{"NameNotInList", "<PMML><TreeModel/></PMML>", {"MiningModel"}, 5, kUnsupported},
-        FailureCase{"EmptyList", "<PMML><TreeModel/></PMML>", {}, 5, kUnsupported},
-        FailureCase{"RootItselfIsNoMatch", "<PMML/>", {"PMML"}, 5, kUnsupported},
-        FailureCase{
-            "QrtzWithoutModel", "<qrtz-ml><dictionary/></qrtz-ml>", {"TreeModel"}, 5, kUnsupported},
-        FailureCase{"NearestNeighborNotInList",
-                    "<PMML><NearestNeighborModel/></PMML>",
-                    {"TreeModel"},
-                    5,
-                    NotSupported("NearestNeighborModel")},
-        FailureCase{"NoPluginFile",
-                    "<PMML><SupportVectorMachineModel/></PMML>",
-                    {"SupportVectorMachineModel"},
-                    5,
-                    NotSupported("SupportVectorMachineModel")},
-        FailureCase{"NoGiveMyTranslator",
-                    "<PMML><NeuralNetwork/></PMML>",
-                    {"NeuralNetwork"},
-                    5,
-                    NotSupported("NeuralNetwork")},
-        FailureCase{"NullTranslator",
-                    "<PMML><Scorecard/></PMML>",
-                    {"Scorecard"},
-                    5,
-                    NotSupported("Scorecard")},
-        FailureCase{"TreeDocumentWithoutDictionary",
-                    "<PMML><TreeModel/></PMML>",
-                    {"TreeModel"},
-                    4,
-                    "Node is missing --- DataDictionary ---"}),
+// The parse stops at the first fatal error, so input that is not a document
+// never reaches the root checks.
+// clang-format off
+INSTANTIATE_TEST_SUITE_P(Table, FactoryFailureTest, ::testing::Values(
+    FailureCase{"NotXml", "this is not XML", {"TreeModel"}, 6, "Invalid XML file!!"},
+    FailureCase{"EmptyInput", "", {"TreeModel"}, 6, "Invalid XML file!!"},
+    FailureCase{"LowerCasePmml", "<pmml><TreeModel/></pmml>", {"TreeModel"}, 5, kUnsupported},
+    FailureCase{"OtherRoot", "<Model><TreeModel/></Model>", {"TreeModel"}, 5, kUnsupported},
+    FailureCase{"NameNotInList", "<PMML><TreeModel/></PMML>", {"MiningModel"}, 5, kUnsupported},
+    FailureCase{"EmptyList", "<PMML><TreeModel/></PMML>", {}, 5, kUnsupported},
+    FailureCase{"RootItselfIsNoMatch", "<PMML/>", {"PMML"}, 5, kUnsupported},
+    FailureCase{"QrtzWithoutModel", "<qrtz-ml><dictionary/></qrtz-ml>", {"TreeModel"}, 5, kUnsupported},
+    FailureCase{"NearestNeighborNotInList", "<PMML><NearestNeighborModel/></PMML>", {"TreeModel"}, 5, NotSupported("NearestNeighborModel")},
+    FailureCase{"NoPluginFile", "<PMML><SupportVectorMachineModel/></PMML>", {"SupportVectorMachineModel"}, 5, NotSupported("SupportVectorMachineModel")},
+    FailureCase{"NoGiveMyTranslator", "<PMML><NeuralNetwork/></PMML>", {"NeuralNetwork"}, 5, NotSupported("NeuralNetwork")},
+    FailureCase{"NullTranslator", "<PMML><Scorecard/></PMML>", {"Scorecard"}, 5, NotSupported("Scorecard")},
+    FailureCase{"TreeDocumentWithoutDictionary", "<PMML><TreeModel/></PMML>", {"TreeModel"}, 4, "Node is missing --- DataDictionary ---"}),
     orvane_test::RowLabel<FailureCase>);
+// clang-format on
+
+std::string WriteFile(const std::string& name, const std::string& content) {
+  const std::string path = TempPath(name);
+  std::ofstream(path, std::ios::binary) << content;
+  return path;
+}
 
 TEST(ModelFactoryTest, FileFormsReportUnopenableFiles) {
   const std::string missing = DataFile("no_such_file.xml");
@@ -362,12 +255,9 @@ TEST(ModelFactoryTest, FileFormsReportUnopenableFiles) {
                 "Could not open model names file");
   ExpectFailure([&] { ModelFactory::MakeModelFromXML(missing, missing, "", ""); }, 2,
                 "Could not open model names file");
-  const std::string names = TempPath("names.txt");
-  std::ofstream(names) << "TreeModel\n";
+  const std::string names = WriteFile("names.txt", "TreeModel\n");
   ExpectFailure([&] { ModelFactory::MakeModelFromXML(missing, names, ""); }, 2,
                 "Could not open model file");
-  ModelPtr model(ModelFactory::MakeModelFromXML(DataFile("tree.pmml"), names, ""));
-  EXPECT_NE(model, nullptr);
   std::remove(names.c_str());
 }
 
@@ -457,18 +347,14 @@ class TranslatorFailureTest : public ::testing::Test {
   }
 };
 
-TEST_F(TranslatorFailureTest, OVExceptionPassesUnchanged) {
+// What the plug-in's translator throws passes unchanged, but Xerces' own
+// exceptions, which cannot outlive the platform the factory terminates,
+// become code 6; a null model is returned as null.
+TEST_F(TranslatorFailureTest, ExceptionsAndNullModels) {
   ExpectPlatformBalanced([] {
     ExpectFailure([] { MakeRegression("ov"); }, 7, "RegressionTable: intercept is empty");
   });
-}
-
-TEST_F(TranslatorFailureTest, OtherExceptionsPassUnchanged) {
   EXPECT_THROW(MakeRegression("std"), std::runtime_error);
-}
-
-TEST_F(TranslatorFailureTest, XercesExceptionsBecomeCodeSix) {
-  // They cannot outlive the platform that the factory terminates.
   for (const char* arg : {"xerces", "dom"}) {
     try {
       MakeRegression(arg);
@@ -478,16 +364,121 @@ TEST_F(TranslatorFailureTest, XercesExceptionsBecomeCodeSix) {
       EXPECT_FALSE(e.GetErrorMessage().empty()) << arg;
     }
   }
-}
-
-TEST_F(TranslatorFailureTest, NullModelIsReturnedAsNull) {
   EXPECT_EQ(MakeRegression("null"), nullptr);
-}
-
-TEST_F(TranslatorFailureTest, OtherwiseTheModelIsReturned) {
   ModelPtr model = MakeRegression("");
   ASSERT_NE(model, nullptr);
   EXPECT_EQ(model->GetModelType(), "RegressionModel");
+}
+
+// --- The model-names file -------------------------------------------------
+
+Names NamesOfLine(const std::string& line) {
+  Names names;
+  model_names_file::AppendNames(line, &names);
+  return names;
+}
+
+Names NamesOfFile(const std::string& content) {
+  const std::string path = WriteFile("names.txt", content);
+  Names names = {"left over"};
+  model_names_file::ReadNames(path, &names);
+  std::remove(path.c_str());
+  return names;
+}
+
+TEST(ModelNamesFileTest, LinesSplitAtRunsOfSeparatorsAndFilesGiveNamesInOrder) {
+  const int max = model_names_file::kMaxLineLength;
+  const struct {
+    std::string text;
+    Names line;  // the names of `text` as one line
+    Names file;  // the names of `text` as a file
+  } cases[] = {
+      // clang-format off
+      {"TreeModel, RegressionModel\nNeuralNetwork\n", {"TreeModel", "RegressionModel", "NeuralNetwork"}, {"TreeModel", "RegressionModel", "NeuralNetwork"}},
+      {",, \t TreeModel\t\t,NeuralNetwork ,\n", {"TreeModel", "NeuralNetwork"}, {"TreeModel", "NeuralNetwork"}},
+      {"", {}, {}},
+      {" ,\t\n", {}, {}},
+      // No comments and no quoting: every other character belongs to a name.
+      {"#TreeModel \"Mining;Model\"", {"#TreeModel", "\"Mining;Model\""}, {"#TreeModel", "\"Mining;Model\""}},
+      {"\n\n   \nTreeModel\n\nTreeModel", {"TreeModel", "TreeModel"}, {"TreeModel", "TreeModel"}},
+      {"TreeModel\r\nMiningModel\r\n", {"TreeModel\r", "MiningModel\r"}, {"TreeModel", "MiningModel"}},
+      // An overlong line is cut and ends the reading.
+      {std::string(max, 'x') + "\nB\n", {std::string(max, 'x'), "B"}, {std::string(max, 'x'), "B"}},
+      {"A\nB " + std::string(max, 'y') + "\nC\n", {"A", "B", std::string(max, 'y'), "C"}, {"A", "B", std::string(max - 2, 'y')}},
+      // clang-format on
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(NamesOfLine(c.text), c.line) << c.text.substr(0, 40);
+    EXPECT_EQ(NamesOfFile(c.text), c.file) << c.text.substr(0, 40);
+  }
+}
+
+TEST(ModelNamesFileTest, MissingFileIsCodeTwoAndLeavesNoNames) {
+  Names names = {"left over"};
+  orvane_test::ExpectOVException(
+      [&] { model_names_file::ReadNames(TempPath("absent.txt"), &names); }, 2,
+      "Could not open model names file");
+  EXPECT_TRUE(names.empty());
+}
+
+TEST(ModelFactoryNamesTest, FileFormPassesTheFileNamesToThePlugin) {
+  const std::string names = WriteFile("list.txt", "TreeModel, MiningModel\n\nMiningModel\n");
+  const std::string model = WriteFile("model.pmml", "<PMML><MiningModel/></PMML>");
+  std::unique_ptr<ScoreModel> built(ModelFactory::MakeModelFromXML(model, names, "a", "b"));
+  ASSERT_NE(built, nullptr);
+  EXPECT_EQ(Describe(*built),
+            "type=MiningModel root=PMML arg=a names=TreeModel,MiningModel,MiningModel");
+  std::remove(names.c_str());
+  std::remove(model.c_str());
+}
+
+TEST(ModelFactoryNamesTest, FileFormRewindsTheFileForTheNearestNeighbourPlugin) {
+  const std::string names = WriteFile("nn.txt", "NearestNeighborModel\n");
+  const std::string model = std::string(ORVANE_TEST_DATA_DIR) + "/factory/nearest_neighbor.pmml";
+  std::unique_ptr<ScoreModel> built(ModelFactory::MakeModelFromXML(model, names, "a", "b"));
+  ASSERT_NE(built, nullptr);
+  EXPECT_NE(
+      Describe(*built).find(" first-line=<?xml version=\"1.0\" encoding=\"UTF-8\"?> arg1= arg2=b"),
+      std::string::npos);
+  std::remove(names.c_str());
+}
+
+// Runs in a scratch directory, the process's current directory, and goes
+// back afterwards.
+class CurrentDirectoryTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    char buffer[PATH_MAX];
+    ASSERT_NE(getcwd(buffer, sizeof buffer), nullptr);
+    previous_ = buffer;
+    std::string pattern = TempPath("cwdXXXXXX");
+    ASSERT_NE(mkdtemp(&pattern[0]), nullptr);
+    scratch_ = pattern;
+    ASSERT_EQ(chdir(scratch_.c_str()), 0);
+  }
+  void TearDown() override {
+    std::remove("modeldll.txt");
+    EXPECT_EQ(chdir(previous_.c_str()), 0);
+    rmdir(scratch_.c_str());
+  }
+
+  std::string previous_;
+  std::string scratch_;
+};
+
+TEST_F(CurrentDirectoryTest, EmptyNamesFileArgumentReadsModeldllTxt) {
+  const std::string model = WriteFile("default.pmml", "<PMML><MiningModel/></PMML>");
+  std::ofstream("modeldll.txt") << "MiningModel TreeModel\n";
+  std::unique_ptr<ScoreModel> built(ModelFactory::MakeModelFromXML(model, "", ""));
+  ASSERT_NE(built, nullptr);
+  EXPECT_EQ(Describe(*built), "type=MiningModel root=PMML arg= names=MiningModel,TreeModel");
+  std::remove(model.c_str());
+}
+
+TEST_F(CurrentDirectoryTest, MissingModeldllTxtFailsBeforeTheModelFileIsOpened) {
+  orvane_test::ExpectOVException(
+      [] { ModelFactory::MakeModelFromXML(TempPath("absent.pmml"), "", ""); }, 2,
+      "Could not open model names file");
 }
 
 }  // namespace

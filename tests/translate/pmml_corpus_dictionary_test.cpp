@@ -49,15 +49,6 @@ TEST_F(PMMLCorpusDictionaryTest, VendorDocumentReads) {
   EXPECT_EQ(ScoreDictVar::kDATE_DAYS_SINCE_1970, dictionary->GetVar("joined")->GetDateTimeType());
 }
 
-TEST_F(PMMLCorpusDictionaryTest, VendorDocumentFaultsAreReported) {
-  ExpectOVException(
-      [&] {
-        delete translator_->ParseDictionary(
-            DataDictionaryOf(ParseFile(DataDir() + "flag_with_three_categories.pmml")));
-      },
-      12, "Flag variable has to have two categories!");
-}
-
 // What the reader makes of documents written by other tools: those that keep
 // to the accepted structure read; the others fail with an OVException, never
 // anything worse.

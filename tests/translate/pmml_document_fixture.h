@@ -1,6 +1,7 @@
 #ifndef ORVANE_TESTS_TRANSLATE_PMML_DOCUMENT_FIXTURE_H_
 #define ORVANE_TESTS_TRANSLATE_PMML_DOCUMENT_FIXTURE_H_
 
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -13,6 +14,7 @@
 #include "orvane/dictionary/score_dictionary.h"
 #include "orvane/translate/pmml_translator.h"
 #include "orvane/values/ov_exception.h"
+#include "support/test_support.h"
 
 namespace MCOrvane_600 {
 
@@ -51,16 +53,9 @@ class PMMLDocumentTest : public ::testing::Test {
     return std::unique_ptr<ScoreDictionary>(translator_->ParseDictionary(Dictionary(fields)));
   }
 
-  // `f` must throw an OVException with `code` and `message`.
-  template <typename F>
-  static void ExpectOVException(F f, int code, const std::string& message) {
-    try {
-      f();
-      ADD_FAILURE() << "no exception, expected: " << message;
-    } catch (const OVException& e) {
-      EXPECT_EQ(code, e.GetErrorCode()) << message;
-      EXPECT_EQ(message, e.GetErrorMessage());
-    }
+  static void ExpectOVException(const std::function<void()>& f, int code,
+                                const std::string& message) {
+    orvane_test::ExpectOVException(f, code, message);
   }
 
   std::unique_ptr<PMMLTranslator> translator_;

@@ -65,6 +65,12 @@ std::string Interval(const std::string& closure, const std::string& margins) {
   return "<Interval closure='" + closure + "' " + margins + "/>";
 }
 
+// A bin of value `value` over [left, right) etc. as `closure` says.
+std::string B(const char* value, const char* closure, const char* left, const char* right) {
+  return Bin(value, Interval(closure,
+                             std::string("leftMargin='") + left + "' rightMargin='" + right + "'"));
+}
+
 std::string Discretize(const std::string& children) {
   return "<Discretize field='x'>" + children + "</Discretize>";
 }
@@ -122,154 +128,91 @@ TEST_P(TransformationFailureTest, ThrowsCodeAndMessage) {
   }
 }
 
+// clang-format off
 const Failure kDerivedFieldFailures[] = {
     {"", 1, "<DerivedField> is required!!"},
-    {"<DerivedField name='' optype='continuous' dataType='double'/>", 1,
-     "Variable name can't be empty string!"},
+    {"<DerivedField name='' optype='continuous' dataType='double'/>", 1, "Variable name can't be empty string!"},
     {"<DerivedField name='x' optype='continuous' dataType='double'/>", 1, "x: Redefinition!"},
     {Numeric("") + Numeric(""), 1, "a: Redefinition!"},
     {"<DerivedField name='a' optype='' dataType='double'/>", 11, "opType is required!!"},
-    {"<DerivedField name='a' optype='Continuous' dataType='double'/>", 11,
-     "Continuous: Invalid Variable Type"},
-    {"<DerivedField name='a' optype='continuous' dataType='string'/>", 11,
-     "string: Invalid Variable dataType -- string variable can't be continuous!!"},
-    {"<DerivedField name='a' dataType='double'/>", 4,
-     "Attribute optype is missing from Node \"DerivedField\""},
-    {"<DerivedField name='a' optype='continuous'/>", 4,
-     "Attribute dataType is missing from Node \"DerivedField\""},
-    {"<DerivedField name='a' optype='categorical' dataType='double'>"
-     "<Extension name='MissingValues'><Value value='1'/></Extension>"
-     "<Value value='2'/><Value value='1'/><FieldRef field='x'/></DerivedField>",
-     1, "a: category value is defined as both valid and invalid/missing!!!"},
+    {"<DerivedField name='a' optype='Continuous' dataType='double'/>", 11, "Continuous: Invalid Variable Type"},
+    {"<DerivedField name='a' optype='continuous' dataType='string'/>", 11, "string: Invalid Variable dataType -- string variable can't be continuous!!"},
+    {"<DerivedField name='a' dataType='double'/>", 4, "Attribute optype is missing from Node \"DerivedField\""},
+    {"<DerivedField name='a' optype='continuous'/>", 4, "Attribute dataType is missing from Node \"DerivedField\""},
+    {"<DerivedField name='a' optype='categorical' dataType='double'>" "<Extension name='MissingValues'><Value value='1'/></Extension>" "<Value value='2'/><Value value='1'/><FieldRef field='x'/></DerivedField>", 1, "a: category value is defined as both valid and invalid/missing!!!"},
     {Numeric("<Foo/><FieldRef field='x'/>"), 1, "Invalid EXPRESSION"},
     {Numeric("<FieldRef field='x'/><Constant>1</Constant>"), 1, "Only one EXPRESSION is allowed"},
     {Numeric("<FieldRef field='x'/><Foo/>"), 1, "Only one EXPRESSION is allowed"},
-    {Numeric("<NormDiscrete field='s' value='a'/><FieldRef field='x'/>"), 1,
-     "Only one EXPRESSION is allowed"},
+    {Numeric("<NormDiscrete field='s' value='a'/><FieldRef field='x'/>"), 1, "Only one EXPRESSION is allowed"},
     {Numeric("<FieldRef field='zz'/>"), 8, "zz: not predefined"},
+    // Only fields defined before may be referred to.
+    {Numeric("<FieldRef field='b'/>") + "<DerivedField name='b' optype='continuous' dataType='double'><FieldRef field='x'/></DerivedField>", 8, "b: not predefined"},
     {Text("<FieldRef field='x'/>"), 8, "x: has to have the same type as a\n"},
     {Numeric("<FieldRef/>"), 4, "Attribute field is missing from Node \"FieldRef\""},
     {Numeric("<Constant/>"), 4, "Constant value is required!"},
     {Numeric("<Constant>abc</Constant>"), 3, "abcInvalid double string -- "},
-    {Numeric("<Constant dataType='date'>2001-01-01</Constant>"), 3,
-     "2001-01-01Invalid double string -- "},
-    {"<DerivedField name='a' optype='categorical' dataType='double'>"
-     "<Value value='1' property='missing'/><FieldRef field='x'/></DerivedField>",
-     6, "InValid property value!"},
-    {"<DerivedField name='a' optype='categorical' dataType='double'>"
-     "<Value value='one'/><FieldRef field='x'/></DerivedField>",
-     3, "oneInvalid double string -- "},
-    {Text("<Extension name='MissingValues'><Interval closure='openOpen' leftMargin='0'/>"
-          "</Extension><FieldRef field='s'/>"),
-     1, "InterVal is not allowed!!"},
-    {Numeric("<Extension name='MissingValues'>" + Extension("invalidRangeLower", "0") +
-             Extension("invalidRangeLower", "1") + "</Extension><FieldRef field='x'/>"),
-     5, "Only one \"invalidRangeLower\" or \"invalidRangeUpper\" is allowed!"},
-    {Numeric(Extension("width", "wide") + "<FieldRef field='x'/>"), 3,
-     "wideInvalid integer string -- "},
+    {Numeric("<Constant dataType='date'>2001-01-01</Constant>"), 3, "2001-01-01Invalid double string -- "},
+    {"<DerivedField name='a' optype='categorical' dataType='double'>" "<Value value='1' property='missing'/><FieldRef field='x'/></DerivedField>", 6, "InValid property value!"},
+    {"<DerivedField name='a' optype='categorical' dataType='double'>" "<Value value='one'/><FieldRef field='x'/></DerivedField>", 3, "oneInvalid double string -- "},
+    {Text("<Extension name='MissingValues'><Interval closure='openOpen' leftMargin='0'/>" "</Extension><FieldRef field='s'/>"), 1, "InterVal is not allowed!!"},
+    {Numeric("<Extension name='MissingValues'>" + Extension("invalidRangeLower", "0") + Extension("invalidRangeLower", "1") + "</Extension><FieldRef field='x'/>"), 5, "Only one \"invalidRangeLower\" or \"invalidRangeUpper\" is allowed!"},
+    {Numeric(Extension("width", "wide") + "<FieldRef field='x'/>"), 3, "wideInvalid integer string -- "},
 };
 INSTANTIATE_TEST_SUITE_P(DerivedField, TransformationFailureTest,
                          ::testing::ValuesIn(kDerivedFieldFailures));
 
 const std::string kLinearNorms = "<LinearNorm orig='0' norm='0'/><LinearNorm orig='10' norm='1'/>";
 
+const char kDisjoint[] = "Only disjoint value range is allowed";
+
 const Failure kTableFailures[] = {
-    {Numeric("<NormContinuous field='x'><LinearNorm orig='0' norm='0'/></NormContinuous>"), 1,
-     "At least two <LinearNorm>s are required!!"},
-    {Numeric("<NormContinuous field='zz'>" + kLinearNorms + "</NormContinuous>"), 1,
-     "zz: must predefined as continuous type"},
-    {Numeric("<NormContinuous field='n'>" + kLinearNorms + "</NormContinuous>"), 1,
-     "n: must predefined as continuous type"},
-    {Numeric("<NormContinuous field='x'>" + kLinearNorms +
-             "<LinearNorm orig='20' norm='5'/></NormContinuous>"),
-     5, "x: only a straight line of <LinearNorm>s is supported!!"},
+    {Numeric("<NormContinuous field='x'><LinearNorm orig='0' norm='0'/></NormContinuous>"), 1, "At least two <LinearNorm>s are required!!"},
+    {Numeric("<NormContinuous field='zz'>" + kLinearNorms + "</NormContinuous>"), 1, "zz: must predefined as continuous type"},
+    {Numeric("<NormContinuous field='n'>" + kLinearNorms + "</NormContinuous>"), 1, "n: must predefined as continuous type"},
+    {Numeric("<NormContinuous field='x'>" + kLinearNorms + "<LinearNorm orig='20' norm='5'/></NormContinuous>"), 5, "x: only a straight line of <LinearNorm>s is supported!!"},
     {Numeric(MapValues(Table(""))), 5, "Multi-dimensional case not supported!!"},
-    {Numeric(MapValues(std::string(kFieldColumnPair) + kFieldColumnPair)), 5,
-     "Multi-dimensional case not supported!!"},
+    {Numeric(MapValues(std::string(kFieldColumnPair) + kFieldColumnPair)), 5, "Multi-dimensional case not supported!!"},
     // Pairs and norms count at any depth below their element.
-    {Numeric(MapValues(kFieldColumnPair + Table("<row><in>a</in><out>" +
-                                                std::string(kFieldColumnPair) + "</out></row>"))),
-     5, "Multi-dimensional case not supported!!"},
-    {Numeric("<NormContinuous field='x'><LinearNorm orig='0' norm='0'/><Norms>"
-             "<LinearNorm orig='10' norm='1'/></Norms></NormContinuous>"),
-     4, "Attribute orig is missing from Node \"Norms\""},
+    {Numeric(MapValues(kFieldColumnPair + Table("<row><in>a</in><out>" + std::string(kFieldColumnPair) + "</out></row>"))), 5, "Multi-dimensional case not supported!!"},
+    {Numeric("<NormContinuous field='x'><LinearNorm orig='0' norm='0'/><Norms>" "<LinearNorm orig='10' norm='1'/></Norms></NormContinuous>"), 4, "Attribute orig is missing from Node \"Norms\""},
     {Numeric(MapValues("<FieldColumnPair field='zz' column='in'/>")), 1, "zz: not predefined!"},
-    {Numeric(MapValues(Table("") + kFieldColumnPair)), 1,
-     "Element <FieldColumnPair> should defined before!"},
-    {Numeric(MapValues(kFieldColumnPair + Table("") + Table(""))), 1,
-     "Only one <InlineTable> is allowed!!"},
-    {Text(MapValues(kFieldColumnPair + Extension("recodeTargetSysmis", "a"))), 5,
-     "Only numeric type derived variable is allowed!"},
-    {Text(MapValues(kFieldColumnPair + Table(Extension("recodeTargetSysmis", "a")))), 5,
-     "Only numeric type derived variable is allowed!"},
-    {Numeric(MapValues(kFieldColumnPair + Table("<row><x>a</x><out>1</out></row>"))), 1,
-     "Child element in is not found in <Row>!"},
-    {Numeric(MapValues(kFieldColumnPair + Table("<row><in>a</in><o>1</o></row>"))), 1,
-     "Child element out is not found in <Row>!"},
-    {Numeric(MapValues(kFieldColumnPair + Table("<row><in>a</in><out/></row>"))), 1,
-     "No Element Found from out!!!"},
-    {Numeric(MapValues(kFieldColumnPair + Table("<row><in>a</in><out>one</out></row>"))), 3,
-     "oneInvalid double string -- "},
+    {Numeric(MapValues(Table("") + kFieldColumnPair)), 1, "Element <FieldColumnPair> should defined before!"},
+    {Numeric(MapValues(kFieldColumnPair + Table("") + Table(""))), 1, "Only one <InlineTable> is allowed!!"},
+    {Text(MapValues(kFieldColumnPair + Extension("recodeTargetSysmis", "a"))), 5, "Only numeric type derived variable is allowed!"},
+    {Text(MapValues(kFieldColumnPair + Table(Extension("recodeTargetSysmis", "a")))), 5, "Only numeric type derived variable is allowed!"},
+    {Numeric(MapValues(kFieldColumnPair + Table("<row><x>a</x><out>1</out></row>"))), 1, "Child element in is not found in <Row>!"},
+    {Numeric(MapValues(kFieldColumnPair + Table("<row><in>a</in><o>1</o></row>"))), 1, "Child element out is not found in <Row>!"},
+    {Numeric(MapValues(kFieldColumnPair + Table("<row><in>a</in><out/></row>"))), 1, "No Element Found from out!!!"},
+    {Numeric(MapValues(kFieldColumnPair + Table("<row><in>a</in><out>one</out></row>"))), 3, "oneInvalid double string -- "},
     {Numeric(MapValues(kFieldColumnPair + std::string("<Foo/>"))), 1, "Invalid element!"},
-    {Numeric("<MapValues>" + std::string(kFieldColumnPair) + "</MapValues>"), 4,
-     "Attribute outputColumn is missing from Node \"MapValues\""},
+    {Numeric("<MapValues>" + std::string(kFieldColumnPair) + "</MapValues>"), 4, "Attribute outputColumn is missing from Node \"MapValues\""},
     {Numeric("<Discretize field='zz'>" + Bin("1", "") + "</Discretize>"), 1, "zz: not predefined!"},
     {Numeric(Discretize("")), 1, "<DiscretizeBin> is required"},
-    {Numeric(Discretize(Bin("1", Interval("closedOpen", "") + Interval("closedOpen", "")))), 1,
-     "ONLY one <Interval> is allowed."},
+    {Numeric(Discretize(Bin("1", Interval("closedOpen", "") + Interval("closedOpen", "")))), 1, "ONLY one <Interval> is allowed."},
     {Numeric(Discretize(Bin("1", "<Foo/>"))), 1, "Only <Extension> and <Interval> are allowed!"},
     {Numeric(Discretize(Bin("1", ""))), 1, "Element Interval is required"},
     {Numeric(Discretize(Bin("1", Extension("recodeElseCopy")))), 1, "Element Interval is required"},
-    {Numeric(Discretize(Bin("1", Interval("closedOpen", "")) + Extension("recodeTargetSysmis"))), 1,
-     "Element Interval is required"},
-    {Numeric(Discretize(Bin("1", Interval("closedOpen", "")) + "<Foo/>")), 1,
-     "Only <Extension> and <DisCretizeBin> are allowed!"},
-    {Numeric(Discretize(Bin("1", Interval("closedClosed", "leftMargin='0' rightMargin='10'")) +
-                        Bin("2", Interval("closedClosed", "leftMargin='10' rightMargin='20'")))),
-     1, "Only disjoint value range is allowed"},
-    {Numeric(Discretize(Bin("1", Interval("closedOpen", "leftMargin='0' rightMargin='10'")) +
-                        Bin("2", Interval("closedOpen", "leftMargin='5' rightMargin='20'")))),
-     1, "Only disjoint value range is allowed"},
-    {Numeric(Discretize(Bin("1", Interval("closedOpen", "leftMargin='0' rightMargin='10'")) +
-                        Bin("2", Interval("closedOpen", "leftMargin='0' rightMargin='10'")))),
-     1, "Only disjoint value range is allowed"},
-    {Numeric(Discretize(Bin("1", Interval("closedOpen", "leftMargin='10' rightMargin='20'")) +
-                        Bin("2", Interval("closedClosed", "leftMargin='0' rightMargin='10'")))),
-     1, "Only disjoint value range is allowed"},
-    {Numeric(Discretize(Bin("1", Interval("open", "leftMargin='0'")))), 1,
-     "In valid closure value in <InterVal>."},
-    {Numeric(Discretize(Bin("1", Interval("closedOpen", "leftMargin='0' rightMargin='10'")) +
-                        Bin("2", Interval("closedOpen", "leftMargin='10' rightMargin='20'")) +
-                        Bin("3", Interval("closedOpen", "")))),
-     12, "At least one margin must be defined."},
-    {Numeric(Discretize(Bin("low", Interval("closedOpen", "leftMargin='0'")))), 3,
-     "lowInvalid double string -- "},
+    {Numeric(Discretize(Bin("1", Interval("closedOpen", "")) + Extension("recodeTargetSysmis"))), 1, "Element Interval is required"},
+    {Numeric(Discretize(Bin("1", Interval("closedOpen", "")) + "<Foo/>")), 1, "Only <Extension> and <DisCretizeBin> are allowed!"},
+    {Numeric(Discretize(B("1", "closedClosed", "0", "10") + B("2", "closedClosed", "10", "20"))), 1, kDisjoint},
+    {Numeric(Discretize(B("1", "closedOpen", "0", "10") + B("2", "closedOpen", "5", "20"))), 1, kDisjoint},
+    {Numeric(Discretize(B("1", "closedOpen", "0", "10") + B("2", "closedOpen", "0", "10"))), 1, kDisjoint},
+    {Numeric(Discretize(B("1", "closedOpen", "10", "20") + B("2", "closedClosed", "0", "10"))), 1, kDisjoint},
+    {Numeric(Discretize(Bin("1", Interval("open", "leftMargin='0'")))), 1, "In valid closure value in <InterVal>."},
+    {Numeric(Discretize(B("1", "closedOpen", "0", "10") + B("2", "closedOpen", "10", "20") + Bin("3", Interval("closedOpen", "")))), 12, "At least one margin must be defined."},
+    {Numeric(Discretize(Bin("low", Interval("closedOpen", "leftMargin='0'")))), 3, "lowInvalid double string -- "},
 };
 INSTANTIATE_TEST_SUITE_P(Tables, TransformationFailureTest, ::testing::ValuesIn(kTableFailures));
 
 const Failure kExtensionFailures[] = {
-    {Numeric("<MapValues outputColumn='out' defaultValue='1'>" + std::string(kFieldColumnPair) +
-             Extension("recodeElseCopy") + "</MapValues>"),
-     5, "defaultValue value is defined already!!"},
-    {Numeric("<MapValues outputColumn='out' mapMissingTo='1'>" + std::string(kFieldColumnPair) +
-             Extension("recodeMissingCopy") + "</MapValues>"),
-     5, "mapMissingTo value is defined already!!"},
-    {Numeric(MapValues(kFieldColumnPair + Extension("mapSysmisTo", "0") +
-                       Extension("mapSysmisTo", "1"))),
-     5, "mapSysmisTo value is defined already!!"},
-    {Text(MapValues(kFieldColumnPair + Extension("recodeMissingSysmis"))), 5,
-     "Only numeric derived variable is allowed!!"},
-    {Numeric("<MapValues outputColumn='out' mapMissingTo='1'>" + std::string(kFieldColumnPair) +
-             Extension("recodeMissingSysmis") + "</MapValues>"),
-     5, "mapMissing replacement value is defined already!!"},
-    {Numeric(MapValues(kFieldColumnPair + Extension("recodeMissingCopy") +
-                       Extension("recodeMissingSysmis"))),
-     5, "mapMissing replacement value is defined already!!"},
-    {Numeric(Discretize(Extension("mapSysmisTo", "0") + Extension("recodeMissingSysmis") +
-                        Bin("1", Interval("closedOpen", "")))),
-     5, "mapMissing replacement value is defined already!!"},
-    {Numeric(MapValues(kFieldColumnPair + std::string("<Extension name='mapSysmisTo'/>"))), 4,
-     "Attribute value is missing from Node \"Extension\""},
+    {Numeric("<MapValues outputColumn='out' defaultValue='1'>" + std::string(kFieldColumnPair) + Extension("recodeElseCopy") + "</MapValues>"), 5, "defaultValue value is defined already!!"},
+    {Numeric("<MapValues outputColumn='out' mapMissingTo='1'>" + std::string(kFieldColumnPair) + Extension("recodeMissingCopy") + "</MapValues>"), 5, "mapMissingTo value is defined already!!"},
+    {Numeric(MapValues(kFieldColumnPair + Extension("mapSysmisTo", "0") + Extension("mapSysmisTo", "1"))), 5, "mapSysmisTo value is defined already!!"},
+    {Text(MapValues(kFieldColumnPair + Extension("recodeMissingSysmis"))), 5, "Only numeric derived variable is allowed!!"},
+    {Numeric("<MapValues outputColumn='out' mapMissingTo='1'>" + std::string(kFieldColumnPair) + Extension("recodeMissingSysmis") + "</MapValues>"), 5, "mapMissing replacement value is defined already!!"},
+    {Numeric(MapValues(kFieldColumnPair + Extension("recodeMissingCopy") + Extension("recodeMissingSysmis"))), 5, "mapMissing replacement value is defined already!!"},
+    {Numeric(Discretize(Extension("mapSysmisTo", "0") + Extension("recodeMissingSysmis") + Bin("1", Interval("closedOpen", "")))), 5, "mapMissing replacement value is defined already!!"},
+    {Numeric(MapValues(kFieldColumnPair + std::string("<Extension name='mapSysmisTo'/>"))), 4, "Attribute value is missing from Node \"Extension\""},
 };
 INSTANTIATE_TEST_SUITE_P(Extensions, TransformationFailureTest,
                          ::testing::ValuesIn(kExtensionFailures));
@@ -290,33 +233,23 @@ const Failure kApplyFailures[] = {
     {Apply("Sum", ""), 5, "Sum: not Supported function name"},
     {Numeric("<Apply/>"), 4, "Attribute function is missing from Node \"Apply\""},
     {Apply("+", FieldRef("x")), 6, "Two parameters are required!"},
-    {Apply("mod", FieldRef("x") + FieldRef("x") + FieldRef("x")), 6,
-     "Two parameters are required!"},
+    {Apply("mod", FieldRef("x") + FieldRef("x") + FieldRef("x")), 6, "Two parameters are required!"},
     {Apply("abs", FieldRef("x") + FieldRef("y")), 6, "Only one parameter is allowed!"},
     {Apply("length", ""), 6, "Only one parameter is allowed!"},
     {Apply("cdf.normal", FieldRef("x") + FieldRef("y")), 6, "Three parameters are required!"},
     {Apply("date_days_difference", FieldRef("d")), 6, "Two parameters are required!"},
     {Apply("year-from-date", FieldRef("d") + FieldRef("d")), 6, "Only one parameter is required!"},
-    {Apply("outlierHandle",
-           FieldRef("x") + FieldRef("x") + FieldRef("x") + FieldRef("x") + FieldRef("x")),
-     6, "Six parameters are required!"},
+    {Apply("outlierHandle", FieldRef("x") + FieldRef("x") + FieldRef("x") + FieldRef("x") + FieldRef("x")), 6, "Six parameters are required!"},
     {Apply("value", Constant("1")), 6, "Only <FieldRef> is allowed for function value!"},
-    {Apply("sysmis", Nested("abs", FieldRef("x"))), 6,
-     "Only <FieldRef> is allowed for function value!"},
+    {Apply("sysmis", Nested("abs", FieldRef("x"))), 6, "Only <FieldRef> is allowed for function value!"},
     {Apply("value", FieldRef("s")), 6, "Variable type doesn't match!"},
     {Apply("recast_to_scale", FieldRef("d")), 6, "Variable type doesn't match!"},
-    {Text("<Apply function='sysmis'>" + FieldRef("s") + "</Apply>"), 6,
-     "Variable type doesn't match!"},
-    {Apply("+", FieldRef("x") + Nested("concat", FieldRef("s"))), 6,
-     "Numeric function is required!"},
-    {Text("<Apply function='concat'>" + Nested("abs", FieldRef("x")) + "</Apply>"), 6,
-     "string function is required!"},
-    {Apply("length", Nested("substr", FieldRef("s") + Constant("1"))), 6,
-     "apply functions don't match!"},
-    {Text("<Apply function='substr'>" + FieldRef("x") + Constant("1") + "</Apply>"), 6,
-     "Doesn't match!"},
-    {Text("<Apply function='substr'>" + FieldRef("s") + FieldRef("s") + "</Apply>"), 6,
-     "Doesn't match!"},
+    {Text("<Apply function='sysmis'>" + FieldRef("s") + "</Apply>"), 6, "Variable type doesn't match!"},
+    {Apply("+", FieldRef("x") + Nested("concat", FieldRef("s"))), 6, "Numeric function is required!"},
+    {Text("<Apply function='concat'>" + Nested("abs", FieldRef("x")) + "</Apply>"), 6, "string function is required!"},
+    {Apply("length", Nested("substr", FieldRef("s") + Constant("1"))), 6, "apply functions don't match!"},
+    {Text("<Apply function='substr'>" + FieldRef("x") + Constant("1") + "</Apply>"), 6, "Doesn't match!"},
+    {Text("<Apply function='substr'>" + FieldRef("s") + FieldRef("s") + "</Apply>"), 6, "Doesn't match!"},
     {Apply("+", FieldRef("x") + Constant("a", "string")), 6, "Doesn't match!"},
     {Apply("+", FieldRef("x") + Constant("10", "dateDaysSince[1970]")), 6, "Doesn't match!"},
     {Apply("+", FieldRef("x") + FieldRef("d")), 6, "Doesn't match!"},
@@ -325,61 +258,42 @@ const Failure kApplyFailures[] = {
     {Apply("+", FieldRef("x") + FieldRef("zz")), 8, "zz: not predefined"},
 };
 INSTANTIATE_TEST_SUITE_P(Apply, TransformationFailureTest, ::testing::ValuesIn(kApplyFailures));
+// clang-format on
 
 using TransformationReaderSuccessTest = TransformationReaderTest;
 
+std::string Field(const std::string& name, const std::string& optype, const std::string& type,
+                  const std::string& body) {
+  return "<DerivedField name='" + name + "' optype='" + optype + "' dataType='" + type + "'>" +
+         body + "</DerivedField>";
+}
+
+// Fields nested in Extensions of the dictionary or of a field come in
+// document order, a nested one after the field around it.
 TEST_F(TransformationReaderSuccessTest, ReadsNestedFieldsInDocumentOrder) {
   std::unique_ptr<TransformationDictionary> dictionary(
-      Read("<DerivedField name='b' optype='continuous' dataType='double'>" + FieldRef("x") +
-           "</DerivedField><Extension><DerivedField name='a' optype='continuous' "
-           "dataType='double' displayName='Alpha'>" +
-           FieldRef("b") + "</DerivedField></Extension>"));
-  ASSERT_EQ(2, dictionary->Size());
-  EXPECT_EQ((std::vector<std::string>{"b", "a"}), dictionary->GetDerivedVarNames());
+      Read("<DerivedField name='b' optype='continuous' dataType='double'><Extension>"
+           "<DerivedField name='a' optype='continuous' dataType='double' displayName='Alpha'>" +
+           FieldRef("b") + "</DerivedField></Extension>" + FieldRef("x") +
+           "</DerivedField><Extension><DerivedField name='c' optype='continuous' "
+           "dataType='double'>" +
+           FieldRef("a") + "</DerivedField></Extension>"));
+  EXPECT_EQ((std::vector<std::string>{"b", "a", "c"}), dictionary->GetDerivedVarNames());
   const TransformVar* a = Var(*dictionary, "a");
-  ASSERT_NE(nullptr, a);
   EXPECT_EQ("Alpha", a->GetLabel());
   EXPECT_EQ("b", Var(*dictionary, "b")->GetLabel());
   EXPECT_EQ(TD::kFIELDREF, a->GetTransExpression());
   EXPECT_EQ("b", a->GetFieldName());
 }
 
-TEST_F(TransformationReaderSuccessTest, ReadsFieldsNestedInFieldsAfterThem) {
-  std::unique_ptr<TransformationDictionary> dictionary(
-      Read("<DerivedField name='b' optype='continuous' dataType='double'><Extension>"
-           "<DerivedField name='a' optype='continuous' dataType='double'>" +
-           FieldRef("b") + "</DerivedField></Extension>" + FieldRef("x") +
-           "</DerivedField><DerivedField name='c' optype='continuous' dataType='double'>" +
-           FieldRef("a") + "</DerivedField>"));
-  EXPECT_EQ((std::vector<std::string>{"b", "a", "c"}), dictionary->GetDerivedVarNames());
-}
-
-TEST_F(TransformationReaderSuccessTest, RefersOnlyToFieldsDefinedBefore) {
-  try {
-    std::unique_ptr<TransformationDictionary> dictionary(Read(
-        Numeric(FieldRef("b")) + "<DerivedField name='b' optype='continuous' dataType='double'>" +
-        FieldRef("x") + "</DerivedField>"));
-    ADD_FAILURE() << "a later field was found";
-  } catch (const OVException& e) {
-    EXPECT_EQ("b: not predefined", e.GetErrorMessage());
-  }
-}
-
 TEST_F(TransformationReaderSuccessTest, ReadsTypesLevelsAndWidth) {
+  const char* const kStamp = "dateTimeSecondsSince[1970]";
   std::unique_ptr<TransformationDictionary> dictionary(
-      Read("<DerivedField name='o' optype='ordinal' dataType='integer'>" + FieldRef("n") +
-           "</DerivedField>"
-           "<DerivedField name='t' optype='categorical' dataType='string'>" +
-           Extension("stringLength", "4") + FieldRef("s") +
-           "</DerivedField>"
-           "<DerivedField name='u' optype='categorical' dataType='string'>" +
-           Extension("width", "0") + FieldRef("s") +
-           "</DerivedField>"
-           "<DerivedField name='w' optype='continuous' dataType='dateTimeSecondsSince[1970]'>" +
-           Constant("86400", "dateTimeSecondsSince[1970]") +
-           "</DerivedField>"
-           "<DerivedField name='z' optype='continuous' dataType='double'><NormDiscrete field='s' "
-           "value='a'/></DerivedField>"));
+      Read(Field("o", "ordinal", "integer", FieldRef("n")) +
+           Field("t", "categorical", "string", Extension("stringLength", "4") + FieldRef("s")) +
+           Field("u", "categorical", "string", Extension("width", "0") + FieldRef("s")) +
+           Field("w", "continuous", kStamp, Constant("86400", kStamp)) +
+           Field("z", "continuous", "double", "<NormDiscrete field='s' value='a'/>")));
   EXPECT_EQ(ScoreDictVar::kORDINAL, Var(*dictionary, "o")->GetMLevel());
   EXPECT_EQ(ScoreDictVar::kNUMERIC_VAR, Var(*dictionary, "o")->GetVarType());
   EXPECT_EQ(ScoreDictVar::kSTRING_VAR, Var(*dictionary, "t")->GetVarType());
@@ -421,6 +335,7 @@ TEST_F(TransformationReaderSuccessTest, ReadsCategoriesAndMissingValues) {
   }
 }
 
+// Nodes are numbered in document order across all trees.
 TEST_F(TransformationReaderSuccessTest, NumbersTreeNodesAcrossTrees) {
   std::unique_ptr<TransformationDictionary> dictionary(Read(
       "<DerivedField name='p' optype='continuous' dataType='double'>" +
@@ -428,38 +343,30 @@ TEST_F(TransformationReaderSuccessTest, NumbersTreeNodesAcrossTrees) {
       "</DerivedField><DerivedField name='q' optype='continuous' dataType='double'>" +
       Nested("*", Nested("abs", FieldRef("y")) + Constant("3", "integer")) + "</DerivedField>"));
   const FunctionTree* p = Var(*dictionary, "p")->GetRoot();
-  ASSERT_NE(nullptr, p);
-  EXPECT_EQ("0", p->GetNodeStats().GetNodeID());
   EXPECT_EQ(TD::kFN_PLUS, p->GetNodeStats().GetTransformFunction());
-  ASSERT_EQ(2, p->GetChildCount());
   const ApplyNodeStats x = p->GetChildAt(0)->GetNodeStats();
-  EXPECT_EQ("1", x.GetNodeID());
   EXPECT_EQ("x", x.GetParameterName());
   EXPECT_FALSE(x.IsConstNode());
-  EXPECT_EQ(TD::kFN_NONE, x.GetTransformFunction());
   const ApplyNodeStats constant = p->GetChildAt(1)->GetNodeStats();
-  EXPECT_EQ("2", constant.GetNodeID());
   EXPECT_EQ("Constant_D_2.5", constant.GetParameterName());
   EXPECT_TRUE(constant.IsConstNode());
-
   const FunctionTree* q = Var(*dictionary, "q")->GetRoot();
-  EXPECT_EQ("3", q->GetNodeStats().GetNodeID());
   const FunctionTree* abs = q->GetChildAt(0);
-  EXPECT_EQ("4", abs->GetNodeStats().GetNodeID());
-  EXPECT_EQ(TD::kFN_ABS, abs->GetNodeStats().GetTransformFunction());
   EXPECT_EQ(q, abs->GetParent());
-  EXPECT_EQ("5", abs->GetChildAt(0)->GetNodeStats().GetNodeID());
-  EXPECT_EQ("6", q->GetChildAt(1)->GetNodeStats().GetNodeID());
+  std::string ids;
+  for (const FunctionTree* node :
+       {p, p->GetChildAt(0), p->GetChildAt(1), q, abs, abs->GetChildAt(0), q->GetChildAt(1)}) {
+    ids += node->GetNodeStats().GetNodeID();
+  }
+  EXPECT_EQ("0123456", ids);
   EXPECT_EQ(TD::kAPPLY, Var(*dictionary, "q")->GetTransExpression());
-  EXPECT_EQ("", Var(*dictionary, "q")->GetFieldName());
 }
 
 TEST_F(TransformationReaderSuccessTest, EncodesConstantsByType) {
   std::unique_ptr<TransformationDictionary> dictionary(Read(
       Text("<Apply function='concat'>" + Constant("ab c", "string") + FieldRef("s") + "</Apply>") +
-      "<DerivedField name='b' optype='continuous' dataType='double'>" +
-      Nested("date_days_difference", Constant("1", "dateDaysSince[1970]") + FieldRef("d")) +
-      "</DerivedField>"));
+      Field("b", "continuous", "double",
+            Nested("date_days_difference", Constant("1", "dateDaysSince[1970]") + FieldRef("d")))));
   EXPECT_EQ("Constant_S_ab c",
             Var(*dictionary, "a")->GetRoot()->GetChildAt(0)->GetNodeStats().GetParameterName());
   EXPECT_EQ("Constant_T_86400",
@@ -468,21 +375,19 @@ TEST_F(TransformationReaderSuccessTest, EncodesConstantsByType) {
 
 TEST_F(TransformationReaderSuccessTest, AcceptsUncheckedAndOpenCounts) {
   std::unique_ptr<TransformationDictionary> dictionary(
-      Read("<DerivedField name='s0' optype='continuous' dataType='double'>" + Nested("sum", "") +
-           "</DerivedField><DerivedField name='i' optype='continuous' dataType='double'>" +
-           Nested("if", Nested("greaterThan", FieldRef("x") + Constant("a", "string")) +
-                            FieldRef("s") + Constant("1")) +
-           "</DerivedField><DerivedField name='l' optype='continuous' dataType='double'>" +
-           Nested("+", Nested("length", FieldRef("s")) + FieldRef("x")) + "</DerivedField>"));
+      Read(Field("s0", "continuous", "double", Nested("sum", "")) +
+           Field("i", "continuous", "double",
+                 Nested("if", Nested("greaterThan", FieldRef("x") + Constant("a", "string")) +
+                                  FieldRef("s") + Constant("1"))) +
+           Field("l", "continuous", "double",
+                 Nested("+", Nested("length", FieldRef("s")) + FieldRef("x")))));
   EXPECT_EQ(3, dictionary->Size());
 }
 
 TEST_F(TransformationReaderSuccessTest, AcceptsTouchingAndUnboundedBins) {
   std::unique_ptr<TransformationDictionary> dictionary(Read(
-      Numeric(Discretize(Bin("1", Interval("closedOpen", "leftMargin='0' rightMargin='10'")) +
-                         Bin("2", Interval("closedClosed", "leftMargin='10' rightMargin='20'")))) +
-      "<DerivedField name='b' optype='continuous' dataType='double'>" +
-      Discretize(Bin("7", Interval("openOpen", ""))) + "</DerivedField>"));
+      Numeric(Discretize(B("1", "closedOpen", "0", "10") + B("2", "closedClosed", "10", "20"))) +
+      Field("b", "continuous", "double", Discretize(Bin("7", Interval("openOpen", ""))))));
   EXPECT_EQ(TD::kDISCRETIZE, Var(*dictionary, "a")->GetTransExpression());
   EXPECT_EQ("x", Var(*dictionary, "a")->GetFieldName());
   const TransformVar* b = Var(*dictionary, "b");
@@ -532,10 +437,9 @@ TEST_F(TransformationReaderSuccessTest, ReadsRecodeExtensions) {
   std::unique_ptr<TransformationDictionary> dictionary(
       Read(Numeric(MapValues(kFieldColumnPair + Extension("recodeElseCopy") +
                              Extension("recodeMissingSysmis") + Extension("other"))) +
-           "<DerivedField name='b' optype='categorical' dataType='string'>" +
-           MapValues(kFieldColumnPair + Extension("mapSysmisTo", "none") +
-                     Extension("recodeMissingCopy")) +
-           "</DerivedField>"));
+           Field("b", "categorical", "string",
+                 MapValues(kFieldColumnPair + Extension("mapSysmisTo", "none") +
+                           Extension("recodeMissingCopy")))));
   const TransformVar* a = Var(*dictionary, "a");
   EXPECT_TRUE(a->IsRecodeElseCopy());
   ASSERT_NE(nullptr, a->GetRecodeMissValueRep());
@@ -550,7 +454,7 @@ TEST_F(TransformationReaderSuccessTest, ReadsRecodeExtensions) {
 TEST_F(TransformationReaderSuccessTest, ReadsDiscretizeRecodeBins) {
   std::unique_ptr<TransformationDictionary> dictionary(Read(Numeric(Discretize(
       Bin("0", Extension("mapSysmisTo", "-5") + Interval("closedOpen", "rightMargin='0'")) +
-      Bin("1", Interval("closedOpen", "leftMargin='0' rightMargin='10'")) +
+      B("1", "closedOpen", "0", "10") +
       Bin("9", Interval("closedOpen", "leftMargin='10' rightMargin='20'") +
                    Extension("recodeTargetSysmis")) +
       Bin("9", Extension("recodeIntervalCopy") +

@@ -1,6 +1,14 @@
 // The pieces the readers are built on: the document parse and its platform
-// session, the scan for a model element, arrays of numbers and tag texts.
+// session, the scan for a model element, arrays of numbers. Numbers and texts
+// read by the short ways give exactly what the general ways give: a number
+// read as a classic-locale stream reads it, VerifyDouble's value as
+// NumericValue makes it, ASCII text as the encoding's transcoder converts it.
+#include <cmath>
+#include <cstring>
+#include <limits>
+#include <locale>
 #include <memory>
+#include <random>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -11,24 +19,24 @@
 #include <xercesc/framework/MemBufInputSource.hpp>
 #include <xercesc/parsers/XercesDOMParser.hpp>
 #include <xercesc/sax/InputSource.hpp>
-#include <xercesc/sax2/SAX2XMLReader.hpp>
-#include <xercesc/sax2/XMLReaderFactory.hpp>
 #include <xercesc/util/PlatformUtils.hpp>
 
-#include "orvane/translate/mcx_input_source.h"
-#include "orvane/translate/pmml_model_tags.h"
+#include "orvane/translate/base_translator.h"
 #include "orvane/translate/pmml_translator.h"
 #include "orvane/translate/score_sax2_handlers.h"
+#include "orvane/values/brix_transcoder.h"
+#include "orvane/values/numeric_value.h"
 #include "orvane/values/ov_exception.h"
 #include "support/test_support.h"
 #include "translate/pmml_document_fixture.h"
 #include "translate/xml_document_parse.h"
+#include "values/number_prefix.h"
 
 namespace MCOrvane_600 {
 namespace xml_internal {
 namespace {
 
-bool XercesIsUp() { return xercesc::XMLPlatformUtils::fgMemoryManager != nullptr; }
+using orvane_test::XercesIsUp;
 
 // An input the parser cannot open: it has no stream to give.
 class UnopenableSource : public xercesc::InputSource {
@@ -38,17 +46,10 @@ class UnopenableSource : public xercesc::InputSource {
 };
 
 TEST(XercesPlatformSessionTest, TerminatesOnceWhenLeft) {
-  ASSERT_FALSE(XercesIsUp());
-  {
+  orvane_test::ExpectPlatformBalanced([] {
     const XercesPlatformSession session;
     EXPECT_TRUE(XercesIsUp());
-  }
-  EXPECT_FALSE(XercesIsUp());
-
-  xercesc::XMLPlatformUtils::Initialize();
-  { const XercesPlatformSession session; }
-  EXPECT_TRUE(XercesIsUp());
-  xercesc::XMLPlatformUtils::Terminate();
+  });
 }
 
 TEST(ParseDocumentTest, ReturnsTheParsersDocument) {
@@ -89,6 +90,8 @@ TEST(ScanForElementTest, Answers) {
       {"<PMML><a></b><NearestNeighborModel/></PMML>", false},  // Fatal error first.
       {"<PMML><x:a/><NearestNeighborModel/></PMML>", false},   // Unbound prefix.
       {"<PMML><a/>", false},
+      {"<Other><a/></Other>", false},  // Read to its end.
+      {"<PMML><?pi x?>text<NearestNeighborModel/></PMML>", true},
       {"", false},
       {"not xml", false},
   };
@@ -96,6 +99,10 @@ TEST(ScanForElementTest, Answers) {
     std::istringstream in(c.document);
     EXPECT_EQ(c.found, ScanForElement(kTarget, in)) << c.document;
   }
+  // A handler made on the library's heap stops at the end of the PMML element.
+  std::unique_ptr<ScoreSAX2Handlers> handler(new ScoreSAX2Handlers(nullptr));
+  EXPECT_NO_THROW(handler->endElement(u"", u"", u"Other"));
+  EXPECT_THROW(handler->endElement(u"", u"", u"PMML"), ScoreSAX2Handlers::HandlerState);
 }
 
 TEST(ScanForElementTest, StopsAtTheEndOfPmml) {
@@ -113,39 +120,6 @@ TEST(ScanForElementTest, StopsAtTheEndOfPmml) {
   in.clear();
   in.seekg(0);
   EXPECT_TRUE(ScanForElement("Header", in));
-}
-
-// The handler on its own, driven by a reader the test makes.
-TEST(ScoreSAX2HandlersTest, ThrowsItsStates) {
-  xercesc::XMLPlatformUtils::Initialize();
-  {
-    std::unique_ptr<ScoreSAX2Handlers> handler(new ScoreSAX2Handlers("Target"));
-    std::unique_ptr<xercesc::SAX2XMLReader> reader(xercesc::XMLReaderFactory::createXMLReader());
-    reader->setContentHandler(handler.get());
-    reader->setErrorHandler(handler.get());
-    const struct {
-      const char* document;
-      ScoreSAX2Handlers::HandlerState state;
-    } cases[] = {
-        {"<PMML><?pi x?>text<Target/></PMML>", ScoreSAX2Handlers::kFOUND},
-        {"<PMML></PMML><!-- after -->", ScoreSAX2Handlers::kPMML_END},
-        {"<PMML><a></b></PMML>", ScoreSAX2Handlers::kFATAL},
-    };
-    for (const auto& c : cases) {
-      std::istringstream in(c.document);
-      MCXML_600::MCXInputSource source(in);
-      try {
-        reader->parse(source);
-        ADD_FAILURE() << "parse ran to its end: " << c.document;
-      } catch (ScoreSAX2Handlers::HandlerState state) {
-        EXPECT_EQ(c.state, state) << c.document;
-      }
-    }
-    std::istringstream in("<Other><a/></Other>");
-    MCXML_600::MCXInputSource source(in);
-    EXPECT_NO_THROW(reader->parse(source));
-  }
-  xercesc::XMLPlatformUtils::Terminate();
 }
 
 using PMMLTranslatorTest = PMMLDocumentTest;
@@ -188,45 +162,119 @@ TEST_F(PMMLTranslatorTest, VerifyDoubleArrayFailures) {
                     "No Array Element Node Found!!!");
 }
 
-using T = PMMLModelTags;
-
-// Tag texts whose spelling is easy to get wrong.
-TEST(PMMLModelTagsTest, TrickyTexts) {
-  const struct {
-    const char* constant;
-    const char* text;
-  } cases[] = {
-      {T::XML_ELE_MISCLASSIFICATIONCOST, "X-MisclassificationCost"},
-      {T::XML_ELE_MISCLASSIFICATIONCOST_OLD, "X-MisclassificatonCost"},
-      {T::XML_ELE_UPERXBASIS, "X-Basis"},
-      {T::XML_ELE_XBASIS, "x-Basis"},
-      {T::XML_ELE_UPERXBASISROW, "X-BasisRow"},
-      {T::XML_ELE_XBASISROW, "x-BasisRow"},
-      {T::XML_ELE_XRISK, "X-risk"},
-      {T::XML_ELE_XMEASURE, "x-measure"},
-      {T::XML_ELE_CLUSTERING_ML, "QRTZ Clustering"},
-      {T::XML_ELE_EUCLIDEAN, "euclidean"},
-      {T::XML_ELE_SVM_REALSPARSEARRAY, "REAL-SparseArray"},
-      {T::XML_ELM_BASELINESTRATUM, "BaselineStratum"},
-      {T::XML_ATT_NORMMATHOD, "normalizationMethod"},
-      {T::XML_ATT_PCC_TCol, "tCol"},
-      {T::XML_ATT_TRAN_EXT_NAME_RECODEMISSINGSISMIS, "recodeMissingSysmis"},
-      {T::XML_ATT_LINKFUNCTION, "cumulativeLink"},
-      {T::XML_ATT_PARENTNUMBER, "parentsNumber"},
-      {T::XML_VAL_NOISE, "True"},
-      {T::XML_ATT_EXT_VALUE_VALUE_TRUE, "true"},
-      {T::XML_VAL_NAME_STANDARD_DEVIATION, "Standard Deviation"},
-      {T::XML_VAL_RM_EXT_VALUE_LINK_CUM_LOGLOG, "cumnloglog"},
-      {T::XML_VAL_DATETIMESECONDSSINCE_1980, "dateTimeSecondsSince[1980]"},
-      {T::XML_EXT_NAME_COXREG_XBASE_CUMHAZARD_TABLES, "X-BaseCumHazardTables"},
-      {T::XML_MSTAT_UNIVARSTAT_DISCRSTATS, "DiscrStats"},
-      {T::XML_QRTZ_TRANFUNC_DEVISION, "/"},
-      {T::XML_QRTZ_TRANFUNC_CDFNORMAL, "cdf.normal"},
-      {T::XML_QRTZ_TRANFUNC_UPCASE, "uppercase"},
-  };
-  for (const auto& c : cases) EXPECT_STREQ(c.text, c.constant);
-}
-
 }  // namespace
 }  // namespace xml_internal
+}  // namespace MCOrvane_600
+
+namespace MCOrvane_600 {
+namespace {
+
+bool SameBits(double a, double b) { return std::memcmp(&a, &b, sizeof a) == 0; }
+
+// What a classic-locale input stream makes of the whole of `text`.
+bool StreamRead(const std::string& text, double* value) {
+  std::istringstream in(text);
+  in.imbue(std::locale::classic());
+  *value = 0.0;
+  in >> *value;
+  return !in.fail();
+}
+
+void ExpectReadAsStream(const std::string& text) {
+  double expected = 0.0;
+  const bool expected_ok = StreamRead(text, &expected);
+  double value = 1.0;
+  EXPECT_EQ(expected_ok, internal::ReadNumberPrefix(text, &value)) << text;
+  EXPECT_TRUE(SameBits(expected, value)) << text << ": " << expected << " vs " << value;
+}
+
+TEST(NumberReadingTest, BoundaryNumbersReadAsTheStreamReadsThem) {
+  // Separated by blanks.
+  std::istringstream texts(
+      "0 -0 +0.0 -0.0e5 1 +7 .5 -.5 0.1 0.3 123.456 9007199254740991 9007199254740992 "
+      "9007199254740993 18446744073709551615 9999999999999999999 99999999999999999999 "
+      "1e22 1e23 1e-22 1e-23 4.9406564584124654e-324 2.4703282292062327e-324 "
+      "2.2250738585072011e-308 1.7976931348623157e308 1.7976931348623159e308 1e309 "
+      "-1e309 1e-400 -1e-400 1e+0 1E-0 00000000000000000000012.5 "
+      "0.000000000000000000001 123456789012345678901234567890e-10 ");
+  for (std::string text; texts >> text;) ExpectReadAsStream(text);
+}
+
+TEST(NumberReadingTest, GeneratedNumbersReadAsTheStreamReadsThem) {
+  std::mt19937_64 random(20261205);
+  for (int i = 0; i < 20000; ++i) {
+    std::string text;
+    if (random() % 3 == 0) text += random() % 2 ? "-" : "+";
+    const int integer_digits = static_cast<int>(random() % 21);
+    for (int d = 0; d < integer_digits; ++d) text += static_cast<char>('0' + random() % 10);
+    if (integer_digits == 0 || random() % 2) {
+      text += '.';
+      const int fraction_digits = 1 + static_cast<int>(random() % 20);
+      for (int d = 0; d < fraction_digits; ++d) text += static_cast<char>('0' + random() % 10);
+    }
+    if (random() % 2) {
+      text += random() % 2 ? "e" : "E";
+      if (random() % 2) text += random() % 2 ? "-" : "+";
+      text += std::to_string(random() % 40);
+    }
+    ExpectReadAsStream(text);
+  }
+}
+
+TEST(NumberReadingTest, OnlyTheNumberPrefixIsRead) {
+  double value = 0.0;
+  EXPECT_TRUE(internal::ReadNumberPrefix(" \t1.5e3x", &value));
+  EXPECT_EQ(1500.0, value);
+  EXPECT_TRUE(internal::ReadNumberPrefix("2e", &value));
+  EXPECT_EQ(2.0, value);
+  EXPECT_TRUE(internal::ReadNumberPrefix("-3.e+", &value));
+  EXPECT_EQ(-3.0, value);
+  EXPECT_FALSE(internal::ReadNumberPrefix("e5", &value));
+  EXPECT_EQ(0.0, value);
+  EXPECT_FALSE(internal::ReadNumberPrefix("1e400", &value));
+  EXPECT_EQ(std::numeric_limits<double>::max(), value);
+}
+
+TEST(NumberReadingTest, VerifyDoubleGivesWhatNumericValueMakes) {
+  for (const char* text : {"1.5e-3", "-2", "+7", ".5", "-.5", "0.1", "-0", "1E+5",
+                           "9007199254740993", "123456789012345678901234", "1e999", "-1e999",
+                           "1e-999", "-e5", "+e-5", "2.2250738585072011e-308"}) {
+    const double expected = NumericValue(text).GetDouble();
+    EXPECT_TRUE(SameBits(expected, BaseTranslator::VerifyDouble(std::string(text)))) << text;
+    const std::u16string wide(text, text + std::strlen(text));
+    EXPECT_TRUE(SameBits(expected, BaseTranslator::VerifyDouble(wide.c_str()))) << text;
+  }
+  EXPECT_EQ(NumericValue::GetInfinity(), BaseTranslator::VerifyDouble(u"1e999"));
+  EXPECT_EQ(NumericValue::GetSysmisValue(), BaseTranslator::VerifyDouble(u"-1e999"));
+  // Long texts take the general way.
+  const std::string long_number = "1." + std::string(100, '5');
+  const std::u16string wide_long(long_number.begin(), long_number.end());
+  EXPECT_TRUE(SameBits(NumericValue(long_number).GetDouble(),
+                       BaseTranslator::VerifyDouble(wide_long.c_str())));
+}
+
+class TranscoderAsciiTest : public ::testing::TestWithParam<const char*> {
+ protected:
+  void SetUp() override { xercesc::XMLPlatformUtils::Initialize(); }
+  void TearDown() override { xercesc::XMLPlatformUtils::Terminate(); }
+};
+
+// A non-ASCII last character sends the text through the encoding's own
+// conversion, whose ASCII part must be what the short way gives.
+TEST_P(TranscoderAsciiTest, AsciiTextIsWhatTheEncodingMakesOfIt) {
+  std::u16string ascii;
+  for (char16_t c = 1; c < 0x80; ++c) ascii += c;
+  const BrixTranscoder transcoder(GetParam());
+  const std::string fast = transcoder.transcodeTo(ascii.c_str());
+  const std::string general = transcoder.transcodeTo((ascii + u"\u00e9").c_str());
+  ASSERT_EQ(ascii.size(), fast.size());
+  EXPECT_EQ(general.substr(0, ascii.size()), fast);
+  EXPECT_EQ(std::string(), transcoder.transcodeTo(u""));
+}
+
+INSTANTIATE_TEST_SUITE_P(Encodings, TranscoderAsciiTest,
+                         ::testing::Values("CP1252", "cp1252", "windows-1252", "UTF-8",
+                                           "ISO-8859-1", "US-ASCII", "ISO-8859-15"));
+
+}  // namespace
 }  // namespace MCOrvane_600

@@ -105,6 +105,7 @@ TEST_P(StandardFunctions, GiveThePMMLValue) {
   EXPECT_EQ(c.expected, Derive(c.body, c.dataType, true, c.before));
 }
 
+// clang-format off
 const Case kCases[] = {
     // Arithmetic: a missing argument, a missing result; division by zero is
     // undefined, and defaultValue answers for it.
@@ -196,57 +197,27 @@ const Case kCases[] = {
     {"format_not_a_number", Apply("formatNumber", F("s") + S("%d")), "string", "missing"},
     // Dates: days and seconds from January 1st of a year, seconds of the day.
     {"date_days_since_year", Apply("dateDaysSinceYear", F("t") + C("1960")), "integer", "15796"},
-    {"date_constant",
-     Apply("dateDaysSinceYear", "<Constant dataType=\"date\">2003-04-01</Constant>" + C("1960")),
-     "integer", "15796"},
-    {"date_seconds_since_year",
-     Apply("equal", Apply("dateSecondsSinceYear", F("t") + C("1960")) + C("1364819696")),
-     "boolean", "1"},
-    {"date_seconds_since_midnight", Apply("dateSecondsSinceMidnight", F("t")), "integer",
-     "45296"},
-    {"date_function_on_number", Apply("dateDaysSinceYear", F("x") + C("1960")), "integer",
-     "missing"},
+    {"date_constant", Apply("dateDaysSinceYear", "<Constant dataType=\"date\">2003-04-01</Constant>" + C("1960")), "integer", "15796"},
+    {"date_seconds_since_year", Apply("equal", Apply("dateSecondsSinceYear", F("t") + C("1960")) + C("1364819696")), "boolean", "1"},
+    {"date_seconds_since_midnight", Apply("dateSecondsSinceMidnight", F("t")), "integer", "45296"},
+    {"date_function_on_number", Apply("dateDaysSinceYear", F("x") + C("1960")), "integer", "missing"},
     {"date_year_not_number", Apply("dateDaysSinceYear", F("t") + S("y")), "integer", "missing"},
-    {"format_datetime", Apply("formatDatetime", F("t") + S("%a %d.%m.%Y %H:%M:%S day %j")),
-     "string", "Tue 01.04.2003 12:34:56 day 091"},
+    {"format_datetime", Apply("formatDatetime", F("t") + S("%a %d.%m.%Y %H:%M:%S day %j")), "string", "Tue 01.04.2003 12:34:56 day 091"},
     {"format_datetime_unknown", Apply("formatDatetime", F("t") + S("%Q")), "string", "missing"},
     {"format_datetime_not_date", Apply("formatDatetime", F("x") + S("%Y")), "string", "missing"},
     // Data types of the derived field.
     {"integer_truncates", Apply("*", F("x") + C("3")), "integer", "7"},
     {"float_precision", C("0.1"), "float", "0.1"},
     // Table expressions.
-    {"norm_continuous_inner",
-     "<NormContinuous field=\"x\"><LinearNorm orig=\"0\" norm=\"0\"/><LinearNorm orig=\"2\" "
-     "norm=\"1\"/><LinearNorm orig=\"4\" norm=\"5\"/></NormContinuous>",
-     "double", "2"},
-    {"norm_continuous_as_is",
-     "<NormContinuous field=\"y\"><LinearNorm orig=\"0\" norm=\"0\"/><LinearNorm orig=\"2\" "
-     "norm=\"1\"/></NormContinuous>",
-     "double", "-1.25"},
-    {"norm_continuous_extreme",
-     "<NormContinuous field=\"y\" outliers=\"asExtremeValues\"><LinearNorm orig=\"0\" norm=\"0\"/>"
-     "<LinearNorm orig=\"2\" norm=\"1\"/></NormContinuous>",
-     "double", "0"},
+    {"norm_continuous_inner", "<NormContinuous field=\"x\"><LinearNorm orig=\"0\" norm=\"0\"/><LinearNorm orig=\"2\" norm=\"1\"/><LinearNorm orig=\"4\" norm=\"5\"/></NormContinuous>", "double", "2"},
+    {"norm_continuous_as_is", "<NormContinuous field=\"y\"><LinearNorm orig=\"0\" norm=\"0\"/><LinearNorm orig=\"2\" norm=\"1\"/></NormContinuous>", "double", "-1.25"},
+    {"norm_continuous_extreme", "<NormContinuous field=\"y\" outliers=\"asExtremeValues\"><LinearNorm orig=\"0\" norm=\"0\"/><LinearNorm orig=\"2\" norm=\"1\"/></NormContinuous>", "double", "0"},
     {"norm_discrete", "<NormDiscrete field=\"x\" value=\"2.5\"/>", "double", "1"},
-    {"discretize_default",
-     "<Discretize field=\"y\" defaultValue=\"9\"><DiscretizeBin binValue=\"1\"><Interval "
-     "closure=\"closedOpen\" leftMargin=\"0\"/></DiscretizeBin></Discretize>",
-     "double", "9"},
-    {"discretize_missing",
-     "<Discretize field=\"m\" mapMissingTo=\"8\"><DiscretizeBin binValue=\"1\"><Interval "
-     "closure=\"closedOpen\" leftMargin=\"0\"/></DiscretizeBin></Discretize>",
-     "double", "8"},
-    {"map_values_two_columns",
-     "<MapValues outputColumn=\"o\"><FieldColumnPair field=\"x\" column=\"a\"/><FieldColumnPair "
-     "field=\"z\" column=\"b\"/><InlineTable><row><a>2.5</a><b>1</b><o>p</o></row><row><a>2.5</a>"
-     "<b>0</b><o>q</o></row></InlineTable></MapValues>",
-     "string", "q"},
+    {"discretize_default", "<Discretize field=\"y\" defaultValue=\"9\"><DiscretizeBin binValue=\"1\"><Interval closure=\"closedOpen\" leftMargin=\"0\"/></DiscretizeBin></Discretize>", "double", "9"},
+    {"discretize_missing", "<Discretize field=\"m\" mapMissingTo=\"8\"><DiscretizeBin binValue=\"1\"><Interval closure=\"closedOpen\" leftMargin=\"0\"/></DiscretizeBin></Discretize>", "double", "8"},
+    {"map_values_two_columns", "<MapValues outputColumn=\"o\"><FieldColumnPair field=\"x\" column=\"a\"/><FieldColumnPair field=\"z\" column=\"b\"/><InlineTable><row><a>2.5</a><b>1</b><o>p</o></row><row><a>2.5</a><b>0</b><o>q</o></row></InlineTable></MapValues>", "string", "q"},
     // Column elements match by namespace and local name, whatever the prefix.
-    {"map_values_namespaced_columns",
-     "<MapValues xmlns:p=\"urn:t\" xmlns:q=\"urn:t\" outputColumn=\"p:o\"><FieldColumnPair "
-     "field=\"x\" column=\"q:a\"/><InlineTable><row><p:a>2.5</p:a><o>no</o><q:o>yes</q:o></row>"
-     "</InlineTable></MapValues>",
-     "string", "yes"},
+    {"map_values_namespaced_columns", "<MapValues xmlns:p=\"urn:t\" xmlns:q=\"urn:t\" outputColumn=\"p:o\"><FieldColumnPair field=\"x\" column=\"q:a\"/><InlineTable><row><p:a>2.5</p:a><o>no</o><q:o>yes</q:o></row></InlineTable></MapValues>", "string", "yes"},
     {"field_ref_map_missing", "<FieldRef field=\"m\" mapMissingTo=\"3\"/>", "double", "3"},
     {"constant_missing", "<Constant missing=\"true\">1</Constant>", "double", "missing"},
     // Values invalid per the DataDictionary are neither missing nor valid;
@@ -257,25 +228,20 @@ const Case kCases[] = {
     {"is_missing_listed_missing", Apply("isMissing", F("w")), "boolean", "1"},
     {"is_not_valid_category", Apply("isNotValid", F("c")), "boolean", "1"},
     {"invalid_returns_invalid", Apply("+", F("v") + C("1")), "double", "missing"},
-    {"invalid_as_is", Apply("+", F("v") + C("1"), " invalidValueTreatment=\"asIs\""), "double",
-     "16"},
-    {"invalid_as_missing",
-     Apply("+", F("v") + C("1"), " invalidValueTreatment=\"asMissing\" mapMissingTo=\"-5\""),
-     "double", "-5"},
-    {"field_ref_invalid_not_mapped", "<FieldRef field=\"v\" mapMissingTo=\"3\"/>", "double",
-     "missing"},
+    {"invalid_as_is", Apply("+", F("v") + C("1"), " invalidValueTreatment=\"asIs\""), "double", "16"},
+    {"invalid_as_missing", Apply("+", F("v") + C("1"), " invalidValueTreatment=\"asMissing\" mapMissingTo=\"-5\""), "double", "-5"},
+    {"field_ref_invalid_not_mapped", "<FieldRef field=\"v\" mapMissingTo=\"3\"/>", "double", "missing"},
     // A derived field d keeps its invalid result for the fields that read it;
     // e reads d through a FieldRef, n is merely missing.
     {"derived_is_not_valid", Apply("isNotValid", F("d")), "boolean", "1", kInvalidD},
     {"derived_is_missing_invalid", Apply("isMissing", F("d")), "boolean", "0", kInvalidD},
     {"derived_through_field_ref", Apply("isNotValid", F("e")), "boolean", "1", kInvalidD},
-    {"derived_invalid_propagates", Apply("isNotValid", Apply("+", F("d") + C("1"))), "boolean",
-     "1", kInvalidD},
-    {"derived_invalid_not_mapped", "<FieldRef field=\"e\" mapMissingTo=\"3\"/>", "double",
-     "missing", kInvalidD},
+    {"derived_invalid_propagates", Apply("isNotValid", Apply("+", F("d") + C("1"))), "boolean", "1", kInvalidD},
+    {"derived_invalid_not_mapped", "<FieldRef field=\"e\" mapMissingTo=\"3\"/>", "double", "missing", kInvalidD},
     {"derived_missing_is_missing", Apply("isMissing", F("n")), "boolean", "1", kInvalidD},
     {"derived_missing_is_not_valid", Apply("isNotValid", F("n")), "boolean", "0", kInvalidD},
 };
+// clang-format on
 
 INSTANTIATE_TEST_SUITE_P(Table, StandardFunctions, testing::ValuesIn(kCases),
                          [](const testing::TestParamInfo<Case>& info) { return info.param.name; });
@@ -361,26 +327,13 @@ TEST_P(StandardLenience, DefaultRefusesStandardReads) {
   }
 }
 
+// clang-format off
 const Lenience kLenience[] = {
-    {"number_of_fields",
-     "<PMML version=\"4.4\"><DataDictionary numberOfFields=\"3\"><DataField name=\"x\" "
-     "optype=\"continuous\" dataType=\"double\"/></DataDictionary><TransformationDictionary>"
-     "<DerivedField name=\"f\" optype=\"continuous\" dataType=\"double\"><FieldRef "
-     "field=\"x\"/></DerivedField></TransformationDictionary></PMML>",
-     "Number of Variables in the Dictionary does not match with numberOfFields!"},
-    {"derived_optype",
-     "<PMML version=\"4.4\"><DataDictionary><DataField name=\"x\" optype=\"continuous\" "
-     "dataType=\"double\"/></DataDictionary><TransformationDictionary><DerivedField "
-     "name=\"f\" optype=\"cont\" dataType=\"float\"><FieldRef field=\"x\"/></DerivedField>"
-     "</TransformationDictionary></PMML>",
-     "cont: Invalid Variable Type"},
-    {"data_optype",
-     "<PMML version=\"4.4\"><DataDictionary><DataField name=\"x\" optype=\"nominal\" "
-     "dataType=\"string\"/></DataDictionary><TransformationDictionary><DerivedField "
-     "name=\"f\" optype=\"categorical\" dataType=\"string\"><FieldRef field=\"x\"/>"
-     "</DerivedField></TransformationDictionary></PMML>",
-     "nominal: Invalid Variable Type"},
+    {"number_of_fields", "<PMML version=\"4.4\"><DataDictionary numberOfFields=\"3\"><DataField name=\"x\" optype=\"continuous\" dataType=\"double\"/></DataDictionary><TransformationDictionary><DerivedField name=\"f\" optype=\"continuous\" dataType=\"double\"><FieldRef field=\"x\"/></DerivedField></TransformationDictionary></PMML>", "Number of Variables in the Dictionary does not match with numberOfFields!"},
+    {"derived_optype", "<PMML version=\"4.4\"><DataDictionary><DataField name=\"x\" optype=\"continuous\" dataType=\"double\"/></DataDictionary><TransformationDictionary><DerivedField name=\"f\" optype=\"cont\" dataType=\"float\"><FieldRef field=\"x\"/></DerivedField></TransformationDictionary></PMML>", "cont: Invalid Variable Type"},
+    {"data_optype", "<PMML version=\"4.4\"><DataDictionary><DataField name=\"x\" optype=\"nominal\" dataType=\"string\"/></DataDictionary><TransformationDictionary><DerivedField name=\"f\" optype=\"categorical\" dataType=\"string\"><FieldRef field=\"x\"/></DerivedField></TransformationDictionary></PMML>", "nominal: Invalid Variable Type"},
 };
+// clang-format on
 
 INSTANTIATE_TEST_SUITE_P(Table, StandardLenience, testing::ValuesIn(kLenience),
                          [](const testing::TestParamInfo<Lenience>& info) {
