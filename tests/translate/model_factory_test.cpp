@@ -223,6 +223,13 @@ TEST_P(FactoryFailureTest, ThrowsAndLeavesNothingBehind) {
 
 const char kUnsupported[] = "Unsupported Model found!";
 
+// The document in UTF-16 with its byte order mark: bytes without the name.
+std::string Utf16(const std::string& ascii) {
+  std::string out = "\xFF\xFE";
+  for (char c : ascii) out += std::string{c, '\0'};
+  return out;
+}
+
 // The parse stops at the first fatal error, so input that is not a document
 // never reaches the root checks.
 // clang-format off
@@ -236,6 +243,10 @@ INSTANTIATE_TEST_SUITE_P(Table, FactoryFailureTest, ::testing::Values(
     FailureCase{"RootItselfIsNoMatch", "<PMML/>", {"PMML"}, 5, kUnsupported},
     FailureCase{"QrtzWithoutModel", "<qrtz-ml><dictionary/></qrtz-ml>", {"TreeModel"}, 5, kUnsupported},
     FailureCase{"NearestNeighborNotInList", "<PMML><NearestNeighborModel/></PMML>", {"TreeModel"}, 5, NotSupported("NearestNeighborModel")},
+    // The look-ahead answers as a full scan would, whatever the bytes look like.
+    FailureCase{"NearestNeighborInUtf16", Utf16("<PMML><NearestNeighborModel/></PMML>"), {"TreeModel"}, 5, NotSupported("NearestNeighborModel")},
+    FailureCase{"NearestNeighborFromAnEntity", "<!DOCTYPE PMML [<!ENTITY nn '&#60;&#78;earestNeighborModel/>'>]><PMML>&nn;</PMML>", {"TreeModel"}, 5, NotSupported("NearestNeighborModel")},
+    FailureCase{"NearestNeighborInAComment", "<?xml version='1.0' encoding='ISO-8859-1'?><PMML><!-- NearestNeighborModel --></PMML>", {"TreeModel"}, 5, kUnsupported},
     FailureCase{"NoPluginFile", "<PMML><SupportVectorMachineModel/></PMML>", {"SupportVectorMachineModel"}, 5, NotSupported("SupportVectorMachineModel")},
     FailureCase{"NoGiveMyTranslator", "<PMML><NeuralNetwork/></PMML>", {"NeuralNetwork"}, 5, NotSupported("NeuralNetwork")},
     FailureCase{"NullTranslator", "<PMML><Scorecard/></PMML>", {"Scorecard"}, 5, NotSupported("Scorecard")},
