@@ -79,31 +79,43 @@ py::list Describe(const std::vector<const ScoreDictVar*>& vars) {
   return fields;
 }
 
-// The texts of an object column. A scan under the interpreter lock sets apart
-// every row that is not an exact ASCII str or None, converting it as before
-// (str of any kind read as UTF-8; NaN no value; any other object through
-// `text_of`, which gives str or None); the batch's threads then read the
-// ASCII strings' own bytes. The column is a copy holding its own references,
-// so that no other thread frees a string while the batch reads it.
+// The texts of an object column. A scan under the interpreter lock takes a
+// reference to every item, so that no other thread frees a string while the
+// batch reads it, and sets apart every row that is not an exact ASCII str or
+// None, converting it as the package always has (str of any kind read as
+// UTF-8; NaN no value; any other object through `text_of`, which gives str or
+// None). The batch's threads then read the ASCII strings' own bytes.
+// Destroyed under the interpreter lock.
 class ObjectTexts : public TextSource {
  public:
   ObjectTexts(const std::string& name, const py::handle& payload, const py::handle& text_of,
               size_t rows) {
-    objects_ = py::module_::import("numpy").attr("array")(payload, "dtype"_a = "object",
-                                                          "copy"_a = true);
-    if (objects_.ndim() != 1 || static_cast<size_t>(objects_.size()) != rows) {
+    py::array objects = py::reinterpret_borrow<py::array>(payload);
+    if (objects.ndim() != 1 || static_cast<size_t>(objects.size()) != rows) {
       throw py::value_error(name + ": not one value per row");
     }
-    slots_ = static_cast<PyObject* const*>(objects_.data());
-    for (size_t i = 0; i < rows; ++i) {
-      PyObject* item = slots_[i];
-      if (item == Py_None || (PyUnicode_CheckExact(item) && PyUnicode_IS_COMPACT_ASCII(item))) {
-        continue;
+    const char* data = static_cast<const char*>(objects.data());
+    const py::ssize_t stride = objects.strides(0);
+    items_.reset(new PyObject*[rows]);
+    try {
+      for (size_t i = 0; i < rows; ++i) {
+        PyObject* item = *reinterpret_cast<PyObject* const*>(data + i * stride);
+        Py_INCREF(item);
+        items_[held_++] = item;
+        if (item == Py_None ||
+            (PyUnicode_CheckExact(item) && PyUnicode_IS_COMPACT_ASCII(item))) {
+          continue;
+        }
+        if (converted_of_.empty()) converted_of_.assign(rows, kAscii);
+        converted_of_[i] = Convert(py::reinterpret_borrow<py::object>(item), text_of);
       }
-      if (converted_of_.empty()) converted_of_.assign(rows, kAscii);
-      converted_of_[i] = Convert(py::reinterpret_borrow<py::object>(item), text_of);
+    } catch (...) {
+      Release();
+      throw;
     }
   }
+
+  ~ObjectTexts() override { Release(); }
 
   bool Read(size_t row, std::string* text) const override {
     const int32_t converted = converted_of_.empty() ? kAscii : converted_of_[row];
@@ -111,15 +123,20 @@ class ObjectTexts : public TextSource {
       *text = converted_[converted];
       return true;
     }
-    if (converted == kMissing || slots_[row] == Py_None) return false;
-    text->assign(static_cast<const char*>(PyUnicode_DATA(slots_[row])),
-                 static_cast<size_t>(PyUnicode_GET_LENGTH(slots_[row])));
+    PyObject* item = items_[row];
+    if (converted == kMissing || item == Py_None) return false;
+    text->assign(static_cast<const char*>(PyUnicode_DATA(item)),
+                 static_cast<size_t>(PyUnicode_GET_LENGTH(item)));
     return true;
   }
 
  private:
-  static constexpr int32_t kAscii = -1;    // read from the object itself (or None)
+  static constexpr int32_t kAscii = -1;    // read from the item itself (or None)
   static constexpr int32_t kMissing = -2;  // no value
+
+  void Release() {
+    for (; held_ > 0; --held_) Py_DECREF(items_[held_ - 1]);
+  }
 
   int32_t Convert(py::object item, const py::handle& text_of) {
     if (!PyUnicode_Check(item.ptr()) && !item.is_none() &&
@@ -134,10 +151,10 @@ class ObjectTexts : public TextSource {
     return static_cast<int32_t>(converted_.size() - 1);
   }
 
-  py::array objects_;
-  PyObject* const* slots_ = nullptr;  // objects_'s items
-  std::vector<int32_t> converted_of_;  // by row: an index into converted_, or kAscii, kMissing;
-                                       // empty when every row is kAscii
+  std::unique_ptr<PyObject*[]> items_;  // a reference each
+  size_t held_ = 0;                     // items_ filled so far
+  std::vector<int32_t> converted_of_;   // by row: an index into converted_, or kAscii, kMissing;
+                                        // empty when every row is kAscii
   std::vector<std::string> converted_;
 };
 
@@ -165,8 +182,14 @@ void Decode(const Document& document, const py::handle& item, size_t rows, Input
                        py::reinterpret_borrow<py::array>(payload).dtype().kind() != 'O';
   if (numbers) {
     // Aligned and contiguous doubles (an array from a pickle need not be aligned).
-    py::array_t<double> array = py::array_t<double>::ensure(
-        py::module_::import("numpy").attr("require")(payload, "float64", "CA"));
+    py::array_t<double> array;
+    if (py::isinstance<py::array_t<double, py::array::c_style>>(payload) &&
+        (py::detail::array_proxy(payload.ptr())->flags & py::detail::npy_api::NPY_ARRAY_ALIGNED_)) {
+      array = py::reinterpret_borrow<py::array_t<double>>(payload);
+    } else {
+      array = py::array_t<double>::ensure(
+          py::module_::import("numpy").attr("require")(payload, "float64", "CA"));
+    }
     if (!array || array.ndim() != 1 || static_cast<size_t>(array.size()) != rows) {
       throw py::value_error(column.name + ": not one number per row");
     }
@@ -207,23 +230,26 @@ py::tuple Encode(OutputColumn& column) {
   py::array values = py::module_::import("numpy").attr("empty")(rows, "dtype"_a = "object");
   PyObject** slots = static_cast<PyObject**>(values.mutable_data());
   for (size_t chunk = 0; chunk < column.Chunks(); ++chunk) {
-    std::vector<py::str> texts;  // by code
-    for (const std::string& text : column.Texts(chunk)) texts.emplace_back(text);
+    std::vector<py::str> texts(column.Texts(chunk).begin(), column.Texts(chunk).end());  // by code
     for (size_t i = column.Begin(chunk); i < column.End(chunk); ++i) {
-      py::object value;
+      PyObject* value = nullptr;  // a new reference
       switch (column.cells[i]) {
-        case OutputColumn::kNumber: value = py::float_(column.numbers[i]); break;
-        case OutputColumn::kText: value = texts[column.codes[i]]; break;
+        case OutputColumn::kText:
+          value = texts[column.codes[i]].ptr();
+          Py_INCREF(value);
+          break;
+        case OutputColumn::kNumber: value = py::float_(column.numbers[i]).release().ptr(); break;
         case OutputColumn::kDateTime:
-          value = py::str(
-              DateTimeValue(column.numbers[i],
-                            static_cast<DateTimeValue::DateTimeValType>(column.kinds[i]))
-                  .GetString());
+          value = py::str(DateTimeValue(column.numbers[i], static_cast<DateTimeValue::DateTimeValType>(
+                                                               column.kinds[i]))
+                              .GetString())
+                      .release()
+                      .ptr();
           break;
         default: continue;  // None already
       }
       Py_XDECREF(slots[i]);
-      slots[i] = value.release().ptr();
+      slots[i] = value;
     }
   }
   return py::make_tuple(column.name, column.Only(OutputColumn::kText) ? "text" : "mixed", values);
