@@ -69,7 +69,7 @@ struct OutputColumn {
   enum Cell : uint8_t { kMissing = 0, kNumber = 1, kText = 2, kDateTime = 3 };
 
   std::string name;
-  size_t rows = 0;
+  size_t rows = 0;                    // of the batch
   std::unique_ptr<uint8_t[]> cells;   // a Cell per row
   std::unique_ptr<double[]> numbers;  // kNumber: the number; kDateTime: stored seconds; else NaN
   std::unique_ptr<int8_t[]> kinds;    // kDateTime: DateTimeValue::DateTimeValType
