@@ -286,7 +286,8 @@ class Model:
         threads = _default_threads() if threads is None else int(threads)
         results = self._document.run(columns, len(frame), score, max(1, threads))
         values = dict(_decode(result, self._outputs[score]) for result in results)
-        return frame, pd.DataFrame(values, index=frame.index, columns=list(values))
+        # The arrays are new and the frame's alone: taken as they are, not copied.
+        return frame, pd.DataFrame(values, index=frame.index, copy=False)
 
     def derive(self, data, threads=None):
         """The input columns followed by every derived field, in document order."""

@@ -43,50 +43,67 @@ bool IsNoModel(const OVException& e) {
 
 }  // namespace
 
-void OutputColumn::Resize(size_t rows, const std::vector<size_t>& begins) {
-  cells.assign(rows, kMissing);
-  numbers.assign(rows, std::nan(""));
-  kinds.assign(rows, 0);
+uint32_t TextTable::Code(const std::string& text) {
+  if (last_ < texts_.size() && texts_[last_] == text) return last_;
+  if (index_.empty()) {
+    for (size_t i = 0; i < texts_.size(); ++i) {
+      if (texts_[i] == text) return last_ = static_cast<uint32_t>(i);
+    }
+  } else {
+    auto found = index_.find(text);
+    if (found != index_.end()) return last_ = found->second;
+  }
+  last_ = static_cast<uint32_t>(texts_.size());
+  texts_.push_back(text);
+  if (!index_.empty()) {
+    index_.emplace(text, last_);
+  } else if (texts_.size() > kScanned) {
+    for (size_t i = 0; i < texts_.size(); ++i) index_.emplace(texts_[i], static_cast<uint32_t>(i));
+  }
+  return last_;
+}
+
+void OutputColumn::Resize(size_t row_count, const std::vector<size_t>& begins) {
+  // Left unset: the batch writes every row.
+  rows = row_count;
+  cells.reset(new uint8_t[rows]);
+  numbers.reset(new double[rows]);
+  kinds.reset(new int8_t[rows]);
+  codes.reset(new uint32_t[rows]);
   begins_ = begins;
-  texts_.assign(begins.size(), std::vector<std::string>());
+  tables_.assign(begins.size(), TextTable());
+  seen_.assign(begins.size(), 0);
+}
+
+size_t OutputColumn::End(size_t chunk) const {
+  return chunk + 1 < begins_.size() ? begins_[chunk + 1] : rows;
 }
 
 void OutputColumn::Put(size_t chunk, size_t row, const ScoreValue* value) {
+  Cell cell = kText;
+  double number = std::nan("");
   if (value == nullptr || value->IsSystemMissingValue()) {
-    cells[row] = kMissing;
-    numbers[row] = std::nan("");
-    return;
+    cell = kMissing;
+  } else if (value->GetType() == ScoreValue::kNUMERIC_VALUE) {
+    cell = kNumber;
+    number = value->GetDouble();
+  } else if (value->GetType() == ScoreValue::kDATETIME_VALUE) {
+    cell = kDateTime;
+    number = value->GetDouble();
+    kinds[row] = static_cast<int8_t>(static_cast<const DateTimeValue*>(value)->GetDateTimeType());
+  } else {
+    codes[row] = tables_[chunk].Code(value->GetString());
   }
-  switch (value->GetType()) {
-    case ScoreValue::kNUMERIC_VALUE:
-      cells[row] = kNumber;
-      numbers[row] = value->GetDouble();
-      break;
-    case ScoreValue::kDATETIME_VALUE:
-      cells[row] = kDateTime;
-      numbers[row] = value->GetDouble();
-      kinds[row] =
-          static_cast<int8_t>(static_cast<const DateTimeValue*>(value)->GetDateTimeType());
-      break;
-    default: {
-      cells[row] = kText;
-      numbers[row] = std::nan("");
-      std::vector<std::string>& texts = texts_[chunk];
-      const size_t end = chunk + 1 < begins_.size() ? begins_[chunk + 1] : cells.size();
-      if (texts.empty()) texts.resize(end - begins_[chunk]);
-      texts[row - begins_[chunk]] = value->GetString();
-    }
-  }
-}
-
-const std::string& OutputColumn::Text(size_t row) const {
-  const size_t chunk = std::upper_bound(begins_.begin(), begins_.end(), row) - begins_.begin() - 1;
-  return texts_[chunk][row - begins_[chunk]];
+  cells[row] = cell;
+  numbers[row] = number;
+  const uint8_t bit = static_cast<uint8_t>(1u << cell);
+  if ((seen_[chunk] & bit) == 0) seen_[chunk] |= bit;  // written rarely: chunks share the line
 }
 
 bool OutputColumn::Only(Cell cell) const {
-  return std::all_of(cells.begin(), cells.end(),
-                     [cell](uint8_t c) { return c == kMissing || c == cell; });
+  uint8_t seen = 0;
+  for (uint8_t chunk_seen : seen_) seen |= chunk_seen;
+  return (seen & ~((1u << kMissing) | (1u << cell))) == 0;
 }
 
 // One thread's means of computing cases; owns everything it uses.
@@ -225,7 +242,8 @@ void Document::Run(const std::vector<InputColumn>& columns, size_t rows, bool sc
       1, std::min<size_t>(threads < 1 ? 1 : threads, rows / kMinRowsPerChunk));
   std::vector<size_t> begins;
   for (size_t c = 0; c < chunks; ++c) begins.push_back(rows * c / chunks);
-  out->assign(names.size(), OutputColumn());
+  out->clear();
+  out->resize(names.size());
   for (size_t i = 0; i < names.size(); ++i) {
     (*out)[i].name = names[i];
     (*out)[i].Resize(rows, begins);
@@ -264,14 +282,15 @@ void Document::RunChunk(Scorer* scorer, const std::vector<InputColumn>& columns,
                         size_t begin, size_t end, bool score, std::vector<OutputColumn>* out) {
   CaseRecord& record = scorer->input;
   const std::vector<std::string>& names = score ? scorer->result_names : scorer->derived_names;
+  std::string text;  // an input text, its storage reused row after row
   for (size_t row = begin; row < end; ++row) {
     for (const InputColumn& column : columns) {
       const std::string& name = column.name;
       if (column.numbers == nullptr) {
-        if (!column.present[row]) {
+        if (!column.texts->Read(row, &text)) {
           record.Add(name, nullptr);
-        } else if (!record.SetValue(name, column.texts[row])) {
-          record.Add(name, new StringValue(column.texts[row]));
+        } else if (!record.SetValue(name, text)) {
+          record.Add(name, new StringValue(text));
         }
         continue;
       }

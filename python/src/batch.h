@@ -2,15 +2,16 @@
 #define ORVANE_PYTHON_BATCH_H_
 
 // The Python package's engine, free of Python: a loaded document with one
-// scorer per thread, and the batches of decoded columns it computes. The
-// bindings convert Python objects to these columns while they hold the
-// interpreter lock and run batches without it.
+// scorer per thread, and the batches of columns it computes. The bindings
+// lend Python's buffers as these columns and run batches without the
+// interpreter lock: every row is read and written by the thread of its chunk.
 
 #include <cstdint>
 #include <memory>
 #include <mutex>
 #include <stdexcept>
 #include <string>
+#include <unordered_map>
 #include <vector>
 
 #include "orvane/orvane.h"
@@ -24,44 +25,71 @@ class Fault : public std::runtime_error {
   using std::runtime_error::runtime_error;
 };
 
+// The texts of one input column, read by the threads of a batch, each for
+// its own rows, while no interpreter lock is held.
+class TextSource {
+ public:
+  virtual ~TextSource() = default;
+  // Puts the text of `row` into *text; false when the row has no value.
+  virtual bool Read(size_t row, std::string* text) const = 0;
+};
+
 // One input column, decoded for its field. Numeric and date/time fields
 // read `numbers` (NaN: no value): for date/time fields stored seconds (since
 // 1970-01-01, or since midnight for times of day), or with `typed` numbers
-// written as the field's date/time type says. String fields read `texts`,
-// where `present[i]` false means no value.
+// written as the field's date/time type says. String fields read `texts`.
 struct InputColumn {
   std::string name;
   MCOrvane_600::ScoreDictVar::VariableType var_type = MCOrvane_600::ScoreDictVar::kNUMERIC_VAR;
   MCOrvane_600::ScoreDictVar::DateTimeType datetime_type = MCOrvane_600::ScoreDictVar::kNO_DATETIME;
-  const double* numbers = nullptr;  // lent; one per row; null for texts
+  const double* numbers = nullptr;     // lent; one per row; null for texts
+  const TextSource* texts = nullptr;   // lent; null for numbers
   bool typed = false;
-  std::vector<std::string> texts;
-  std::vector<char> present;
+};
+
+// The distinct texts of one chunk of an output column, numbered in order of
+// first use, so that a column of category labels keeps a few strings rather
+// than one a row. A cache line of its own: each thread updates its chunk's.
+class alignas(64) TextTable {
+ public:
+  uint32_t Code(const std::string& text);
+  const std::vector<std::string>& texts() const { return texts_; }
+
+ private:
+  static constexpr size_t kScanned = 16;  // looked up by scanning up to this many
+  std::vector<std::string> texts_;
+  std::unordered_map<std::string, uint32_t> index_;  // every text, once past kScanned
+  uint32_t last_ = 0;
 };
 
 // One output column: each row's value as the library gave it. Rows come in
-// contiguous chunks, one per thread; texts are kept by chunk, allocated on a
-// chunk's first text, so that a column of numbers costs no strings and each
-// thread writes only its own.
+// contiguous chunks, one per thread, each thread writing only its own rows
+// and its own chunk's text table. Every row is written by the batch.
 struct OutputColumn {
   enum Cell : uint8_t { kMissing = 0, kNumber = 1, kText = 2, kDateTime = 3 };
 
   std::string name;
-  std::vector<uint8_t> cells;   // a Cell per row
-  std::vector<double> numbers;  // kNumber: the number; kDateTime: stored seconds; else NaN
-  std::vector<int8_t> kinds;    // kDateTime: DateTimeValue::DateTimeValType
+  size_t rows = 0;                    // of the batch
+  std::unique_ptr<uint8_t[]> cells;   // a Cell per row
+  std::unique_ptr<double[]> numbers;  // kNumber: the number; kDateTime: stored seconds; else NaN
+  std::unique_ptr<int8_t[]> kinds;    // kDateTime: DateTimeValue::DateTimeValType
+  std::unique_ptr<uint32_t[]> codes;  // kText: the text's code in its chunk's table
 
   // `begins`: the first row of each chunk, ascending, the first 0.
   void Resize(size_t rows, const std::vector<size_t>& begins);
   void Put(size_t chunk, size_t row, const MCOrvane_600::ScoreValue* value);
-  // The text of a kText row.
-  const std::string& Text(size_t row) const;
+  size_t Chunks() const { return begins_.size(); }
+  size_t Begin(size_t chunk) const { return begins_[chunk]; }
+  size_t End(size_t chunk) const;
+  // The texts of a chunk, by code.
+  const std::vector<std::string>& Texts(size_t chunk) const { return tables_[chunk].texts(); }
   // True when every non-missing cell is `cell`.
   bool Only(Cell cell) const;
 
  private:
   std::vector<size_t> begins_;
-  std::vector<std::vector<std::string>> texts_;  // by chunk, row - begin
+  std::vector<TextTable> tables_;  // by chunk
+  std::vector<uint8_t> seen_;      // by chunk: a bit for each Cell put
 };
 
 // A document loaded for scoring: the data dictionary shared by all threads,

@@ -10,11 +10,9 @@
 #include <memory>
 #include <stdexcept>
 #include <string>
-#include <unordered_map>
 #include <vector>
 
 #include "batch.h"
-#include "orvane_plugins/plugin_directory.h"
 #include "orvane_plugins/plugin_directory.h"
 
 namespace py = pybind11;
@@ -81,11 +79,96 @@ py::list Describe(const std::vector<const ScoreDictVar*>& vars) {
   return fields;
 }
 
+// The texts of an object column. A scan under the interpreter lock takes a
+// reference to every item, so that no other thread frees a string while the
+// batch reads it, and sets apart every row that is not an exact ASCII str or
+// None, converting it as the package always has (str of any kind read as
+// UTF-8; NaN no value; any other object through `text_of`, which gives str or
+// None). The batch's threads then read the ASCII strings' own bytes.
+// Destroyed under the interpreter lock.
+class ObjectTexts : public TextSource {
+ public:
+  ObjectTexts(const std::string& name, const py::handle& payload, const py::handle& text_of,
+              size_t rows) {
+    py::array objects = py::reinterpret_borrow<py::array>(payload);
+    if (objects.ndim() != 1 || static_cast<size_t>(objects.size()) != rows) {
+      throw py::value_error(name + ": not one value per row");
+    }
+    const char* data = static_cast<const char*>(objects.data());
+    const py::ssize_t stride = objects.strides(0);
+    items_.reset(new PyObject*[rows]);
+    try {
+      for (size_t i = 0; i < rows; ++i) {
+        PyObject* item = *reinterpret_cast<PyObject* const*>(data + i * stride);
+        Py_INCREF(item);
+        items_[held_++] = item;
+        if (item == Py_None ||
+            (PyUnicode_CheckExact(item) && PyUnicode_IS_COMPACT_ASCII(item))) {
+          continue;
+        }
+        if (converted_of_.empty()) converted_of_.assign(rows, kAscii);
+        converted_of_[i] = Convert(py::reinterpret_borrow<py::object>(item), text_of);
+      }
+    } catch (...) {
+      Release();
+      throw;
+    }
+  }
+
+  ~ObjectTexts() override { Release(); }
+
+  bool Read(size_t row, std::string* text) const override {
+    const int32_t converted = converted_of_.empty() ? kAscii : converted_of_[row];
+    if (converted >= 0) {
+      *text = converted_[converted];
+      return true;
+    }
+    PyObject* item = items_[row];
+    if (converted == kMissing || item == Py_None) return false;
+    text->assign(static_cast<const char*>(PyUnicode_DATA(item)),
+                 static_cast<size_t>(PyUnicode_GET_LENGTH(item)));
+    return true;
+  }
+
+ private:
+  static constexpr int32_t kAscii = -1;    // read from the item itself (or None)
+  static constexpr int32_t kMissing = -2;  // no value
+
+  void Release() {
+    for (; held_ > 0; --held_) Py_DECREF(items_[held_ - 1]);
+  }
+
+  int32_t Convert(py::object item, const py::handle& text_of) {
+    if (!PyUnicode_Check(item.ptr()) && !item.is_none() &&
+        !(PyFloat_Check(item.ptr()) && std::isnan(PyFloat_AS_DOUBLE(item.ptr())))) {
+      item = text_of(item);
+    }
+    if (item.is_none() || !PyUnicode_Check(item.ptr())) return kMissing;
+    Py_ssize_t size = 0;
+    const char* text = PyUnicode_AsUTF8AndSize(item.ptr(), &size);
+    if (text == nullptr) throw py::error_already_set();
+    converted_.emplace_back(text, static_cast<size_t>(size));
+    return static_cast<int32_t>(converted_.size() - 1);
+  }
+
+  std::unique_ptr<PyObject*[]> items_;  // a reference each
+  size_t held_ = 0;                     // items_ filled so far
+  std::vector<int32_t> converted_of_;   // by row: an index into converted_, or kAscii, kMissing;
+                                        // empty when every row is kAscii
+  std::vector<std::string> converted_;
+};
+
+// The arrays and texts a batch's input columns lend.
+struct Inputs {
+  std::vector<InputColumn> columns;
+  std::vector<py::array_t<double>> numbers;
+  std::vector<std::unique_ptr<ObjectTexts>> texts;
+};
+
 // One encoded column from the Python layer: (name, payload, typed, text_of)
 // where the payload is a float64 array (numbers or seconds) or an object
 // array of texts.
-InputColumn Decode(const Document& document, const py::handle& item, size_t rows,
-                   std::vector<py::array_t<double>>* keep) {
+void Decode(const Document& document, const py::handle& item, size_t rows, Inputs* inputs) {
   py::tuple entry = py::reinterpret_borrow<py::tuple>(item);
   InputColumn column;
   column.name = entry[0].cast<std::string>();
@@ -99,64 +182,39 @@ InputColumn Decode(const Document& document, const py::handle& item, size_t rows
                        py::reinterpret_borrow<py::array>(payload).dtype().kind() != 'O';
   if (numbers) {
     // Aligned and contiguous doubles (an array from a pickle need not be aligned).
-    keep->push_back(py::array_t<double>::ensure(
-        py::module_::import("numpy").attr("require")(payload, "float64", "CA")));
-    if (!keep->back() || keep->back().ndim() != 1 ||
-        static_cast<size_t>(keep->back().size()) != rows) {
+    py::array_t<double> array;
+    if (py::isinstance<py::array_t<double, py::array::c_style>>(payload) &&
+        (py::detail::array_proxy(payload.ptr())->flags & py::detail::npy_api::NPY_ARRAY_ALIGNED_)) {
+      array = py::reinterpret_borrow<py::array_t<double>>(payload);
+    } else {
+      array = py::array_t<double>::ensure(
+          py::module_::import("numpy").attr("require")(payload, "float64", "CA"));
+    }
+    if (!array || array.ndim() != 1 || static_cast<size_t>(array.size()) != rows) {
       throw py::value_error(column.name + ": not one number per row");
     }
-    column.numbers = keep->back().data();
-    return column;
+    column.numbers = array.data();
+    inputs->numbers.push_back(std::move(array));
+  } else {
+    inputs->texts.emplace_back(new ObjectTexts(column.name, payload, entry[3], rows));
+    column.texts = inputs->texts.back().get();
   }
-  // Texts: an object array of str, None, NaN and other objects, which
-  // `text_of` turns into str or None.
-  py::array objects = py::reinterpret_borrow<py::array>(payload);
-  if (objects.ndim() != 1 || static_cast<size_t>(objects.size()) != rows) {
-    throw py::value_error(column.name + ": not one value per row");
-  }
-  py::handle text_of = entry[3];
-  column.texts.resize(rows);
-  column.present.resize(rows);
-  for (size_t i = 0; i < rows; ++i) {
-    py::object item = py::reinterpret_borrow<py::object>(*reinterpret_cast<PyObject* const*>(
-        static_cast<const char*>(objects.data()) + i * objects.strides(0)));
-    if (!PyUnicode_Check(item.ptr()) && !item.is_none() &&
-        !(PyFloat_Check(item.ptr()) && std::isnan(PyFloat_AS_DOUBLE(item.ptr())))) {
-      item = text_of(item);
-    }
-    if (item.is_none() || !PyUnicode_Check(item.ptr())) continue;
-    Py_ssize_t size = 0;
-    const char* text = PyUnicode_AsUTF8AndSize(item.ptr(), &size);
-    if (text == nullptr) throw py::error_already_set();
-    column.texts[i].assign(text, size);
-    column.present[i] = 1;
-  }
-  return column;
+  inputs->columns.push_back(std::move(column));
 }
 
-// A str for each text, the same object for repeated texts (category labels).
-class TextCache {
- public:
-  py::object Get(const std::string& text) {
-    auto found = cache_.find(text);
-    if (found != cache_.end()) return found->second;
-    py::str made(text);
-    if (cache_.size() < kMaxEntries) cache_.emplace(text, made);
-    return std::move(made);
-  }
-
- private:
-  static constexpr size_t kMaxEntries = 4096;
-  std::unordered_map<std::string, py::object> cache_;
-};
+// A float64 array over `numbers`, which it takes.
+py::array_t<double> NumberArray(std::unique_ptr<double[]> numbers, size_t rows) {
+  py::capsule owner(numbers.get(), [](void* data) { delete[] static_cast<double*>(data); });
+  double* data = numbers.release();
+  return py::array_t<double>(rows, data, owner);
+}
 
 // (name, "number", float64 array) | (name, "datetime", seconds, kind) |
 // (name, "text" or "mixed", object array of float, str and None).
-py::tuple Encode(const OutputColumn& column) {
-  const size_t rows = column.cells.size();
+py::tuple Encode(OutputColumn& column) {
+  const size_t rows = column.rows;
   if (column.Only(OutputColumn::kNumber)) {
-    return py::make_tuple(column.name, "number",
-                          py::array_t<double>(rows, column.numbers.data()));
+    return py::make_tuple(column.name, "number", NumberArray(std::move(column.numbers), rows));
   }
   if (column.Only(OutputColumn::kDateTime)) {
     int kind = DateTimeValue::kDATETIME_VAL;
@@ -166,43 +224,47 @@ py::tuple Encode(const OutputColumn& column) {
         break;
       }
     }
-    return py::make_tuple(column.name, "datetime",
-                          py::array_t<double>(rows, column.numbers.data()), kind);
+    return py::make_tuple(column.name, "datetime", NumberArray(std::move(column.numbers), rows),
+                          kind);
   }
   py::array values = py::module_::import("numpy").attr("empty")(rows, "dtype"_a = "object");
   PyObject** slots = static_cast<PyObject**>(values.mutable_data());
-  TextCache texts;
-  for (size_t i = 0; i < rows; ++i) {
-    py::object value;
-    switch (column.cells[i]) {
-      case OutputColumn::kNumber: value = py::float_(column.numbers[i]); break;
-      case OutputColumn::kText: value = texts.Get(column.Text(i)); break;
-      case OutputColumn::kDateTime:
-        value = py::str(
-            DateTimeValue(column.numbers[i],
-                          static_cast<DateTimeValue::DateTimeValType>(column.kinds[i]))
-                .GetString());
-        break;
-      default: continue;  // None already
+  for (size_t chunk = 0; chunk < column.Chunks(); ++chunk) {
+    std::vector<py::str> texts(column.Texts(chunk).begin(), column.Texts(chunk).end());  // by code
+    for (size_t i = column.Begin(chunk); i < column.End(chunk); ++i) {
+      PyObject* value = nullptr;  // a new reference
+      switch (column.cells[i]) {
+        case OutputColumn::kText:
+          value = texts[column.codes[i]].ptr();
+          Py_INCREF(value);
+          break;
+        case OutputColumn::kNumber: value = py::float_(column.numbers[i]).release().ptr(); break;
+        case OutputColumn::kDateTime:
+          value = py::str(DateTimeValue(column.numbers[i], static_cast<DateTimeValue::DateTimeValType>(
+                                                               column.kinds[i]))
+                              .GetString())
+                      .release()
+                      .ptr();
+          break;
+        default: continue;  // None already
+      }
+      Py_XDECREF(slots[i]);
+      slots[i] = value;
     }
-    Py_XDECREF(slots[i]);
-    slots[i] = value.release().ptr();
   }
   return py::make_tuple(column.name, column.Only(OutputColumn::kText) ? "text" : "mixed", values);
 }
 
 py::list Run(Document& document, const py::list& columns, size_t rows, bool score, int threads) {
-  std::vector<py::array_t<double>> keep;  // the arrays whose buffers the batch reads
-  std::vector<InputColumn> decoded;
-  keep.reserve(columns.size());
-  for (const py::handle& item : columns) decoded.push_back(Decode(document, item, rows, &keep));
+  Inputs inputs;
+  for (const py::handle& item : columns) Decode(document, item, rows, &inputs);
   std::vector<OutputColumn> out;
   {
     py::gil_scoped_release release;
-    document.Run(decoded, rows, score, threads, &out);
+    document.Run(inputs.columns, rows, score, threads, &out);
   }
   py::list results;
-  for (const OutputColumn& column : out) results.append(Encode(column));
+  for (OutputColumn& column : out) results.append(Encode(column));
   return results;
 }
 

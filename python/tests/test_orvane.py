@@ -246,3 +246,56 @@ def test_python_threads_share_a_model():
     assert len(results) == 4
     for got in results:
         pd.testing.assert_frame_equal(got, expected)
+
+
+ECHO = """<PMML version="4.1"><DataDictionary numberOfFields="1">
+  <DataField name="s" optype="categorical" dataType="string"/></DataDictionary>
+  <TransformationDictionary><DerivedField name="echo" optype="categorical" dataType="string">
+  <FieldRef field="s"/></DerivedField></TransformationDictionary></PMML>"""
+
+
+@dataclass
+class TextCase:
+    name: str
+    value: object
+    text: object  # what the field reads; None: no value
+
+
+TEXT_CASES = [
+    TextCase("ASCII", "north", "north"),
+    TextCase("empty", "", ""),
+    TextCase("not ASCII", "Zürich 東京", "Zürich 東京"),
+    TextCase("str subclass", np.str_("west"), "west"),
+    TextCase("integer", 5, "5"),
+    TextCase("NumPy integer", np.int64(7), "7"),
+    TextCase("float", 2.5, "2.5"),
+    TextCase("None", None, None),
+    TextCase("NaN", math.nan, None),
+    TextCase("NumPy NaN", np.float64("nan"), None),
+    TextCase("pd.NA", pd.NA, None),
+]
+
+
+@pytest.mark.parametrize("threads", [1, 2])
+def test_object_column_items_read_as_their_texts(tmp_path, threads):
+    model = orvane.load(_write(tmp_path, "echo.pmml", ECHO))
+    values = [case.value for case in TEXT_CASES] * 40  # rows enough for every thread
+    out = model.derive({"s": pd.Series(values, dtype=object)}, threads=threads)
+    no_value = model.derive({"s": pd.Series([None], dtype=object)})["echo"][0]
+    for row, echo in enumerate(out["echo"]):
+        case = TEXT_CASES[row % len(TEXT_CASES)]
+        assert echo == (no_value if case.text is None else case.text), (case.name, row)
+
+
+def test_an_item_without_text_fails_the_batch_and_is_let_go(tmp_path):
+    class NoText:
+        def __str__(self):
+            raise RuntimeError("no text")
+
+    import sys
+    model = orvane.load(_write(tmp_path, "echo.pmml", ECHO))
+    item = NoText()
+    references = sys.getrefcount(item)
+    with pytest.raises(RuntimeError, match="no text"):
+        model.derive({"s": pd.Series(["north"] * 200 + [item], dtype=object)}, threads=2)
+    assert sys.getrefcount(item) == references
