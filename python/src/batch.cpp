@@ -250,12 +250,17 @@ void Document::Run(const std::vector<InputColumn>& columns, size_t rows, bool sc
   }
   if (rows == 0) return;
 
-  // Scorers go back to the pool however the batch ends.
+  // Scorers go back to the pool however the batch ends, last first, so that
+  // the next batch hands each chunk the scorer it had: a scorer moved to
+  // another thread frees there what its old thread allocated, and the two
+  // threads then contend for the allocator (a batch ran 1.9x slower).
   struct Lease {
     Document* document;
     std::vector<std::unique_ptr<Scorer>> scorers;
     ~Lease() {
-      for (auto& scorer : scorers) document->Release(std::move(scorer));
+      for (auto scorer = scorers.rbegin(); scorer != scorers.rend(); ++scorer) {
+        document->Release(std::move(*scorer));
+      }
     }
   } lease{this, {}};
   for (size_t c = 0; c < chunks; ++c) lease.scorers.push_back(Acquire());
