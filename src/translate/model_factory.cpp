@@ -4,8 +4,10 @@
 #include <cctype>
 #include <cstring>
 #include <fstream>
+#include <functional>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include <xercesc/dom/DOMDocument.hpp>
@@ -44,6 +46,28 @@ std::string NotSupportedMessage(const std::string& modelType) {
   return "Doesn't Support " + modelType + "  Model: No Required dll or lib available!";
 }
 
+// True when the document starts, after an optional UTF-8 byte order mark,
+// with "<" and declares no encoding other than UTF-8, US-ASCII or ISO-8859-1:
+// then Xerces reads it in an encoding whose ASCII characters are their own
+// bytes. `text` is the document's first chunk.
+bool AsciiCompatibleStart(std::string_view text) {
+  if (text.substr(0, 3) == "\xEF\xBB\xBF") text.remove_prefix(3);
+  if (text.substr(0, 5) != "<?xml") return text.substr(0, 1) == "<";
+  const std::size_t end = text.find("?>");
+  if (end == std::string_view::npos) return false;
+  const std::string_view declaration = text.substr(0, end);
+  const std::size_t key = declaration.find("encoding");
+  if (key == std::string_view::npos) return true;
+  const std::size_t open = declaration.find_first_of("\"'", key);
+  if (open == std::string_view::npos) return false;
+  const std::size_t close = declaration.find(declaration[open], open + 1);
+  if (close == std::string_view::npos) return false;
+  std::string encoding(declaration.substr(open + 1, close - open - 1));
+  std::transform(encoding.begin(), encoding.end(), encoding.begin(),
+                 [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
+  return encoding == "UTF-8" || encoding == "US-ASCII" || encoding == "ISO-8859-1";
+}
+
 // True when the document's bytes prove that the element scan cannot meet a
 // start tag named `name`, so the scan (a quarter of a parse) can be skipped:
 // the text is in an encoding whose ASCII characters are their own bytes, has
@@ -55,43 +79,35 @@ bool ScanCannotFind(std::istream& in, const std::string& name) {
   const std::streampos start = in.tellg();
   if (start == std::streampos(-1)) return false;
   static const std::string kDoctype = "<!DOCTYPE";
+  const std::boyer_moore_horspool_searcher<const char*> name_searcher(name.data(),
+                                                                      name.data() + name.size());
+  const std::boyer_moore_horspool_searcher<const char*> doctype_searcher(
+      kDoctype.data(), kDoctype.data() + kDoctype.size());
   const std::size_t overlap = std::max(name.size(), kDoctype.size()) - 1;
-  std::string window;  // the last `overlap` bytes read, then the next chunk
-  std::vector<char> chunk(1 << 16);
+  const std::size_t chunk = std::size_t{1} << 16;
+  // Each read lands after the last `overlap` bytes of the one before, so a
+  // name cut in two by a chunk boundary is still seen whole.
+  std::unique_ptr<char[]> buffer(new char[overlap + chunk]);
+  std::size_t carried = 0;
   bool first = true;
   bool proven = true;
   while (proven) {
-    in.read(chunk.data(), static_cast<std::streamsize>(chunk.size()));
+    in.read(buffer.get() + carried, static_cast<std::streamsize>(chunk));
     const std::size_t got = static_cast<std::size_t>(in.gcount());
     if (got == 0) break;
-    if (std::memchr(chunk.data(), 0, got) != nullptr) proven = false;  // UTF-16 or UCS-4
-    window.append(chunk.data(), got);
+    const char* begin = buffer.get();
+    const char* end = begin + carried + got;
+    if (std::memchr(begin + carried, 0, got) != nullptr) proven = false;  // UTF-16 or UCS-4
     if (first) {
       first = false;
-      std::size_t at = window.compare(0, 3, "\xEF\xBB\xBF") == 0 ? 3 : 0;
-      if (window.compare(at, 5, "<?xml") == 0) {
-        // Only a declared encoding that keeps ASCII as it is.
-        const std::size_t end = window.find("?>", at);
-        const std::size_t key = window.find("encoding", at);
-        if (end == std::string::npos) {
-          proven = false;
-        } else if (key != std::string::npos && key < end) {
-          at = window.find_first_of("\"'", key);
-          const std::size_t close = at < end ? window.find(window[at], at + 1) : std::string::npos;
-          std::string encoding =
-              close < end ? window.substr(at + 1, close - at - 1) : std::string();
-          std::transform(encoding.begin(), encoding.end(), encoding.begin(),
-                         [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
-          proven = encoding == "UTF-8" || encoding == "US-ASCII" || encoding == "ISO-8859-1";
-        }
-      } else if (window.compare(at, 1, "<") != 0) {
-        proven = false;
-      }
+      proven = proven && AsciiCompatibleStart(std::string_view(begin, got));
     }
-    if (window.find(name) != std::string::npos || window.find(kDoctype) != std::string::npos) {
+    if (std::search(begin, end, name_searcher) != end ||
+        std::search(begin, end, doctype_searcher) != end) {
       proven = false;
     }
-    if (window.size() > overlap) window.erase(0, window.size() - overlap);
+    carried = std::min(overlap, carried + got);
+    std::memmove(buffer.get(), end - carried, carried);
   }
   if (first || in.bad()) return false;  // nothing read, or a failed read: the scan decides
   in.clear();

@@ -48,10 +48,12 @@ std::string RequiredAttribute(const xercesc::DOMElement* element, const char* na
   return value;
 }
 
-double NumberAttribute(const xercesc::DOMElement* element, const char* name, double fallback,
-                       const ReadContext& context) {
-  if (!HasAttribute(element, name)) return fallback;
-  std::string text = Attribute(element, name, context);
+namespace {
+
+// The number an attribute's text `raw` (not null) writes.
+double NumberOf(const XMLCh* raw, const xercesc::DOMElement* element, const char* name,
+                const ReadContext& context) {
+  const std::string text = context.Text(raw);
   double number = 0.0;
   if (!ParseNumber(text, &number)) {
     throw OVException(OVException::kCodeConversion, ElementName(element, context) +
@@ -61,10 +63,19 @@ double NumberAttribute(const xercesc::DOMElement* element, const char* name, dou
   return number;
 }
 
+}  // namespace
+
+double NumberAttribute(const xercesc::DOMElement* element, const char* name, double fallback,
+                       const ReadContext& context) {
+  const XMLCh* raw = RawAttr(element, name);
+  return raw == nullptr ? fallback : NumberOf(raw, element, name, context);
+}
+
 double RequiredNumberAttribute(const xercesc::DOMElement* element, const char* name,
                                const ReadContext& context) {
-  if (!HasAttribute(element, name)) RequiredAttribute(element, name, context);
-  return NumberAttribute(element, name, 0.0, context);
+  const XMLCh* raw = RawAttr(element, name);
+  if (raw == nullptr) RequiredAttribute(element, name, context);  // throws: absent
+  return NumberOf(raw, element, name, context);
 }
 
 std::string ElementText(const xercesc::DOMElement* element, const ReadContext& context) {
