@@ -131,7 +131,7 @@ class Document {
   struct Scorer;
 
   std::unique_ptr<Scorer> Load();
-  std::unique_ptr<Scorer> Acquire();
+  std::unique_ptr<Scorer> Acquire();  // an idle scorer, or null when none is idle
   void Release(std::unique_ptr<Scorer> scorer);
   void RunChunk(Scorer* scorer, const std::vector<InputColumn>& columns, size_t chunk,
                 size_t begin, size_t end, bool score, std::vector<OutputColumn>* out);
