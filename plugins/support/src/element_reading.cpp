@@ -48,34 +48,15 @@ std::string RequiredAttribute(const xercesc::DOMElement* element, const char* na
   return value;
 }
 
-namespace {
-
-// The number an attribute's text `raw` (not null) writes.
-double NumberOf(const XMLCh* raw, const xercesc::DOMElement* element, const char* name,
-                const ReadContext& context) {
-  const std::string text = context.Text(raw);
-  double number = 0.0;
-  if (!ParseNumber(text, &number)) {
-    throw OVException(OVException::kCodeConversion, ElementName(element, context) +
-                                                        ": attribute " + name + " \"" + text +
-                                                        "\" is not a number");
-  }
-  return number;
-}
-
-}  // namespace
-
 double NumberAttribute(const xercesc::DOMElement* element, const char* name, double fallback,
-                       const ReadContext& context) {
-  const XMLCh* raw = RawAttr(element, name);
-  return raw == nullptr ? fallback : NumberOf(raw, element, name, context);
+                       const ReadContext&) {
+  return NumberAttr(element, name, fallback);
 }
 
 double RequiredNumberAttribute(const xercesc::DOMElement* element, const char* name,
                                const ReadContext& context) {
-  const XMLCh* raw = RawAttr(element, name);
-  if (raw == nullptr) RequiredAttribute(element, name, context);  // throws: absent
-  return NumberOf(raw, element, name, context);
+  if (RawAttr(element, name) == nullptr) RequiredAttribute(element, name, context);  // throws
+  return NumberAttr(element, name, 0.0);
 }
 
 std::string ElementText(const xercesc::DOMElement* element, const ReadContext& context) {
