@@ -45,22 +45,12 @@ bool IsNoModel(const OVException& e) {
 
 uint32_t TextTable::Code(const std::string& text) {
   if (last_ < texts_.size() && texts_[last_] == text) return last_;
-  if (index_.empty()) {
-    for (size_t i = 0; i < texts_.size(); ++i) {
-      if (texts_[i] == text) return last_ = static_cast<uint32_t>(i);
-    }
-  } else {
-    auto found = index_.find(text);
-    if (found != index_.end()) return last_ = found->second;
+  auto found = index_.find(text);
+  if (found == index_.end()) {
+    found = index_.emplace(text, static_cast<uint32_t>(texts_.size())).first;
+    texts_.push_back(text);
   }
-  last_ = static_cast<uint32_t>(texts_.size());
-  texts_.push_back(text);
-  if (!index_.empty()) {
-    index_.emplace(text, last_);
-  } else if (texts_.size() > kScanned) {
-    for (size_t i = 0; i < texts_.size(); ++i) index_.emplace(texts_[i], static_cast<uint32_t>(i));
-  }
-  return last_;
+  return last_ = found->second;
 }
 
 void OutputColumn::Resize(size_t row_count, const std::vector<size_t>& begins) {

@@ -56,10 +56,9 @@ class alignas(64) TextTable {
   const std::vector<std::string>& texts() const { return texts_; }
 
  private:
-  static constexpr size_t kScanned = 16;  // looked up by scanning up to this many
   std::vector<std::string> texts_;
-  std::unordered_map<std::string, uint32_t> index_;  // every text, once past kScanned
-  uint32_t last_ = 0;
+  std::unordered_map<std::string, uint32_t> index_;  // each text's code
+  uint32_t last_ = 0;                                // the code given last
 };
 
 // One output column: each row's value as the library gave it. Rows come in
