@@ -6,22 +6,8 @@
 #include <gtest/gtest.h>
 
 #include <memory>
-#include <string>
 #include <vector>
 
-#include "orvane/dictionary/base_dictionary.h"
-#include "orvane/dictionary/case_record.h"
-#include "orvane/dictionary/dict_var.h"
-#include "orvane/dictionary/missing_value_set.h"
-#include "orvane/dictionary/range.h"
-#include "orvane/transform/apply_node_stats.h"
-#include "orvane/transform/function_tree_imp.h"
-#include "orvane/transform/transform_var.h"
-#include "orvane/transform/transformation_dictionary.h"
-#include "orvane/values/date_time_value.h"
-#include "orvane/values/numeric_value.h"
-#include "orvane/values/string_value.h"
-#include "transform/engine/apply_evaluator.h"
 #include "transform/tree_builders.h"
 
 namespace MCOrvane_600 {

@@ -1,13 +1,9 @@
-#include "orvane/transform/function_tree_imp.h"
-
 // Expression trees: their nodes, the node records and the function names.
 #include <gtest/gtest.h>
 
 #include <memory>
-#include <string>
 #include <vector>
 
-#include "orvane/transform/apply_node_stats.h"
 #include "orvane/transform/transform_function_names.h"
 #include "support/test_support.h"
 #include "transform/tree_builders.h"

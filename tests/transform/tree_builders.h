@@ -4,19 +4,22 @@
 #include <initializer_list>
 #include <string>
 
+#include "orvane/dictionary/base_dictionary.h"
+#include "orvane/dictionary/case_record.h"
 #include "orvane/dictionary/dict_var.h"
 #include "orvane/dictionary/missing_value_set.h"
 #include "orvane/dictionary/range.h"
 #include "orvane/transform/apply_node_stats.h"
 #include "orvane/transform/function_tree_imp.h"
+#include "orvane/transform/transform_var.h"
 #include "orvane/transform/transformation_dictionary.h"
 #include "orvane/values/date_time_value.h"
 #include "orvane/values/numeric_value.h"
 #include "orvane/values/string_value.h"
 #include "transform/engine/apply_evaluator.h"
 
-// Expression-tree nodes and input fields for tests. The caller owns what
-// each returns.
+// Expression-tree nodes and input fields for the tests of derived fields
+// (this header brings what they use). The caller owns what each returns.
 namespace orvane_test {
 
 using MCOrvane_600::FunctionTree;
