@@ -21,8 +21,11 @@
 #include "orvane/transform/math/mc_dist_fun.h"
 #include "orvane/transform/math/mc_power.h"
 #include "orvane/transform/math/mcmv.h"
+#include "orvane/transform/transform_function_names.h"
 #include "orvane/transform/transformation_dictionary.h"
+#include "orvane/values/date_time_value.h"
 #include "support/test_support.h"
+#include "transform/engine/apply_evaluator.h"
 #include "transform/math/relative_error.h"
 
 namespace {
@@ -144,6 +147,31 @@ const std::map<std::string, Function>& Functions() {
   return functions;
 }
 
+// "<entry>:<name>": the evaluator's entry for the derived-field function
+// <name> ("none" for none): ApplyTransFunction of two numbers,
+// ApplyAccumulateFunction of any number, ApplyDateTimeFunction of an instant
+// (seconds) and a number.
+Function Dispatched(const std::string& name) {
+  using MCOrvane_600::ApplyEvaluator;
+  static MCOrvane_600::TransformFunctionMap table;
+  MCOrvane_600::FillTransformFunctionMap(&table);
+  const std::size_t colon = name.find(':');
+  if (colon == std::string::npos) return {};
+  const std::string entry = name.substr(0, colon);
+  const TD::TransformFunction f = MCOrvane_600::FindTransformFunction(table, name.substr(colon + 1));
+  if (entry == "ApplyTransFunction") {
+    return Plain(2, [f](const Args& a) { return ApplyEvaluator::ApplyTransFunction(a[0], a[1], f); });
+  }
+  if (entry == "ApplyAccumulateFunction") {
+    return Plain(-1, [f](const Args& a) { return ApplyEvaluator::ApplyAccumulateFunction(a, f); });
+  }
+  if (entry != "ApplyDateTimeFunction") return {};
+  return Plain(2, [f](const Args& a) {
+    const MCOrvane_600::DateTimeValue first(a[0], MCOrvane_600::DateTimeValue::kDATETIME_VAL);
+    return ApplyEvaluator::ApplyDateTimeFunction(&first, a[1], f);
+  });
+}
+
 double Number(const std::string& word) {
   if (word == "missing") return MCCommon_600::MCMV::Missing();
   if (word == "max") return DBL_MAX;
@@ -182,8 +210,8 @@ void CheckRow(const std::string& row) {
   }
   for (const std::string& name : Split(names, ',')) {
     const auto found = Functions().find(name);
-    ASSERT_NE(found, Functions().end()) << "no function " << name;
-    const Function& f = found->second;
+    const Function f = found != Functions().end() ? found->second : Dispatched(name);
+    ASSERT_TRUE(f.call) << "no function " << name;
     ASSERT_TRUE(f.arity < 0 || f.arity == static_cast<int>(args.size())) << name;
     long err = -1;
     const double actual = f.call(args, err);
