@@ -11,7 +11,6 @@
 #include <cfloat>
 #include <cmath>
 #include <cstdlib>
-#include <fstream>
 #include <functional>
 #include <map>
 #include <sstream>
@@ -24,9 +23,9 @@
 #include "orvane/transform/transform_function_names.h"
 #include "orvane/transform/transformation_dictionary.h"
 #include "orvane/values/date_time_value.h"
-#include "support/test_support.h"
 #include "transform/engine/apply_evaluator.h"
 #include "transform/math/relative_error.h"
+#include "values/row_files.h"
 
 namespace {
 
@@ -44,6 +43,30 @@ struct Function {
 template <typename F>
 Function Plain(int arity, F f) {
   return {arity, [f](const Args& a, long&) { return f(a); }, false};
+}
+
+// GPTile <method> <percent> <n> <x 1..n> <f 1..n> <w...>: the grouped
+// percentile, its status the error code.
+double GroupedPercentile(const Args& a, long& status) {
+  const long n = static_cast<long>(a[2]);
+  if (a.size() < 3 + 2 * static_cast<std::size_t>(n)) ADD_FAILURE() << "too few values";
+  const auto x = a.begin() + 3, f = x + n;
+  double result = 0.0;
+  MCDistFun::GPTile(n, a[1], Args(x, f), Args(f, f + n), Args(f + n, a.end()),
+                    static_cast<long>(a[0]), result, status);
+  return result;
+}
+
+// Mednci.<lower|upper|level> <total> <confidence> <want level> <n> <x 1..n>
+// <f 1..n>: one of the confidence limits of the median and their level.
+double MedianLimit(const Args& a, int which) {
+  const long n = static_cast<long>(a[3]);
+  if (a.size() != 4 + 2 * static_cast<std::size_t>(n)) ADD_FAILURE() << "not 2n values";
+  const auto x = a.begin() + 4, f = x + n;
+  double limits[3] = {0.0, 0.0, 0.0};
+  MCDistFun::Mednci(n, Args(x, f), Args(f, a.end()), a[0], a[1], a[2] != 0, limits[0],
+                    limits[1], limits[2]);
+  return limits[which];
 }
 
 const std::map<std::string, Function>& Functions() {
@@ -86,6 +109,10 @@ const std::map<std::string, Function>& Functions() {
                       e = err;
                       return r;
                     }}},
+      {"GPTile", {-1, GroupedPercentile}},
+      {"Mednci.lower", Plain(-1, [](const Args& a) { return MedianLimit(a, 0); })},
+      {"Mednci.upper", Plain(-1, [](const Args& a) { return MedianLimit(a, 1); })},
+      {"Mednci.level", Plain(-1, [](const Args& a) { return MedianLimit(a, 2); })},
       // Exponent limits and powers; a status is the error code.
       {"IsMissing", Plain(1, [](const Args& a) { return MCCommon_600::MCMV::IsMissing(a[0]); })},
       {"MaxInt", Plain(0, [](const Args&) { return MCPower::MaxInt(); })},
@@ -227,22 +254,17 @@ void CheckRow(const std::string& row) {
 }
 
 TEST(FunctionValuesTest, EveryRowOfEveryFile) {
-  const std::string dir = orvane_test::TestData("functions");
-  const std::vector<std::string> files = orvane_test::FilesIn(dir, ".txt");
-  ASSERT_FALSE(files.empty()) << dir;
-  int rows = 0;
-  for (const std::string& file : files) {
-    std::ifstream in(dir + "/" + file);
-    int line_number = 0;
-    for (std::string line; std::getline(in, line);) {
-      ++line_number;
-      if (line.empty() || line[0] == '#') continue;
-      SCOPED_TRACE(file + ":" + std::to_string(line_number) + ": " + line);
-      CheckRow(line);
-      ++rows;
-    }
-  }
-  EXPECT_GT(rows, 0);
+  orvane_test::ForEachRow("functions", CheckRow);
+}
+
+// Value vectors shorter than the count given are not read.
+TEST(FunctionValuesTest, GroupedPercentileOfTooFewValues) {
+  const Args one = {1.0};
+  double result = 0.0;
+  long status = 99;
+  MCDistFun::GPTile(3, 50.0, one, one, one, 0, result, status);
+  EXPECT_EQ(status, -1);
+  EXPECT_TRUE(MCCommon_600::MCMV::IsMissing(result));
 }
 
 // Limits of one distribution that are another: F(df1, infinity) is

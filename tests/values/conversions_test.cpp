@@ -6,7 +6,6 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
-#include <fstream>
 #include <iomanip>
 #include <map>
 #include <memory>
@@ -17,7 +16,7 @@
 #include "orvane/values/date_time_value.h"
 #include "orvane/values/numeric_value.h"
 #include "orvane/values/string_value.h"
-#include "support/test_support.h"
+#include "values/row_files.h"
 
 namespace MCOrvane_600 {
 namespace {
@@ -185,22 +184,12 @@ const std::map<std::string, Check> kChecks = {
 };
 
 TEST(ConversionsTest, EveryRowOfEveryFile) {
-  const std::string dir = orvane_test::TestData("values");
-  const std::vector<std::string> files = orvane_test::FilesIn(dir, ".txt");
-  ASSERT_FALSE(files.empty()) << dir;
-  for (const std::string& file : files) {
-    std::ifstream in(dir + "/" + file);
-    int line_number = 0;
-    for (std::string line; std::getline(in, line);) {
-      ++line_number;
-      if (line.empty() || line[0] == '#') continue;
-      SCOPED_TRACE(file + ":" + std::to_string(line_number) + ": " + line);
-      Fields fields(line);
-      const auto check = kChecks.find(fields.Word());
-      ASSERT_NE(check, kChecks.end());
-      check->second(fields);
-    }
-  }
+  orvane_test::ForEachRow("values", [](const std::string& row) {
+    Fields fields(row);
+    const auto check = kChecks.find(fields.Word());
+    ASSERT_NE(check, kChecks.end());
+    check->second(fields);
+  });
 }
 
 }  // namespace
