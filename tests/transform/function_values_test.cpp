@@ -4,7 +4,8 @@
 // Each named function, called with the arguments, must give the expected
 // value: exactly when no tolerance is given, else within the tolerance
 // relative to |expected| (absolute when it is 0). Functions with an error
-// code must leave <code> (0 when not given). Words: "missing" (the
+// code must leave <code> (0 when not given); the functions named in one
+// row must agree exactly. Words: "missing" (the
 // system-missing value), "max" and "-max" (the largest double), "inf", "nan".
 #include <gtest/gtest.h>
 
@@ -79,11 +80,14 @@ const std::map<std::string, Function>& Functions() {
       {"probit", Plain(1, [](const Args& a) { return D::probit(a[0]); })},
       {"IdfNorm", Plain(3, [](const Args& a) { return D::IdfNorm(a[0], a[1], a[2]); })},
       {"derf", Plain(1, [](const Args& a) { return D::derf(a[0]); })},
+      {"-derf(-x)", Plain(1, [](const Args& a) { return -D::derf(-a[0]); })},
       {"derfc", Plain(1, [](const Args& a) { return D::derfc(a[0]); })},
       {"CdfChi", Plain(2, [](const Args& a) { return D::CdfChi(a[0], a[1]); })},
       {"SigChi", Plain(2, [](const Args& a) { return D::SigChi(a[0], a[1]); })},
       {"CdfChi+SigChi",
        Plain(2, [](const Args& a) { return D::CdfChi(a[0], a[1]) + D::SigChi(a[0], a[1]); })},
+      {"CdfChi.gammad",
+       {2, [](const Args& a, long& e) { return D::gammad(a[0] / 2, a[1] / 2, true, e); }}},
       {"IdfChi", Plain(2, [](const Args& a) { return D::IdfChi(a[0], a[1]); })},
       {"idfchb", {2, [](const Args& a, long& e) { return D::idfchb(a[0], a[1], e); }}},
       {"gammad", {3, [](const Args& a, long& e) { return D::gammad(a[0], a[1], a[2] != 0, e); }}},
@@ -235,6 +239,7 @@ void CheckRow(const std::string& row) {
       tolerance = Number(word);
     }
   }
+  std::vector<double> results;  // the names of one row are one function: equal bit for bit
   for (const std::string& name : Split(names, ',')) {
     const auto found = Functions().find(name);
     const Function f = found != Functions().end() ? found->second : Dispatched(name);
@@ -242,6 +247,10 @@ void CheckRow(const std::string& row) {
     ASSERT_TRUE(f.arity < 0 || f.arity == static_cast<int>(args.size())) << name;
     long err = -1;
     const double actual = f.call(args, err);
+    if (!results.empty()) {
+      EXPECT_EQ(actual, results.front()) << name;
+    }
+    results.push_back(actual);
     if (tolerance == 0.0) {
       EXPECT_EQ(actual, expected) << name;
     } else {
