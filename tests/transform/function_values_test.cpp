@@ -65,8 +65,8 @@ double MedianLimit(const Args& a, int which) {
   if (a.size() != 4 + 2 * static_cast<std::size_t>(n)) ADD_FAILURE() << "not 2n values";
   const auto x = a.begin() + 4, f = x + n;
   double limits[3] = {0.0, 0.0, 0.0};
-  MCDistFun::Mednci(n, Args(x, f), Args(f, a.end()), a[0], a[1], a[2] != 0, limits[0],
-                    limits[1], limits[2]);
+  MCDistFun::Mednci(n, Args(x, f), Args(f, a.end()), a[0], a[1], a[2] != 0, limits[0], limits[1],
+                    limits[2]);
   return limits[which];
 }
 
@@ -189,9 +189,11 @@ Function Dispatched(const std::string& name) {
   const std::size_t colon = name.find(':');
   if (colon == std::string::npos) return {};
   const std::string entry = name.substr(0, colon);
-  const TD::TransformFunction f = MCOrvane_600::FindTransformFunction(table, name.substr(colon + 1));
+  const TD::TransformFunction f =
+      MCOrvane_600::FindTransformFunction(table, name.substr(colon + 1));
   if (entry == "ApplyTransFunction") {
-    return Plain(2, [f](const Args& a) { return ApplyEvaluator::ApplyTransFunction(a[0], a[1], f); });
+    return Plain(2,
+                 [f](const Args& a) { return ApplyEvaluator::ApplyTransFunction(a[0], a[1], f); });
   }
   if (entry == "ApplyAccumulateFunction") {
     return Plain(-1, [f](const Args& a) { return ApplyEvaluator::ApplyAccumulateFunction(a, f); });
@@ -262,9 +264,7 @@ void CheckRow(const std::string& row) {
   }
 }
 
-TEST(FunctionValuesTest, EveryRowOfEveryFile) {
-  orvane_test::ForEachRow("functions", CheckRow);
-}
+TEST(FunctionValuesTest, EveryRowOfEveryFile) { orvane_test::ForEachRow("functions", CheckRow); }
 
 // Value vectors shorter than the count given are not read.
 TEST(FunctionValuesTest, GroupedPercentileOfTooFewValues) {
@@ -293,7 +293,9 @@ TEST(FunctionValuesTest, LimitsThatAreOtherDistributions) {
       {"IdfF(0.3, 0.5, max)", D::IdfF(0.3, 0.5, DBL_MAX), D::IdfChi(0.3, 0.5) / 0.5},
       {"CdfT(1.5, big)", D::CdfT(1.5, big), D::CdfStdNorm(1.5)},
   };
-  for (const auto& c : cases) EXPECT_TRUE(orvane_test::RelNear(c.actual, c.expected, 1e-12)) << c.call;
+  for (const auto& c : cases) {
+    EXPECT_TRUE(orvane_test::RelNear(c.actual, c.expected, 1e-12)) << c.call;
+  }
 }
 
 }  // namespace

@@ -59,13 +59,13 @@ class Fields {
     return text;
   }
   DT::DateTimeType Type() {
-    static const char* const kNames[] = {
-        "none",        "date",       "time",       "dateTime",      "dateDays0",
-        "dateDays1960", "dateDays1970", "dateDays1980", "timeSeconds", "dateTimeSeconds0",
-        "dateTimeSeconds1960", "dateTimeSeconds1970", "dateTimeSeconds1980", "unknown"};
+    std::istringstream names(
+        "none date time dateTime dateDays0 dateDays1960 dateDays1970 dateDays1980 timeSeconds "
+        "dateTimeSeconds0 dateTimeSeconds1960 dateTimeSeconds1970 dateTimeSeconds1980 unknown");
     const std::string word = Word();
-    for (int t = 0; t < 14; ++t) {
-      if (word == kNames[t]) return static_cast<DT::DateTimeType>(t);
+    int type = 0;
+    for (std::string name; names >> name; ++type) {
+      if (name == word) return static_cast<DT::DateTimeType>(type);
     }
     ADD_FAILURE() << "no type " << word;
     return DT::kNO_DATETIME;
@@ -159,8 +159,7 @@ const std::map<std::string, Check> kChecks = {
        const std::string text = f.Text();
        const bool accepted = f.Yes();
        for (int t = DT::kDATE_DAYS_SINCE_0; t <= DT::kDATETIME_SECONDS_SINCE_1980; ++t) {
-         EXPECT_EQ(DateTimeValue::IsValidDateTime(text, static_cast<DT::DateTimeType>(t)),
-                   accepted)
+         EXPECT_EQ(DateTimeValue::IsValidDateTime(text, static_cast<DT::DateTimeType>(t)), accepted)
              << t;
        }
      }},
