@@ -357,116 +357,61 @@ TEST_P(PmmlCorpus, ScoresOrIsRefusedClearly) {
 
 INSTANTIATE_TEST_SUITE_P(Documents, PmmlCorpus, ::testing::ValuesIn(DocumentsIn(kPmml)), TestName);
 
+// Documents of the PMML corpus, given an Output of every feature the rows look
+// at (~value, ~shown, ~entity, ~reason <rank>, ~p <category>), scored on cases
+// worked out by hand from their own numbers.
 TEST(PmmlCorpusDocuments, ScoreTheWorkedOutCases) {
+  const char kBayesCase[] = "age of individual,gender,no of claims,domicile,age of car\n";
+  const char kBayes[] = "~shown,~p 100,~p 500,~p 1000,~p 5000,~p 10000\n";
   const struct {
     const char* document;
-    orvane_test::Inputs inputs;
-    const char* category;  // a classification's or the cluster's name; "" for a regression
-    const char* entity;    // the winning cluster's id, "" when none
-    double value;          // a regression's
-    std::vector<double> probabilities = {};  // in category order; empty: not checked
-    std::vector<std::string> reason_codes = {};
-  } kCases[] = {
+    std::string cases;
+    std::string scored;
+  } kRows[] = {
       {"dmg-neural-network",
-       {{"gender", "    male"},
-        {"no of claims", "       1"},
-        {"domicile", "   urban"},
-        {"age of car", "3"}},
-       "",
-       "",
-       4462.443437449275},
-      {"knime-neural-network-ozone-normcontinuous",
-       {{"temp", "60"}, {"ibh", "2000"}, {"ibt", "150"}},
-       "",
-       "",
-       0.2682737439285199},
+       "gender,no of claims,domicile,age of car\n    male,       1,   urban,3\n",
+       "~value\n4462.443437449275\n"},
+      {"knime-neural-network-ozone-normcontinuous", "temp,ibh,ibt\n60,2000,150\n",
+       "~value\n0.2682737439285199\n"},
       // f = -0.174 below the threshold 0.
-      {"jpmmlr-svm-pima-scaling",
-       {{"npreg", "2"},
-        {"glu", "150"},
-        {"bp", "70"},
-        {"skin", "30"},
-        {"bmi", "35"},
-        {"ped", "0.5"},
-        {"age", "(20,30]"}},
-       "No",
-       "",
-       0},
+      {"jpmmlr-svm-pima-scaling", "npreg,glu,bp,skin,bmi,ped,age\n2,150,70,30,35,0.5,\"(20,30]\"\n",
+       "~shown\nNo\n"},
       // Squared distances 1.254 and 0.526.
-      {"dmg-clustering-center-based",
-       {{"marital status", "m"}, {"age", "60"}, {"salary", "40000"}},
-       "marital status is m",
-       "2",
-       0},
+      {"dmg-clustering-center-based", "marital status,age,salary\nm,60,40000\n",
+       "~shown,~entity\nmarital status is m,2\n"},
       // departmentScore 3 (19 - 3 = 16 below), ageScore 0 (18), incomeScore 26
-      // (10 - 26 = -16): the first matching attribute wins.
+      // (10 - 26 = -16): the first matching attribute wins. Department
+      // missing: -9 (28 below); age 18 (0); income through the
+      // ComplexPartialScore 0.01 * 3000 - 18 = 12 (-2). Income 2000: the bin
+      // (1000, 2500] before the expression; department unknown to the bins:
+      // the True attribute's 0.
       {"dmg-scorecard-apply",
-       {{"department", "engineering"}, {"age", "25"}, {"income", "500"}},
-       "",
-       "",
-       29.0,
-       {},
-       {"RC2", "RC1", "RC3"}},
-      // department missing: -9 (28 below); age 18 (0); income through the
-      // ComplexPartialScore 0.01 * 3000 - 18 = 12 (-2).
-      {"dmg-scorecard-apply",
-       {{"age", "45"}, {"income", "3000"}},
-       "",
-       "",
-       21.0,
-       {},
-       {"RC1", "RC2", "RC3"}},
-      // income 2000: the bin (1000, 2500] before the expression; department
-      // unknown to the bins: the True attribute's 0.
-      {"dmg-scorecard-apply",
-       {{"department", "sales"}, {"age", "18"}, {"income", "2000"}},
-       "",
-       "",
-       2.0,
-       {},
-       {"RC2", "RC1", "RC3"}},
+       "department,age,income\nengineering,25,500\n,45,3000\nsales,18,2000\n",
+       "~value,~reason 1,~reason 2,~reason 3,~reason 4\n29,RC2,RC1,RC3,\n21,RC1,RC2,RC3,\n"
+       "2,RC2,RC1,RC3,\n"},
       // Gaussian age, counts, a zero count (5000 with 2 claims) at the
-      // threshold 0.001, and the age of car discretized to bin "1".
+      // threshold 0.001, and the age of car discretized to bin "1"; then
+      // every input missing: the priors alone.
       {"dmg-naive-bayes-discretize",
-       {{"age of individual", "24"},
-        {"gender", "male"},
-        {"no of claims", "2"},
-        {"age of car", "1"}},
-       "500",
-       "",
-       0,
-       {0.040432216819369128, 0.35772248075315288, 0.26372180444145993, 0.026700193675882427,
-        0.31142330431013565}},
-      {"dmg-naive-bayes-discretize",
-       {{"age of individual", "32"},
-        {"gender", "female"},
-        {"no of claims", "0"},
-        {"domicile", "urban"},
-        {"age of car", "7.5"}},
-       "100",
-       "",
-       0,
-       {0.99886650752935102, 0.00033418215185364048, 0.00053354473436826276, 0.00024761865252540238,
-        1.8146931901752298e-05}},
-      // Every input missing: the priors alone.
-      {"dmg-naive-bayes-discretize",
-       {},
-       "100",
-       "",
-       0,
-       {0.64050223951831997, 0.18775240472868787, 0.112343050150525, 0.052059622586092959,
-        0.0073426830163741833}},
+       kBayesCase + std::string("24,male,2,,1\n32,female,0,urban,7.5\n,,,,\n"),
+       kBayes + std::string("500,0.040432216819369128,0.35772248075315288,0.26372180444145993,"
+                            "0.026700193675882427,0.31142330431013565\n"
+                            "100,0.99886650752935102,0.00033418215185364048,"
+                            "0.00053354473436826276,0.00024761865252540238,"
+                            "1.8146931901752298e-05\n"
+                            "100,0.64050223951831997,0.18775240472868787,0.112343050150525,"
+                            "0.052059622586092959,0.0073426830163741833\n")},
   };
-  for (const auto& c : kCases) {
-    SCOPED_TRACE(c.document);
-    const orvane_test::Prediction p =
-        orvane_test::ScoreDocument(ReadFile(kPmml + "/" + c.document + ".pmml"), c.inputs);
-    EXPECT_TRUE(p.valid);
-    EXPECT_EQ(p.category, c.category);
-    EXPECT_EQ(p.entity_id, c.entity);
-    if (*c.category == '\0') orvane_test::ExpectClose(p.value, c.value);
-    EXPECT_EQ(p.reason_codes, c.reason_codes);
-    if (!c.probabilities.empty()) orvane_test::ExpectDistribution(p.probabilities, c.probabilities);
+  const std::string scratch = ::testing::TempDir() + "/worked_out";
+  for (const auto& row : kRows) {
+    SCOPED_TRACE(row.document);
+    const std::string document = ReadFile(kPmml + "/" + row.document + ".pmml");
+    std::ofstream(scratch + ".pmml")
+        << orvane_test::WithOutputs(document, orvane_test::ValuesIn(document));
+    std::ofstream(scratch + ".csv") << row.cases;
+    const ToolRun run = Score(scratch + ".pmml", scratch + ".csv", scratch);
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(Compare(ReadCsv(run.out), ReadCsv(row.scored), 1e-12), "");
   }
 }
 

@@ -15,19 +15,9 @@ using MCOrvane_600::ScoreCaseRecord;
 using MCOrvane_600::ScoreValue;
 using MCOrvane_600::StringValue;
 
-// x <= 3 gives "a" (p(a) 0.8), above it "bb" (p(a) 0.1); a missing x gives
-// no prediction.
-const char kTree[] = R"(<PMML version="4.4"><DataDictionary>
-  <DataField name="x" optype="continuous" dataType="double"/>
-  <DataField name="y" optype="categorical" dataType="string"><Value value="a"/><Value value="bb"/></DataField>
-</DataDictionary><TreeModel functionName="classification">
-  <MiningSchema><MiningField name="x"/><MiningField name="y" usageType="target"/></MiningSchema>
-  <Output><OutputField name="p_a" feature="probability" value="a"/></Output><Node><True/>
-    <Node score="a"><SimplePredicate field="x" operator="lessOrEqual" value="3"/>
-      <ScoreDistribution value="a" recordCount="8"/><ScoreDistribution value="bb" recordCount="2"/></Node>
-    <Node score="bb"><SimplePredicate field="x" operator="greaterThan" value="3"/>
-      <ScoreDistribution value="a" recordCount="1"/><ScoreDistribution value="bb" recordCount="9"/></Node>
-</Node></TreeModel></PMML>)";
+// The hand-worked tree: x <= 3 gives "a" (p(a) 0.8), above it "bb" (p(a)
+// 0.1); a missing x gives no prediction.
+const std::string kTree = orvane_test::ReadFile(ORVANE_TEST_DATA_DIR "/scoring/tree.pmml");
 
 enum class HostStep { kNothing, kNumberAsTarget, kRemoveTarget, kTextAsProbability };
 
