@@ -1,12 +1,13 @@
 // The corpora through the shipped plug-ins. Every document of the scoring
-// corpus, and of this project's own hand-worked one, is scored with `orvane
-// score` and compared, column by column, with what is expected of it. Every
-// model document of the PMML corpus either scores two cases built from its
-// DataDictionary (every field missing; every field at its first listed value,
-// its first interval's left margin, or 1) or is refused with one error line
-// naming what cannot be scored; some of them are also scored in process on
-// cases worked out by hand from their own numbers. Exit code 77: a shared
-// corpus is absent (the hand-worked one always runs).
+// corpus, and of this project's own hand-worked one (tests/data/scoring), is
+// scored with `orvane score` and compared, column by column, with what is
+// expected of it; edits of the hand-worked documents are refused with their
+// code and message. Every model document of the PMML corpus either scores two
+// cases built from its DataDictionary (every field missing; every field at its
+// first listed value, its first interval's left margin, or 1) or is refused
+// with one error line naming what cannot be scored; some of them are also
+// scored on cases worked out by hand from their own numbers. Exit code 77: a
+// shared corpus is absent (the hand-worked one always runs).
 
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -74,12 +75,9 @@ std::string TestName(const ::testing::TestParamInfo<std::string>& info) {
 
 // The producer's agreement where it is looser than 1e-12.
 const std::map<std::string, double> kPrecision = {
-    {"knime-GBTAuto", 1e-7},
-    {"rattle-LogisticRegressionIris", 1e-10},
-    {"knime-GeneralRegressionAudit", 1e-10},
-    {"knime-GeneralRegressionIris", 1e-10},
-    {"knime-NeuralNetworkIris", 1e-6},
-    {"rattle-NeuralNetworkAuto", 1e-5},
+    {"knime-GBTAuto", 1e-7},           {"rattle-LogisticRegressionIris", 1e-10},
+    {"knime-GeneralRegressionAudit", 1e-10}, {"knime-GeneralRegressionIris", 1e-10},
+    {"knime-NeuralNetworkIris", 1e-6}, {"rattle-NeuralNetworkAuto", 1e-5},
     {"rattle-NeuralNetworkIris", 1e-6},
 };
 
