@@ -11,6 +11,7 @@
 
 #include <sys/stat.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <cmath>
 #include <cstdio>
@@ -50,7 +51,7 @@ struct ToolRun {
 };
 
 ToolRun Score(const std::string& document, const std::string& cases, const std::string& scratch) {
-  const std::string err_file = scratch + ".err";
+  const std::string err_file = scratch + "." + std::to_string(getpid()) + ".err";
   const std::string command = std::string("'") + ORVANE_TOOL + "' score '" + document + "' '" +
                               cases + "' 2>'" + err_file + "'";
   ToolRun run;
@@ -147,6 +148,19 @@ std::string Compare(const Table& got, const Table& expected, double prec) {
     }
   }
   return problems.str();
+}
+
+// The document text `document` scored on the cases text `cases`: its
+// mismatches with the results `scored`, or the tool's error.
+std::string ScoreTexts(const std::string& document, const std::string& cases,
+                       const std::string& scored) {
+  const std::string scratch = ::testing::TempDir() + "/scored_" + std::to_string(getpid());
+  std::ofstream(scratch + ".pmml") << document;
+  std::ofstream(scratch + ".csv") << cases;
+  const ToolRun run = Score(scratch + ".pmml", scratch + ".csv", scratch);
+  for (const char* ext : {".pmml", ".csv"}) std::remove((scratch + ext).c_str());
+  if (run.status != 0) return "exit " + std::to_string(run.status) + ": " + run.err;
+  return Compare(ReadCsv(run.out), ReadCsv(scored), 1e-12);
 }
 
 class ScoringCorpus : public ::testing::TestWithParam<std::string> {};
@@ -251,18 +265,12 @@ TEST(HandScored, NearestNeighbourOptions) {
        {{"kind=\"distance\"><squaredEuclidean/>", "kind=\"similarity\"><jaccard/>"}},
        "i4,i2,,0.5"},
   };
-  const std::string scratch = ::testing::TempDir() + "/knn_option";
   for (const auto& row : kRows) {
-    SCOPED_TRACE(row.scored);
     Edits edits = kTargets.at(row.target);
     edits.insert(edits.end(), row.edits.begin(), row.edits.end());
-    std::ofstream(scratch + ".pmml") << Edited("knn", edits);
-    std::ofstream(scratch + ".csv") << row.cases;
-    const ToolRun run = Score(scratch + ".pmml", scratch + ".csv", scratch);
-    ASSERT_EQ(run.status, 0) << run.err;
     const std::string head = *row.target ? std::string(row.target) + "," : "";
-    EXPECT_EQ(Compare(ReadCsv(run.out), ReadCsv(head + "n1,n2,n3,a2\n" + row.scored + "\n"), 1e-12),
-              "");
+    EXPECT_EQ(ScoreTexts(Edited("knn", edits), row.cases, head + "n1,n2,n3,a2\n" + row.scored), "")
+        << row.scored;
   }
 }
 
@@ -347,7 +355,8 @@ class PmmlCorpus : public ::testing::TestWithParam<std::string> {};
 
 TEST_P(PmmlCorpus, ScoresOrIsRefusedClearly) {
   const std::string document = kPmml + "/" + GetParam() + ".pmml";
-  const std::string cases = ::testing::TempDir() + "/pmml_" + GetParam() + ".csv";
+  const std::string cases =
+      ::testing::TempDir() + "/pmml_" + GetParam() + "_" + std::to_string(getpid()) + ".csv";
   std::ofstream(cases, std::ios::binary) << CasesOf(ReadFile(document));
   const ToolRun run = Score(document, cases, cases);
   std::remove(cases.c_str());
@@ -410,16 +419,12 @@ TEST(PmmlCorpusDocuments, ScoreTheWorkedOutCases) {
                             "100,0.64050223951831997,0.18775240472868787,0.112343050150525,"
                             "0.052059622586092959,0.0073426830163741833\n")},
   };
-  const std::string scratch = ::testing::TempDir() + "/worked_out";
   for (const auto& row : kRows) {
-    SCOPED_TRACE(row.document);
     const std::string document = ReadFile(kPmml + "/" + row.document + ".pmml");
-    std::ofstream(scratch + ".pmml")
-        << orvane_test::WithOutputs(document, orvane_test::ValuesIn(document));
-    std::ofstream(scratch + ".csv") << row.cases;
-    const ToolRun run = Score(scratch + ".pmml", scratch + ".csv", scratch);
-    ASSERT_EQ(run.status, 0) << run.err;
-    EXPECT_EQ(Compare(ReadCsv(run.out), ReadCsv(row.scored), 1e-12), "");
+    EXPECT_EQ(ScoreTexts(orvane_test::WithOutputs(document, orvane_test::ValuesIn(document)),
+                         row.cases, row.scored),
+              "")
+        << row.document;
   }
 }
 
