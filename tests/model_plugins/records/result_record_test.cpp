@@ -15,18 +15,9 @@ using MCOrvane_600::ScoreCaseRecord;
 using MCOrvane_600::ScoreValue;
 using MCOrvane_600::StringValue;
 
-// x <= 3 gives "a" (p(a) 0.8), above it "bb" (p(a) 0.1); a missing x gives
-// no prediction.
-const std::string kTree = orvane_test::Pmml(
-    "x y=a,bb",
-    orvane_test::Model(
-        "TreeModel", "functionName='classification'", "x", "y",
-        "<Output><OutputField name='p_a' feature='probability' value='a'/></Output><Node><True/>"
-        "<Node score='a'><SimplePredicate field='x' operator='lessOrEqual' value='3'/>"
-        "<ScoreDistribution value='a' recordCount='8'/><ScoreDistribution value='bb' "
-        "recordCount='2'/></Node><Node score='bb'><SimplePredicate field='x' "
-        "operator='greaterThan' value='3'/><ScoreDistribution value='a' recordCount='1'/>"
-        "<ScoreDistribution value='bb' recordCount='9'/></Node></Node>"));
+// The hand-worked tree: x <= 3 gives "a" (p(a) 0.8), above it "bb" (p(a)
+// 0.1); a missing x gives no prediction.
+const std::string kTree = orvane_test::ReadFile(ORVANE_TEST_DATA_DIR "/scoring/tree.pmml");
 
 enum class HostStep { kNothing, kNumberAsTarget, kRemoveTarget, kTextAsProbability };
 
@@ -72,10 +63,17 @@ TEST(ResultRecord, OwnRecordHoldsEachCaseWhateverTheHostDid) {
   std::unique_ptr<ScoreCaseRecord> result(model->CreateResultRecord());
   for (const RecordCase& c : kSteps) {
     switch (c.before) {
-      case HostStep::kNothing: break;
-      case HostStep::kNumberAsTarget: result->Add("y", new NumericValue(7)); break;
-      case HostStep::kRemoveTarget: result->Remove("y"); break;
-      case HostStep::kTextAsProbability: result->Add("p_a", new StringValue("0.5")); break;
+      case HostStep::kNothing:
+        break;
+      case HostStep::kNumberAsTarget:
+        result->Add("y", new NumericValue(7));
+        break;
+      case HostStep::kRemoveTarget:
+        result->Remove("y");
+        break;
+      case HostStep::kTextAsProbability:
+        result->Add("p_a", new StringValue("0.5"));
+        break;
     }
     Check(*model, c, result.get());
   }
