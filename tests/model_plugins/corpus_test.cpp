@@ -119,24 +119,32 @@ std::string Distinct(const std::string& advice) {
   return out;
 }
 
-// The mismatches of one document; empty when every column agrees. A column is
-// found by name, the last of that name (the results follow the input columns).
-std::string Compare(const Table& got, const Table& expected, double prec) {
+// The mismatches of one document scored on `cases`; empty when every column
+// agrees. Result columns follow the input columns and are looked up there
+// first, so a result never goes unchecked against an input of its name.
+std::string Compare(const std::string& cases, const Table& got, const Table& expected,
+                    double prec) {
   if (expected.empty()) return "cannot read the expected results";
   if (got.size() != expected.size()) {
     return std::to_string(got.size()) + " rows where " + std::to_string(expected.size()) +
            " are expected";
   }
+  const Table header = ReadCsv(cases.substr(0, cases.find('\n')));
+  const size_t inputs = header.empty() ? 0 : std::min(header[0].size(), got[0].size());
   std::ostringstream problems;
   int shown = 0;
   for (size_t column = 0; column < expected[0].size(); ++column) {
     const std::string& name = expected[0][column];
-    const auto found = std::find(got[0].rbegin(), got[0].rend(), name);
-    if (found == got[0].rend()) {
-      problems << "no column \"" << name << "\"; ";
-      continue;
+    const auto results = got[0].begin() + inputs;
+    auto found = std::find(results, got[0].end(), name);
+    if (found == got[0].end()) {
+      found = std::find(got[0].begin(), results, name);
+      if (found == results) {
+        problems << "no column \"" << name << "\"; ";
+        continue;
+      }
     }
-    const size_t at = got[0].rend() - found - 1;
+    const size_t at = found - got[0].begin();
     for (size_t row = 1; row < expected.size(); ++row) {
       const std::string value = at < got[row].size() ? got[row][at] : std::string();
       const std::string& want = expected[row][column];
@@ -160,7 +168,7 @@ std::string ScoreTexts(const std::string& document, const std::string& cases,
   const ToolRun run = Score(scratch + ".pmml", scratch + ".csv", scratch);
   for (const char* ext : {".pmml", ".csv"}) std::remove((scratch + ext).c_str());
   if (run.status != 0) return "exit " + std::to_string(run.status) + ": " + run.err;
-  return Compare(ReadCsv(run.out), ReadCsv(scored), 1e-12);
+  return Compare(cases, ReadCsv(run.out), ReadCsv(scored), 1e-12);
 }
 
 class ScoringCorpus : public ::testing::TestWithParam<std::string> {};
@@ -178,7 +186,8 @@ TEST_P(ScoringCorpus, Reproduced) {
       Score(kScoring + "/pmml/" + name + ".pmml", data, ::testing::TempDir() + "/corpus_" + name);
   ASSERT_EQ(run.status, 0) << run.err;
   const auto prec = kPrecision.find(name);
-  EXPECT_EQ(Compare(ReadCsv(run.out), ReadCsv(ReadFile(kScoring + "/expected/" + name + ".csv")),
+  EXPECT_EQ(Compare(ReadFile(data), ReadCsv(run.out),
+                    ReadCsv(ReadFile(kScoring + "/expected/" + name + ".csv")),
                     prec == kPrecision.end() ? 1e-12 : prec->second),
             "");
 }
@@ -196,7 +205,9 @@ TEST_P(HandScored, Reproduced) {
   const ToolRun run =
       Score(base + ".pmml", base + ".csv", ::testing::TempDir() + "/own_" + GetParam());
   ASSERT_EQ(run.status, 0) << run.err;
-  EXPECT_EQ(Compare(ReadCsv(run.out), ReadCsv(ReadFile(base + ".scored.csv")), 1e-12), "");
+  EXPECT_EQ(Compare(ReadFile(base + ".csv"), ReadCsv(run.out),
+                    ReadCsv(ReadFile(base + ".scored.csv")), 1e-12),
+            "");
 }
 
 INSTANTIATE_TEST_SUITE_P(Documents, HandScored, ::testing::ValuesIn(DocumentsIn(kOwn)), TestName);
