@@ -11,6 +11,7 @@
 #include <xercesc/util/XMLString.hpp>
 
 #include "orvane/dictionary/dict_var.h"
+#include "orvane/dictionary/range.h"
 #include "orvane/dictionary/score_value_label.h"
 #include "orvane/dictionary/score_missing_value_set.h"
 #include "orvane/dictionary/score_value_label_set.h"
@@ -89,8 +90,52 @@ struct ModelScope::MiningField {
   int slot = -1;  // the field's slot in the scope's values
   Check check = Check::kByVariable;
   std::vector<const MCOrvane_600::ScoreValueRange*> missing_ranges;  // lent by `var`
+  // The same ranges as plain numbers, when every one is a library range of
+  // two numbers (else empty): what Range::IsInRange answers for a number.
+  struct NumberRange {
+    double min;
+    double max;
+    bool min_missing;  // an end that is the system-missing value holds nothing
+    bool max_missing;
+    bool low_included;
+    bool high_included;
+  };
+  std::vector<NumberRange> number_ranges;
+
+  // Reads `missing_ranges` as numbers where they are.
+  void ReadNumberRanges() {
+    for (const auto* range : missing_ranges) {
+      if (typeid(*range) != typeid(MCOrvane_600::Range)) return;
+      const ScoreValue* min = range->GetMin();
+      const ScoreValue* max = range->GetMax();
+      if (min == nullptr || max == nullptr || typeid(*min) != typeid(NumericValue) ||
+          typeid(*max) != typeid(NumericValue)) {
+        return;
+      }
+    }
+    for (const auto* range : missing_ranges) {
+      const double min = range->GetMin()->GetDouble();
+      const double max = range->GetMax()->GetDouble();
+      number_ranges.push_back({min, max, NumericValue::IsSystemMissingValue(min),
+                               NumericValue::IsSystemMissingValue(max), range->GetLowEnd(),
+                               range->GetHighEnd()});
+    }
+  }
 
   bool InMissingRange(const ScoreValue* value) const {
+    if (!number_ranges.empty() && typeid(*value) == typeid(NumericValue)) {
+      const double x = value->GetDouble();
+      if (NumericValue::IsSystemMissingValue(x)) return false;
+      for (const NumberRange& r : number_ranges) {
+        const bool above = !r.min_missing &&
+                           (x > r.min || (r.low_included && NumericValue::IsEqual(x, r.min)));
+        if (!above) continue;
+        const bool below = !r.max_missing &&
+                           (x < r.max || (r.high_included && NumericValue::IsEqual(x, r.max)));
+        if (below) return true;
+      }
+      return false;
+    }
     for (const auto* range : missing_ranges) {
       if (range->IsInRange(value)) return true;
     }
@@ -367,10 +412,11 @@ std::unique_ptr<ModelScope> ModelScope::Read(DOMElement* model, const ScoreDicti
   scope->data_ = data;
   for (ScoreDictVar* var : visible->GetScoreDictVars()) {
     scope->slot_of_[var->GetName()] = static_cast<int>(scope->visible_.size());
-    int outer_slot = -1;
+    // The top-level scope asks the host's record for field i as slot i.
+    int outer_slot = static_cast<int>(scope->visible_.size());
     if (parent != nullptr) {
       const auto found = parent->slot_of_.find(var->GetName());
-      if (found != parent->slot_of_.end()) outer_slot = found->second;
+      outer_slot = found != parent->slot_of_.end() ? found->second : -1;
     }
     scope->outer_slots_.push_back(outer_slot);
     scope->visible_.emplace_back(var->GetName(), var);
@@ -391,6 +437,7 @@ std::unique_ptr<ModelScope> ModelScope::Read(DOMElement* model, const ScoreDicti
     if (typeid(*field.var) == typeid(DictVar) && field.var->GetValueLabels() == nullptr) {
       if (const auto* missing = field.var->GetMissingValues()) {
         field.missing_ranges = missing->GetMissingValues();
+        field.ReadNumberRanges();
       }
       switch (field.var->GetVarType()) {
         case ScoreDictVar::kNUMERIC_VAR: field.check = Check::kNumber; break;

@@ -82,6 +82,10 @@ class ModelScope : public NestedModel {
   // a value the model could not give.
   const std::vector<const MCOrvane_600::ScoreValue*>& ResultValues() const { return results_; }
   const std::vector<std::pair<std::string, Usage>>& roles() const { return roles_; }
+  // How many fields the scope reads from the values handed to Predict, as
+  // slots 0 to visible_count() - 1 of FieldValues::AtSlot (the top-level
+  // scope: the host's record).
+  size_t visible_count() const { return visible_.size(); }
 
   struct MiningField;
   struct OutputDef;
@@ -119,7 +123,9 @@ class ModelScope : public NestedModel {
   std::vector<int> global_slots_;          // their slots, -1 when not visible
   std::unordered_map<std::string, int> slot_of_;  // a local name wins over a visible one
   const ModelScope* parent_ = nullptr;  // lent; null for the top-level model
-  std::vector<int> outer_slots_;  // each visible slot's slot in the enclosing scope
+  // Each visible slot's slot in the enclosing scope (-1: none); the
+  // top-level scope's are its own.
+  std::vector<int> outer_slots_;
   // The values of the case by slot; lent from the enclosing scope, from the
   // treatment's values or from the transformations' records.
   mutable std::vector<const MCOrvane_600::ScoreValue*> values_;
