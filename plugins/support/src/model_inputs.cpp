@@ -48,7 +48,7 @@ bool ModelInputs::Fetch(const FieldValues& fields, std::vector<const ScoreValue*
   values->resize(names_.size());
   bool complete = true;
   for (size_t i = 0; i < names_.size(); ++i) {
-    const ScoreValue* value = fields.AtSlot(slots_[i], names_[i]);
+    const ScoreValue* value = fields.Read(slots_[i], names_[i]);
     if (IsMissing(value)) {
       value = nullptr;
       if (required_[i]) {

@@ -808,7 +808,9 @@ class ModelScope::OutputValues : public FieldValues {
 // the derived fields, and the enclosing scope's fields read on first use.
 class ModelScope::Values : public FieldValues {
  public:
-  Values(const ModelScope* scope, const FieldValues* outer) : scope_(scope), outer_(outer) {}
+  Values(const ModelScope* scope, const FieldValues* outer) : scope_(scope), outer_(outer) {
+    direct_ = {scope->values_.data(), scope->filled_.data(), &scope->case_, scope->values_.size()};
+  }
   const ScoreValue* Get(const std::string& name) const override {
     const auto found = scope_->slot_of_.find(name);
     if (found != scope_->slot_of_.end()) return scope_->Fetch(found->second, outer_);
@@ -827,7 +829,7 @@ class ModelScope::Values : public FieldValues {
 const ScoreValue* ModelScope::Fetch(int slot, const FieldValues* outer) const {
   if (filled_[slot] != case_) {
     filled_[slot] = case_;
-    values_[slot] = outer == nullptr ? nullptr : outer->AtSlot(outer_slots_[slot],
+    values_[slot] = outer == nullptr ? nullptr : outer->Read(outer_slots_[slot],
                                                                visible_[slot].first);
   }
   return values_[slot];

@@ -42,7 +42,7 @@ class Simple : public Predicate {
       : field_(std::move(field)), slot_(slot), op_(op), constant_(std::move(constant)) {}
 
   Predicate::Truth Evaluate(const FieldValues& fields) const override {
-    const ScoreValue* value = fields.AtSlot(slot_, field_);
+    const ScoreValue* value = fields.Read(slot_, field_);
     // The common case, a number against a number, without the general
     // comparison's calls.
     if (constant_.numeric && value != nullptr && typeid(*value) == typeid(NumericValue)) {
@@ -87,7 +87,7 @@ class SetPredicate : public Predicate {
   SetPredicate(std::string field, int slot, bool is_in, std::vector<FieldConstant> set)
       : field_(std::move(field)), slot_(slot), is_in_(is_in), set_(std::move(set)) {}
   Predicate::Truth Evaluate(const FieldValues& fields) const override {
-    const ScoreValue* value = fields.AtSlot(slot_, field_);
+    const ScoreValue* value = fields.Read(slot_, field_);
     if (IsMissing(value)) return Predicate::kUNKNOWN;
     bool found = false;
     if (value->GetType() == ScoreValue::kSTRING_VALUE) {

@@ -9,6 +9,8 @@
 // model elements through ReadContext::ReadNestedModel, which finds the
 // plug-in that serves each segment's model type.
 
+#include <cstddef>
+#include <cstdint>
 #include <limits>
 #include <memory>
 #include <string>
@@ -46,6 +48,25 @@ class FieldValues {
     (void)slot;
     return Get(name);
   }
+  // AtSlot without a call where the values lend the slot's value directly
+  // (already read for the case); what predicates and inputs use.
+  const MCOrvane_600::ScoreValue* Read(int slot, const std::string& name) const {
+    if (static_cast<size_t>(slot) < direct_.count && direct_.filled[slot] == *direct_.current) {
+      return direct_.values[slot];
+    }
+    return AtSlot(slot, name);
+  }
+
+ protected:
+  // Set by values that keep their fields by slot in arrays (lent, stable
+  // during a case): slot i holds values[i] once filled[i] equals *current.
+  struct Direct {
+    const MCOrvane_600::ScoreValue* const* values = nullptr;
+    const std::uint64_t* filled = nullptr;
+    const std::uint64_t* current = nullptr;
+    size_t count = 0;  // 0: none lent
+  };
+  Direct direct_;
 };
 
 // What a model element predicts for one case. `valid` false: no prediction
