@@ -1,6 +1,7 @@
 #include "orvane_plugins/field_reading.h"
 
 #include <memory>
+#include <typeinfo>
 
 #include <xercesc/dom/DOMElement.hpp>
 
@@ -47,6 +48,11 @@ bool IsMissing(const ScoreValue* value) {
          (value->GetType() != ScoreValue::kSTRING_VALUE && value->IsSystemMissingValue());
 }
 
+const std::string* TextOf(const ScoreValue* value) {
+  if (value == nullptr || typeid(*value) != typeid(MCOrvane_600::StringValue)) return nullptr;
+  return &static_cast<const MCOrvane_600::StringValue*>(value)->GetText();
+}
+
 int CompareText(const std::string& text, const FieldConstant& constant) {
   if (!constant.numeric) return text < constant.text ? -1 : (text == constant.text ? 0 : 1);
   double x = 0.0;
@@ -55,6 +61,7 @@ int CompareText(const std::string& text, const FieldConstant& constant) {
 }
 
 int Compare(const ScoreValue* value, const FieldConstant& constant) {
+  if (const std::string* text = TextOf(value)) return CompareText(*text, constant);
   if (value->GetType() == ScoreValue::kSTRING_VALUE) {
     return CompareText(value->GetString(), constant);
   }

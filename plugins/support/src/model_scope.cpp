@@ -6,6 +6,7 @@
 #include <cmath>
 #include <sstream>
 #include <typeinfo>
+#include <unordered_set>
 
 #include <xercesc/dom/DOMElement.hpp>
 #include <xercesc/util/XMLString.hpp>
@@ -71,7 +72,10 @@ enum class Invalid { kReturnInvalid, kAsIs, kAsMissing, kAsValue };
 // How a field's values are checked: through its variable, or, for a library
 // variable without categories, by the value's kind and the variable's
 // missing-value ranges read once (what the variable would answer).
-enum class Check { kByVariable, kNumber, kDateTime, kText };
+// A categorical text variable of the library (kCategories) is checked
+// through its variable, except that a text spelling one of its categories
+// byte for byte is valid without asking it.
+enum class Check { kByVariable, kNumber, kDateTime, kText, kCategories };
 enum class Outliers { kAsIs, kAsMissing, kAsExtreme };
 
 struct ModelScope::MiningField {
@@ -101,6 +105,8 @@ struct ModelScope::MiningField {
     bool high_included;
   };
   std::vector<NumberRange> number_ranges;
+  // kCategories: the texts of the categories that are library texts.
+  std::unordered_set<std::string> category_texts;
 
   // Reads `missing_ranges` as numbers where they are.
   void ReadNumberRanges() {
@@ -148,6 +154,7 @@ struct ModelScope::MiningField {
       case Check::kDateTime:
         return value == nullptr || value->IsSystemMissingValue() || InMissingRange(value);
       case Check::kText:
+      case Check::kCategories:
         return IsMissing(value) || InMissingRange(value);
       case Check::kByVariable:
         break;
@@ -162,6 +169,11 @@ struct ModelScope::MiningField {
       case Check::kDateTime:
       case Check::kText:
         return true;
+      case Check::kCategories: {
+        const std::string* text = TextOf(value);
+        if (text != nullptr && category_texts.count(*text) != 0) return true;
+        break;
+      }
       case Check::kByVariable:
         break;
     }
@@ -434,7 +446,12 @@ std::unique_ptr<ModelScope> ModelScope::Read(DOMElement* model, const ScoreDicti
                   "field \"" + field.name + "\" is not defined");
     }
     field.slot = scope->slot_of_.count(field.name) != 0 ? scope->slot_of_[field.name] : -1;
-    if (typeid(*field.var) == typeid(DictVar) && field.var->GetValueLabels() == nullptr) {
+    const auto* labels = field.var->GetValueLabels();
+    const ScoreDictVar::MeasureLevel level = field.var->GetMLevel();
+    const bool categories =
+        labels != nullptr && field.var->GetVarType() == ScoreDictVar::kSTRING_VAR &&
+        (level == ScoreDictVar::kNOMINAL || level == ScoreDictVar::kORDINAL);
+    if (typeid(*field.var) == typeid(DictVar) && (labels == nullptr || categories)) {
       if (const auto* missing = field.var->GetMissingValues()) {
         field.missing_ranges = missing->GetMissingValues();
         field.ReadNumberRanges();
@@ -444,6 +461,14 @@ std::unique_ptr<ModelScope> ModelScope::Read(DOMElement* model, const ScoreDicti
         case ScoreDictVar::kDATETIME_VAR: field.check = Check::kDateTime; break;
         case ScoreDictVar::kSTRING_VAR: field.check = Check::kText; break;
         default: break;
+      }
+      if (categories) {
+        field.check = Check::kCategories;
+        for (const auto* label : labels->GetAllValueLabels()) {
+          if (const std::string* text = TextOf(label->GetValue())) {
+            field.category_texts.insert(*text);
+          }
+        }
       }
     }
     field.usage = ReadUsage(element);

@@ -91,9 +91,11 @@ class SetPredicate : public Predicate {
     if (IsMissing(value)) return Predicate::kUNKNOWN;
     bool found = false;
     if (value->GetType() == ScoreValue::kSTRING_VALUE) {
-      const std::string text = value->GetString();
+      std::string copy;
+      const std::string* text = TextOf(value);
+      if (text == nullptr) text = &(copy = value->GetString());
       for (const FieldConstant& c : set_) {
-        if (CompareText(text, c) == 0) {
+        if (CompareText(*text, c) == 0) {
           found = true;
           break;
         }

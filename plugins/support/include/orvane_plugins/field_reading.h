@@ -37,6 +37,10 @@ FieldConstant ReadFieldConstant(const MCOrvane_600::ScoreDictVar* var, const std
 // Null, a system-missing number.
 bool IsMissing(const MCOrvane_600::ScoreValue* value);
 
+// The text of `value` when it is of the library's text class, lent; null for
+// any other value (whose GetString may be what it likes).
+const std::string* TextOf(const MCOrvane_600::ScoreValue* value);
+
 constexpr int kIncomparable = 2;
 // -1, 0 or 1 as `value` is below, equal to or above `constant`; kIncomparable
 // when a text meets a number that it does not spell.
