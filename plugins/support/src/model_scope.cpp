@@ -193,6 +193,7 @@ struct ModelScope::OutputDef {
   ScoreDictVar::VariableType type = ScoreDictVar::kNUMERIC_VAR;
   bool integer = false;
   size_t rule = 0;  // kRule: index among the rule outputs
+  mutable size_t hint = 0;  // kProbability, kAffinity: where the value was found last
 };
 
 enum class Cast { kNone, kRound, kCeiling, kFloor };
@@ -756,10 +757,16 @@ void ModelScope::ApplyTargets(Prediction* p) const {
 
 namespace {
 
+// `*hint`: where the key was found last time, tried first (algorithms list
+// their categories in the same order case after case); updated.
 const double* FindProbability(const std::vector<std::pair<std::string, double>>& table,
-                              const std::string& key) {
-  for (const auto& entry : table) {
-    if (entry.first == key) return &entry.second;
+                              const std::string& key, size_t* hint) {
+  if (*hint < table.size() && table[*hint].first == key) return &table[*hint].second;
+  for (size_t i = 0; i < table.size(); ++i) {
+    if (table[i].first == key) {
+      *hint = i;
+      return &table[i].second;
+    }
   }
   double k = 0.0;
   if (!ParseNumber(key, &k)) return nullptr;
@@ -884,8 +891,8 @@ void ModelScope::SetOutput(size_t i, const OutputDef& def, const Prediction& p) 
     }
     case Feature::kProbability: {
       if (!p.is_category) return;
-      const double* found = FindProbability(p.probabilities, def.has_value ? def.value
-                                                                            : p.category);
+      const double* found = FindProbability(
+          p.probabilities, def.has_value ? def.value : p.category, &def.hint);
       if (found == nullptr) {
         // A category of the target that the model gives no probability has 0.
         if (!def.has_value || target_var_ == nullptr) return;
@@ -908,8 +915,8 @@ void ModelScope::SetOutput(size_t i, const OutputDef& def, const Prediction& p) 
         return SetResult(i, ScoreDictVar::kNUMERIC_VAR, false, "", true,
                          p.neighbors[def.rank - 1].second);
       }
-      const double* found = FindProbability(p.affinities, def.has_value ? def.value
-                                                                         : p.entity_id);
+      const double* found = FindProbability(
+          p.affinities, def.has_value ? def.value : p.entity_id, &def.hint);
       if (found != nullptr) SetResult(i, ScoreDictVar::kNUMERIC_VAR, false, "", true, *found);
       return;
     }

@@ -28,6 +28,7 @@
 #include "orvane/values/numeric_value.h"
 #include "orvane/values/ov_exception.h"
 #include "orvane/values/string_value.h"
+#include "orvane_plugins/field_reading.h"
 #include "orvane_plugins/xml_reading.h"
 
 namespace orvane_plugins {
@@ -220,7 +221,8 @@ class ResultRecord final : public CaseRecord {
       if (type == ScoreValue::kSTRING_VALUE) {
         const auto* text = static_cast<const MCOrvane_600::StringValue*>(value);
         auto* own = static_cast<MCOrvane_600::StringValue*>(kept);
-        own->SetString(text->GetString());
+        const std::string* lent = TextOf(text);
+        own->SetString(lent != nullptr ? *lent : text->GetString());
         own->SetLength(text->GetLength());
         return;
       }
