@@ -1,7 +1,7 @@
 // Per-case scoring cost and load cost of real model documents through the
 // shipped model plug-ins.
 //
-//   orvane_model_bench [--corpus=DIR] [--doc=NAME ...] [benchmark flags]
+//   orvane_model_bench [--corpus=DIR] [--doc=NAME ...] [--iterations=N] [benchmark flags]
 //
 // DIR is a scoring corpus (pmml/NAME.pmml, data/SET.csv where SET is the last
 // word of NAME); by default the one this program was built with. Without
@@ -19,6 +19,7 @@
 #include <benchmark/benchmark.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <fstream>
 #include <memory>
 #include <string>
@@ -186,9 +187,13 @@ int main(int argc, char** argv) {
       orvane_plugins::ReadNamesFile(orvane_plugins::DefaultNamesFile());
   orvane_plugins::PreloadPlugins(orvane_bench::ModelNames());
 
+  // --iterations=N: every score/ benchmark scores exactly N cases (instruction
+  // counts then compare like with like).
+  const long iterations = std::atol(orvane_bench::Flag(argc, argv, "iterations", "0").c_str());
   for (const Document& doc : documents) {
-    orvane_bench::Reported(
+    auto* score = orvane_bench::Reported(
         benchmark::RegisterBenchmark(("score/" + doc.name).c_str(), orvane_bench::BM_Score, &doc));
+    if (iterations > 0) score->Iterations(iterations);
     for (auto* b : {benchmark::RegisterBenchmark(("load/" + doc.name).c_str(),
                                                  orvane_bench::BM_Load, &doc),
                     benchmark::RegisterBenchmark(("floor_parse/" + doc.name).c_str(),
