@@ -950,6 +950,10 @@ bool ModelScope::TreatInputs(const FieldValues* outer, Prediction* out) const {
     const bool checked = parent_ != nullptr && above >= 0 && value != nullptr &&
                          parent_->checked_[above] == parent_->case_ &&
                          parent_->values_[above] == value;
+    if (checked && field.outliers == Outliers::kAsIs) {
+      checked_[field.slot] = case_;
+      continue;
+    }
     bool missing = !checked && field.IsMissingValue(value);
     const bool valid = checked || (!missing && field.IsValidValue(value));
     if (!missing && !valid) {
@@ -1043,6 +1047,8 @@ void ModelScope::Predict(const FieldValues& fields, Prediction* out,
   out->advice.swap(treatment_);
   if (!out->valid) out->advice.emplace_back(kAdviceScoreMissing, "");
 
+  // A segment's results are read only by a model chain (`outputs`).
+  if (parent_ != nullptr && outputs == nullptr) return;
   // Results: the target, then the output fields.
   size_t slot = 0;
   if (target_var_ != nullptr) {

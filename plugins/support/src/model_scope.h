@@ -79,7 +79,8 @@ class ModelScope : public NestedModel {
   // fields, in document order, as new variables the caller owns.
   std::vector<MCOrvane_600::ScoreDictVar*> ResultVars() const;
   // The result values of the last case, in ResultVars order; lent, null for
-  // a value the model could not give.
+  // a value the model could not give. A nested scope sets them only when
+  // Predict is given `outputs`.
   const std::vector<const MCOrvane_600::ScoreValue*>& ResultValues() const { return results_; }
   const std::vector<std::pair<std::string, Usage>>& roles() const { return roles_; }
   // How many fields the scope reads from the values handed to Predict, as
