@@ -444,23 +444,27 @@ void MiningAlgorithm::CombineCategories(
   // `distributions`; a segment that gives no probabilities is sure of its
   // category. The categories are numbered first, so that rows have their
   // final width.
+  // A vote needs the categories only.
+  const bool vote = method_ == Method::kMajorityVote || method_ == Method::kWeightedMajorityVote;
   std::vector<size_t>& where = scratch_.where;
   where.clear();
   for (const auto& entry : scored) {
     const Prediction& prediction = *entry.first;
     if (prediction.probabilities.empty()) {
-      where.push_back(index_of(prediction.category, 0));
+      const size_t j = index_of(prediction.category, 0);
+      if (!vote) where.push_back(j);
       continue;
     }
     for (size_t k = 0; k < prediction.probabilities.size(); ++k) {
-      where.push_back(index_of(prediction.probabilities[k].first, k));
+      const size_t j = index_of(prediction.probabilities[k].first, k);
+      if (!vote) where.push_back(j);
     }
   }
   const size_t n = categories_.size() + extra.size();
   std::vector<double>& rows = scratch_.rows;
-  rows.assign(scored.size() * n, 0.0);
+  rows.assign(vote ? 0 : scored.size() * n, 0.0);
   size_t next = 0;
-  for (size_t s = 0; s < scored.size(); ++s) {
+  for (size_t s = 0; s < scored.size() && !vote; ++s) {
     const Prediction& prediction = *scored[s].first;
     double* p = &rows[s * n];
     if (prediction.probabilities.empty()) {

@@ -48,13 +48,11 @@ bool IsMissing(const ScoreValue* value) {
          (value->GetType() != ScoreValue::kSTRING_VALUE && value->IsSystemMissingValue());
 }
 
-const std::string* TextOf(const ScoreValue* value) {
-  if (value == nullptr || typeid(*value) != typeid(MCOrvane_600::StringValue)) return nullptr;
-  return &static_cast<const MCOrvane_600::StringValue*>(value)->GetText();
-}
-
 int CompareText(const std::string& text, const FieldConstant& constant) {
-  if (!constant.numeric) return text < constant.text ? -1 : (text == constant.text ? 0 : 1);
+  if (!constant.numeric) {
+    const int order = text.compare(constant.text);
+    return order < 0 ? -1 : (order == 0 ? 0 : 1);
+  }
   double x = 0.0;
   if (!ParseNumber(text, &x)) return kIncomparable;
   return x < constant.number ? -1 : (x == constant.number ? 0 : 1);

@@ -852,6 +852,7 @@ class ModelScope::Values : public FieldValues {
     if (slot < 0 || static_cast<size_t>(slot) >= scope_->values_.size()) return Get(name);
     return scope_->Fetch(slot, outer_);
   }
+  const ModelScope* scope() const { return scope_; }
 
  private:
   const ModelScope* scope_;
@@ -940,8 +941,23 @@ void ModelScope::SetOutput(size_t i, const OutputDef& def, const Prediction& p) 
 
 bool ModelScope::TreatInputs(const FieldValues* outer, Prediction* out) const {
   bool invalid = false;
+  // Handed the enclosing scope's own values (not a model chain's view of
+  // them), a value the enclosing scope found valid is taken from its slot.
+  const bool inherit = parent_ != nullptr && outer != nullptr &&
+                       typeid(*outer) == typeid(Values) &&
+                       static_cast<const Values*>(outer)->scope() == parent_;
   for (const MiningField& field : fields_) {
     if (field.usage == Usage::kTarget || field.slot < 0) continue;
+    if (inherit && field.outliers == Outliers::kAsIs) {
+      const int above = outer_slots_[field.slot];
+      if (above >= 0 && parent_->checked_[above] == parent_->case_ &&
+          parent_->values_[above] != nullptr) {
+        values_[field.slot] = parent_->values_[above];
+        filled_[field.slot] = case_;
+        checked_[field.slot] = case_;
+        continue;
+      }
+    }
     const ScoreValue* value = Fetch(field.slot, outer);
     const ScoreValue*& slot = values_[field.slot];
     // The enclosing scope found this very value valid for a field of the
