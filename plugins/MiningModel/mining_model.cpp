@@ -346,7 +346,7 @@ void MiningAlgorithm::Combine(const FieldValues& fields, Prediction* out) const 
     if (clustering_) {
       names[i] = prediction.category;
       prediction.category = prediction.entity_id;
-      prediction.probabilities.clear();
+      prediction.ClearProbabilities();
     }
     selected_weight += segment.weight;
     // A classification counts a number as no prediction.
@@ -372,7 +372,7 @@ void MiningAlgorithm::Combine(const FieldValues& fields, Prediction* out) const 
     if (!out->valid) return;
     // The winning cluster id, named as the first segment that chose it.
     out->entity_id = out->category;
-    out->probabilities.clear();
+    out->ClearProbabilities();
     for (size_t i = 0; i < segments_.size(); ++i) {
       if (predictions[i].valid && predictions[i].entity_id == out->entity_id) {
         out->category = names[i];
@@ -450,13 +450,14 @@ void MiningAlgorithm::CombineCategories(
   where.clear();
   for (const auto& entry : scored) {
     const Prediction& prediction = *entry.first;
-    if (prediction.probabilities.empty()) {
+    const auto& probabilities = prediction.Probabilities();
+    if (probabilities.empty()) {
       const size_t j = index_of(prediction.category, 0);
       if (!vote) where.push_back(j);
       continue;
     }
-    for (size_t k = 0; k < prediction.probabilities.size(); ++k) {
-      const size_t j = index_of(prediction.probabilities[k].first, k);
+    for (size_t k = 0; k < probabilities.size(); ++k) {
+      const size_t j = index_of(probabilities[k].first, k);
       if (!vote) where.push_back(j);
     }
   }
@@ -465,13 +466,13 @@ void MiningAlgorithm::CombineCategories(
   rows.assign(vote ? 0 : scored.size() * n, 0.0);
   size_t next = 0;
   for (size_t s = 0; s < scored.size() && !vote; ++s) {
-    const Prediction& prediction = *scored[s].first;
+    const auto& probabilities = scored[s].first->Probabilities();
     double* p = &rows[s * n];
-    if (prediction.probabilities.empty()) {
+    if (probabilities.empty()) {
       p[where[next++]] = 1.0;
       continue;
     }
-    for (const auto& probability : prediction.probabilities) p[where[next++]] = probability.second;
+    for (const auto& probability : probabilities) p[where[next++]] = probability.second;
   }
   struct Row {
     const double* p;

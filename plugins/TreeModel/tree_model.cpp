@@ -169,7 +169,7 @@ class Tree : public ModelAlgorithm {
       return;
     }
     out->is_category = true;
-    out->probabilities = node.probabilities;
+    out->lent_probabilities = &node.probabilities;
     if (!node.decides) return;
     out->valid = true;
     out->category = node.category;
@@ -238,6 +238,7 @@ class Tree : public ModelAlgorithm {
     out->is_category = true;
     out->category = best->first;
     out->confidence = best->second;
+    out->ClearProbabilities();
     out->probabilities = acc;
   }
 };

@@ -735,6 +735,7 @@ void ModelScope::ApplyTargets(Prediction* p) const {
     } else if (!t.priors.empty()) {
       p->valid = true;
       p->is_category = true;
+      p->ClearProbabilities();
       p->probabilities = t.priors;
       auto best = std::max_element(
           t.priors.begin(), t.priors.end(),
@@ -893,7 +894,7 @@ void ModelScope::SetOutput(size_t i, const OutputDef& def, const Prediction& p) 
     case Feature::kProbability: {
       if (!p.is_category) return;
       const double* found = FindProbability(
-          p.probabilities, def.has_value ? def.value : p.category, &def.hint);
+          p.Probabilities(), def.has_value ? def.value : p.category, &def.hint);
       if (found == nullptr) {
         // A category of the target that the model gives no probability has 0.
         if (!def.has_value || target_var_ == nullptr) return;

@@ -80,6 +80,10 @@ struct Prediction {
   bool is_category = false;
   std::string category;
   std::vector<std::pair<std::string, double>> probabilities;
+  // Lent in place of `probabilities` by an algorithm whose distributions are
+  // fixed once read (a tree's nodes); null when `probabilities` holds them.
+  // Readers use Probabilities(), writers ClearProbabilities() first.
+  const std::vector<std::pair<std::string, double>>* lent_probabilities = nullptr;
   // The node, rule, cluster or segment that decided, when the model has one.
   std::string entity_id;
   // Confidence of the prediction (trees, rule sets); NaN when none.
@@ -101,6 +105,15 @@ struct Prediction {
   std::vector<RuleValue> rule_values;
   std::vector<MCOrvane_600::ResultAdvice> advice;
 
+  // The probabilities of each category, wherever they are.
+  const std::vector<std::pair<std::string, double>>& Probabilities() const {
+    return lent_probabilities != nullptr ? *lent_probabilities : probabilities;
+  }
+  void ClearProbabilities() {
+    probabilities.clear();
+    lent_probabilities = nullptr;
+  }
+
   // Back to no prediction, keeping the room of the texts and lists for the
   // next case.
   void Clear() {
@@ -108,7 +121,7 @@ struct Prediction {
     value = 0.0;
     is_category = false;
     category.clear();
-    probabilities.clear();
+    ClearProbabilities();
     entity_id.clear();
     confidence = std::numeric_limits<double>::quiet_NaN();
     affinities.clear();
