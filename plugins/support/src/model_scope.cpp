@@ -41,6 +41,9 @@ using MCOrvane_600::StringValue;
 using MCOrvane_600::TransformationDictionary;
 using xercesc::DOMElement;
 
+// The text of a result that is a number.
+const std::string kNoText;
+
 // Advice numbers of the machinery.
 constexpr int kAdviceScoreMissing = 103;
 constexpr int kAdviceInvalid = 105;
@@ -794,7 +797,7 @@ void ModelScope::SetResult(size_t i, ScoreDictVar::VariableType type, bool integ
   if (type == ScoreDictVar::kSTRING_VAR) {
     std::string scratch;
     const std::string& s = ResultText(text, is_number, number, &scratch);
-    if (kept != nullptr && kept->GetType() == ScoreValue::kSTRING_VALUE) {
+    if (kept != nullptr && typeid(*kept) == typeid(StringValue)) {
       auto* value = static_cast<StringValue*>(kept.get());
       value->SetString(s);
       value->SetLength(static_cast<int>(s.size()));
@@ -810,7 +813,7 @@ void ModelScope::SetResult(size_t i, ScoreDictVar::VariableType type, bool integ
     return;
   }
   if (integer) x = std::trunc(x);
-  if (kept != nullptr && kept->GetType() == ScoreValue::kNUMERIC_VALUE) {
+  if (kept != nullptr && typeid(*kept) == typeid(NumericValue)) {
     static_cast<NumericValue*>(kept.get())->SetDoubleValue(x);
   } else {
     kept.reset(new NumericValue(x));
@@ -877,7 +880,7 @@ void ModelScope::SetOutput(size_t i, const OutputDef& def, const Prediction& p) 
       if (clustering_) return SetResult(i, def.type, def.integer, p.entity_id, false, 0.0);
       return SetResult(i, def.type, def.integer, p.category, !p.is_category, p.value);
     case Feature::kPredictedDisplayValue: {
-      if (!p.is_category) return SetResult(i, def.type, false, "", true, p.value);
+      if (!p.is_category) return SetResult(i, def.type, false, kNoText, true, p.value);
       const std::string* text = &p.category;
       if (clustering_ && p.category.empty()) {
         text = &p.entity_id;
@@ -900,9 +903,9 @@ void ModelScope::SetOutput(size_t i, const OutputDef& def, const Prediction& p) 
         if (!def.has_value || target_var_ == nullptr) return;
         std::unique_ptr<ScoreValue> probe(target_var_->ToMyValue(def.value));
         if (probe == nullptr || !target_var_->IsValidValue(probe.get())) return;
-        return SetResult(i, ScoreDictVar::kNUMERIC_VAR, false, "", true, 0.0);
+        return SetResult(i, ScoreDictVar::kNUMERIC_VAR, false, kNoText, true, 0.0);
       }
-      return SetResult(i, ScoreDictVar::kNUMERIC_VAR, false, "", true, *found);
+      return SetResult(i, ScoreDictVar::kNUMERIC_VAR, false, kNoText, true, *found);
     }
     case Feature::kEntityId:
       if (!p.neighbors.empty()) {
@@ -914,17 +917,17 @@ void ModelScope::SetOutput(size_t i, const OutputDef& def, const Prediction& p) 
     case Feature::kAffinity: {
       if (!p.neighbors.empty() && !def.has_value) {
         if (static_cast<size_t>(def.rank) > p.neighbors.size()) return;
-        return SetResult(i, ScoreDictVar::kNUMERIC_VAR, false, "", true,
+        return SetResult(i, ScoreDictVar::kNUMERIC_VAR, false, kNoText, true,
                          p.neighbors[def.rank - 1].second);
       }
       const double* found = FindProbability(
           p.affinities, def.has_value ? def.value : p.entity_id, &def.hint);
-      if (found != nullptr) SetResult(i, ScoreDictVar::kNUMERIC_VAR, false, "", true, *found);
+      if (found != nullptr) SetResult(i, ScoreDictVar::kNUMERIC_VAR, false, kNoText, true, *found);
       return;
     }
     case Feature::kConfidence:
       if (!std::isnan(p.confidence)) {
-        SetResult(i, ScoreDictVar::kNUMERIC_VAR, false, "", true, p.confidence);
+        SetResult(i, ScoreDictVar::kNUMERIC_VAR, false, kNoText, true, p.confidence);
       }
       return;
     case Feature::kReasonCode:
