@@ -131,24 +131,37 @@ struct ModelScope::MiningField {
     }
   }
 
+  // `x`, a number that is not the system-missing value, in `number_ranges`.
+  bool InNumberRanges(double x) const {
+    for (const NumberRange& r : number_ranges) {
+      const bool above = !r.min_missing &&
+                         (x > r.min || (r.low_included && NumericValue::IsEqual(x, r.min)));
+      if (!above) continue;
+      const bool below = !r.max_missing &&
+                         (x < r.max || (r.high_included && NumericValue::IsEqual(x, r.max)));
+      if (below) return true;
+    }
+    return false;
+  }
+
   bool InMissingRange(const ScoreValue* value) const {
     if (!number_ranges.empty() && typeid(*value) == typeid(NumericValue)) {
       const double x = value->GetDouble();
-      if (NumericValue::IsSystemMissingValue(x)) return false;
-      for (const NumberRange& r : number_ranges) {
-        const bool above = !r.min_missing &&
-                           (x > r.min || (r.low_included && NumericValue::IsEqual(x, r.min)));
-        if (!above) continue;
-        const bool below = !r.max_missing &&
-                           (x < r.max || (r.high_included && NumericValue::IsEqual(x, r.max)));
-        if (below) return true;
-      }
-      return false;
+      return !NumericValue::IsSystemMissingValue(x) && InNumberRanges(x);
     }
     for (const auto* range : missing_ranges) {
       if (range->IsInRange(value)) return true;
     }
     return false;
+  }
+
+  // kNumber with a value of the library's number class: IsMissingValue, the
+  // value being valid whenever it is not missing.
+  bool IsMissingNumber(const ScoreValue* value) const {
+    const double x = value->GetDouble();
+    if (NumericValue::IsSystemMissingValue(x)) return true;
+    if (!number_ranges.empty()) return InNumberRanges(x);
+    return InMissingRange(value);
   }
 
   bool IsMissingValue(const ScoreValue* value) const {
@@ -974,8 +987,12 @@ bool ModelScope::TreatInputs(const FieldValues* outer, Prediction* out) const {
       checked_[field.slot] = case_;
       continue;
     }
-    bool missing = !checked && field.IsMissingValue(value);
-    const bool valid = checked || (!missing && field.IsValidValue(value));
+    const bool plain_number = !checked && field.check == Check::kNumber && value != nullptr &&
+                              typeid(*value) == typeid(NumericValue);
+    bool missing = plain_number ? field.IsMissingNumber(value)
+                                : !checked && field.IsMissingValue(value);
+    const bool valid =
+        checked || (!missing && (plain_number || field.IsValidValue(value)));
     if (!missing && !valid) {
       switch (field.invalid) {
         case Invalid::kReturnInvalid:
