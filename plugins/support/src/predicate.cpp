@@ -52,6 +52,15 @@ class Simple : public Predicate {
         return Decide(x < c ? -1 : (x == c ? 0 : (x > c ? 1 : kIncomparable)));
       }
     }
+    // A library text against a text: never missing, compared byte for byte.
+    if (!constant_.numeric) {
+      if (const std::string* text = TextOf(value)) {
+        if (op_ == Op::kMissing) return Predicate::kFALSE;
+        if (op_ == Op::kNotMissing) return Predicate::kTRUE;
+        const int order = text->compare(constant_.text);
+        return Decide(order < 0 ? -1 : (order == 0 ? 0 : 1));
+      }
+    }
     const bool missing = IsMissing(value);
     if (op_ == Op::kMissing) return missing ? Predicate::kTRUE : Predicate::kFALSE;
     if (op_ == Op::kNotMissing) return missing ? Predicate::kFALSE : Predicate::kTRUE;
@@ -95,7 +104,7 @@ class SetPredicate : public Predicate {
       const std::string* text = TextOf(value);
       if (text == nullptr) text = &(copy = value->GetString());
       for (const FieldConstant& c : set_) {
-        if (CompareText(*text, c) == 0) {
+        if (c.numeric ? CompareText(*text, c) == 0 : *text == c.text) {
           found = true;
           break;
         }
