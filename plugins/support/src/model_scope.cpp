@@ -542,6 +542,15 @@ std::unique_ptr<ModelScope> ModelScope::Read(DOMElement* model, const ScoreDicti
     scope->fields_.push_back(std::move(field));
   }
 
+  for (const MiningField& field : scope->fields_) {
+    if (field.usage == Usage::kTarget || field.slot < 0) continue;
+    ++scope->treated_;
+    const int above = scope->outer_slots_[field.slot];
+    if (parent != nullptr && above >= 0 && field.outliers == Outliers::kAsIs) {
+      scope->inherited_.emplace_back(field.slot, above);
+    }
+  }
+
   // LocalTransformations: read over the visible fields; the element's own
   // scope is the visible fields and its derived fields.
   scope->inner_ = visible;
@@ -963,18 +972,25 @@ bool ModelScope::TreatInputs(const FieldValues* outer, Prediction* out) const {
   const bool inherit = parent_ != nullptr && outer != nullptr &&
                        typeid(*outer) == typeid(Values) &&
                        static_cast<const Values*>(outer)->scope() == parent_;
-  for (const MiningField& field : fields_) {
-    if (field.usage == Usage::kTarget || field.slot < 0) continue;
-    if (inherit && field.outliers == Outliers::kAsIs) {
-      const int above = outer_slots_[field.slot];
-      if (above >= 0 && parent_->checked_[above] == parent_->case_ &&
-          parent_->values_[above] != nullptr) {
-        values_[field.slot] = parent_->values_[above];
-        filled_[field.slot] = case_;
-        checked_[field.slot] = case_;
+  if (inherit) {
+    size_t taken = 0;
+    for (const auto& inherited : inherited_) {
+      const int slot = inherited.first;
+      const int above = inherited.second;
+      if (parent_->checked_[above] != parent_->case_ || parent_->values_[above] == nullptr) {
         continue;
       }
+      values_[slot] = parent_->values_[above];
+      filled_[slot] = case_;
+      checked_[slot] = case_;
+      ++taken;
     }
+    if (taken == treated_) return true;  // nothing left to treat
+  }
+  for (const MiningField& field : fields_) {
+    if (field.usage == Usage::kTarget || field.slot < 0) continue;
+    // Taken from the enclosing scope above.
+    if (inherit && field.outliers == Outliers::kAsIs && checked_[field.slot] == case_) continue;
     const ScoreValue* value = Fetch(field.slot, outer);
     const ScoreValue*& slot = values_[field.slot];
     // The enclosing scope found this very value valid for a field of the

@@ -116,6 +116,11 @@ class ModelScope : public NestedModel {
   const MCOrvane_600::ScoreDictVar* target_var_ = nullptr;  // lent; null without a target
   std::vector<std::pair<std::string, Usage>> roles_;
   std::vector<MiningField> fields_;
+  // The inputs a nested scope may take from its enclosing scope's slots when
+  // that scope found their values valid (no outliers of their own): each
+  // one's slot here and there.
+  std::vector<std::pair<int, int>> inherited_;
+  size_t treated_ = 0;  // the MiningSchema's inputs that have a slot (no target)
   // Every visible field; slot i of a case holds visible_[i]'s value, the
   // slots after them the local derived fields' (local_names_).
   std::vector<std::pair<std::string, const MCOrvane_600::ScoreDictVar*>> visible_;
