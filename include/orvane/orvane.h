@@ -14,6 +14,7 @@
 
 #include "orvane/dictionary/base_dictionary.h"
 #include "orvane/dictionary/case_record.h"
+#include "orvane/dictionary/case_record_access.h"
 #include "orvane/dictionary/dict_var.h"
 #include "orvane/dictionary/missing_value_set.h"
 #include "orvane/dictionary/range.h"

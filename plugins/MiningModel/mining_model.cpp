@@ -160,6 +160,13 @@ struct CombineScratch {
   std::vector<Prediction> predictions;
   std::vector<std::string> names;  // clustering: each winner's name
   std::vector<std::pair<const Prediction*, double>> scored;  // valid ones, with weight
+  // CombineCategories: categories the target does not list, each
+  // probability's category number, the segments' distributions (one row
+  // each) and the combined one.
+  std::vector<std::string> extra;
+  std::vector<size_t> where;
+  std::vector<double> rows;
+  std::vector<double> result;
 };
 
 class MiningAlgorithm : public ModelAlgorithm {
@@ -339,7 +346,7 @@ void MiningAlgorithm::Combine(const FieldValues& fields, Prediction* out) const 
     if (clustering_) {
       names[i] = prediction.category;
       prediction.category = prediction.entity_id;
-      prediction.probabilities.clear();
+      prediction.ClearProbabilities();
     }
     selected_weight += segment.weight;
     // A classification counts a number as no prediction.
@@ -365,7 +372,7 @@ void MiningAlgorithm::Combine(const FieldValues& fields, Prediction* out) const 
     if (!out->valid) return;
     // The winning cluster id, named as the first segment that chose it.
     out->entity_id = out->category;
-    out->probabilities.clear();
+    out->ClearProbabilities();
     for (size_t i = 0; i < segments_.size(); ++i) {
       if (predictions[i].valid && predictions[i].entity_id == out->entity_id) {
         out->category = names[i];
@@ -420,46 +427,77 @@ void MiningAlgorithm::CombineNumbers(const std::vector<std::pair<const Predictio
 void MiningAlgorithm::CombineCategories(
     const std::vector<std::pair<const Prediction*, double>>& scored, double missing_weight,
     Prediction* out) const {
-  std::vector<std::string> categories = categories_;
-  auto index_of = [&categories](const std::string& category) {
-    auto it = std::find(categories.begin(), categories.end(), category);
-    if (it != categories.end()) return static_cast<size_t>(it - categories.begin());
-    categories.push_back(category);
-    return categories.size() - 1;
+  // The target's categories, then any other that a segment names (`extra`).
+  std::vector<std::string>& extra = scratch_.extra;
+  extra.clear();
+  // `hint`: where the category most likely is (segments list theirs in the
+  // target's order, mostly).
+  auto index_of = [this, &extra](const std::string& category, size_t hint) {
+    if (hint < categories_.size() && categories_[hint] == category) return hint;
+    auto it = std::find(categories_.begin(), categories_.end(), category);
+    if (it != categories_.end()) return static_cast<size_t>(it - categories_.begin());
+    auto other = std::find(extra.begin(), extra.end(), category);
+    if (other == extra.end()) other = extra.insert(extra.end(), category);
+    return categories_.size() + static_cast<size_t>(other - extra.begin());
   };
-  // Each segment's distribution over `categories`; a segment that gives no
-  // probabilities is sure of its category.
-  std::vector<std::vector<double>> distributions;
+  // Each segment's distribution over the categories, as one row of
+  // `distributions`; a segment that gives no probabilities is sure of its
+  // category. The categories are numbered first, so that rows have their
+  // final width.
+  // A vote needs the categories only.
+  const bool vote = method_ == Method::kMajorityVote || method_ == Method::kWeightedMajorityVote;
+  std::vector<size_t>& where = scratch_.where;
+  where.clear();
   for (const auto& entry : scored) {
     const Prediction& prediction = *entry.first;
-    std::vector<double> p(categories.size(), 0.0);
-    auto set = [&](size_t j, double value) {
-      if (j >= p.size()) p.resize(categories.size(), 0.0);
-      p[j] = value;
-    };
-    if (prediction.probabilities.empty()) {
-      set(index_of(prediction.category), 1.0);
-    } else {
-      for (const auto& probability : prediction.probabilities) {
-        set(index_of(probability.first), probability.second);
-      }
+    const auto& probabilities = prediction.Probabilities();
+    if (probabilities.empty()) {
+      const size_t j = index_of(prediction.category, 0);
+      if (!vote) where.push_back(j);
+      continue;
     }
-    distributions.push_back(std::move(p));
+    for (size_t k = 0; k < probabilities.size(); ++k) {
+      const size_t j = index_of(probabilities[k].first, k);
+      if (!vote) where.push_back(j);
+    }
   }
-  const size_t n = categories.size();
-  for (auto& p : distributions) p.resize(n, 0.0);
+  const size_t n = categories_.size() + extra.size();
+  std::vector<double>& rows = scratch_.rows;
+  rows.assign(vote ? 0 : scored.size() * n, 0.0);
+  size_t next = 0;
+  for (size_t s = 0; s < scored.size() && !vote; ++s) {
+    const auto& probabilities = scored[s].first->Probabilities();
+    double* p = &rows[s * n];
+    if (probabilities.empty()) {
+      p[where[next++]] = 1.0;
+      continue;
+    }
+    for (const auto& probability : probabilities) p[where[next++]] = probability.second;
+  }
+  struct Row {
+    const double* p;
+    double operator[](size_t j) const { return p[j]; }
+  };
+  struct Rows {
+    const std::vector<double>* rows;
+    size_t n;
+    Row operator[](size_t s) const { return Row{rows->data() + s * n}; }
+  };
+  const Rows distributions{&rows, n};
 
-  std::vector<double> result(n, 0.0);
+  std::vector<double>& result = scratch_.result;
+  result.assign(n, 0.0);
   std::string winner;
   switch (method_) {
     case Method::kMajorityVote:
     case Method::kWeightedMajorityVote: {
       double total = missing_weight;
       for (size_t s = 0; s < scored.size(); ++s) {
-        result[index_of(scored[s].first->category)] += scored[s].second;
+        const size_t j = index_of(scored[s].first->category, 0);
+        if (j >= result.size()) result.resize(j + 1, 0.0);
+        result[j] += scored[s].second;
         total += scored[s].second;
       }
-      result.resize(categories.size(), 0.0);
       if (missing_weight > *std::max_element(result.begin(), result.end())) {
         return NoPrediction(out);
       }
@@ -479,7 +517,7 @@ void MiningAlgorithm::CombineCategories(
     case Method::kMedian: {
       for (size_t j = 0; j < n; ++j) {
         std::vector<std::pair<double, double>> values;
-        for (const auto& p : distributions) values.emplace_back(p[j], 1.0);
+        for (size_t s = 0; s < scored.size(); ++s) values.emplace_back(distributions[s][j], 1.0);
         result[j] = WeightedMedian(std::move(values));
       }
       break;
@@ -490,7 +528,8 @@ void MiningAlgorithm::CombineCategories(
       // that give that category that probability.
       size_t best = 0;
       double top = -1.0;
-      for (const auto& p : distributions) {
+      for (size_t s = 0; s < scored.size(); ++s) {
+        const Row p = distributions[s];
         for (size_t j = 0; j < n; ++j) {
           if (p[j] > top) {
             top = p[j];
@@ -499,17 +538,24 @@ void MiningAlgorithm::CombineCategories(
         }
       }
       double count = 0.0;
-      for (const auto& p : distributions) {
+      for (size_t s = 0; s < scored.size(); ++s) {
+        const Row p = distributions[s];
         if (p[best] != top) continue;
         count += 1.0;
         for (size_t j = 0; j < n; ++j) result[j] += p[j];
       }
       for (double& value : result) value /= count;
-      winner = categories[best];
+      winner = best < categories_.size() ? categories_[best] : extra[best - categories_.size()];
       break;
     }
   }
-  SetDistribution(categories, result, out);
+  if (extra.empty()) {
+    SetDistribution(categories_, result, out);
+  } else {
+    std::vector<std::string> categories = categories_;
+    categories.insert(categories.end(), extra.begin(), extra.end());
+    SetDistribution(categories, result, out);
+  }
   if (!winner.empty()) out->category = winner;
 }
 

@@ -536,7 +536,7 @@ void NearestNeighborAlgorithm::Combine(const std::vector<size_t>& nearest, Predi
   }
   out->is_category = true;
   out->category = categories_[best];
-  out->probabilities.clear();
+  out->ClearProbabilities();
   for (size_t c = 0; c < votes.size(); ++c) {
     out->probabilities.emplace_back(categories_[c], votes[c] / total);
   }

@@ -113,6 +113,14 @@ class RegressionAlgorithm : public ModelAlgorithm {
   std::vector<FieldCategory> categories_;
   std::vector<Table> tables_;
   std::vector<std::string> categories_of_tables_;  // in table order
+  // Working lists kept from case to case (a model scores one case at a
+  // time): the inputs, each table's value, the probabilities.
+  struct Scratch {
+    std::vector<const ScoreValue*> values;
+    std::vector<double> y;
+    std::vector<double> p;
+  };
+  mutable Scratch scratch_;
 };
 
 RegressionAlgorithm::RegressionAlgorithm(DOMElement* model, ReadContext* context) {
@@ -236,7 +244,7 @@ double RegressionAlgorithm::TableValue(const Table& table,
 }
 
 void RegressionAlgorithm::Predict(const FieldValues& fields, Prediction* out) const {
-  std::vector<const ScoreValue*> values;
+  std::vector<const ScoreValue*>& values = scratch_.values;
   if (!inputs_.Fetch(fields, &values, out)) {
     out->valid = false;
     return;
@@ -255,14 +263,16 @@ void RegressionAlgorithm::Predict(const FieldValues& fields, Prediction* out) co
     out->valid = true;
     return;
   }
-  std::vector<double> y(tables_.size());
+  std::vector<double>& y = scratch_.y;
+  y.resize(tables_.size());
   for (size_t j = 0; j < tables_.size(); ++j) y[j] = TableValue(tables_[j], values);
   Classify(y, out);
 }
 
 void RegressionAlgorithm::Classify(const std::vector<double>& y, Prediction* out) const {
   const size_t n = y.size();
-  std::vector<double> p(n);
+  std::vector<double>& p = scratch_.p;
+  p.assign(n, 0.0);
   if (normalization_ == Normalization::kSoftmax) {
     double top = y[0];
     for (double v : y) top = std::max(top, v);

@@ -199,7 +199,7 @@ void RuleSetAlgorithm::Fill(int category, double confidence,
   out->category = categories_[category];
   out->confidence = confidence;
   out->entity_id = id;
-  out->probabilities.clear();
+  out->ClearProbabilities();
   if (probabilities.empty()) return;
   for (size_t j = 0; j < categories_.size(); ++j) {
     out->probabilities.emplace_back(categories_[j],

@@ -7,6 +7,7 @@
 #include <limits>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include <xercesc/dom/DOMElement.hpp>
@@ -62,6 +63,35 @@ struct Node {
   }
   double ConfidenceOf(const Distribution& d) const {
     return std::isnan(d.confidence) ? ProbabilityOf(d) : d.confidence;
+  }
+
+  // Classification: what a case that ends here is given, worked out at load.
+  std::vector<std::pair<std::string, double>> probabilities;
+  bool decides = false;  // false: no category (the prediction stays invalid)
+  std::string category;
+  double confidence = 1.0;
+
+  void Settle() {
+    const Distribution* best = nullptr;
+    double best_p = -1.0;
+    for (const Distribution& d : distribution) {
+      const double p = ProbabilityOf(d);
+      probabilities.emplace_back(d.value, p);
+      if (p > best_p) best_p = p, best = &d;
+    }
+    if (has_score) {
+      category = score;
+      best = nullptr;
+      for (const Distribution& d : distribution) {
+        if (d.value == score) best = &d;
+      }
+    } else if (best != nullptr) {
+      category = best->value;
+    } else {
+      return;
+    }
+    decides = true;
+    confidence = best != nullptr ? ConfidenceOf(*best) : 1.0;
   }
 };
 
@@ -139,26 +169,11 @@ class Tree : public ModelAlgorithm {
       return;
     }
     out->is_category = true;
-    const Distribution* best = nullptr;
-    double best_p = -1.0;
-    for (const Distribution& d : node.distribution) {
-      const double p = node.ProbabilityOf(d);
-      out->probabilities.emplace_back(d.value, p);
-      if (p > best_p) best_p = p, best = &d;
-    }
-    if (node.has_score) {
-      out->category = node.score;
-      best = nullptr;
-      for (const Distribution& d : node.distribution) {
-        if (d.value == node.score) best = &d;
-      }
-    } else if (best != nullptr) {
-      out->category = best->value;
-    } else {
-      return;
-    }
+    out->lent_probabilities = &node.probabilities;
+    if (!node.decides) return;
     out->valid = true;
-    out->confidence = best != nullptr ? node.ConfidenceOf(*best) : 1.0;
+    out->category = node.category;
+    out->confidence = node.confidence;
   }
 
   // Follows every branch that is not false from `node` (the strategies that
@@ -223,6 +238,7 @@ class Tree : public ModelAlgorithm {
     out->is_category = true;
     out->category = best->first;
     out->confidence = best->second;
+    out->ClearProbabilities();
     out->probabilities = acc;
   }
 };
@@ -261,6 +277,7 @@ std::unique_ptr<Node> ReadNode(DOMElement* element, ReadContext* context, bool c
     }
   }
   if (!has_predicate) throw Fault(element, OVException::kCodeAbsent, "Node without a predicate");
+  if (classification) node->Settle();
   if (HasAttr(element, "defaultChild")) {
     const std::string wanted = Attr(element, "defaultChild");
     for (size_t i = 0; i < node->children.size(); ++i) {

@@ -59,6 +59,8 @@ class StringValue : public ScoreValue {
   std::string GetString() const override;
   ValueType GetType() const override;
 
+  // The text GetString copies, lent until the value changes or goes.
+  const std::string& GetText() const { return text_; }
   // Replaces the text; the length is not changed.
   void SetString(const std::string& text) { text_ = text; }
   void SetLength(int length) { length_ = length; }

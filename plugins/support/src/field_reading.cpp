@@ -1,6 +1,7 @@
 #include "orvane_plugins/field_reading.h"
 
 #include <memory>
+#include <typeinfo>
 
 #include <xercesc/dom/DOMElement.hpp>
 
@@ -48,13 +49,17 @@ bool IsMissing(const ScoreValue* value) {
 }
 
 int CompareText(const std::string& text, const FieldConstant& constant) {
-  if (!constant.numeric) return text < constant.text ? -1 : (text == constant.text ? 0 : 1);
+  if (!constant.numeric) {
+    const int order = text.compare(constant.text);
+    return order < 0 ? -1 : (order == 0 ? 0 : 1);
+  }
   double x = 0.0;
   if (!ParseNumber(text, &x)) return kIncomparable;
   return x < constant.number ? -1 : (x == constant.number ? 0 : 1);
 }
 
 int Compare(const ScoreValue* value, const FieldConstant& constant) {
+  if (const std::string* text = TextOf(value)) return CompareText(*text, constant);
   if (value->GetType() == ScoreValue::kSTRING_VALUE) {
     return CompareText(value->GetString(), constant);
   }

@@ -48,7 +48,7 @@ bool ModelInputs::Fetch(const FieldValues& fields, std::vector<const ScoreValue*
   values->resize(names_.size());
   bool complete = true;
   for (size_t i = 0; i < names_.size(); ++i) {
-    const ScoreValue* value = fields.AtSlot(slots_[i], names_[i]);
+    const ScoreValue* value = fields.Read(slots_[i], names_[i]);
     if (IsMissing(value)) {
       value = nullptr;
       if (required_[i]) {
@@ -64,7 +64,7 @@ bool ModelInputs::Fetch(const FieldValues& fields, std::vector<const ScoreValue*
 void SetDistribution(const std::vector<std::string>& categories,
                      const std::vector<double>& probabilities, Prediction* out) {
   size_t best = 0;
-  out->probabilities.clear();
+  out->ClearProbabilities();
   for (size_t j = 0; j < probabilities.size(); ++j) {
     if (probabilities[j] > probabilities[best]) best = j;
     out->probabilities.emplace_back(categories[j], probabilities[j]);

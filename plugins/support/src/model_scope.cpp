@@ -6,11 +6,13 @@
 #include <cmath>
 #include <sstream>
 #include <typeinfo>
+#include <unordered_set>
 
 #include <xercesc/dom/DOMElement.hpp>
 #include <xercesc/util/XMLString.hpp>
 
 #include "orvane/dictionary/dict_var.h"
+#include "orvane/dictionary/range.h"
 #include "orvane/dictionary/score_value_label.h"
 #include "orvane/dictionary/score_missing_value_set.h"
 #include "orvane/dictionary/score_value_label_set.h"
@@ -38,6 +40,9 @@ using MCOrvane_600::ScoreValue;
 using MCOrvane_600::StringValue;
 using MCOrvane_600::TransformationDictionary;
 using xercesc::DOMElement;
+
+// The text of a result that is a number.
+const std::string kNoText;
 
 // Advice numbers of the machinery.
 constexpr int kAdviceScoreMissing = 103;
@@ -70,7 +75,10 @@ enum class Invalid { kReturnInvalid, kAsIs, kAsMissing, kAsValue };
 // How a field's values are checked: through its variable, or, for a library
 // variable without categories, by the value's kind and the variable's
 // missing-value ranges read once (what the variable would answer).
-enum class Check { kByVariable, kNumber, kDateTime, kText };
+// A categorical text variable of the library (kCategories) is checked
+// through its variable, except that a text spelling one of its categories
+// byte for byte is valid without asking it.
+enum class Check { kByVariable, kNumber, kDateTime, kText, kCategories };
 enum class Outliers { kAsIs, kAsMissing, kAsExtreme };
 
 struct ModelScope::MiningField {
@@ -89,12 +97,71 @@ struct ModelScope::MiningField {
   int slot = -1;  // the field's slot in the scope's values
   Check check = Check::kByVariable;
   std::vector<const MCOrvane_600::ScoreValueRange*> missing_ranges;  // lent by `var`
+  // The same ranges as plain numbers, when every one is a library range of
+  // two numbers (else empty): what Range::IsInRange answers for a number.
+  struct NumberRange {
+    double min;
+    double max;
+    bool min_missing;  // an end that is the system-missing value holds nothing
+    bool max_missing;
+    bool low_included;
+    bool high_included;
+  };
+  std::vector<NumberRange> number_ranges;
+  // kCategories: the texts of the categories that are library texts.
+  std::unordered_set<std::string> category_texts;
+
+  // Reads `missing_ranges` as numbers where they are.
+  void ReadNumberRanges() {
+    for (const auto* range : missing_ranges) {
+      if (typeid(*range) != typeid(MCOrvane_600::Range)) return;
+      const ScoreValue* min = range->GetMin();
+      const ScoreValue* max = range->GetMax();
+      if (min == nullptr || max == nullptr || typeid(*min) != typeid(NumericValue) ||
+          typeid(*max) != typeid(NumericValue)) {
+        return;
+      }
+    }
+    for (const auto* range : missing_ranges) {
+      const double min = range->GetMin()->GetDouble();
+      const double max = range->GetMax()->GetDouble();
+      number_ranges.push_back({min, max, NumericValue::IsSystemMissingValue(min),
+                               NumericValue::IsSystemMissingValue(max), range->GetLowEnd(),
+                               range->GetHighEnd()});
+    }
+  }
+
+  // `x`, a number that is not the system-missing value, in `number_ranges`.
+  bool InNumberRanges(double x) const {
+    for (const NumberRange& r : number_ranges) {
+      const bool above = !r.min_missing &&
+                         (x > r.min || (r.low_included && NumericValue::IsEqual(x, r.min)));
+      if (!above) continue;
+      const bool below = !r.max_missing &&
+                         (x < r.max || (r.high_included && NumericValue::IsEqual(x, r.max)));
+      if (below) return true;
+    }
+    return false;
+  }
 
   bool InMissingRange(const ScoreValue* value) const {
+    if (!number_ranges.empty() && typeid(*value) == typeid(NumericValue)) {
+      const double x = value->GetDouble();
+      return !NumericValue::IsSystemMissingValue(x) && InNumberRanges(x);
+    }
     for (const auto* range : missing_ranges) {
       if (range->IsInRange(value)) return true;
     }
     return false;
+  }
+
+  // kNumber with a value of the library's number class: IsMissingValue, the
+  // value being valid whenever it is not missing.
+  bool IsMissingNumber(const ScoreValue* value) const {
+    const double x = value->GetDouble();
+    if (NumericValue::IsSystemMissingValue(x)) return true;
+    if (!number_ranges.empty()) return InNumberRanges(x);
+    return InMissingRange(value);
   }
 
   bool IsMissingValue(const ScoreValue* value) const {
@@ -103,6 +170,7 @@ struct ModelScope::MiningField {
       case Check::kDateTime:
         return value == nullptr || value->IsSystemMissingValue() || InMissingRange(value);
       case Check::kText:
+      case Check::kCategories:
         return IsMissing(value) || InMissingRange(value);
       case Check::kByVariable:
         break;
@@ -117,6 +185,11 @@ struct ModelScope::MiningField {
       case Check::kDateTime:
       case Check::kText:
         return true;
+      case Check::kCategories: {
+        const std::string* text = TextOf(value);
+        if (text != nullptr && category_texts.count(*text) != 0) return true;
+        break;
+      }
       case Check::kByVariable:
         break;
     }
@@ -136,6 +209,7 @@ struct ModelScope::OutputDef {
   ScoreDictVar::VariableType type = ScoreDictVar::kNUMERIC_VAR;
   bool integer = false;
   size_t rule = 0;  // kRule: index among the rule outputs
+  mutable size_t hint = 0;  // kProbability, kAffinity: where the value was found last
 };
 
 enum class Cast { kNone, kRound, kCeiling, kFloor };
@@ -367,10 +441,11 @@ std::unique_ptr<ModelScope> ModelScope::Read(DOMElement* model, const ScoreDicti
   scope->data_ = data;
   for (ScoreDictVar* var : visible->GetScoreDictVars()) {
     scope->slot_of_[var->GetName()] = static_cast<int>(scope->visible_.size());
-    int outer_slot = -1;
+    // The top-level scope asks the host's record for field i as slot i.
+    int outer_slot = static_cast<int>(scope->visible_.size());
     if (parent != nullptr) {
       const auto found = parent->slot_of_.find(var->GetName());
-      if (found != parent->slot_of_.end()) outer_slot = found->second;
+      outer_slot = found != parent->slot_of_.end() ? found->second : -1;
     }
     scope->outer_slots_.push_back(outer_slot);
     scope->visible_.emplace_back(var->GetName(), var);
@@ -388,15 +463,29 @@ std::unique_ptr<ModelScope> ModelScope::Read(DOMElement* model, const ScoreDicti
                   "field \"" + field.name + "\" is not defined");
     }
     field.slot = scope->slot_of_.count(field.name) != 0 ? scope->slot_of_[field.name] : -1;
-    if (typeid(*field.var) == typeid(DictVar) && field.var->GetValueLabels() == nullptr) {
+    const auto* labels = field.var->GetValueLabels();
+    const ScoreDictVar::MeasureLevel level = field.var->GetMLevel();
+    const bool categories =
+        labels != nullptr && field.var->GetVarType() == ScoreDictVar::kSTRING_VAR &&
+        (level == ScoreDictVar::kNOMINAL || level == ScoreDictVar::kORDINAL);
+    if (typeid(*field.var) == typeid(DictVar) && (labels == nullptr || categories)) {
       if (const auto* missing = field.var->GetMissingValues()) {
         field.missing_ranges = missing->GetMissingValues();
+        field.ReadNumberRanges();
       }
       switch (field.var->GetVarType()) {
         case ScoreDictVar::kNUMERIC_VAR: field.check = Check::kNumber; break;
         case ScoreDictVar::kDATETIME_VAR: field.check = Check::kDateTime; break;
         case ScoreDictVar::kSTRING_VAR: field.check = Check::kText; break;
         default: break;
+      }
+      if (categories) {
+        field.check = Check::kCategories;
+        for (const auto* label : labels->GetAllValueLabels()) {
+          if (const std::string* text = TextOf(label->GetValue())) {
+            field.category_texts.insert(*text);
+          }
+        }
       }
     }
     field.usage = ReadUsage(element);
@@ -451,6 +540,15 @@ std::unique_ptr<ModelScope> ModelScope::Read(DOMElement* model, const ScoreDicti
       throw Unsupported(element, "outliers \"" + outliers + "\" is not supported");
     }
     scope->fields_.push_back(std::move(field));
+  }
+
+  for (const MiningField& field : scope->fields_) {
+    if (field.usage == Usage::kTarget || field.slot < 0) continue;
+    ++scope->treated_;
+    const int above = scope->outer_slots_[field.slot];
+    if (parent != nullptr && above >= 0 && field.outliers == Outliers::kAsIs) {
+      scope->inherited_.emplace_back(field.slot, above);
+    }
   }
 
   // LocalTransformations: read over the visible fields; the element's own
@@ -662,6 +760,7 @@ void ModelScope::ApplyTargets(Prediction* p) const {
     } else if (!t.priors.empty()) {
       p->valid = true;
       p->is_category = true;
+      p->ClearProbabilities();
       p->probabilities = t.priors;
       auto best = std::max_element(
           t.priors.begin(), t.priors.end(),
@@ -684,10 +783,16 @@ void ModelScope::ApplyTargets(Prediction* p) const {
 
 namespace {
 
+// `*hint`: where the key was found last time, tried first (algorithms list
+// their categories in the same order case after case); updated.
 const double* FindProbability(const std::vector<std::pair<std::string, double>>& table,
-                              const std::string& key) {
-  for (const auto& entry : table) {
-    if (entry.first == key) return &entry.second;
+                              const std::string& key, size_t* hint) {
+  if (*hint < table.size() && table[*hint].first == key) return &table[*hint].second;
+  for (size_t i = 0; i < table.size(); ++i) {
+    if (table[i].first == key) {
+      *hint = i;
+      return &table[i].second;
+    }
   }
   double k = 0.0;
   if (!ParseNumber(key, &k)) return nullptr;
@@ -714,7 +819,7 @@ void ModelScope::SetResult(size_t i, ScoreDictVar::VariableType type, bool integ
   if (type == ScoreDictVar::kSTRING_VAR) {
     std::string scratch;
     const std::string& s = ResultText(text, is_number, number, &scratch);
-    if (kept != nullptr && kept->GetType() == ScoreValue::kSTRING_VALUE) {
+    if (kept != nullptr && typeid(*kept) == typeid(StringValue)) {
       auto* value = static_cast<StringValue*>(kept.get());
       value->SetString(s);
       value->SetLength(static_cast<int>(s.size()));
@@ -730,7 +835,7 @@ void ModelScope::SetResult(size_t i, ScoreDictVar::VariableType type, bool integ
     return;
   }
   if (integer) x = std::trunc(x);
-  if (kept != nullptr && kept->GetType() == ScoreValue::kNUMERIC_VALUE) {
+  if (kept != nullptr && typeid(*kept) == typeid(NumericValue)) {
     static_cast<NumericValue*>(kept.get())->SetDoubleValue(x);
   } else {
     kept.reset(new NumericValue(x));
@@ -761,7 +866,9 @@ class ModelScope::OutputValues : public FieldValues {
 // the derived fields, and the enclosing scope's fields read on first use.
 class ModelScope::Values : public FieldValues {
  public:
-  Values(const ModelScope* scope, const FieldValues* outer) : scope_(scope), outer_(outer) {}
+  Values(const ModelScope* scope, const FieldValues* outer) : scope_(scope), outer_(outer) {
+    direct_ = {scope->values_.data(), scope->filled_.data(), &scope->case_, scope->values_.size()};
+  }
   const ScoreValue* Get(const std::string& name) const override {
     const auto found = scope_->slot_of_.find(name);
     if (found != scope_->slot_of_.end()) return scope_->Fetch(found->second, outer_);
@@ -771,6 +878,7 @@ class ModelScope::Values : public FieldValues {
     if (slot < 0 || static_cast<size_t>(slot) >= scope_->values_.size()) return Get(name);
     return scope_->Fetch(slot, outer_);
   }
+  const ModelScope* scope() const { return scope_; }
 
  private:
   const ModelScope* scope_;
@@ -780,7 +888,7 @@ class ModelScope::Values : public FieldValues {
 const ScoreValue* ModelScope::Fetch(int slot, const FieldValues* outer) const {
   if (filled_[slot] != case_) {
     filled_[slot] = case_;
-    values_[slot] = outer == nullptr ? nullptr : outer->AtSlot(outer_slots_[slot],
+    values_[slot] = outer == nullptr ? nullptr : outer->Read(outer_slots_[slot],
                                                                visible_[slot].first);
   }
   return values_[slot];
@@ -794,7 +902,7 @@ void ModelScope::SetOutput(size_t i, const OutputDef& def, const Prediction& p) 
       if (clustering_) return SetResult(i, def.type, def.integer, p.entity_id, false, 0.0);
       return SetResult(i, def.type, def.integer, p.category, !p.is_category, p.value);
     case Feature::kPredictedDisplayValue: {
-      if (!p.is_category) return SetResult(i, def.type, false, "", true, p.value);
+      if (!p.is_category) return SetResult(i, def.type, false, kNoText, true, p.value);
       const std::string* text = &p.category;
       if (clustering_ && p.category.empty()) {
         text = &p.entity_id;
@@ -810,16 +918,16 @@ void ModelScope::SetOutput(size_t i, const OutputDef& def, const Prediction& p) 
     }
     case Feature::kProbability: {
       if (!p.is_category) return;
-      const double* found = FindProbability(p.probabilities, def.has_value ? def.value
-                                                                            : p.category);
+      const double* found = FindProbability(
+          p.Probabilities(), def.has_value ? def.value : p.category, &def.hint);
       if (found == nullptr) {
         // A category of the target that the model gives no probability has 0.
         if (!def.has_value || target_var_ == nullptr) return;
         std::unique_ptr<ScoreValue> probe(target_var_->ToMyValue(def.value));
         if (probe == nullptr || !target_var_->IsValidValue(probe.get())) return;
-        return SetResult(i, ScoreDictVar::kNUMERIC_VAR, false, "", true, 0.0);
+        return SetResult(i, ScoreDictVar::kNUMERIC_VAR, false, kNoText, true, 0.0);
       }
-      return SetResult(i, ScoreDictVar::kNUMERIC_VAR, false, "", true, *found);
+      return SetResult(i, ScoreDictVar::kNUMERIC_VAR, false, kNoText, true, *found);
     }
     case Feature::kEntityId:
       if (!p.neighbors.empty()) {
@@ -831,17 +939,17 @@ void ModelScope::SetOutput(size_t i, const OutputDef& def, const Prediction& p) 
     case Feature::kAffinity: {
       if (!p.neighbors.empty() && !def.has_value) {
         if (static_cast<size_t>(def.rank) > p.neighbors.size()) return;
-        return SetResult(i, ScoreDictVar::kNUMERIC_VAR, false, "", true,
+        return SetResult(i, ScoreDictVar::kNUMERIC_VAR, false, kNoText, true,
                          p.neighbors[def.rank - 1].second);
       }
-      const double* found = FindProbability(p.affinities, def.has_value ? def.value
-                                                                         : p.entity_id);
-      if (found != nullptr) SetResult(i, ScoreDictVar::kNUMERIC_VAR, false, "", true, *found);
+      const double* found = FindProbability(
+          p.affinities, def.has_value ? def.value : p.entity_id, &def.hint);
+      if (found != nullptr) SetResult(i, ScoreDictVar::kNUMERIC_VAR, false, kNoText, true, *found);
       return;
     }
     case Feature::kConfidence:
       if (!std::isnan(p.confidence)) {
-        SetResult(i, ScoreDictVar::kNUMERIC_VAR, false, "", true, p.confidence);
+        SetResult(i, ScoreDictVar::kNUMERIC_VAR, false, kNoText, true, p.confidence);
       }
       return;
     case Feature::kReasonCode:
@@ -859,8 +967,30 @@ void ModelScope::SetOutput(size_t i, const OutputDef& def, const Prediction& p) 
 
 bool ModelScope::TreatInputs(const FieldValues* outer, Prediction* out) const {
   bool invalid = false;
+  // Handed the enclosing scope's own values (not a model chain's view of
+  // them), a value the enclosing scope found valid is taken from its slot.
+  const bool inherit = parent_ != nullptr && outer != nullptr &&
+                       typeid(*outer) == typeid(Values) &&
+                       static_cast<const Values*>(outer)->scope() == parent_;
+  if (inherit) {
+    size_t taken = 0;
+    for (const auto& inherited : inherited_) {
+      const int slot = inherited.first;
+      const int above = inherited.second;
+      if (parent_->checked_[above] != parent_->case_ || parent_->values_[above] == nullptr) {
+        continue;
+      }
+      values_[slot] = parent_->values_[above];
+      filled_[slot] = case_;
+      checked_[slot] = case_;
+      ++taken;
+    }
+    if (taken == treated_) return true;  // nothing left to treat
+  }
   for (const MiningField& field : fields_) {
     if (field.usage == Usage::kTarget || field.slot < 0) continue;
+    // Taken from the enclosing scope above.
+    if (inherit && field.outliers == Outliers::kAsIs && checked_[field.slot] == case_) continue;
     const ScoreValue* value = Fetch(field.slot, outer);
     const ScoreValue*& slot = values_[field.slot];
     // The enclosing scope found this very value valid for a field of the
@@ -869,8 +999,16 @@ bool ModelScope::TreatInputs(const FieldValues* outer, Prediction* out) const {
     const bool checked = parent_ != nullptr && above >= 0 && value != nullptr &&
                          parent_->checked_[above] == parent_->case_ &&
                          parent_->values_[above] == value;
-    bool missing = !checked && field.IsMissingValue(value);
-    const bool valid = checked || (!missing && field.IsValidValue(value));
+    if (checked && field.outliers == Outliers::kAsIs) {
+      checked_[field.slot] = case_;
+      continue;
+    }
+    const bool plain_number = !checked && field.check == Check::kNumber && value != nullptr &&
+                              typeid(*value) == typeid(NumericValue);
+    bool missing = plain_number ? field.IsMissingNumber(value)
+                                : !checked && field.IsMissingValue(value);
+    const bool valid =
+        checked || (!missing && (plain_number || field.IsValidValue(value)));
     if (!missing && !valid) {
       switch (field.invalid) {
         case Invalid::kReturnInvalid:
@@ -962,6 +1100,8 @@ void ModelScope::Predict(const FieldValues& fields, Prediction* out,
   out->advice.swap(treatment_);
   if (!out->valid) out->advice.emplace_back(kAdviceScoreMissing, "");
 
+  // A segment's results are read only by a model chain (`outputs`).
+  if (parent_ != nullptr && outputs == nullptr) return;
   // Results: the target, then the output fields.
   size_t slot = 0;
   if (target_var_ != nullptr) {

@@ -79,9 +79,14 @@ class ModelScope : public NestedModel {
   // fields, in document order, as new variables the caller owns.
   std::vector<MCOrvane_600::ScoreDictVar*> ResultVars() const;
   // The result values of the last case, in ResultVars order; lent, null for
-  // a value the model could not give.
+  // a value the model could not give. A nested scope sets them only when
+  // Predict is given `outputs`.
   const std::vector<const MCOrvane_600::ScoreValue*>& ResultValues() const { return results_; }
   const std::vector<std::pair<std::string, Usage>>& roles() const { return roles_; }
+  // How many fields the scope reads from the values handed to Predict, as
+  // slots 0 to visible_count() - 1 of FieldValues::AtSlot (the top-level
+  // scope: the host's record).
+  size_t visible_count() const { return visible_.size(); }
 
   struct MiningField;
   struct OutputDef;
@@ -111,6 +116,11 @@ class ModelScope : public NestedModel {
   const MCOrvane_600::ScoreDictVar* target_var_ = nullptr;  // lent; null without a target
   std::vector<std::pair<std::string, Usage>> roles_;
   std::vector<MiningField> fields_;
+  // The inputs a nested scope may take from its enclosing scope's slots when
+  // that scope found their values valid (no outliers of their own): each
+  // one's slot here and there.
+  std::vector<std::pair<int, int>> inherited_;
+  size_t treated_ = 0;  // the MiningSchema's inputs that have a slot (no target)
   // Every visible field; slot i of a case holds visible_[i]'s value, the
   // slots after them the local derived fields' (local_names_).
   std::vector<std::pair<std::string, const MCOrvane_600::ScoreDictVar*>> visible_;
@@ -119,7 +129,9 @@ class ModelScope : public NestedModel {
   std::vector<int> global_slots_;          // their slots, -1 when not visible
   std::unordered_map<std::string, int> slot_of_;  // a local name wins over a visible one
   const ModelScope* parent_ = nullptr;  // lent; null for the top-level model
-  std::vector<int> outer_slots_;  // each visible slot's slot in the enclosing scope
+  // Each visible slot's slot in the enclosing scope (-1: none); the
+  // top-level scope's are its own.
+  std::vector<int> outer_slots_;
   // The values of the case by slot; lent from the enclosing scope, from the
   // treatment's values or from the transformations' records.
   mutable std::vector<const MCOrvane_600::ScoreValue*> values_;

@@ -2,6 +2,8 @@
 
 #include <cxxabi.h>
 
+#include <algorithm>
+#include <cstdint>
 #include <memory>
 #include <ostream>
 #include <typeinfo>
@@ -19,12 +21,14 @@
 
 #include "model_scope.h"
 #include "orvane/dictionary/case_record.h"
+#include "orvane/dictionary/case_record_access.h"
 #include "orvane/model/base_model.h"
 #include "orvane/translate/mcx_input_source.h"
 #include "orvane/translate/pmml_translator.h"
 #include "orvane/values/numeric_value.h"
 #include "orvane/values/ov_exception.h"
 #include "orvane/values/string_value.h"
+#include "orvane_plugins/field_reading.h"
 #include "orvane_plugins/xml_reading.h"
 
 namespace orvane_plugins {
@@ -43,14 +47,98 @@ using xercesc::DOMElement;
 
 namespace {
 
-// The host's input record as the top-level scope reads it.
+using Entry = ScoreValue* const*;
+
+// Where the host's records keep the top-level scope's fields: for each
+// record layout seen, the entry of each field's name, found on first use.
+// A layout stamp is never handed out twice, so a row found under a record's
+// stamp holds that very record's entries. A host that fills one record case
+// after case needs one row; one that cycles over many filled records gets
+// more rows (up to kMaxRows) whenever a record comes back whose row was
+// pushed out; records used once (a new record a case) never grow the table.
+class RecordPlaces {
+ public:
+  // `width`: the number of fields (slots) a row holds.
+  explicit RecordPlaces(size_t width) : width_(width) {}
+
+  // The row of the record with layout `stamp`; its entries are null until
+  // found. Null when rows hold no fields.
+  Entry* Row(std::uint64_t stamp) {
+    if (width_ == 0) return nullptr;
+    if (stamps_.empty()) Resize(kFirstRows);
+    size_t i = Index(stamp, stamps_.size());
+    if (stamps_[i] == stamp) return &entries_[i * width_];
+    if (stamps_[i] != 0) {
+      if (pushed_out_.empty()) pushed_out_.assign(kMaxRows, 0);
+      std::uint64_t& gone = pushed_out_[Index(stamp, kMaxRows)];
+      if (gone == stamp && stamps_.size() < kMaxRows) {
+        Resize(2 * stamps_.size());
+        i = Index(stamp, stamps_.size());
+      }
+      if (stamps_[i] != 0) pushed_out_[Index(stamps_[i], kMaxRows)] = stamps_[i];
+    }
+    stamps_[i] = stamp;
+    Entry* row = &entries_[i * width_];
+    std::fill(row, row + width_, nullptr);
+    return row;
+  }
+
+ private:
+  static constexpr size_t kFirstRows = 8;
+  static constexpr size_t kMaxRows = 4096;
+
+  // Fibonacci hashing spreads the stamps of records made one after another;
+  // `size` is a power of two.
+  static size_t Index(std::uint64_t stamp, size_t size) {
+    return static_cast<size_t>((stamp * 0x9E3779B97F4A7C15ull) >> 40) & (size - 1);
+  }
+  // Rows move to the new table; a row that meets another there is dropped
+  // (found again when its record comes back).
+  void Resize(size_t count) {
+    std::vector<std::uint64_t> stamps(std::move(stamps_));
+    std::vector<Entry> entries(std::move(entries_));
+    stamps_.assign(count, 0);
+    entries_.assign(count * width_, nullptr);
+    for (size_t r = 0; r < stamps.size(); ++r) {
+      if (stamps[r] == 0) continue;
+      const size_t i = Index(stamps[r], count);
+      stamps_[i] = stamps[r];
+      std::copy(&entries[r * width_], &entries[r * width_] + width_, &entries_[i * width_]);
+    }
+  }
+
+  size_t width_;
+  std::vector<std::uint64_t> stamps_;      // each row's record layout; 0: empty
+  std::vector<Entry> entries_;             // row i: entries_[i * width_ ...]
+  std::vector<std::uint64_t> pushed_out_;  // stamps whose rows were pushed out, by hash
+};
+
+// The place of a name the record does not have: no value.
+ScoreValue* const kNoValue = nullptr;
+
+// The host's input record as the top-level scope reads it: slot i is the
+// scope's field i. A record of the library's own class is read through its
+// entries (`row`), any other by name.
 class InputValues : public FieldValues {
  public:
-  explicit InputValues(const ScoreCaseRecord* input) : input_(input) {}
+  InputValues(const ScoreCaseRecord* input, const CaseRecord* own, Entry* row, size_t width)
+      : input_(input), own_(own), row_(row), width_(width) {}
   const ScoreValue* Get(const std::string& name) const override { return input_->Get(name); }
+  const ScoreValue* AtSlot(int slot, const std::string& name) const override {
+    if (row_ == nullptr || slot < 0 || static_cast<size_t>(slot) >= width_) return Get(name);
+    Entry& entry = row_[slot];
+    if (entry == nullptr) {
+      entry = MCOrvane_600::internal::CaseRecordAccess::Entry(*own_, name);
+      if (entry == nullptr) entry = &kNoValue;
+    }
+    return *entry;
+  }
 
  private:
   const ScoreCaseRecord* input_;
+  const CaseRecord* own_;  // input_ when it is a CaseRecord itself, else null
+  Entry* row_;             // null: read by name
+  size_t width_;
 };
 
 // Puts `value` (lent; null: missing) into the host's `record` under `name`.
@@ -133,7 +221,8 @@ class ResultRecord final : public CaseRecord {
       if (type == ScoreValue::kSTRING_VALUE) {
         const auto* text = static_cast<const MCOrvane_600::StringValue*>(value);
         auto* own = static_cast<MCOrvane_600::StringValue*>(kept);
-        own->SetString(text->GetString());
+        const std::string* lent = TextOf(text);
+        own->SetString(lent != nullptr ? *lent : text->GetString());
         own->SetLength(text->GetLength());
         return;
       }
@@ -184,6 +273,7 @@ class PluginModel : public MCOrvane_600::BaseModel {
   // Takes ownership of `scope`; lays out the result dictionary.
   void SetScope(std::unique_ptr<ModelScope> scope) {
     scope_ = std::move(scope);
+    places_.reset(new RecordPlaces(scope_->visible_count()));
     // A result field whose name an earlier one took (an output field named as
     // the target) is left out: the earlier one keeps the name.
     const std::vector<ScoreDictVar*> vars = scope_->ResultVars();
@@ -206,7 +296,14 @@ class PluginModel : public MCOrvane_600::BaseModel {
   bool Score(const ScoreCaseRecord* input, ScoreCaseRecord* result,
              std::vector<ResultAdvice>* advice) override {
     if (input == nullptr || result == nullptr) return false;
-    InputValues values(input);
+    // Only the library's own class keeps its values where its entries say: a
+    // subclass may answer Get differently.
+    const CaseRecord* own_input =
+        typeid(*input) == typeid(CaseRecord) ? static_cast<const CaseRecord*>(input) : nullptr;
+    Entry* row = own_input == nullptr
+                     ? nullptr
+                     : places_->Row(MCOrvane_600::internal::CaseRecordAccess::Layout(*own_input));
+    InputValues values(input, own_input, row, scope_->visible_count());
     scope_->Predict(values, &prediction_, nullptr);
     const auto& results = scope_->ResultValues();
     // The record's class is final here: a comparison of types finds it.
@@ -242,6 +339,7 @@ class PluginModel : public MCOrvane_600::BaseModel {
   std::vector<std::string> result_names_;
   std::vector<size_t> result_slots_;  // each result name's index in the scope's results
   Prediction prediction_;  // the last case's; kept for the room of its lists
+  std::unique_ptr<RecordPlaces> places_;  // of the host's records, found while scoring
 };
 
 bool IsDocumentPart(const std::string& tag) {

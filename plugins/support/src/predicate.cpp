@@ -42,7 +42,7 @@ class Simple : public Predicate {
       : field_(std::move(field)), slot_(slot), op_(op), constant_(std::move(constant)) {}
 
   Predicate::Truth Evaluate(const FieldValues& fields) const override {
-    const ScoreValue* value = fields.AtSlot(slot_, field_);
+    const ScoreValue* value = fields.Read(slot_, field_);
     // The common case, a number against a number, without the general
     // comparison's calls.
     if (constant_.numeric && value != nullptr && typeid(*value) == typeid(NumericValue)) {
@@ -50,6 +50,15 @@ class Simple : public Predicate {
       if (!NumericValue::IsSystemMissingValue(x)) {
         const double c = constant_.number;
         return Decide(x < c ? -1 : (x == c ? 0 : (x > c ? 1 : kIncomparable)));
+      }
+    }
+    // A library text against a text: never missing, compared byte for byte.
+    if (!constant_.numeric) {
+      if (const std::string* text = TextOf(value)) {
+        if (op_ == Op::kMissing) return Predicate::kFALSE;
+        if (op_ == Op::kNotMissing) return Predicate::kTRUE;
+        const int order = text->compare(constant_.text);
+        return Decide(order < 0 ? -1 : (order == 0 ? 0 : 1));
       }
     }
     const bool missing = IsMissing(value);
@@ -87,13 +96,15 @@ class SetPredicate : public Predicate {
   SetPredicate(std::string field, int slot, bool is_in, std::vector<FieldConstant> set)
       : field_(std::move(field)), slot_(slot), is_in_(is_in), set_(std::move(set)) {}
   Predicate::Truth Evaluate(const FieldValues& fields) const override {
-    const ScoreValue* value = fields.AtSlot(slot_, field_);
+    const ScoreValue* value = fields.Read(slot_, field_);
     if (IsMissing(value)) return Predicate::kUNKNOWN;
     bool found = false;
     if (value->GetType() == ScoreValue::kSTRING_VALUE) {
-      const std::string text = value->GetString();
+      std::string copy;
+      const std::string* text = TextOf(value);
+      if (text == nullptr) text = &(copy = value->GetString());
       for (const FieldConstant& c : set_) {
-        if (CompareText(text, c) == 0) {
+        if (c.numeric ? CompareText(*text, c) == 0 : *text == c.text) {
           found = true;
           break;
         }

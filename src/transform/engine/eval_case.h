@@ -14,7 +14,7 @@
 #include <unordered_map>
 #include <vector>
 
-#include "transform/engine/case_record_access.h"
+#include "orvane/dictionary/case_record_access.h"
 #include "dictionary/stamp.h"
 
 namespace MCOrvane_600 {

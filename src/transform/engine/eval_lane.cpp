@@ -5,6 +5,7 @@
 #include <utility>
 
 #include "orvane/dictionary/case_record.h"
+#include "orvane/dictionary/case_record_access.h"
 #include "orvane/dictionary/dict_var.h"
 #include "orvane/dictionary/score_dict_var.h"
 #include "orvane/transform/transform_var.h"
@@ -14,7 +15,6 @@
 #include "transform/engine/apply_evaluator.h"
 #include "transform/engine/apply_program.h"
 #include "transform/engine/builtin_functions.h"
-#include "transform/engine/case_record_access.h"
 #include "transform/engine/constant_number.h"
 #include "transform/engine/eval_case.h"
 #include "values/trailing_spaces.h"

@@ -6,9 +6,12 @@
 // byte for byte).
 
 #include <string>
+#include <typeinfo>
 #include <vector>
 
 #include <xercesc/util/XercesDefs.hpp>
+
+#include "orvane/values/string_value.h"
 
 XERCES_CPP_NAMESPACE_BEGIN
 class DOMElement;
@@ -16,7 +19,6 @@ XERCES_CPP_NAMESPACE_END
 
 namespace MCOrvane_600 {
 class ScoreDictVar;
-class ScoreValue;
 }  // namespace MCOrvane_600
 
 namespace orvane_plugins {
@@ -36,6 +38,13 @@ FieldConstant ReadFieldConstant(const MCOrvane_600::ScoreDictVar* var, const std
 
 // Null, a system-missing number.
 bool IsMissing(const MCOrvane_600::ScoreValue* value);
+
+// The text of `value` when it is of the library's text class, lent; null for
+// any other value (whose GetString may be what it likes).
+inline const std::string* TextOf(const MCOrvane_600::ScoreValue* value) {
+  if (value == nullptr || typeid(*value) != typeid(MCOrvane_600::StringValue)) return nullptr;
+  return &static_cast<const MCOrvane_600::StringValue*>(value)->GetText();
+}
 
 constexpr int kIncomparable = 2;
 // -1, 0 or 1 as `value` is below, equal to or above `constant`; kIncomparable

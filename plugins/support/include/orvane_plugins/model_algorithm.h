@@ -9,6 +9,8 @@
 // model elements through ReadContext::ReadNestedModel, which finds the
 // plug-in that serves each segment's model type.
 
+#include <cstddef>
+#include <cstdint>
 #include <limits>
 #include <memory>
 #include <string>
@@ -46,6 +48,25 @@ class FieldValues {
     (void)slot;
     return Get(name);
   }
+  // AtSlot without a call where the values lend the slot's value directly
+  // (already read for the case); what predicates and inputs use.
+  const MCOrvane_600::ScoreValue* Read(int slot, const std::string& name) const {
+    if (static_cast<size_t>(slot) < direct_.count && direct_.filled[slot] == *direct_.current) {
+      return direct_.values[slot];
+    }
+    return AtSlot(slot, name);
+  }
+
+ protected:
+  // Set by values that keep their fields by slot in arrays (lent, stable
+  // during a case): slot i holds values[i] once filled[i] equals *current.
+  struct Direct {
+    const MCOrvane_600::ScoreValue* const* values = nullptr;
+    const std::uint64_t* filled = nullptr;
+    const std::uint64_t* current = nullptr;
+    size_t count = 0;  // 0: none lent
+  };
+  Direct direct_;
 };
 
 // What a model element predicts for one case. `valid` false: no prediction
@@ -59,6 +80,10 @@ struct Prediction {
   bool is_category = false;
   std::string category;
   std::vector<std::pair<std::string, double>> probabilities;
+  // Lent in place of `probabilities` by an algorithm whose distributions are
+  // fixed once read (a tree's nodes); null when `probabilities` holds them.
+  // Readers use Probabilities(), writers ClearProbabilities() first.
+  const std::vector<std::pair<std::string, double>>* lent_probabilities = nullptr;
   // The node, rule, cluster or segment that decided, when the model has one.
   std::string entity_id;
   // Confidence of the prediction (trees, rule sets); NaN when none.
@@ -80,6 +105,15 @@ struct Prediction {
   std::vector<RuleValue> rule_values;
   std::vector<MCOrvane_600::ResultAdvice> advice;
 
+  // The probabilities of each category, wherever they are.
+  const std::vector<std::pair<std::string, double>>& Probabilities() const {
+    return lent_probabilities != nullptr ? *lent_probabilities : probabilities;
+  }
+  void ClearProbabilities() {
+    probabilities.clear();
+    lent_probabilities = nullptr;
+  }
+
   // Back to no prediction, keeping the room of the texts and lists for the
   // next case.
   void Clear() {
@@ -87,7 +121,7 @@ struct Prediction {
     value = 0.0;
     is_category = false;
     category.clear();
-    probabilities.clear();
+    ClearProbabilities();
     entity_id.clear();
     confidence = std::numeric_limits<double>::quiet_NaN();
     affinities.clear();

@@ -1,5 +1,5 @@
-#ifndef ORVANE_SRC_TRANSFORM_ENGINE_CASE_RECORD_ACCESS_H_
-#define ORVANE_SRC_TRANSFORM_ENGINE_CASE_RECORD_ACCESS_H_
+#ifndef ORVANE_DICTIONARY_CASE_RECORD_ACCESS_H_
+#define ORVANE_DICTIONARY_CASE_RECORD_ACCESS_H_
 
 #include <cstdint>
 #include <string>
@@ -9,9 +9,11 @@
 namespace MCOrvane_600 {
 namespace internal {
 
-// Reads a CaseRecord by entry instead of by name. An entry found once stays
-// the place of its name's value for as long as the record's layout stamp is
-// unchanged; the value in it may change from case to case.
+// Reads a CaseRecord by entry instead of by name (for the library's own
+// engines and the shipped model plug-ins, not an interface for hosts). An
+// entry found once stays the place of its name's value for as long as the
+// record's layout stamp is unchanged; the value in it may change from case to
+// case. Layout stamps are never handed out twice in a process.
 class CaseRecordAccess {
  public:
   static std::uint64_t Layout(const CaseRecord& record) { return record.layout_; }
@@ -25,4 +27,4 @@ class CaseRecordAccess {
 }  // namespace internal
 }  // namespace MCOrvane_600
 
-#endif  // ORVANE_SRC_TRANSFORM_ENGINE_CASE_RECORD_ACCESS_H_
+#endif  // ORVANE_DICTIONARY_CASE_RECORD_ACCESS_H_
