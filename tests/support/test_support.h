@@ -12,6 +12,7 @@
 #include <iterator>
 #include <sstream>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -81,6 +82,70 @@ inline void ExpectOVException(const std::function<void()>& call, int code,
       EXPECT_EQ(e.GetErrorMessage(), message);
     }
   }
+}
+
+// A table kept in a text file: one row a line, cells separated by " | ".
+// Lines "name: value" before the first row set the table's settings (a
+// "template" holds the document around each row's last cell, at "{}");
+// blank lines and lines starting with "#" are skipped. "\n" in a cell is a
+// line break.
+struct RowFile {
+  struct Row {
+    int line;
+    std::vector<std::string> cells;
+    std::string label() const { return "line " + std::to_string(line); }
+  };
+  std::vector<std::pair<std::string, std::string>> settings;
+  std::vector<Row> rows;
+
+  std::string Setting(const std::string& name) const {
+    for (const auto& s : settings) {
+      if (s.first == name) return s.second;
+    }
+    return "";
+  }
+  // The document of `row`: its last cell in the template, if there is one,
+  // unless the cell is a whole document (starts with "<PMML").
+  std::string Document(const Row& row) const {
+    std::string text = Setting("template");
+    const std::size_t at = text.find("{}");
+    if (at == std::string::npos || row.cells.back().compare(0, 5, "<PMML") == 0) {
+      return row.cells.back();
+    }
+    return text.replace(at, 2, row.cells.back());
+  }
+};
+
+inline RowFile ReadRows(const std::string& path, std::size_t cells) {
+  RowFile file;
+  std::istringstream in(ReadFile(path));
+  EXPECT_TRUE(in.rdbuf()->in_avail() > 0) << "no table at " << path;
+  int number = 0;
+  for (std::string line; std::getline(in, line);) {
+    ++number;
+    if (line.empty() || line[0] == '#') continue;
+    if (line.size() >= 2 && line.compare(line.size() - 2, 2, " |") == 0) line += ' ';
+    const std::size_t colon = line.find(": ");
+    if (file.rows.empty() && colon != std::string::npos && line.find(" | ") == std::string::npos) {
+      file.settings.emplace_back(line.substr(0, colon), line.substr(colon + 2));
+      continue;
+    }
+    RowFile::Row row{number, {}};
+    for (std::size_t start = 0;;) {
+      const std::size_t bar =
+          row.cells.size() + 1 < cells ? line.find(" | ", start) : std::string::npos;
+      std::string cell = line.substr(start, bar == std::string::npos ? bar : bar - start);
+      for (std::size_t n = cell.find("\\n"); n != std::string::npos; n = cell.find("\\n", n + 1)) {
+        cell.replace(n, 2, "\n");
+      }
+      row.cells.push_back(cell);
+      if (bar == std::string::npos) break;
+      start = bar + 3;
+    }
+    EXPECT_EQ(cells, row.cells.size()) << path << ":" << number;
+    if (row.cells.size() == cells) file.rows.push_back(row);
+  }
+  return file;
 }
 
 inline bool XercesIsUp() { return xercesc::XMLPlatformUtils::fgMemoryManager != nullptr; }
