@@ -45,9 +45,6 @@ std::string Text(const std::string& body) {
          "</DerivedField>";
 }
 
-std::string Apply(const std::string& function, const std::string& arguments) {
-  return Numeric("<Apply function='" + function + "'>" + arguments + "</Apply>");
-}
 
 const char kFieldColumnPair[] = "<FieldColumnPair field='s' column='in'/>";
 
@@ -104,119 +101,6 @@ class TransformationReaderTest : public PMMLDocumentTest {
   std::unique_ptr<ScoreDictionary> data_;
 };
 
-struct Failure {
-  std::string derived;
-  int code;
-  std::string message;
-};
-
-void PrintTo(const Failure& failure, std::ostream* os) { *os << failure.message; }
-
-class TransformationFailureTest : public TransformationReaderTest,
-                                  public ::testing::WithParamInterface<Failure> {};
-
-// Every bad document fails with its code and exact message and, under the
-// sanitizers, leaves nothing behind.
-TEST_P(TransformationFailureTest, ThrowsCodeAndMessage) {
-  const Failure& failure = GetParam();
-  try {
-    std::unique_ptr<TransformationDictionary> dictionary(Read(failure.derived));
-    ADD_FAILURE() << "no exception for " << failure.derived;
-  } catch (const OVException& e) {
-    EXPECT_EQ(failure.code, e.GetErrorCode()) << failure.derived;
-    EXPECT_EQ(failure.message, e.GetErrorMessage()) << failure.derived;
-  }
-}
-
-// clang-format off
-const Failure kDerivedFieldFailures[] = {
-    {"", 1, "<DerivedField> is required!!"},
-    {"<DerivedField name='' optype='continuous' dataType='double'/>", 1, "Variable name can't be empty string!"},
-    {"<DerivedField name='x' optype='continuous' dataType='double'/>", 1, "x: Redefinition!"},
-    {Numeric("") + Numeric(""), 1, "a: Redefinition!"},
-    {"<DerivedField name='a' optype='' dataType='double'/>", 11, "opType is required!!"},
-    {"<DerivedField name='a' optype='Continuous' dataType='double'/>", 11, "Continuous: Invalid Variable Type"},
-    {"<DerivedField name='a' optype='continuous' dataType='string'/>", 11, "string: Invalid Variable dataType -- string variable can't be continuous!!"},
-    {"<DerivedField name='a' dataType='double'/>", 4, "Attribute optype is missing from Node \"DerivedField\""},
-    {"<DerivedField name='a' optype='continuous'/>", 4, "Attribute dataType is missing from Node \"DerivedField\""},
-    {"<DerivedField name='a' optype='categorical' dataType='double'>" "<Extension name='MissingValues'><Value value='1'/></Extension>" "<Value value='2'/><Value value='1'/><FieldRef field='x'/></DerivedField>", 1, "a: category value is defined as both valid and invalid/missing!!!"},
-    {Numeric("<Foo/><FieldRef field='x'/>"), 1, "Invalid EXPRESSION"},
-    {Numeric("<FieldRef field='x'/><Constant>1</Constant>"), 1, "Only one EXPRESSION is allowed"},
-    {Numeric("<FieldRef field='x'/><Foo/>"), 1, "Only one EXPRESSION is allowed"},
-    {Numeric("<NormDiscrete field='s' value='a'/><FieldRef field='x'/>"), 1, "Only one EXPRESSION is allowed"},
-    {Numeric("<FieldRef field='zz'/>"), 8, "zz: not predefined"},
-    // Only fields defined before may be referred to.
-    {Numeric("<FieldRef field='b'/>") + "<DerivedField name='b' optype='continuous' dataType='double'><FieldRef field='x'/></DerivedField>", 8, "b: not predefined"},
-    {Text("<FieldRef field='x'/>"), 8, "x: has to have the same type as a\n"},
-    {Numeric("<FieldRef/>"), 4, "Attribute field is missing from Node \"FieldRef\""},
-    {Numeric("<Constant/>"), 4, "Constant value is required!"},
-    {Numeric("<Constant>abc</Constant>"), 3, "abcInvalid double string -- "},
-    {Numeric("<Constant dataType='date'>2001-01-01</Constant>"), 3, "2001-01-01Invalid double string -- "},
-    {"<DerivedField name='a' optype='categorical' dataType='double'>" "<Value value='1' property='missing'/><FieldRef field='x'/></DerivedField>", 6, "InValid property value!"},
-    {"<DerivedField name='a' optype='categorical' dataType='double'>" "<Value value='one'/><FieldRef field='x'/></DerivedField>", 3, "oneInvalid double string -- "},
-    {Text("<Extension name='MissingValues'><Interval closure='openOpen' leftMargin='0'/>" "</Extension><FieldRef field='s'/>"), 1, "InterVal is not allowed!!"},
-    {Numeric("<Extension name='MissingValues'>" + Extension("invalidRangeLower", "0") + Extension("invalidRangeLower", "1") + "</Extension><FieldRef field='x'/>"), 5, "Only one \"invalidRangeLower\" or \"invalidRangeUpper\" is allowed!"},
-    {Numeric(Extension("width", "wide") + "<FieldRef field='x'/>"), 3, "wideInvalid integer string -- "},
-};
-INSTANTIATE_TEST_SUITE_P(DerivedField, TransformationFailureTest,
-                         ::testing::ValuesIn(kDerivedFieldFailures));
-
-const std::string kLinearNorms = "<LinearNorm orig='0' norm='0'/><LinearNorm orig='10' norm='1'/>";
-
-const char kDisjoint[] = "Only disjoint value range is allowed";
-
-const Failure kTableFailures[] = {
-    {Numeric("<NormContinuous field='x'><LinearNorm orig='0' norm='0'/></NormContinuous>"), 1, "At least two <LinearNorm>s are required!!"},
-    {Numeric("<NormContinuous field='zz'>" + kLinearNorms + "</NormContinuous>"), 1, "zz: must predefined as continuous type"},
-    {Numeric("<NormContinuous field='n'>" + kLinearNorms + "</NormContinuous>"), 1, "n: must predefined as continuous type"},
-    {Numeric("<NormContinuous field='x'>" + kLinearNorms + "<LinearNorm orig='20' norm='5'/></NormContinuous>"), 5, "x: only a straight line of <LinearNorm>s is supported!!"},
-    {Numeric(MapValues(Table(""))), 5, "Multi-dimensional case not supported!!"},
-    {Numeric(MapValues(std::string(kFieldColumnPair) + kFieldColumnPair)), 5, "Multi-dimensional case not supported!!"},
-    // Pairs and norms count at any depth below their element.
-    {Numeric(MapValues(kFieldColumnPair + Table("<row><in>a</in><out>" + std::string(kFieldColumnPair) + "</out></row>"))), 5, "Multi-dimensional case not supported!!"},
-    {Numeric("<NormContinuous field='x'><LinearNorm orig='0' norm='0'/><Norms>" "<LinearNorm orig='10' norm='1'/></Norms></NormContinuous>"), 4, "Attribute orig is missing from Node \"Norms\""},
-    {Numeric(MapValues("<FieldColumnPair field='zz' column='in'/>")), 1, "zz: not predefined!"},
-    {Numeric(MapValues(Table("") + kFieldColumnPair)), 1, "Element <FieldColumnPair> should defined before!"},
-    {Numeric(MapValues(kFieldColumnPair + Table("") + Table(""))), 1, "Only one <InlineTable> is allowed!!"},
-    {Text(MapValues(kFieldColumnPair + Extension("recodeTargetSysmis", "a"))), 5, "Only numeric type derived variable is allowed!"},
-    {Text(MapValues(kFieldColumnPair + Table(Extension("recodeTargetSysmis", "a")))), 5, "Only numeric type derived variable is allowed!"},
-    {Numeric(MapValues(kFieldColumnPair + Table("<row><x>a</x><out>1</out></row>"))), 1, "Child element in is not found in <Row>!"},
-    {Numeric(MapValues(kFieldColumnPair + Table("<row><in>a</in><o>1</o></row>"))), 1, "Child element out is not found in <Row>!"},
-    {Numeric(MapValues(kFieldColumnPair + Table("<row><in>a</in><out/></row>"))), 1, "No Element Found from out!!!"},
-    {Numeric(MapValues(kFieldColumnPair + Table("<row><in>a</in><out>one</out></row>"))), 3, "oneInvalid double string -- "},
-    {Numeric(MapValues(kFieldColumnPair + std::string("<Foo/>"))), 1, "Invalid element!"},
-    {Numeric("<MapValues>" + std::string(kFieldColumnPair) + "</MapValues>"), 4, "Attribute outputColumn is missing from Node \"MapValues\""},
-    {Numeric("<Discretize field='zz'>" + Bin("1", "") + "</Discretize>"), 1, "zz: not predefined!"},
-    {Numeric(Discretize("")), 1, "<DiscretizeBin> is required"},
-    {Numeric(Discretize(Bin("1", Interval("closedOpen", "") + Interval("closedOpen", "")))), 1, "ONLY one <Interval> is allowed."},
-    {Numeric(Discretize(Bin("1", "<Foo/>"))), 1, "Only <Extension> and <Interval> are allowed!"},
-    {Numeric(Discretize(Bin("1", ""))), 1, "Element Interval is required"},
-    {Numeric(Discretize(Bin("1", Extension("recodeElseCopy")))), 1, "Element Interval is required"},
-    {Numeric(Discretize(Bin("1", Interval("closedOpen", "")) + Extension("recodeTargetSysmis"))), 1, "Element Interval is required"},
-    {Numeric(Discretize(Bin("1", Interval("closedOpen", "")) + "<Foo/>")), 1, "Only <Extension> and <DisCretizeBin> are allowed!"},
-    {Numeric(Discretize(B("1", "closedClosed", "0", "10") + B("2", "closedClosed", "10", "20"))), 1, kDisjoint},
-    {Numeric(Discretize(B("1", "closedOpen", "0", "10") + B("2", "closedOpen", "5", "20"))), 1, kDisjoint},
-    {Numeric(Discretize(B("1", "closedOpen", "0", "10") + B("2", "closedOpen", "0", "10"))), 1, kDisjoint},
-    {Numeric(Discretize(B("1", "closedOpen", "10", "20") + B("2", "closedClosed", "0", "10"))), 1, kDisjoint},
-    {Numeric(Discretize(Bin("1", Interval("open", "leftMargin='0'")))), 1, "In valid closure value in <InterVal>."},
-    {Numeric(Discretize(B("1", "closedOpen", "0", "10") + B("2", "closedOpen", "10", "20") + Bin("3", Interval("closedOpen", "")))), 12, "At least one margin must be defined."},
-    {Numeric(Discretize(Bin("low", Interval("closedOpen", "leftMargin='0'")))), 3, "lowInvalid double string -- "},
-};
-INSTANTIATE_TEST_SUITE_P(Tables, TransformationFailureTest, ::testing::ValuesIn(kTableFailures));
-
-const Failure kExtensionFailures[] = {
-    {Numeric("<MapValues outputColumn='out' defaultValue='1'>" + std::string(kFieldColumnPair) + Extension("recodeElseCopy") + "</MapValues>"), 5, "defaultValue value is defined already!!"},
-    {Numeric("<MapValues outputColumn='out' mapMissingTo='1'>" + std::string(kFieldColumnPair) + Extension("recodeMissingCopy") + "</MapValues>"), 5, "mapMissingTo value is defined already!!"},
-    {Numeric(MapValues(kFieldColumnPair + Extension("mapSysmisTo", "0") + Extension("mapSysmisTo", "1"))), 5, "mapSysmisTo value is defined already!!"},
-    {Text(MapValues(kFieldColumnPair + Extension("recodeMissingSysmis"))), 5, "Only numeric derived variable is allowed!!"},
-    {Numeric("<MapValues outputColumn='out' mapMissingTo='1'>" + std::string(kFieldColumnPair) + Extension("recodeMissingSysmis") + "</MapValues>"), 5, "mapMissing replacement value is defined already!!"},
-    {Numeric(MapValues(kFieldColumnPair + Extension("recodeMissingCopy") + Extension("recodeMissingSysmis"))), 5, "mapMissing replacement value is defined already!!"},
-    {Numeric(Discretize(Extension("mapSysmisTo", "0") + Extension("recodeMissingSysmis") + Bin("1", Interval("closedOpen", "")))), 5, "mapMissing replacement value is defined already!!"},
-    {Numeric(MapValues(kFieldColumnPair + std::string("<Extension name='mapSysmisTo'/>"))), 4, "Attribute value is missing from Node \"Extension\""},
-};
-INSTANTIATE_TEST_SUITE_P(Extensions, TransformationFailureTest,
-                         ::testing::ValuesIn(kExtensionFailures));
-
 std::string FieldRef(const std::string& field) { return "<FieldRef field='" + field + "'/>"; }
 
 std::string Constant(const std::string& text, const std::string& type = "") {
@@ -227,38 +111,6 @@ std::string Constant(const std::string& text, const std::string& type = "") {
 std::string Nested(const std::string& function, const std::string& arguments) {
   return "<Apply function='" + function + "'>" + arguments + "</Apply>";
 }
-
-const Failure kApplyFailures[] = {
-    {Apply("foo", ""), 5, "foo: not Supported function name"},
-    {Apply("Sum", ""), 5, "Sum: not Supported function name"},
-    {Numeric("<Apply/>"), 4, "Attribute function is missing from Node \"Apply\""},
-    {Apply("+", FieldRef("x")), 6, "Two parameters are required!"},
-    {Apply("mod", FieldRef("x") + FieldRef("x") + FieldRef("x")), 6, "Two parameters are required!"},
-    {Apply("abs", FieldRef("x") + FieldRef("y")), 6, "Only one parameter is allowed!"},
-    {Apply("length", ""), 6, "Only one parameter is allowed!"},
-    {Apply("cdf.normal", FieldRef("x") + FieldRef("y")), 6, "Three parameters are required!"},
-    {Apply("date_days_difference", FieldRef("d")), 6, "Two parameters are required!"},
-    {Apply("year-from-date", FieldRef("d") + FieldRef("d")), 6, "Only one parameter is required!"},
-    {Apply("outlierHandle", FieldRef("x") + FieldRef("x") + FieldRef("x") + FieldRef("x") + FieldRef("x")), 6, "Six parameters are required!"},
-    {Apply("value", Constant("1")), 6, "Only <FieldRef> is allowed for function value!"},
-    {Apply("sysmis", Nested("abs", FieldRef("x"))), 6, "Only <FieldRef> is allowed for function value!"},
-    {Apply("value", FieldRef("s")), 6, "Variable type doesn't match!"},
-    {Apply("recast_to_scale", FieldRef("d")), 6, "Variable type doesn't match!"},
-    {Text("<Apply function='sysmis'>" + FieldRef("s") + "</Apply>"), 6, "Variable type doesn't match!"},
-    {Apply("+", FieldRef("x") + Nested("concat", FieldRef("s"))), 6, "Numeric function is required!"},
-    {Text("<Apply function='concat'>" + Nested("abs", FieldRef("x")) + "</Apply>"), 6, "string function is required!"},
-    {Apply("length", Nested("substr", FieldRef("s") + Constant("1"))), 6, "apply functions don't match!"},
-    {Text("<Apply function='substr'>" + FieldRef("x") + Constant("1") + "</Apply>"), 6, "Doesn't match!"},
-    {Text("<Apply function='substr'>" + FieldRef("s") + FieldRef("s") + "</Apply>"), 6, "Doesn't match!"},
-    {Apply("+", FieldRef("x") + Constant("a", "string")), 6, "Doesn't match!"},
-    {Apply("+", FieldRef("x") + Constant("10", "dateDaysSince[1970]")), 6, "Doesn't match!"},
-    {Apply("+", FieldRef("x") + FieldRef("d")), 6, "Doesn't match!"},
-    {Apply("sum", FieldRef("x") + FieldRef("s")), 6, "Doesn't match!"},
-    {Apply("length", Constant("5")), 6, "Doesn't match!"},
-    {Apply("+", FieldRef("x") + FieldRef("zz")), 8, "zz: not predefined"},
-};
-INSTANTIATE_TEST_SUITE_P(Apply, TransformationFailureTest, ::testing::ValuesIn(kApplyFailures));
-// clang-format on
 
 using TransformationReaderSuccessTest = TransformationReaderTest;
 
