@@ -210,5 +210,24 @@ TEST_F(PMMLDataDictionaryTest, CopiesReadAlike) {
   EXPECT_EQ(nullptr, copy.ParseFromTree(static_cast<xercesc::DOMDocument*>(nullptr), ""));
 }
 
+// A whole document of the dialect's extensions.
+TEST_F(PMMLDataDictionaryTest, VendorDocumentReads) {
+  std::unique_ptr<ScoreDictionary> dictionary(translator_->ParseDictionary(
+      BaseTranslator::GetChildByTag(
+      ParseFile(orvane_test::TestData("pmml/dd/vendor_extensions.pmml")), "DataDictionary")));
+  ASSERT_EQ(4, dictionary->Size());
+  const ScoreDictVar* age = dictionary->GetVar("age");
+  EXPECT_EQ(3, age->GetWidth());
+  EXPECT_EQ(1, age->GetDecimal());
+  EXPECT_EQ(3, age->GetMissingValues()->Size());  // below, above, invalid range
+  const ScoreDictVar* region = dictionary->GetVar("region");
+  EXPECT_EQ(ScoreDictVar::kSTRING_VAR, region->GetVarType());
+  EXPECT_TRUE(region->GetNoSpaceTrim());
+  EXPECT_EQ(3, region->GetNumberOfCats());
+  EXPECT_EQ(1, region->GetMissingValues()->Size());
+  EXPECT_TRUE(dictionary->GetVar("churn")->IsFlagVariable());
+  EXPECT_EQ(ScoreDictVar::kDATE_DAYS_SINCE_1970, dictionary->GetVar("joined")->GetDateTimeType());
+}
+
 }  // namespace
 }  // namespace MCOrvane_600
