@@ -1,3 +1,4 @@
+#include <cstdlib>
 #include <memory>
 #include <sstream>
 #include <string>
@@ -9,7 +10,9 @@
 #include "orvane/dictionary/dict_var.h"
 #include "orvane/dictionary/score_missing_value_set.h"
 #include "orvane/dictionary/score_value_label_set.h"
+#include "orvane/dictionary/score_var_stats.h"
 #include "orvane/translate/pmml_translator.h"
+#include "orvane/translate/qrtz_translator.h"
 #include "orvane/values/date_time_value.h"
 #include "orvane/values/numeric_value.h"
 #include "orvane/values/string_value.h"
@@ -20,10 +23,6 @@ namespace {
 
 using PMMLDataDictionaryTest = PMMLDocumentTest;
 
-bool IsMissing(const ScoreDictVar* var, double x) {
-  const NumericValue value(x);
-  return var->IsMissingValue(&value);
-}
 
 const char kA[] = "<DataField name='a' optype='continuous'/>";
 const char kCat[] = "<DataField name='c' optype='categorical'";
@@ -40,30 +39,6 @@ TEST_F(PMMLDataDictionaryTest, MalformedIntegersThrowTheXercesException) {
   EXPECT_THROW(Read("<DataField name='a' optype='continuous'><Extension name='format' "
                     "value='2x'/></DataField>"),
                xercesc::NumberFormatException);
-}
-
-TEST_F(PMMLDataDictionaryTest, LevelsTypesAndLabels) {
-  std::unique_ptr<ScoreDictionary> dictionary(translator_->ParseDictionary(
-      Dictionary(std::string(kA) + "<DataField name='o' displayName='Ord' "
-                                   "optype='ordinal' dataType='integer'/>"
-                                   "<DataField name='s' optype='categorical' "
-                                   "x-storageType='string' dataType='double'/>"
-                                   "<DataField name='b' optype='categorical' "
-                                   "dataType='boolean'/>",
-                 " numberOfFields=' 4 '")));
-  ASSERT_EQ(4, dictionary->Size());
-  const ScoreDictVar* a = dictionary->GetVar("a");
-  EXPECT_EQ(ScoreDictVar::kCONTINUOUS, a->GetMLevel());
-  EXPECT_EQ(ScoreDictVar::kNUMERIC_VAR, a->GetVarType());
-  EXPECT_EQ("a", a->GetLabel());
-  EXPECT_EQ(nullptr, a->GetMissingValues());
-  EXPECT_EQ(nullptr, a->GetValueLabels());
-  EXPECT_EQ(ScoreDictVar::kORDINAL, dictionary->GetVar("o")->GetMLevel());
-  EXPECT_EQ("Ord", dictionary->GetVar("o")->GetLabel());
-  EXPECT_EQ(ScoreDictVar::kNOMINAL, dictionary->GetVar("s")->GetMLevel());
-  EXPECT_EQ(ScoreDictVar::kSTRING_VAR, dictionary->GetVar("s")->GetVarType());
-  EXPECT_EQ(ScoreDictVar::kNUMERIC_VAR, dictionary->GetVar("b")->GetVarType());
-  EXPECT_EQ(0, dictionary->GetVar("b")->GetNumberOfCats());
 }
 
 TEST_F(PMMLDataDictionaryTest, DateTimeTypes) {
@@ -84,107 +59,6 @@ TEST_F(PMMLDataDictionaryTest, DateTimeTypes) {
     EXPECT_TRUE(d->IsMissingValue(&ten)) << name;
   }
   EXPECT_EQ(12, type);
-  std::unique_ptr<ScoreDictionary> other(
-      Read("<DataField name='d' optype='continuous' dataType='Date'/>"));
-  EXPECT_EQ(ScoreDictVar::kNO_DATETIME, other->GetVar("d")->GetDateTimeType());
-}
-
-TEST_F(PMMLDataDictionaryTest, CategoriesAndTypeInference) {
-  std::unique_ptr<ScoreDictionary> dictionary(
-      Read(std::string(kCat) +
-           "><Value value='A' displayValue='Alpha'/><Value value='1'/>"
-           "<Value value='b' property='invalid'/><Extension name='width' value='0'/></DataField>"
-           "<DataField name='n' optype='ordinal'><Value value='9' property='missing'/>"
-           "<Value value='1'/><Value value='2.5'/><Extension name='decimals' value='2'/>"
-           "<Extension name='stringLength' value='12'/></DataField>"));
-  const ScoreDictVar* c = dictionary->GetVar("c");
-  EXPECT_EQ(ScoreDictVar::kSTRING_VAR, c->GetVarType());
-  EXPECT_TRUE(c->GetEmptyStringOK());
-  EXPECT_FALSE(c->GetNoSpaceTrim());
-  EXPECT_EQ(-1, c->GetWidth());
-  ASSERT_EQ(2, c->GetNumberOfCats());
-  const StringValue a("A"), b("b"), one("1");
-  EXPECT_EQ("Alpha", c->GetLabelOfValue(&a));
-  EXPECT_EQ("1", c->GetLabelOfValue(&one));
-  EXPECT_TRUE(c->IsValidValue(&a));
-  EXPECT_TRUE(c->IsMissingValue(&b));
-  const ScoreDictVar* n = dictionary->GetVar("n");
-  EXPECT_EQ(ScoreDictVar::kNUMERIC_VAR, n->GetVarType());
-  EXPECT_EQ(2, n->GetDecimal());
-  EXPECT_EQ(12, n->GetWidth());
-  EXPECT_TRUE(IsMissing(n, 9));
-  const NumericValue two_and_a_half(2.5);
-  EXPECT_TRUE(n->IsValidValue(&two_and_a_half));
-}
-
-TEST_F(PMMLDataDictionaryTest, StringFlagsAndMeasure) {
-  std::unique_ptr<ScoreDictionary> dictionary(
-      Read(std::string(kCat) +
-           " dataType='string'><Extension name='noSpaceTrim' value='true'/>"
-           "<Value value='a'/><Value value='a '/><Value value=''/></DataField>"
-           "<DataField name='f' optype='categorical'><Value value='1'/>"
-           "<Extension name='measure' value='flag'/></DataField>"
-           "<DataField name='g' optype='ordinal'><Value value='y'/><Value value='n'>"
-           "<Extension name='x-measure' value='flag'/></Value></DataField>"
-           "<DataField name='m' optype='categorical'><Extension name='x-measure' "
-           "value='typeless'/></DataField>"));
-  const ScoreDictVar* c = dictionary->GetVar("c");
-  EXPECT_TRUE(c->GetNoSpaceTrim());
-  EXPECT_TRUE(c->GetEmptyStringOK());
-  EXPECT_EQ(3, c->GetNumberOfCats());
-  EXPECT_TRUE(dictionary->GetVar("f")->IsFlagVariable());
-  EXPECT_EQ("flag", dictionary->GetVar("f")->GetXMeasure());
-  EXPECT_TRUE(dictionary->GetVar("g")->IsFlagVariable());
-  EXPECT_EQ("typeless", dictionary->GetVar("m")->GetXMeasure());
-  EXPECT_FALSE(dictionary->GetVar("m")->IsFlagVariable());
-}
-
-TEST_F(PMMLDataDictionaryTest, IntervalComplement) {
-  struct Case {
-    const char* interval;
-    std::vector<double> missing;
-    std::vector<double> valid;
-  };
-  const Case cases[] = {
-      {"closure='closedOpen' leftMargin='0' rightMargin='10'", {-1, 10}, {0, 9.5}},
-      {"closure='openClosed' leftMargin='0' rightMargin='10'", {0, 10.5}, {0.5, 10}},
-      {"closure='closedClosed' leftMargin='0'", {-0.5, -1e300}, {0, 1e300}},
-      {"closure='openClosed' leftMargin='0'", {0, -0.5}, {0.5, 1e300}},
-      {"closure='closedOpen' rightMargin='10'", {10, 1e300}, {9, -1e300}},
-      // Without margins only plus infinity itself, which equals nothing.
-      {"closure='openOpen'", {}, {0, 1e300}},
-  };
-  for (const Case& c : cases) {
-    SCOPED_TRACE(c.interval);
-    std::unique_ptr<ScoreDictionary> dictionary(
-        Read(std::string("<DataField name='a' optype='continuous'><Interval ") + c.interval +
-             "/></DataField>"));
-    const ScoreDictVar* a = dictionary->GetVar("a");
-    ASSERT_NE(nullptr, a->GetMissingValues());
-    for (double x : c.missing) EXPECT_TRUE(IsMissing(a, x)) << x;
-    for (double x : c.valid) EXPECT_FALSE(IsMissing(a, x)) << x;
-  }
-}
-
-TEST_F(PMMLDataDictionaryTest, MissingValuesTreeIntervalsAndInvalidRanges) {
-  std::unique_ptr<ScoreDictionary> dictionary(Read(
-      "<DataField name='a' optype='continuous'><Value value='99' property='missing'/>"
-      "<Value value='99.0' property='invalid'/><Value value='98' property='valid'/><Value "
-      "value='97'/>"
-      "<Extension name='invalidRangeLower' value='0'/><Extension name='invalidRangeUpper' "
-      "value='9'/><Extension name='decimals' value='0'/></DataField>"
-      "<DataField name='t' optype='continuous'><Extension name='node'><X-DataField>"
-      "<Interval closure='closedOpen' leftMargin='1' rightMargin='2'/></X-DataField></Extension>"
-      "<Extension name='other'><Interval closure='closedOpen' leftMargin='5'/></Extension>"
-      "<Extension name='invalidRangeUpper' value='-5'/></DataField>"));
-  const ScoreDictVar* a = dictionary->GetVar("a");
-  EXPECT_EQ(2, a->GetMissingValues()->Size());
-  EXPECT_EQ(0, a->GetDecimal());
-  for (double x : {99.0, 0.0, 4.5, 9.0}) EXPECT_TRUE(IsMissing(a, x)) << x;
-  for (double x : {98.0, 97.0, -0.1, 9.1}) EXPECT_FALSE(IsMissing(a, x)) << x;
-  const ScoreDictVar* t = dictionary->GetVar("t");
-  for (double x : {1.0, 1.5, -5.0, -1e300}) EXPECT_TRUE(IsMissing(t, x)) << x;
-  for (double x : {2.0, 0.5, 5.0, -4.9}) EXPECT_FALSE(IsMissing(t, x)) << x;
 }
 
 TEST_F(PMMLDataDictionaryTest, NamesAndLabelsUseTheEncoding) {
@@ -210,23 +84,129 @@ TEST_F(PMMLDataDictionaryTest, CopiesReadAlike) {
   EXPECT_EQ(nullptr, copy.ParseFromTree(static_cast<xercesc::DOMDocument*>(nullptr), ""));
 }
 
-// A whole document of the dialect's extensions.
-TEST_F(PMMLDataDictionaryTest, VendorDocumentReads) {
-  std::unique_ptr<ScoreDictionary> dictionary(translator_->ParseDictionary(
-      BaseTranslator::GetChildByTag(
-      ParseFile(orvane_test::TestData("pmml/dd/vendor_extensions.pmml")), "DataDictionary")));
-  ASSERT_EQ(4, dictionary->Size());
-  const ScoreDictVar* age = dictionary->GetVar("age");
-  EXPECT_EQ(3, age->GetWidth());
-  EXPECT_EQ(1, age->GetDecimal());
-  EXPECT_EQ(3, age->GetMissingValues()->Size());  // below, above, invalid range
-  const ScoreDictVar* region = dictionary->GetVar("region");
-  EXPECT_EQ(ScoreDictVar::kSTRING_VAR, region->GetVarType());
-  EXPECT_TRUE(region->GetNoSpaceTrim());
-  EXPECT_EQ(3, region->GetNumberOfCats());
-  EXPECT_EQ(1, region->GetMissingValues()->Size());
-  EXPECT_TRUE(dictionary->GetVar("churn")->IsFlagVariable());
-  EXPECT_EQ(ScoreDictVar::kDATE_DAYS_SINCE_1970, dictionary->GetVar("joined")->GetDateTimeType());
+// The dialect's dictionaries have no reader of their own in the library.
+class QRTZReader : public QRTZTranslator {
+ public:
+  QRTZReader() { CreateTranscoder(""); }
+  using QRTZTranslator::ParseFromTree;
+  ScoreModel* ParseFromTree(xercesc::DOMDocument*, const std::string&) override { return nullptr; }
+};
+
+// The values of `list` (blank-separated) that `holds` holds for.
+template <typename Holds>
+std::string Those(const ScoreDictVar& var, const std::string& list, Holds holds) {
+  std::istringstream in(list);
+  std::string those;
+  for (std::string text; in >> text;) {
+    std::unique_ptr<ScoreValue> value;
+    if (var.GetVarType() == ScoreDictVar::kSTRING_VAR) {
+      value.reset(new StringValue(text));
+    } else {
+      value.reset(new NumericValue(std::strtod(text.c_str(), nullptr)));
+    }
+    if (holds(value.get())) those += (those.empty() ? "" : " ") + text;
+  }
+  return those;
+}
+
+std::string Number(double x) {
+  if (NumericValue::IsSystemMissingValue(x)) return "missing";
+  std::ostringstream out;
+  out << x;
+  return out.str();
+}
+
+// What the reader made of `var`'s `property`, as the tables write it.
+std::string Property(const ScoreDictVar& var, const std::string& property,
+                     const std::string& expected) {
+  const char* const kTypes[] = {"numeric", "string", "", "", "datetime"};
+  const char* const kLevels[] = {"continuous", "ordinal", "nominal"};
+  auto yes = [](bool b) { return std::string(b ? "yes" : "no"); };
+  if (property == "type") return kTypes[var.GetVarType()];
+  if (property == "level") return kLevels[var.GetMLevel()];
+  if (property == "label") return var.GetLabel();
+  if (property == "width") return std::to_string(var.GetWidth());
+  if (property == "decimals") return std::to_string(var.GetDecimal());
+  if (property == "categories") return std::to_string(var.GetNumberOfCats());
+  if (property == "datetime type") return std::to_string(var.GetDateTimeType());
+  if (property == "flag") return yes(var.IsFlagVariable());
+  if (property == "measure") return var.GetXMeasure();
+  if (property == "no space trim") return yes(var.GetNoSpaceTrim());
+  if (property == "empty string ok") return yes(var.GetEmptyStringOK());
+  if (property == "value labels") {
+    return var.GetValueLabels() == nullptr ? "none"
+                                           : std::to_string(var.GetValueLabels()->Size());
+  }
+  if (property == "missing values") {
+    return var.GetMissingValues() == nullptr ? "none"
+                                             : std::to_string(var.GetMissingValues()->Size());
+  }
+  if (property == "stats") {
+    const ScoreVarStats* s = var.GetVarStats();
+    if (s == nullptr) return "none";
+    return Number(s->GetMin()) + " " + Number(s->GetMax()) + " " + Number(s->GetMean()) + " " +
+           Number(s->GetStddev());
+  }
+  if (property == "missing" || property == "not missing") {
+    const bool wanted = property == "missing";
+    return Those(var, expected, [&](const ScoreValue* v) { return var.IsMissingValue(v) == wanted; });
+  }
+  if (property == "valid") {
+    return Those(var, expected, [&](const ScoreValue* v) { return var.IsValidValue(v); });
+  }
+  if (property.compare(0, 9, "label of ") == 0) {
+    const StringValue text(property.substr(9));
+    const NumericValue number(std::strtod(property.c_str() + 9, nullptr));
+    return var.GetLabelOfValue(var.GetVarType() == ScoreDictVar::kSTRING_VAR
+                                   ? static_cast<const ScoreValue*>(&text)
+                                   : &number);
+  }
+  ADD_FAILURE() << "no property " << property;
+  return "";
+}
+
+// Each <name>.txt beside a document of tests/data/pmml/dd (PMML) and
+// tests/data/qrtz (the dialect) lists what the reader makes of its fields:
+// field | property | value; field "*" and property "fields": the names in the
+// dictionary's order. "\xHH" in a value is that byte.
+TEST_F(PMMLDataDictionaryTest, DocumentsReadAsTheirTablesSay) {
+  QRTZReader qrtz;
+  int tables = 0;
+  for (const std::string dir : {"pmml/dd", "qrtz"}) {
+    const bool pmml = dir == "pmml/dd";
+    for (const std::string& table : orvane_test::FilesIn(orvane_test::TestData(dir), ".txt")) {
+      ++tables;
+      const std::string name = table.substr(0, table.size() - 4);
+      xercesc::DOMElement* root =
+          ParseFile(orvane_test::TestData(dir + "/" + name + (pmml ? ".pmml" : ".xml")));
+      ASSERT_NE(nullptr, root) << name;
+      xercesc::DOMNode* node =
+          BaseTranslator::GetChildByTag(root, pmml ? "DataDictionary" : "dictionary");
+      std::unique_ptr<ScoreDictionary> dictionary(pmml ? translator_->ParseDictionary(node)
+                                                       : qrtz.ParseDictionary(static_cast<xercesc::DOMElement*>(node)));
+      for (const auto& row :
+           orvane_test::ReadRows(orvane_test::TestData(dir + "/" + table), 3).rows) {
+        SCOPED_TRACE(table + ", " + row.label());
+        std::string expected = row.cells[2];
+        for (std::size_t at = expected.find("\\x"); at != std::string::npos;
+             at = expected.find("\\x", at + 1)) {
+          expected.replace(at, 4, 1, static_cast<char>(std::stoi(expected.substr(at + 2, 2), 0, 16)));
+        }
+        if (row.cells[0] == "*") {
+          std::string names;
+          for (const ScoreDictVar* var : dictionary->GetScoreDictVars()) {
+            names += (names.empty() ? "" : " ") + var->GetName();
+          }
+          EXPECT_EQ(expected, names);
+          continue;
+        }
+        const ScoreDictVar* var = dictionary->GetVar(row.cells[0]);
+        ASSERT_NE(nullptr, var);
+        EXPECT_EQ(expected, Property(*var, row.cells[1], expected));
+      }
+    }
+  }
+  EXPECT_EQ(4, tables);
 }
 
 }  // namespace

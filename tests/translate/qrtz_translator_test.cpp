@@ -69,11 +69,6 @@ class QRTZTranslatorTest : public PMMLDocumentTest {
   std::unique_ptr<TestTranslator> qrtz_;
 };
 
-bool IsMissing(const ScoreDictVar* var, double value) {
-  const NumericValue number(value);
-  return var->IsMissingValue(&number);
-}
-
 struct FailureCase {
   const char* what;
   const char* variables;  // Null: the document has no "dictionary".
@@ -134,93 +129,7 @@ TEST_F(QRTZTranslatorTest, BadFormatNumbersFailThroughXerces) {
   }
 }
 
-TEST_F(QRTZTranslatorTest, ReadsAWholeDocument) {
-  DOMElement* root = ParseFile(ORVANE_TEST_DATA_DIR "/qrtz/dictionary.xml");
-  ASSERT_NE(nullptr, root);
-  std::unique_ptr<ScoreDictionary> dictionary(qrtz_->ParseDictionary(
-      static_cast<DOMElement*>(BaseTranslator::GetChildByTag(root, QRTZTags::gDictionary))));
-
-  const std::vector<ScoreDictVar*> vars = dictionary->GetScoreDictVars();
-  ASSERT_EQ(3u, vars.size());
-  EXPECT_EQ("Grade", vars[0]->GetName());
-  EXPECT_EQ("age", vars[1]->GetName());
-  EXPECT_EQ("region", vars[2]->GetName());
-
-  const ScoreDictVar* region = vars[2];
-  EXPECT_EQ(ScoreDictVar::kNOMINAL, region->GetMLevel());
-  EXPECT_EQ("Sales r\xE9gion", region->GetLabel());  // CP1252
-  ASSERT_EQ(3, region->GetValueLabels()->Size());
-  const StringValue north("N"), west("W"), unknown("?");
-  EXPECT_EQ("North", region->GetLabelOfValue(&north));
-  EXPECT_EQ("W", region->GetLabelOfValue(&west));  // No display-value: the value.
-  EXPECT_TRUE(region->IsMissingValue(&unknown));
-  EXPECT_EQ(nullptr, region->GetVarStats());
-
-  const ScoreDictVar* age = vars[1];
-  EXPECT_EQ(ScoreDictVar::kCONTINUOUS, age->GetMLevel());
-  EXPECT_EQ("age", age->GetLabel());
-  EXPECT_EQ(2, age->GetMissingValues()->Size());
-  EXPECT_TRUE(IsMissing(age, -1));
-  EXPECT_TRUE(IsMissing(age, 950));
-  EXPECT_FALSE(IsMissing(age, 40));
-  EXPECT_EQ(1, age->GetDecimal());
-  EXPECT_EQ(8, age->GetWidth());
-  const ScoreVarStats* stats = age->GetVarStats();
-  ASSERT_NE(nullptr, stats);
-  EXPECT_EQ(18, stats->GetMin());
-  EXPECT_EQ(95, stats->GetMax());
-  EXPECT_EQ(41.5, stats->GetMean());
-  EXPECT_EQ(12.25, stats->GetStddev());
-
-  const ScoreDictVar* grade = vars[0];
-  EXPECT_EQ(ScoreDictVar::kORDINAL, grade->GetMLevel());
-  EXPECT_EQ("Grade", grade->GetLabel());  // An empty label counts as absent.
-  EXPECT_EQ(3, grade->GetNumberOfCats());
-  EXPECT_EQ(nullptr, grade->GetMissingValues());
-}
-
-// What the reader makes of variables that are odd but not wrong: storage
-// keywords other than exactly "STRING" are numeric; a range is inclusive
-// whatever its two children are called; statistics that do not read are
-// system-missing; empty categories give an empty set; of repeated elements
-// the last counts, and a repeated missing value counts once.
-TEST_F(QRTZTranslatorTest, OddVariablesReadLeniently) {
-  std::unique_ptr<ScoreDictionary> dictionary = Read(
-      R"(<variable name="s" storage-type="string" measurement-level="CONTINUOUS"/>)"
-      R"(<variable name="d" storage-type="DATE" measurement-level="CONTINUOUS"/>)"
-      R"(<variable name="r" storage-type="NUMERIC" measurement-level="CONTINUOUS">)"
-      R"(<missing-values><range><from value="1"/><!-- --><to value="5"/><extra/></range>)"
-      R"(<ignored value="7"/></missing-values><var-stats minimum="abc" maximum="" mean="2.5"/>)"
-      R"(</variable><variable name="e" storage-type="STRING" measurement-level="NOMINAL">)"
-      R"(<categories/></variable>)"
-      R"(<variable name="v" storage-type="NUMERIC" measurement-level="NOMINAL">)"
-      R"(<categories><category value="1"/></categories>)"
-      R"(<categories><category value="2"/><category value="3"/></categories>)"
-      R"(<missing-values><category value="9"/><category value="9"/></missing-values>)"
-      R"(<var-stats mean="1"/><var-stats mean="2"/></variable>)");
-  EXPECT_EQ(ScoreDictVar::kNUMERIC_VAR, dictionary->GetVar("s")->GetVarType());
-  EXPECT_EQ(ScoreDictVar::kCONTINUOUS, dictionary->GetVar("s")->GetMLevel());
-  EXPECT_EQ(ScoreDictVar::kNUMERIC_VAR, dictionary->GetVar("d")->GetVarType());
-  const ScoreDictVar* r = dictionary->GetVar("r");
-  ASSERT_EQ(1, r->GetMissingValues()->Size());
-  for (double x : {1.0, 3.0, 5.0}) EXPECT_TRUE(IsMissing(r, x)) << x;
-  for (double x : {0.5, 5.5, 7.0}) EXPECT_FALSE(IsMissing(r, x)) << x;
-  const ScoreVarStats* stats = r->GetVarStats();
-  ASSERT_NE(nullptr, stats);
-  EXPECT_EQ(NumericValue::GetSysmisValue(), stats->GetMin());
-  EXPECT_EQ(NumericValue::GetSysmisValue(), stats->GetMax());
-  EXPECT_EQ(2.5, stats->GetMean());
-  EXPECT_EQ(NumericValue::GetSysmisValue(), stats->GetStddev());
-  const ScoreDictVar* e = dictionary->GetVar("e");
-  ASSERT_NE(nullptr, e->GetValueLabels());
-  EXPECT_EQ(0, e->GetValueLabels()->Size());
-  EXPECT_EQ(nullptr, e->GetMissingValues());
-  const ScoreDictVar* v = dictionary->GetVar("v");
-  EXPECT_EQ(2, v->GetValueLabels()->Size());
-  EXPECT_EQ(1, v->GetMissingValues()->Size());
-  EXPECT_EQ(2, v->GetVarStats()->GetMean());
-}
-
+// Whole documents: tests/data/qrtz, read by the data-dictionary tests.
 TEST_F(QRTZTranslatorTest, WithoutATranscoderTheDefaultCodePageIsUsed) {
   TestTranslator bare(false);
   std::unique_ptr<ScoreDictionary> dictionary(bare.ParseDictionary(
