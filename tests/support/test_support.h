@@ -105,14 +105,16 @@ struct RowFile {
     return "";
   }
   // The document of `row`: its last cell in the template, if there is one,
-  // unless the cell is a whole document (starts with "<PMML").
+  // unless the cell is a whole document (starts with the template's root).
   std::string Document(const Row& row) const {
     std::string text = Setting("template");
     const std::size_t at = text.find("{}");
-    if (at == std::string::npos || row.cells.back().compare(0, 5, "<PMML") == 0) {
-      return row.cells.back();
+    const std::string& cell = row.cells.back();
+    if (at == std::string::npos || cell.compare(0, text.find_first_of(" >"), text, 0,
+                                                 text.find_first_of(" >")) == 0) {
+      return cell;
     }
-    return text.replace(at, 2, row.cells.back());
+    return text.replace(at, 2, cell);
   }
 };
 

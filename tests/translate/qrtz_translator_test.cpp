@@ -35,11 +35,6 @@ class TestTranslator : public QRTZTranslator {
   ScoreModel* ParseFromTree(xercesc::DOMDocument*, const std::string&) override { return nullptr; }
 };
 
-// A variable that reads cleanly, so that failures happen with a half-built
-// dictionary.
-const char kGood[] = R"(<variable name="good" storage-type="NUMERIC" measurement-level="NOMINAL">
-  <categories><category value="1"/></categories></variable>)";
-
 // The translator's transcoder comes from the platform, which the base
 // fixture initialises around each test.
 class QRTZTranslatorTest : public PMMLDocumentTest {
@@ -69,46 +64,17 @@ class QRTZTranslatorTest : public PMMLDocumentTest {
   std::unique_ptr<TestTranslator> qrtz_;
 };
 
-struct FailureCase {
-  const char* what;
-  const char* variables;  // Null: the document has no "dictionary".
-  int code;
-  const char* message;
-};
-
-// clang-format off
-const FailureCase kFailures[] = {
-    {"no dictionary", nullptr, 1, "<DataDictionary is required !!"},
-    {"not a variable", R"(<field name="f"/>)", 1, "field: should be variable"},
-    {"empty name", R"(<variable name="" storage-type="NUMERIC" measurement-level="NOMINAL"/>)", 7, "Varname or storage type can't be null!!"},
-    {"empty storage type", R"(<variable name="v" storage-type="" measurement-level="NOMINAL"/>)", 7, "Varname or storage type can't be null!!"},
-    {"duplicate", R"(<variable name="good" storage-type="STRING" measurement-level="NOMINAL"/>)", 8, "good is duplicated!!!"},
-    {"empty level", R"(<variable name="v" storage-type="NUMERIC" measurement-level=""/>)", 7, "Measurement-level can't be null!!"},
-    {"continuous string", R"(<variable name="v" storage-type="STRING" measurement-level="CONTINUOUS"/>)", 11, "QRTZTranslator::parseDictionary():Continuous variable should be numeric!!"},
-    {"level in lower case", R"(<variable name="v" storage-type="NUMERIC" measurement-level="nominal"/>)", 11, "Invalid measurement-level attribute!!"},
-    {"not a category", R"(<variable name="v" storage-type="NUMERIC" measurement-level="NOMINAL"><categories><category value="1"/><value value="2"/></categories></variable>)", 1, "value: should be category"},
-    {"empty missing category", R"(<variable name="v" storage-type="NUMERIC" measurement-level="NOMINAL"><missing-values><category value=""/></missing-values></variable>)", 7, "category value is null!!"},
-    {"range without children", R"(<variable name="v" storage-type="NUMERIC" measurement-level="NOMINAL"><missing-values><range> text </range></missing-values></variable>)", 4, "category is required in range element node!!"},
-    {"range with one child", R"(<variable name="v" storage-type="NUMERIC" measurement-level="NOMINAL"><missing-values><range><category value="1"/></range></missing-values></variable>)", 4, "category is required in range element node!!"},
-    {"empty low end", R"(<variable name="v" storage-type="NUMERIC" measurement-level="NOMINAL"><missing-values><range><category value=""/><category value="5"/></range></missing-values></variable>)", 7, "category value is required!!"},
-    {"empty high end", R"(<variable name="v" storage-type="NUMERIC" measurement-level="NOMINAL"><missing-values><range><category value="1"/><category value=""/></range></missing-values></variable>)", 7, "category value is required!!"},
-    {"other child of variable", R"(<variable name="v" storage-type="NUMERIC" measurement-level="NOMINAL"><categories/><labels/></variable>)", 1, "labels"},
-    {"empty categories with missing values", R"(<variable name="v" storage-type="NUMERIC" measurement-level="NOMINAL"><categories/><missing-values><category value="9"/></missing-values></variable>)", 6, "category values are required!!!"},
-    {"category is a missing category", R"(<variable name="v" storage-type="STRING" measurement-level="NOMINAL"><categories><category value="a"/><category value="b"/></categories><missing-values><category value="b"/></missing-values></variable>)", 6, "Missing Value and Valid value intersect"},
-    {"category inside a missing range", R"(<variable name="v" storage-type="NUMERIC" measurement-level="ORDINAL"><missing-values><range><a value="1"/><b value="5"/></range></missing-values><categories><category value="0"/><category value="3"/></categories></variable>)", 6, "Missing Value and Valid value intersect"},
-    // Faults that the attribute and value checks report.
-    {"no name", R"(<variable storage-type="NUMERIC" measurement-level="NOMINAL"/>)", 4, "Attribute name is missing from Node \"variable\""},
-    {"bad category number", R"(<variable name="v" storage-type="NUMERIC" measurement-level="NOMINAL"><categories><category value="1x"/></categories></variable>)", 3, "1xInvalid double string -- "},
-};
-// clang-format on
-
+// tests/data/qrtz/refusals.txt: every fault is reported with its code and
+// message, and nothing is left (run under the sanitizers).
 TEST_F(QRTZTranslatorTest, EveryFaultIsReportedAndNothingIsLeft) {
-  for (const FailureCase& c : kFailures) {
-    SCOPED_TRACE(c.what);
-    DOMElement* dictionary = c.variables == nullptr
-                                 ? Load("<qrtz-ml/>")
-                                 : LoadVariables(std::string(kGood) + c.variables);
-    ExpectOVException([&] { delete qrtz_->ParseDictionary(dictionary); }, c.code, c.message);
+  const orvane_test::RowFile table =
+      orvane_test::ReadRows(orvane_test::TestData("qrtz/refusals.txt"), 3);
+  ASSERT_LT(10u, table.rows.size());
+  for (const auto& row : table.rows) {
+    SCOPED_TRACE(row.label());
+    DOMElement* dictionary = Load(table.Document(row));
+    ExpectOVException([&] { delete qrtz_->ParseDictionary(dictionary); },
+                      std::stoi(row.cells[0]), row.cells[1]);
   }
 }
 
@@ -125,7 +91,7 @@ TEST_F(QRTZTranslatorTest, BadFormatNumbersFailThroughXerces) {
     const std::string variable =
         std::string(R"(<variable name="v" storage-type="NUMERIC" measurement-level="NOMINAL">)") +
         "<format-spec " + attributes + "/></variable>";
-    EXPECT_THROW(Read(kGood + variable), xercesc::NumberFormatException);
+    EXPECT_THROW(Read(variable), xercesc::NumberFormatException);
   }
 }
 
