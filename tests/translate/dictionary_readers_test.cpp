@@ -1,3 +1,8 @@
+// The dictionaries' readers: data dictionaries of PMML and of the dialect,
+// and derived fields. Whole documents and what the readers keep of each field
+// are in tables beside them (tests/data/pmml/dd, tests/data/qrtz); refused
+// documents in tests/data/refusals and tests/data/qrtz/refusals.txt.
+
 #include <cstdlib>
 #include <memory>
 #include <sstream>
@@ -5,12 +10,16 @@
 #include <vector>
 
 #include <gtest/gtest.h>
+#include <xercesc/dom/DOM.hpp>
 #include <xercesc/util/NumberFormatException.hpp>
 
 #include "orvane/dictionary/dict_var.h"
+#include "orvane/dictionary/score_dictionary.h"
 #include "orvane/dictionary/score_missing_value_set.h"
 #include "orvane/dictionary/score_value_label_set.h"
 #include "orvane/dictionary/score_var_stats.h"
+#include "orvane/transform/transform_var.h"
+#include "orvane/transform/transformation_dictionary.h"
 #include "orvane/translate/pmml_translator.h"
 #include "orvane/translate/qrtz_translator.h"
 #include "orvane/values/date_time_value.h"
@@ -23,9 +32,7 @@ namespace {
 
 using PMMLDataDictionaryTest = PMMLDocumentTest;
 
-
 const char kA[] = "<DataField name='a' optype='continuous'/>";
-const char kCat[] = "<DataField name='c' optype='categorical'";
 
 // The refused dictionaries are in tests/data/refusals/data_dictionary.txt.
 TEST_F(PMMLDataDictionaryTest, NoDictionaryIsRefused) {
@@ -84,10 +91,12 @@ TEST_F(PMMLDataDictionaryTest, CopiesReadAlike) {
   EXPECT_EQ(nullptr, copy.ParseFromTree(static_cast<xercesc::DOMDocument*>(nullptr), ""));
 }
 
-// The dialect's dictionaries have no reader of their own in the library.
+// The dialect's translators come from plug-ins; this one only reads.
 class QRTZReader : public QRTZTranslator {
  public:
-  QRTZReader() { CreateTranscoder(""); }
+  explicit QRTZReader(bool with_transcoder = true) {
+    if (with_transcoder) CreateTranscoder("");
+  }
   using QRTZTranslator::ParseFromTree;
   ScoreModel* ParseFromTree(xercesc::DOMDocument*, const std::string&) override { return nullptr; }
 };
@@ -165,7 +174,7 @@ std::string Property(const ScoreDictVar& var, const std::string& property,
   return "";
 }
 
-// Each <name>.txt beside a document of tests/data/pmml/dd (PMML) and
+// Each <name>.fields beside a document of tests/data/pmml/dd (PMML) and
 // tests/data/qrtz (the dialect) lists what the reader makes of its fields:
 // field | property | value; field "*" and property "fields": the names in the
 // dictionary's order. "\xHH" in a value is that byte.
@@ -174,9 +183,9 @@ TEST_F(PMMLDataDictionaryTest, DocumentsReadAsTheirTablesSay) {
   int tables = 0;
   for (const std::string dir : {"pmml/dd", "qrtz"}) {
     const bool pmml = dir == "pmml/dd";
-    for (const std::string& table : orvane_test::FilesIn(orvane_test::TestData(dir), ".txt")) {
+    for (const std::string& table : orvane_test::FilesIn(orvane_test::TestData(dir), ".fields")) {
       ++tables;
-      const std::string name = table.substr(0, table.size() - 4);
+      const std::string name = table.substr(0, table.size() - 7);
       xercesc::DOMElement* root =
           ParseFile(orvane_test::TestData(dir + "/" + name + (pmml ? ".pmml" : ".xml")));
       ASSERT_NE(nullptr, root) << name;
@@ -207,6 +216,173 @@ TEST_F(PMMLDataDictionaryTest, DocumentsReadAsTheirTablesSay) {
     }
   }
   EXPECT_EQ(4, tables);
+}
+
+// --- The dialect's dictionaries ---------------------------------------------
+
+
+// The translator's transcoder comes from the platform, which the base
+// fixture initialises around each test.
+class QRTZTranslatorTest : public PMMLDocumentTest {
+ protected:
+  void SetUp() override {
+    PMMLDocumentTest::SetUp();
+    qrtz_.reset(new QRTZReader);
+  }
+  void TearDown() override {
+    qrtz_.reset();
+    PMMLDocumentTest::TearDown();
+  }
+
+  // The "dictionary" element of a parsed document; null when it has none.
+  xercesc::DOMElement* Load(const std::string& document) {
+    xercesc::DOMElement* root = Parse(document);
+    EXPECT_NE(nullptr, root) << document;
+    return static_cast<xercesc::DOMElement*>(BaseTranslator::GetChildByTag(root, QRTZTags::gDictionary));
+  }
+  xercesc::DOMElement* LoadVariables(const std::string& variables) {
+    return Load("<qrtz-ml><dictionary>" + variables + "</dictionary></qrtz-ml>");
+  }
+  std::unique_ptr<ScoreDictionary> Read(const std::string& variables) {
+    return std::unique_ptr<ScoreDictionary>(qrtz_->ParseDictionary(LoadVariables(variables)));
+  }
+
+  std::unique_ptr<QRTZReader> qrtz_;
+};
+
+// tests/data/qrtz/refusals.txt: every fault is reported with its code and
+// message, and nothing is left (run under the sanitizers).
+TEST_F(QRTZTranslatorTest, EveryFaultIsReportedAndNothingIsLeft) {
+  const orvane_test::RowFile table =
+      orvane_test::ReadRows(orvane_test::TestData("qrtz/refusals.txt"), 3);
+  ASSERT_LT(10u, table.rows.size());
+  for (const auto& row : table.rows) {
+    SCOPED_TRACE(row.label());
+    xercesc::DOMElement* dictionary = Load(table.Document(row));
+    ExpectOVException([&] { delete qrtz_->ParseDictionary(dictionary); },
+                      std::stoi(row.cells[0]), row.cells[1]);
+  }
+}
+
+TEST_F(QRTZTranslatorTest, DictionaryWithoutVariablesIsRefused) {
+  for (const char* body : {"", " <!-- none --> text "}) {
+    ExpectOVException([&] { Read(body); }, 6, "Dicitonary is empty!!");
+  }
+}
+
+TEST_F(QRTZTranslatorTest, BadFormatNumbersFailThroughXerces) {
+  for (const char* attributes : {R"(decimals="2" width="8")", R"(format="5" decimals="2" width="")",
+                                 R"(format="5" decimals="two" width="8")"}) {
+    SCOPED_TRACE(attributes);
+    const std::string variable =
+        std::string(R"(<variable name="v" storage-type="NUMERIC" measurement-level="NOMINAL">)") +
+        "<format-spec " + attributes + "/></variable>";
+    EXPECT_THROW(Read(variable), xercesc::NumberFormatException);
+  }
+}
+
+// Whole documents: tests/data/qrtz, read by the data-dictionary tests.
+TEST_F(QRTZTranslatorTest, WithoutATranscoderTheDefaultCodePageIsUsed) {
+  QRTZReader bare(false);
+  std::unique_ptr<ScoreDictionary> dictionary(bare.ParseDictionary(
+      LoadVariables("<variable name=\"caf\xC3\xA9\" storage-type=\"STRING\" "
+                    "measurement-level=\"NOMINAL\"><categories>"
+                    "<category value=\"\xC3\xA9t\xC3\xA9\"/></categories></variable>")));
+  const ScoreDictVar* var = dictionary->GetVar("caf\xE9");
+  ASSERT_NE(nullptr, var);
+  const StringValue summer("\xE9t\xE9");
+  EXPECT_EQ("\xE9t\xE9", var->GetLabelOfValue(&summer));
+}
+
+// --- Derived fields: what the reader keeps beyond their values -----------------
+// (tests/data/pmml/td checks the values; tests/data/refusals the refusals).
+
+std::string Field(const std::string& name, const std::string& optype, const std::string& type,
+                  const std::string& body) {
+  return "<DerivedField name='" + name + "' optype='" + optype + "' dataType='" + type + "'>" +
+         body + "</DerivedField>";
+}
+
+std::string Extension(const std::string& name, const std::string& value = "1") {
+  return "<Extension name='" + name + "' value='" + value + "'/>";
+}
+
+const char kPair[] = "<FieldColumnPair field='s' column='in'/>";
+
+class TransformationReaderTest : public PMMLDocumentTest {
+ protected:
+  // Reads `derived` (the TransformationDictionary's content) after a data
+  // dictionary of x (double) and s (string).
+  void Read(const std::string& derived) {
+    xercesc::DOMElement* root = Parse(
+        "<PMML><DataDictionary><DataField name='x' optype='continuous' dataType='double'/>"
+        "<DataField name='s' optype='categorical' dataType='string'/></DataDictionary>"
+        "<TransformationDictionary>" + derived + "</TransformationDictionary></PMML>");
+    data_.reset(
+        translator_->ParseDictionary(BaseTranslator::GetChildByTagForced(root, "DataDictionary")));
+    derived_.reset(translator_->HandleTransformationDictionary(
+        dynamic_cast<xercesc::DOMElement*>(
+            BaseTranslator::GetChildByTagForced(root, "TransformationDictionary")),
+        data_.get()));
+  }
+  const TransformVar* Var(const std::string& name) {
+    return dynamic_cast<const TransformVar*>(derived_->GetVar(name));
+  }
+
+  std::unique_ptr<ScoreDictionary> data_;
+  std::unique_ptr<TransformationDictionary> derived_;
+};
+
+TEST_F(TransformationReaderTest, ReadsTypesLevelsAndWidth) {
+  Read(Field("o", "ordinal", "integer", "<FieldRef field='x'/>") +
+       Field("t", "categorical", "string", Extension("stringLength", "4") + "<FieldRef field='s'/>") +
+       Field("u", "categorical", "string", Extension("width", "0") + "<FieldRef field='s'/>"));
+  EXPECT_EQ(ScoreDictVar::kORDINAL, Var("o")->GetMLevel());
+  EXPECT_EQ(ScoreDictVar::kNUMERIC_VAR, Var("o")->GetVarType());
+  EXPECT_EQ(ScoreDictVar::kSTRING_VAR, Var("t")->GetVarType());
+  EXPECT_EQ(ScoreDictVar::kNOMINAL, Var("t")->GetMLevel());
+  EXPECT_EQ(4, Var("t")->GetWidth());
+  EXPECT_EQ(-1, Var("u")->GetWidth());
+}
+
+TEST_F(TransformationReaderTest, ReadsCategoriesAndMissingValues) {
+  Read("<DerivedField name='a' optype='categorical' dataType='double'>"
+       "<Extension name='MissingValues'><Value value='9'/>"
+       "<Interval closure='closedClosed' leftMargin='0' rightMargin='100'/>" +
+       Extension("invalidRangeLower", "50") + Extension("invalidRangeUpper", "60") +
+       "</Extension><Value value='1' displayValue='one' property='valid'/><Value value='2'/>"
+       "<Foo/><FieldRef field='x'/></DerivedField>");
+  const TransformVar* a = Var("a");
+  const ScoreValueLabelSet* labels = a->GetValueLabels();
+  ASSERT_NE(nullptr, labels);
+  ASSERT_EQ(2, labels->Size());
+  const NumericValue one(1.0);
+  const NumericValue two(2.0);
+  EXPECT_EQ("one", labels->GetLabelOfValue(&one));
+  EXPECT_EQ("2", labels->GetLabelOfValue(&two));
+  for (double x : {9.0, -1.0, 101.0, 50.0, 55.0, 60.0, 0.0, 49.0, 61.0, 100.0}) {
+    const NumericValue value(x);
+    EXPECT_EQ(x == 9 || x < 0 || x > 100 || (x >= 50 && x <= 60), a->IsMissingValue(&value)) << x;
+  }
+}
+
+TEST_F(TransformationReaderTest, ReadsRecodeExtensions) {
+  Read(Field("a", "continuous", "double",
+             "<MapValues outputColumn='out'>" + std::string(kPair) + Extension("recodeElseCopy") +
+                 Extension("recodeMissingSysmis") + Extension("other") + "</MapValues>") +
+       Field("b", "categorical", "string",
+             "<MapValues outputColumn='out'>" + std::string(kPair) +
+                 Extension("mapSysmisTo", "none") + Extension("recodeMissingCopy") +
+                 "</MapValues>"));
+  const TransformVar* a = Var("a");
+  EXPECT_TRUE(a->IsRecodeElseCopy());
+  ASSERT_NE(nullptr, a->GetRecodeMissValueRep());
+  EXPECT_TRUE(a->GetRecodeMissValueRep()->IsSystemMissingValue());
+  EXPECT_FALSE(a->IsRecodeMissingCopy());
+  const TransformVar* b = Var("b");
+  ASSERT_NE(nullptr, b->GetRecodeSysmisValueRep());
+  EXPECT_EQ("none", b->GetRecodeSysmisValueRep()->GetString());
+  EXPECT_TRUE(b->IsRecodeMissingCopy());
 }
 
 }  // namespace
