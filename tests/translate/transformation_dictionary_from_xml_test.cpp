@@ -55,39 +55,17 @@ Loaded LoadText(const std::string& xml, bool standard = false) {
   return LoadFile("", xml, standard);
 }
 
-// The cells of a comma-separated line. A cell in double quotes keeps its
-// commas and blanks, "" within it being one quote; a cell of two quotes
-// alone stays as it is: the empty text, where an empty cell is no value.
-std::vector<std::string> CsvCells(const std::string& line) {
-  std::vector<std::string> cells(1);
-  bool quoted = false;
-  for (std::size_t i = 0; i < line.size(); ++i) {
-    const char c = line[i];
-    if (c == '"' && !quoted && line.compare(i, 2, "\"\"") == 0 && cells.back().empty() &&
-        (i + 2 == line.size() || line[i + 2] == ',')) {
-      cells.back() = "\"\"";
-      ++i;
-    } else if (c == '"' && quoted && i + 1 < line.size() && line[i + 1] == '"') {
-      cells.back() += c;
-      ++i;
-    } else if (c == '"') {
-      quoted = !quoted;
-    } else if (c == ',' && !quoted) {
-      cells.emplace_back();
-    } else {
-      cells.back() += c;
-    }
-  }
-  return cells;
+// A cell in double quotes is the text between them.
+std::string Unquoted(const std::string& cell) {
+  const bool quoted = cell.size() >= 2 && cell.front() == '"' && cell.back() == '"';
+  return quoted ? cell.substr(1, cell.size() - 2) : cell;
 }
 
 // The value `cell` gives the input field `var`; null when the cell is empty.
 ScoreValue* InputValue(const ScoreDictVar& var, const std::string& cell) {
   if (cell.empty()) return nullptr;
   if (cell == "missing") return new NumericValue(kSysmis);
-  if (var.GetVarType() == ScoreDictVar::kSTRING_VAR) {
-    return new StringValue(cell == "\"\"" ? "" : cell);
-  }
+  if (var.GetVarType() == ScoreDictVar::kSTRING_VAR) return new StringValue(Unquoted(cell));
   char* end = nullptr;
   const double x = std::strtod(cell.c_str(), &end);
   if (var.GetVarType() != ScoreDictVar::kDATETIME_VAR) return new NumericValue(x);
@@ -115,7 +93,7 @@ double Tolerance(const std::string& text, double expected) {
 void ExpectValue(const ScoreValue* value, const std::string& expected) {
   ASSERT_NE(nullptr, value);
   if (value->GetType() == ScoreValue::kSTRING_VALUE) {
-    EXPECT_EQ(expected == "missing" ? "" : expected, value->GetString());
+    EXPECT_EQ(expected == "missing" ? "" : Unquoted(expected), value->GetString());
   } else if (expected == "missing") {
     EXPECT_TRUE(value->IsSystemMissingValue()) << value->GetDouble();
   } else {
@@ -126,21 +104,20 @@ void ExpectValue(const ScoreValue* value, const std::string& expected) {
   }
 }
 
-// tests/data/pmml/td: each <name>.csv holds hand-worked cases of <name>.pmml,
-// one column a case; a line gives an input field's values or a derived
-// field's expected values ("missing": none; empty: not checked).
+// tests/data/pmml/td: each <name>.cases holds hand-worked cases of
+// <name>.pmml, one column a case; a line gives an input field's values or a
+// derived field's expected values ("missing": none; empty: not checked).
 TEST(TransformationDictionaryFromXmlTest, DocumentsGiveTheirHandWorkedValues) {
   const std::string dir = orvane_test::TestData("pmml/td");
-  const std::vector<std::string> tables = orvane_test::FilesIn(dir, ".csv");
+  const std::vector<std::string> tables = orvane_test::FilesIn(dir, ".cases");
   ASSERT_EQ(5u, tables.size());
   for (const std::string& table : tables) {
-    const std::string name = table.substr(0, table.size() - 4);
+    const std::string name = table.substr(0, table.size() - 6);
     Loaded loaded = LoadFile(dir + "/" + name + ".pmml");
     ASSERT_NE(nullptr, loaded.derived) << name;
     std::vector<std::vector<std::string>> lines;
-    std::istringstream in(orvane_test::ReadFile(dir + "/" + table));
-    for (std::string line; std::getline(in, line);) {
-      if (!line.empty() && line[0] != '#') lines.push_back(CsvCells(line));
+    for (const auto& row : orvane_test::ReadRows(dir + "/" + table, 0).rows) {
+      lines.push_back(row.cells);
     }
     ASSERT_LT(1u, lines.size()) << table;
     const std::vector<std::string>& labels = lines[0];
