@@ -110,8 +110,8 @@ struct RowFile {
     std::string text = Setting("template");
     const std::size_t at = text.find("{}");
     const std::string& cell = row.cells.back();
-    if (at == std::string::npos || cell.compare(0, text.find_first_of(" >"), text, 0,
-                                                 text.find_first_of(" >")) == 0) {
+    if (at == std::string::npos ||
+        cell.compare(0, text.find_first_of(" >"), text, 0, text.find_first_of(" >")) == 0) {
       return cell;
     }
     return text.replace(at, 2, cell);

@@ -143,8 +143,7 @@ std::string Property(const ScoreDictVar& var, const std::string& property,
   if (property == "no space trim") return yes(var.GetNoSpaceTrim());
   if (property == "empty string ok") return yes(var.GetEmptyStringOK());
   if (property == "value labels") {
-    return var.GetValueLabels() == nullptr ? "none"
-                                           : std::to_string(var.GetValueLabels()->Size());
+    return var.GetValueLabels() == nullptr ? "none" : std::to_string(var.GetValueLabels()->Size());
   }
   if (property == "missing values") {
     return var.GetMissingValues() == nullptr ? "none"
@@ -158,7 +157,8 @@ std::string Property(const ScoreDictVar& var, const std::string& property,
   }
   if (property == "missing" || property == "not missing") {
     const bool wanted = property == "missing";
-    return Those(var, expected, [&](const ScoreValue* v) { return var.IsMissingValue(v) == wanted; });
+    return Those(var, expected,
+                 [&](const ScoreValue* v) { return var.IsMissingValue(v) == wanted; });
   }
   if (property == "valid") {
     return Those(var, expected, [&](const ScoreValue* v) { return var.IsValidValue(v); });
@@ -191,15 +191,17 @@ TEST_F(PMMLDataDictionaryTest, DocumentsReadAsTheirTablesSay) {
       ASSERT_NE(nullptr, root) << name;
       xercesc::DOMNode* node =
           BaseTranslator::GetChildByTag(root, pmml ? "DataDictionary" : "dictionary");
-      std::unique_ptr<ScoreDictionary> dictionary(pmml ? translator_->ParseDictionary(node)
-                                                       : qrtz.ParseDictionary(static_cast<xercesc::DOMElement*>(node)));
+      std::unique_ptr<ScoreDictionary> dictionary(
+          pmml ? translator_->ParseDictionary(node)
+               : qrtz.ParseDictionary(static_cast<xercesc::DOMElement*>(node)));
       for (const auto& row :
            orvane_test::ReadRows(orvane_test::TestData(dir + "/" + table), 3).rows) {
         SCOPED_TRACE(table + ", " + row.label());
         std::string expected = row.cells[2];
         for (std::size_t at = expected.find("\\x"); at != std::string::npos;
              at = expected.find("\\x", at + 1)) {
-          expected.replace(at, 4, 1, static_cast<char>(std::stoi(expected.substr(at + 2, 2), 0, 16)));
+          expected.replace(at, 4, 1,
+                           static_cast<char>(std::stoi(expected.substr(at + 2, 2), 0, 16)));
         }
         if (row.cells[0] == "*") {
           std::string names;
@@ -220,7 +222,6 @@ TEST_F(PMMLDataDictionaryTest, DocumentsReadAsTheirTablesSay) {
 
 // --- The dialect's dictionaries ---------------------------------------------
 
-
 // The translator's transcoder comes from the platform, which the base
 // fixture initialises around each test.
 class QRTZTranslatorTest : public PMMLDocumentTest {
@@ -238,7 +239,8 @@ class QRTZTranslatorTest : public PMMLDocumentTest {
   xercesc::DOMElement* Load(const std::string& document) {
     xercesc::DOMElement* root = Parse(document);
     EXPECT_NE(nullptr, root) << document;
-    return static_cast<xercesc::DOMElement*>(BaseTranslator::GetChildByTag(root, QRTZTags::gDictionary));
+    return static_cast<xercesc::DOMElement*>(
+        BaseTranslator::GetChildByTag(root, QRTZTags::gDictionary));
   }
   xercesc::DOMElement* LoadVariables(const std::string& variables) {
     return Load("<qrtz-ml><dictionary>" + variables + "</dictionary></qrtz-ml>");
@@ -259,8 +261,8 @@ TEST_F(QRTZTranslatorTest, EveryFaultIsReportedAndNothingIsLeft) {
   for (const auto& row : table.rows) {
     SCOPED_TRACE(row.label());
     xercesc::DOMElement* dictionary = Load(table.Document(row));
-    ExpectOVException([&] { delete qrtz_->ParseDictionary(dictionary); },
-                      std::stoi(row.cells[0]), row.cells[1]);
+    ExpectOVException([&] { delete qrtz_->ParseDictionary(dictionary); }, std::stoi(row.cells[0]),
+                      row.cells[1]);
   }
 }
 
@@ -317,7 +319,8 @@ class TransformationReaderTest : public PMMLDocumentTest {
     xercesc::DOMElement* root = Parse(
         "<PMML><DataDictionary><DataField name='x' optype='continuous' dataType='double'/>"
         "<DataField name='s' optype='categorical' dataType='string'/></DataDictionary>"
-        "<TransformationDictionary>" + derived + "</TransformationDictionary></PMML>");
+        "<TransformationDictionary>" +
+        derived + "</TransformationDictionary></PMML>");
     data_.reset(
         translator_->ParseDictionary(BaseTranslator::GetChildByTagForced(root, "DataDictionary")));
     derived_.reset(translator_->HandleTransformationDictionary(
@@ -335,7 +338,8 @@ class TransformationReaderTest : public PMMLDocumentTest {
 
 TEST_F(TransformationReaderTest, ReadsTypesLevelsAndWidth) {
   Read(Field("o", "ordinal", "integer", "<FieldRef field='x'/>") +
-       Field("t", "categorical", "string", Extension("stringLength", "4") + "<FieldRef field='s'/>") +
+       Field("t", "categorical", "string",
+             Extension("stringLength", "4") + "<FieldRef field='s'/>") +
        Field("u", "categorical", "string", Extension("width", "0") + "<FieldRef field='s'/>"));
   EXPECT_EQ(ScoreDictVar::kORDINAL, Var("o")->GetMLevel());
   EXPECT_EQ(ScoreDictVar::kNUMERIC_VAR, Var("o")->GetVarType());
@@ -346,12 +350,13 @@ TEST_F(TransformationReaderTest, ReadsTypesLevelsAndWidth) {
 }
 
 TEST_F(TransformationReaderTest, ReadsCategoriesAndMissingValues) {
-  Read("<DerivedField name='a' optype='categorical' dataType='double'>"
-       "<Extension name='MissingValues'><Value value='9'/>"
-       "<Interval closure='closedClosed' leftMargin='0' rightMargin='100'/>" +
-       Extension("invalidRangeLower", "50") + Extension("invalidRangeUpper", "60") +
-       "</Extension><Value value='1' displayValue='one' property='valid'/><Value value='2'/>"
-       "<Foo/><FieldRef field='x'/></DerivedField>");
+  Read(
+      "<DerivedField name='a' optype='categorical' dataType='double'>"
+      "<Extension name='MissingValues'><Value value='9'/>"
+      "<Interval closure='closedClosed' leftMargin='0' rightMargin='100'/>" +
+      Extension("invalidRangeLower", "50") + Extension("invalidRangeUpper", "60") +
+      "</Extension><Value value='1' displayValue='one' property='valid'/><Value value='2'/>"
+      "<Foo/><FieldRef field='x'/></DerivedField>");
   const TransformVar* a = Var("a");
   const ScoreValueLabelSet* labels = a->GetValueLabels();
   ASSERT_NE(nullptr, labels);

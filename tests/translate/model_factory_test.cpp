@@ -2,8 +2,8 @@
 
 #include <unistd.h>
 
-#include <climits>
 #include <cctype>
+#include <climits>
 
 #include <algorithm>
 #include <cstdio>

@@ -51,7 +51,8 @@ void BuildCase(const ScoreDictionary& data, int k, CaseRecord* record) {
     const ScoreValueLabelSet* labels = var->GetValueLabels();
     if (labels != nullptr && !labels->GetAllValueLabels().empty()) {
       const auto& all = labels->GetAllValueLabels();
-      record->Add(var->GetName(), all[static_cast<std::size_t>(k) % all.size()]->GetValue()->Clone());
+      record->Add(var->GetName(),
+                  all[static_cast<std::size_t>(k) % all.size()]->GetValue()->Clone());
     } else if (var->GetVarType() == ScoreDictVar::kSTRING_VAR) {
       record->Add(var->GetName(), new StringValue(k == 0 ? "a" : "b"));
     } else if (var->GetVarType() == ScoreDictVar::kNUMERIC_VAR) {

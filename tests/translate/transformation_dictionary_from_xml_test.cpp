@@ -70,7 +70,7 @@ ScoreValue* InputValue(const ScoreDictVar& var, const std::string& cell) {
   const double x = std::strtod(cell.c_str(), &end);
   if (var.GetVarType() != ScoreDictVar::kDATETIME_VAR) return new NumericValue(x);
   return *end == '\0' ? new DateTimeValue(x, var.GetDateTimeType())
-                       : new DateTimeValue(cell, var.GetDateTimeType());
+                      : new DateTimeValue(cell, var.GetDateTimeType());
 }
 
 // Numbers written with six or more significant digits agree to half a unit
@@ -263,9 +263,9 @@ const orvane_test::RowFile kStandardTable =
 std::string Document(const orvane_test::RowFile::Row& row) {
   std::string text = kStandardTable.Document(row);
   const std::string& type = row.cells[1];
-  for (const auto& key : {std::make_pair(std::string("{optype}"),
-                                         type == "string" ? "categorical" : "continuous"),
-                          std::make_pair(std::string("{type}"), type.c_str())}) {
+  for (const auto& key :
+       {std::make_pair(std::string("{optype}"), type == "string" ? "categorical" : "continuous"),
+        std::make_pair(std::string("{type}"), type.c_str())}) {
     const std::size_t at = text.find(key.first);
     if (at != std::string::npos) text.replace(at, key.first.size(), key.second);
   }
