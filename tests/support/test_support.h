@@ -10,9 +10,9 @@
 #include <fstream>
 #include <functional>
 #include <iterator>
+#include <map>
 #include <sstream>
 #include <string>
-#include <utility>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -32,20 +32,16 @@ inline std::string TestData(const std::string& name) {
   return std::string(ORVANE_TEST_DATA_DIR) + "/" + name;
 }
 
-// The names of the files in `dir` ending in `suffix` whose text contains
-// `containing`, sorted; empty when the folder is absent.
-inline std::vector<std::string> FilesIn(const std::string& dir, const std::string& suffix,
-                                        const std::string& containing = "") {
+// The names of the files in `dir` ending in `suffix`, sorted; empty when the
+// folder is absent.
+inline std::vector<std::string> FilesIn(const std::string& dir, const std::string& suffix) {
   std::vector<std::string> files;
   DIR* d = opendir(dir.c_str());
   if (d == nullptr) return files;
   while (dirent* entry = readdir(d)) {
     const std::string name = entry->d_name;
-    if (name.size() < suffix.size() ||
-        name.compare(name.size() - suffix.size(), suffix.size(), suffix) != 0) {
-      continue;
-    }
-    if (containing.empty() || ReadFile(dir + "/" + name).find(containing) != std::string::npos) {
+    if (name.size() >= suffix.size() &&
+        name.compare(name.size() - suffix.size(), suffix.size(), suffix) == 0) {
       files.push_back(name);
     }
   }
@@ -95,14 +91,12 @@ struct RowFile {
     std::vector<std::string> cells;
     std::string label() const { return "line " + std::to_string(line); }
   };
-  std::vector<std::pair<std::string, std::string>> settings;
+  std::map<std::string, std::string> settings;
   std::vector<Row> rows;
 
   std::string Setting(const std::string& name) const {
-    for (const auto& s : settings) {
-      if (s.first == name) return s.second;
-    }
-    return "";
+    const auto it = settings.find(name);
+    return it == settings.end() ? "" : it->second;
   }
   // The document of `row`: its last cell in the template, if there is one,
   // unless the cell is a whole document (starts with the template's root).
@@ -131,7 +125,7 @@ inline RowFile ReadRows(const std::string& path, std::size_t cells) {
     if (line.size() >= 2 && line.compare(line.size() - 2, 2, " |") == 0) line += ' ';
     const std::size_t colon = line.find(": ");
     if (file.rows.empty() && colon != std::string::npos && line.find(" | ") == std::string::npos) {
-      file.settings.emplace_back(line.substr(0, colon), line.substr(colon + 2));
+      file.settings[line.substr(0, colon)] = line.substr(colon + 2);
       continue;
     }
     RowFile::Row row{number, {}};
