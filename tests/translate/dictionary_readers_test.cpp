@@ -266,12 +266,6 @@ TEST_F(QRTZTranslatorTest, EveryFaultIsReportedAndNothingIsLeft) {
   }
 }
 
-TEST_F(QRTZTranslatorTest, DictionaryWithoutVariablesIsRefused) {
-  for (const char* body : {"", " <!-- none --> text "}) {
-    ExpectOVException([&] { Read(body); }, 6, "Dicitonary is empty!!");
-  }
-}
-
 TEST_F(QRTZTranslatorTest, BadFormatNumbersFailThroughXerces) {
   for (const char* attributes : {R"(decimals="2" width="8")", R"(format="5" decimals="2" width="")",
                                  R"(format="5" decimals="two" width="8")"}) {
