@@ -13,7 +13,6 @@
 #include <xercesc/dom/DOM.hpp>
 #include <xercesc/util/NumberFormatException.hpp>
 
-#include "orvane/dictionary/dict_var.h"
 #include "orvane/dictionary/score_dictionary.h"
 #include "orvane/dictionary/score_missing_value_set.h"
 #include "orvane/dictionary/score_value_label_set.h"

@@ -9,7 +9,6 @@
 
 #include <cstdio>
 #include <fstream>
-#include <iterator>
 #include <memory>
 #include <sstream>
 #include <string>
@@ -31,7 +30,6 @@
 #include "orvane/translate/score_sax2_handlers.h"
 #include "orvane/values/numeric_value.h"
 #include "orvane/values/ov_exception.h"
-#include "orvane/values/string_value.h"
 #include "support/test_support.h"
 
 namespace MCOrvane_600 {

@@ -21,8 +21,6 @@
 #include <xercesc/util/PlatformUtils.hpp>
 
 #include "orvane/dictionary/case_record.h"
-#include "orvane/dictionary/score_dict_var.h"
-#include "orvane/dictionary/score_dictionary.h"
 #include "orvane/dictionary/score_version_info.h"
 #include "orvane/model/score_model.h"
 #include "orvane/values/numeric_value.h"

@@ -6,7 +6,6 @@
 // converts it, names, descendants and attribute values as the DOM gives them.
 #include "orvane/translate/base_translator.h"
 
-#include <cmath>
 #include <cstring>
 #include <functional>
 #include <limits>
@@ -19,15 +18,11 @@
 
 #include <gtest/gtest.h>
 #include <xercesc/dom/DOM.hpp>
-#include <xercesc/dom/DOMDocument.hpp>
-#include <xercesc/dom/DOMElement.hpp>
-#include <xercesc/framework/MemBufInputSource.hpp>
 #include <xercesc/parsers/XercesDOMParser.hpp>
 #include <xercesc/sax/InputSource.hpp>
 #include <xercesc/util/PlatformUtils.hpp>
 
 #include "orvane/dictionary/dict_var.h"
-#include "orvane/translate/mcx_input_source.h"
 #include "orvane/translate/pmml_translator.h"
 #include "orvane/translate/score_sax2_handlers.h"
 #include "orvane/values/brix_transcoder.h"

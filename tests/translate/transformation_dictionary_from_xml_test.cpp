@@ -5,14 +5,12 @@
 #include <cmath>
 #include <cstdlib>
 #include <fstream>
-#include <map>
 #include <memory>
 #include <sstream>
 #include <string>
 #include <vector>
 
 #include <gtest/gtest.h>
-#include <xercesc/util/PlatformUtils.hpp>
 
 #include "orvane/dictionary/case_record.h"
 #include "orvane/dictionary/score_dictionary.h"
