@@ -278,19 +278,6 @@ class TestTranslator : public BaseTranslator {
   ScoreModel* ParseFromTree(xercesc::DOMDocument*, const std::string&) override { return nullptr; }
 };
 
-const char kDocument[] =
-    "<?xml version=\"1.0\"?>\n"
-    "<PMML version=\"4.2\">\n"
-    "  <!-- comment -->\n"
-    "  <Header copyright=\"\"><Application name=\"x\"/></Header>\n"
-    "  <?pi data?>\n"
-    "  <DataDictionary numberOfFields=\"2\">\n"
-    "    <DataField name=\"a\" optype=\"continuous\" dataType=\"double\"/>\n"
-    "    <DataField name=\"caf\xC3\xA9\" optype=\"categorical\" dataType=\"string\">"
-    "<Value value=\"x\"/></DataField>\n"
-    "  </DataDictionary>\n"
-    "  <Empty> text <!-- only --> more </Empty>\n"
-    "</PMML>\n";
 
 using BaseTranslatorValueTest = orvane_test::XmlPlatformTest;
 using orvane_test::ExpectOVException;
@@ -299,7 +286,7 @@ class BaseTranslatorTest : public PMMLDocumentTest {
  protected:
   void SetUp() override {
     PMMLDocumentTest::SetUp();
-    root_ = Parse(kDocument);
+    root_ = ParseFile(orvane_test::TestData("xml/navigation.xml"));
     ASSERT_NE(nullptr, root_);
   }
   static std::string Name(const DOMNode* node) {
@@ -448,7 +435,7 @@ TEST_F(BaseTranslatorTest, CopiesOwnTheirTranscoder) {
 
 TEST_F(BaseTranslatorTest, BaseParseFormsBuildNoModel) {
   TestTranslator translator;
-  std::istringstream in(kDocument);
+  std::istringstream in("<PMML/>");
   EXPECT_EQ(nullptr, translator.ParseFromTree(std::string("file.xml"), std::string()));
   EXPECT_EQ(nullptr, translator.ParseFromTree(in, std::string()));
   EXPECT_EQ(nullptr, translator.ParseFromTree(in, std::string(), std::string()));
@@ -462,20 +449,13 @@ using xml_internal::ElementsNamed;
 using xml_internal::EqualsName;
 using xml_internal::SubtreeWalk;
 
-// Matches nested in matches, in entity content and in every other place.
-const char kNamesDocument[] =
-    "<?xml version='1.0'?>\n"
-    "<!DOCTYPE r [<!ENTITY e \"<a id='5'/><b/>\">]>\n"
-    "<r x='1' empty='' amp='a&amp;b' ref='&#233;t&#xE9;'>\n"
-    "  <a id='1'><a id='2'><c><a id='3'/></c></a></a><!-- <a id='no'/> -->\n"
-    "  <b><a id='4'/>&e;</b><A id='case'/><?a pi?>text<a id='6'/>\n"
-    "</r>\n";
 
 class XmlNamesTest : public PMMLDocumentTest {
  protected:
   void SetUp() override {
     PMMLDocumentTest::SetUp();
-    root_ = Parse(kNamesDocument);
+    // Matches nested in matches, in entity content and in every other place.
+    root_ = ParseFile(orvane_test::TestData("xml/names.xml"));
     ASSERT_NE(nullptr, root_);
   }
 

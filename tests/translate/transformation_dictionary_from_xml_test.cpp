@@ -142,16 +142,13 @@ TEST(TransformationDictionaryFromXmlTest, DocumentsGiveTheirHandWorkedValues) {
 // A host that initialised the platform keeps it, and an encoding may be named.
 TEST(TransformationDictionaryFromXmlTest, ReadsFromStreamWithEncoding) {
   orvane_test::ExpectPlatformBalanced([] {
-    std::istringstream in(
-        "<PMML><DataDictionary><DataField name='x' optype='continuous' dataType='double'/>"
-        "</DataDictionary><TransformationDictionary><DerivedField name='a' optype='continuous' "
-        "dataType='double'><FieldRef field='x'/></DerivedField></TransformationDictionary></PMML>");
+    std::istringstream in(orvane_test::ReadFile(DataFile("expressions.pmml")));
     ScoreDictionary* data = nullptr;
     std::unique_ptr<TransformationDictionary> derived(
         ModelFactory::GetTransformationDictionaryFromXML(in, data, "ISO-8859-1"));
     std::unique_ptr<ScoreDictionary> owned(data);
     ASSERT_NE(nullptr, data);
-    EXPECT_NE(nullptr, derived->GetVar("a"));
+    EXPECT_NE(nullptr, derived->GetVar("ref_x"));
   });
 }
 
@@ -205,22 +202,10 @@ TEST(TransformationDictionaryFromXmlTest, MissingFileIsReported) {
   EXPECT_EQ(nullptr, data);
 }
 
-// Whitespace between tags is layout (layout.pmml); whitespace that is an element's text,
-// however written, is kept.
+// Whitespace between tags is layout; whitespace that is an element's text,
+// however written, is kept: layout.pmml is layout_tight.pmml laid out and
+// written with entities and CDATA.
 TEST(TransformationDictionaryFromXmlTest, LayoutWhitespaceNeverChangesWhatIsRead) {
-  const std::string head =
-      "<PMML><DataDictionary numberOfFields='1'>"
-      "<DataField name='s' optype='categorical' dataType='string'/></DataDictionary>";
-
-  const std::string tight =
-      head +
-      "<TransformationDictionary><DerivedField name='k' optype='categorical' "
-      "dataType='string'><Apply function='concat'><Constant dataType='string'>  </Constant>"
-      "<Constant dataType='string'> </Constant><Constant dataType='string'>a  b</Constant>"
-      "</Apply></DerivedField><DerivedField name='m' optype='continuous' dataType='double'>"
-      "<MapValues outputColumn='out'><FieldColumnPair field='s' column='in'/><InlineTable>"
-      "<row><in>  </in><out>1</out></row><row><in> a </in><out>2</out></row></InlineTable>"
-      "</MapValues></DerivedField></TransformationDictionary></PMML>";
   auto shown = [](const Loaded& loaded) {
     std::ostringstream out;
     loaded.derived->Display(out);
@@ -229,9 +214,8 @@ TEST(TransformationDictionaryFromXmlTest, LayoutWhitespaceNeverChangesWhatIsRead
     }
     return out.str();
   };
-  // The same fields laid out and written with entities and CDATA.
   const Loaded a = LoadFile(DataFile("layout.pmml"));
-  const Loaded b = LoadText(tight);
+  const Loaded b = LoadFile(DataFile("layout_tight.pmml"));
   ASSERT_NE(nullptr, a.derived);
   ASSERT_NE(nullptr, b.derived);
   EXPECT_EQ(shown(a), shown(b));
