@@ -47,20 +47,17 @@ std::string Hostile(const std::string& name) {
 
 // Files that documents point at, written for the running test and removed
 // when it ends.
-class ScratchFiles {
- public:
+struct ScratchFiles {
+  std::vector<std::string> paths;
   ~ScratchFiles() {
-    for (const std::string& f : files_) std::remove(f.c_str());
+    for (const std::string& path : paths) std::remove(path.c_str());
   }
   // Writes `text` to a file of `name`; returns its full path.
   std::string Add(const std::string& name, const std::string& text) {
-    files_.push_back(orvane_test::TempPath(name));
-    std::ofstream(files_.back(), std::ios::binary) << text;
-    return files_.back();
+    paths.push_back(orvane_test::TempPath(name));
+    std::ofstream(paths.back(), std::ios::binary) << text;
+    return paths.back();
   }
-
- private:
-  std::vector<std::string> files_;
 };
 
 // What an entry point made of a document: an exception, or the objects.
