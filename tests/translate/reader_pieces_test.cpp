@@ -4,6 +4,7 @@
 // ways give: a number read as a classic-locale stream reads it, VerifyDouble's
 // value as NumericValue makes it, ASCII text as the encoding's transcoder
 // converts it, names, descendants and attribute values as the DOM gives them.
+
 #include "orvane/translate/base_translator.h"
 
 #include <cstring>

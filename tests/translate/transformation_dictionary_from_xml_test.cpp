@@ -1,5 +1,7 @@
-// Reading the dictionaries of PMML documents through the factory, and the
-// derived values they compute for hand-worked cases.
+// Reading the dictionaries of PMML documents through the factory: the derived
+// values of hand-worked cases (tests/data/pmml/td), the documents refused
+// (tests/data/refusals) and standard PMML expressions
+// (tests/data/pmml/standard_functions.txt), each a table read by one runner.
 
 #include <algorithm>
 #include <cmath>
