@@ -10,6 +10,7 @@
 #include <fstream>
 #include <functional>
 #include <iterator>
+#include <map>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -31,20 +32,16 @@ inline std::string TestData(const std::string& name) {
   return std::string(ORVANE_TEST_DATA_DIR) + "/" + name;
 }
 
-// The names of the files in `dir` ending in `suffix` whose text contains
-// `containing`, sorted; empty when the folder is absent.
-inline std::vector<std::string> FilesIn(const std::string& dir, const std::string& suffix,
-                                        const std::string& containing = "") {
+// The names of the files in `dir` ending in `suffix`, sorted; empty when the
+// folder is absent.
+inline std::vector<std::string> FilesIn(const std::string& dir, const std::string& suffix) {
   std::vector<std::string> files;
   DIR* d = opendir(dir.c_str());
   if (d == nullptr) return files;
   while (dirent* entry = readdir(d)) {
     const std::string name = entry->d_name;
-    if (name.size() < suffix.size() ||
-        name.compare(name.size() - suffix.size(), suffix.size(), suffix) != 0) {
-      continue;
-    }
-    if (containing.empty() || ReadFile(dir + "/" + name).find(containing) != std::string::npos) {
+    if (name.size() >= suffix.size() &&
+        name.compare(name.size() - suffix.size(), suffix.size(), suffix) == 0) {
       files.push_back(name);
     }
   }
@@ -81,6 +78,69 @@ inline void ExpectOVException(const std::function<void()>& call, int code,
       EXPECT_EQ(e.GetErrorMessage(), message);
     }
   }
+}
+
+// A table kept in a text file: one row a line, cells separated by " | ".
+// Lines "name: value" before the first row set the table's settings (a
+// "template" holds the document around each row's last cell, at "{}");
+// blank lines and lines starting with "#" are skipped. "\n" in a cell is a
+// line break.
+struct RowFile {
+  struct Row {
+    int line;
+    std::vector<std::string> cells;
+    std::string label() const { return "line " + std::to_string(line); }
+  };
+  std::map<std::string, std::string> settings;
+  std::vector<Row> rows;
+
+  std::string Setting(const std::string& name) const {
+    const auto it = settings.find(name);
+    return it == settings.end() ? "" : it->second;
+  }
+  // The document of `row`: its last cell in the template, if there is one,
+  // unless the cell is a whole document (starts with the template's root).
+  std::string Document(const Row& row) const {
+    std::string text = Setting("template");
+    const std::size_t at = text.find("{}");
+    const std::string& cell = row.cells.back();
+    if (at == std::string::npos ||
+        cell.compare(0, text.find_first_of(" >"), text, 0, text.find_first_of(" >")) == 0) {
+      return cell;
+    }
+    return text.replace(at, 2, cell);
+  }
+};
+
+// `cells`: the number of cells a row has (0: any); the last cell takes the
+// rest of the line.
+inline RowFile ReadRows(const std::string& path, std::size_t cells) {
+  RowFile file;
+  std::istringstream in(ReadFile(path));
+  EXPECT_TRUE(in.rdbuf()->in_avail() > 0) << "no table at " << path;
+  int number = 0;
+  for (std::string line; std::getline(in, line);) {
+    ++number;
+    if (line.empty() || line[0] == '#') continue;
+    if (line.size() >= 2 && line.compare(line.size() - 2, 2, " |") == 0) line += ' ';
+    const std::size_t colon = line.find(": ");
+    if (file.rows.empty() && colon != std::string::npos && line.find(" | ") == std::string::npos) {
+      file.settings[line.substr(0, colon)] = line.substr(colon + 2);
+      continue;
+    }
+    RowFile::Row row{number, {}};
+    for (std::size_t start = 0, bar = 0; bar != std::string::npos; start = bar + 3) {
+      bar = row.cells.size() + 1 == cells ? std::string::npos : line.find(" | ", start);
+      std::string cell = line.substr(start, bar == std::string::npos ? bar : bar - start);
+      for (std::size_t n = cell.find("\\n"); n != std::string::npos; n = cell.find("\\n", n + 1)) {
+        cell.replace(n, 2, "\n");
+      }
+      row.cells.push_back(cell);
+    }
+    EXPECT_TRUE(cells == 0 || cells == row.cells.size()) << path << ":" << number;
+    if (cells == 0 || row.cells.size() == cells) file.rows.push_back(row);
+  }
+  return file;
 }
 
 inline bool XercesIsUp() { return xercesc::XMLPlatformUtils::fgMemoryManager != nullptr; }

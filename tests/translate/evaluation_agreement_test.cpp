@@ -36,19 +36,11 @@ const std::string kStandardDocument = orvane_test::TestData("pmml/agreement/stan
 // Not exactly the library's record, so every case takes the general way.
 class OtherRecord : public CaseRecord {};
 
-// One input cell: absent (null), a number or a text.
-struct Cell {
-  enum Kind { kAbsent, kNumber, kText } kind;
-  double number;
-  const char* text;
-  ScoreValue* Make() const {
-    if (kind == kNumber) return new NumericValue(number);
-    return kind == kText ? new StringValue(text) : nullptr;
-  }
-};
-const Cell kAbsent = {Cell::kAbsent, 0.0, ""};
-Cell Num(double x) { return {Cell::kNumber, x, ""}; }
-Cell Text(const char* text) { return {Cell::kText, 0.0, text}; }
+// One input cell: absent (null), a number or a text; each record gets a copy.
+using Cell = std::shared_ptr<const ScoreValue>;
+const Cell kAbsent;
+Cell Num(double x) { return std::make_shared<NumericValue>(x); }
+Cell Text(const char* text) { return std::make_shared<StringValue>(text); }
 
 // x, y, s, t.
 const std::vector<std::vector<Cell>> kCases = {
@@ -84,8 +76,9 @@ class EvaluationAgreementTest : public ::testing::Test {
   void Agree(std::size_t row, const std::string& when) {
     static const char* const kNames[] = {"x", "y", "s", "t"};
     for (std::size_t k = 0; k < 4; ++k) {
-      own_.Add(kNames[k], kCases[row][k].Make());
-      other_.Add(kNames[k], kCases[row][k].Make());
+      const Cell& cell = kCases[row][k];
+      own_.Add(kNames[k], cell ? cell->Clone() : nullptr);
+      other_.Add(kNames[k], cell ? cell->Clone() : nullptr);
     }
     const ScoreCaseRecord* got = lane_->GetValuesForDeriedVars(&own_, data_.get());
     const ScoreCaseRecord* want = general_->GetValuesForDeriedVars(&other_, general_data_.get());

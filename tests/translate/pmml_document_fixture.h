@@ -32,23 +32,18 @@ class PMMLDocumentTest : public ::testing::Test {
     xercesc::XMLPlatformUtils::Terminate();
   }
 
-  // The root element of `xml`, or null when it does not parse.
+  // The root element of `xml`, or of the file at `path`; null when it does
+  // not parse.
   xercesc::DOMElement* Parse(const std::string& xml) {
-    xercesc::MemBufInputSource source(reinterpret_cast<const XMLByte*>(xml.data()), xml.size(),
-                                      "inline");
-    return ParseSource(source);
+    return Root(xercesc::MemBufInputSource(reinterpret_cast<const XMLByte*>(xml.data()),
+                                           xml.size(), "inline"));
   }
-  xercesc::DOMElement* ParseFile(const std::string& path) {
-    NewParser();
-    parser_->parse(path.c_str());
-    return Root();
-  }
+  xercesc::DOMElement* ParseFile(const std::string& path) { return Root(path.c_str()); }
 
   // A document whose root is a DataDictionary with the given fields.
   xercesc::DOMElement* Dictionary(const std::string& fields, const std::string& attributes = "") {
     return Parse("<DataDictionary" + attributes + ">" + fields + "</DataDictionary>");
   }
-
   std::unique_ptr<ScoreDictionary> Read(const std::string& fields) {
     return std::unique_ptr<ScoreDictionary>(translator_->ParseDictionary(Dictionary(fields)));
   }
@@ -62,17 +57,12 @@ class PMMLDocumentTest : public ::testing::Test {
   std::unique_ptr<xercesc::XercesDOMParser> parser_;
 
  private:
-  void NewParser() {
+  template <typename Source>
+  xercesc::DOMElement* Root(const Source& source) {
     parser_.reset(new xercesc::XercesDOMParser);
     parser_->setValidationScheme(xercesc::XercesDOMParser::Val_Never);
     parser_->setLoadExternalDTD(false);
-  }
-  xercesc::DOMElement* ParseSource(const xercesc::InputSource& source) {
-    NewParser();
     parser_->parse(source);
-    return Root();
-  }
-  xercesc::DOMElement* Root() {
     if (parser_->getErrorCount() != 0 || parser_->getDocument() == nullptr) return nullptr;
     return parser_->getDocument()->getDocumentElement();
   }
