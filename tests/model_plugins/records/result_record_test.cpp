@@ -87,4 +87,45 @@ TEST(ResultRecord, HostsOwnRecordHoldsEachCase) {
   }
 }
 
+// One input record, its layout changed by the host between cases: the model
+// reads each case's x wherever the record now holds it.
+TEST(ResultRecord, InputRecordChangedBetweenCases) {
+  const std::unique_ptr<MCOrvane_600::ScoreModel> model = orvane_test::ReadModel(kTree);
+  std::unique_ptr<ScoreCaseRecord> result(model->CreateResultRecord());
+  MCOrvane_600::CaseRecord input;
+  const struct {
+    const char* what;
+    void (*change)(MCOrvane_600::CaseRecord&);
+    const char* y;  // null: missing
+  } kChanges[] = {
+      {"x 1", [](MCOrvane_600::CaseRecord& r) { r.Add("x", new NumericValue(1)); }, "a"},
+      {"x removed", [](MCOrvane_600::CaseRecord& r) { r.Remove("x"); }, nullptr},
+      {"x back as 5", [](MCOrvane_600::CaseRecord& r) { r.Add("x", new NumericValue(5)); }, "bb"},
+      {"a name before x, x 2",
+       [](MCOrvane_600::CaseRecord& r) {
+         r.Add("a", new NumericValue(9));
+         r.Add("x", new NumericValue(2));
+       },
+       "a"},
+      {"assigned a record with x 4",
+       [](MCOrvane_600::CaseRecord& r) {
+         MCOrvane_600::CaseRecord other;
+         other.Add("x", new NumericValue(4));
+         r = other;
+       },
+       "bb"},
+      {"same layout, x 3", [](MCOrvane_600::CaseRecord& r) { r.SetValue("x", 3.0); }, "a"},
+  };
+  for (const auto& c : kChanges) {
+    SCOPED_TRACE(c.what);
+    c.change(input);
+    ASSERT_TRUE(model->Score(&input, result.get(), nullptr));
+    const ScoreValue* y = result->Get("y");
+    ASSERT_EQ(y == nullptr, c.y == nullptr);
+    if (y != nullptr) {
+      EXPECT_EQ(y->GetString(), c.y);
+    }
+  }
+}
+
 }  // namespace
