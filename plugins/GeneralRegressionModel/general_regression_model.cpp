@@ -561,7 +561,7 @@ void GeneralRegressionAlgorithm::Predict(const FieldValues& fields, Prediction* 
       std::vector<double> probabilities(2);
       probabilities[event_] = mean;
       probabilities[reference_] = 1.0 - mean;
-      SetDistribution(target_categories_, probabilities, out);
+      SetDistribution(target_categories_, probabilities, out, true);
       return;
     }
     case ModelType::kMultinomial: {
@@ -574,7 +574,7 @@ void GeneralRegressionAlgorithm::Predict(const FieldValues& fields, Prediction* 
       double sum = 0.0;
       for (double& v : eta) sum += v = std::exp(v - top);
       for (double& v : eta) v /= sum;
-      SetDistribution(target_categories_, eta, out);
+      SetDistribution(target_categories_, eta, out, true);
       return;
     }
     case ModelType::kOrdinal: {
@@ -586,7 +586,7 @@ void GeneralRegressionAlgorithm::Predict(const FieldValues& fields, Prediction* 
         previous = f;
       }
       probabilities.back() = 1.0 - previous;
-      SetDistribution(target_categories_, probabilities, out);
+      SetDistribution(target_categories_, probabilities, out, true);
       return;
     }
     case ModelType::kCox:

@@ -550,7 +550,7 @@ void MiningAlgorithm::CombineCategories(
     }
   }
   if (extra.empty()) {
-    SetDistribution(categories_, result, out);
+    SetDistribution(categories_, result, out, true);
   } else {
     std::vector<std::string> categories = categories_;
     categories.insert(categories.end(), extra.begin(), extra.end());

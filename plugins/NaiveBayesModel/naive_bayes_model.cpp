@@ -321,7 +321,7 @@ void NaiveBayesAlgorithm::Predict(const FieldValues& fields, Prediction* out) co
   double sum = 0.0;
   for (size_t j = 0; j < n; ++j) sum += probabilities[j] = std::exp(log_likelihoods[j] - top);
   for (double& p : probabilities) p /= sum;
-  SetDistribution(categories_, probabilities, out);
+  SetDistribution(categories_, probabilities, out, true);
 }
 
 }  // namespace

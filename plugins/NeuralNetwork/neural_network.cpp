@@ -416,7 +416,7 @@ void NeuralNetworkAlgorithm::Predict(const FieldValues& fields, Prediction* out)
   }
   std::vector<double> probabilities;
   for (int node : category_nodes_) probabilities.push_back(nodes[node]);
-  SetDistribution(categories_, probabilities, out);
+  SetDistribution(categories_, probabilities, out, true);
 }
 
 }  // namespace

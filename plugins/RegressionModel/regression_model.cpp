@@ -301,7 +301,7 @@ void RegressionAlgorithm::Classify(const std::vector<double>& y, Prediction* out
     }
     p[n - 1] = ordinal_ ? 1.0 - previous : 1.0 - sum;
   }
-  SetDistribution(categories_of_tables_, p, out);
+  SetDistribution(categories_of_tables_, p, out, true);
 }
 
 }  // namespace

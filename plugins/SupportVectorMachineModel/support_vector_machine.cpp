@@ -355,7 +355,7 @@ void SupportVectorMachineAlgorithm::Predict(const FieldValues& fields, Predictio
       votes[std::find(categories_.begin(), categories_.end(), winner) - categories_.begin()] += 1.0;
     }
     for (double& v : votes) v /= static_cast<double>(machines_.size());
-    SetDistribution(categories_, votes, out);  // a tie goes to the earlier category
+    SetDistribution(categories_, votes, out, true);  // a tie goes to the earlier category
     return;
   }
   // One against all: the machine with the smallest value (largest with

@@ -3,6 +3,7 @@
 // predicate is unknown (a missing value) or no child is true follows the
 // model's missingValueStrategy and noTrueChildStrategy.
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 #include <memory>
@@ -67,6 +68,7 @@ struct Node {
 
   // Classification: what a case that ends here is given, worked out at load.
   std::vector<std::pair<std::string, double>> probabilities;
+  const void* order = nullptr;  // Tree::orders_ entry of its texts; null: none
   bool decides = false;  // false: no category (the prediction stays invalid)
   std::string category;
   double confidence = 1.0;
@@ -159,7 +161,35 @@ class Tree : public ModelAlgorithm {
   double penalty_ = 1.0;
   std::unique_ptr<Node> root_;
 
+  // Gives each node the token of its distribution's category texts, shared
+  // by the nodes that list the same texts in the same order; past a few
+  // distinct orders the rest go without one.
+  void NameOrders() {
+    std::vector<Node*> pending{root_.get()};
+    while (!pending.empty()) {
+      Node* node = pending.back();
+      pending.pop_back();
+      for (const auto& child : node->children) pending.push_back(child.get());
+      for (const auto& order : orders_) {
+        if (std::equal(order->begin(), order->end(), node->probabilities.begin(),
+                       node->probabilities.end(),
+                       [](const std::string& a, const auto& b) { return a == b.first; })) {
+          node->order = order.get();
+          break;
+        }
+      }
+      if (node->order != nullptr || orders_.size() >= kMaxOrders) continue;
+      auto order = std::make_unique<std::vector<std::string>>();
+      for (const auto& entry : node->probabilities) order->push_back(entry.first);
+      node->order = order.get();
+      orders_.push_back(std::move(order));
+    }
+  }
+
  private:
+  static constexpr size_t kMaxOrders = 8;
+  std::vector<std::unique_ptr<std::vector<std::string>>> orders_;
+
   void FromNode(const Node& node, Prediction* out) const {
     out->entity_id = node.id;
     if (!classification_) {
@@ -170,6 +200,7 @@ class Tree : public ModelAlgorithm {
     }
     out->is_category = true;
     out->lent_probabilities = &node.probabilities;
+    out->category_order = node.order;
     if (!node.decides) return;
     out->valid = true;
     out->category = node.category;
@@ -349,6 +380,7 @@ orvane_plugins::ModelAlgorithm* OrvaneReadModelAlgorithm(xercesc::DOMElement* mo
   DOMElement* root = FirstChild(model, "Node");
   if (root == nullptr) throw Fault(model, MCOrvane_600::OVException::kCodeAbsent, "no Node");
   tree->root_ = ReadNode(root, context, tree->classification_, 0);
+  if (tree->classification_) tree->NameOrders();
   if (tree->missing_ == MissingStrategy::kWeightedConfidence) {
     // Weights are shares of record counts: every node needs one.
     CheckRecordCounts(*tree->root_, model);

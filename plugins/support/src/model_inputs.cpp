@@ -62,13 +62,14 @@ bool ModelInputs::Fetch(const FieldValues& fields, std::vector<const ScoreValue*
 }
 
 void SetDistribution(const std::vector<std::string>& categories,
-                     const std::vector<double>& probabilities, Prediction* out) {
+                     const std::vector<double>& probabilities, Prediction* out, bool fixed) {
   size_t best = 0;
   out->ClearProbabilities();
   for (size_t j = 0; j < probabilities.size(); ++j) {
     if (probabilities[j] > probabilities[best]) best = j;
     out->probabilities.emplace_back(categories[j], probabilities[j]);
   }
+  if (fixed) out->category_order = &categories;
   out->is_category = true;
   out->category = categories[best];
   out->valid = true;

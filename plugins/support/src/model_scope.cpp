@@ -210,6 +210,10 @@ struct ModelScope::OutputDef {
   bool integer = false;
   size_t rule = 0;  // kRule: index among the rule outputs
   mutable size_t hint = 0;  // kProbability, kAffinity: where the value was found last
+  // kProbability of `value`: where it was found in a distribution of the
+  // prediction's category order `order` (null: none yet).
+  mutable const void* order = nullptr;
+  mutable size_t position = 0;
 };
 
 enum class Cast { kNone, kRound, kCeiling, kFloor };
@@ -723,6 +727,8 @@ std::unique_ptr<ModelScope> ModelScope::Read(DOMElement* model, const ScoreDicti
   const size_t results = scope->outputs_.size() + (scope->target_name_.empty() ? 0 : 1);
   scope->result_store_.resize(results);
   scope->results_.assign(results, nullptr);
+  scope->number_values_.resize(results);
+  scope->numbers_.assign(results, 0.0);
   const size_t slots = scope->visible_.size() + scope->local_names_.size();
   scope->values_.assign(slots, nullptr);
   scope->filled_.assign(slots, 0);
@@ -835,12 +841,7 @@ void ModelScope::SetResult(size_t i, ScoreDictVar::VariableType type, bool integ
     return;
   }
   if (integer) x = std::trunc(x);
-  if (kept != nullptr && typeid(*kept) == typeid(NumericValue)) {
-    static_cast<NumericValue*>(kept.get())->SetDoubleValue(x);
-  } else {
-    kept.reset(new NumericValue(x));
-  }
-  results_[i] = kept.get();
+  SetNumber(i, x);
 }
 
 // The values an output expression reads: the outputs computed before it,
@@ -918,8 +919,20 @@ void ModelScope::SetOutput(size_t i, const OutputDef& def, const Prediction& p) 
     }
     case Feature::kProbability: {
       if (!p.is_category) return;
-      const double* found = FindProbability(
-          p.Probabilities(), def.has_value ? def.value : p.category, &def.hint);
+      const auto& table = p.Probabilities();
+      if (def.has_value && p.category_order != nullptr && p.category_order == def.order &&
+          def.position < table.size()) {
+        return SetNumber(i, table[def.position].second);
+      }
+      const double* found =
+          FindProbability(table, def.has_value ? def.value : p.category, &def.hint);
+      // Found by its text where the hint now points: the same place in every
+      // distribution of this order.
+      if (def.has_value && found != nullptr && def.hint < table.size() &&
+          found == &table[def.hint].second) {
+        def.order = p.category_order;
+        def.position = def.hint;
+      }
       if (found == nullptr) {
         // A category of the target that the model gives no probability has 0.
         if (!def.has_value || target_var_ == nullptr) return;

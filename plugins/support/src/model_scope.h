@@ -17,6 +17,7 @@
 #include "orvane/dictionary/case_record.h"
 #include "orvane/dictionary/score_dict_var.h"
 #include "orvane/transform/transformation_dictionary.h"
+#include "orvane/values/numeric_value.h"
 #include "orvane/values/score_value.h"
 #include "orvane_plugins/model_algorithm.h"
 
@@ -82,6 +83,14 @@ class ModelScope : public NestedModel {
   // a value the model could not give. A nested scope sets them only when
   // Predict is given `outputs`.
   const std::vector<const MCOrvane_600::ScoreValue*>& ResultValues() const { return results_; }
+  // True, with `*x` set, when result `i` of the last case is a number this
+  // scope wrote (a plain NumericValue of its own), so that it is read
+  // without a call.
+  bool ResultNumber(size_t i, double* x) const {
+    if (results_[i] != &number_values_[i]) return false;
+    *x = numbers_[i];
+    return true;
+  }
   const std::vector<std::pair<std::string, Usage>>& roles() const { return roles_; }
   // How many fields the scope reads from the values handed to Predict, as
   // slots 0 to visible_count() - 1 of FieldValues::AtSlot (the top-level
@@ -109,6 +118,12 @@ class ModelScope : public NestedModel {
   // Result `i` of the case (null: missing) as a typed value kept in place.
   void SetResult(size_t i, MCOrvane_600::ScoreDictVar::VariableType type, bool integer,
                  const std::string& text, bool is_number, double number) const;
+  // Result `i` becomes the number `x` (a plain NumericValue).
+  void SetNumber(size_t i, double x) const {
+    number_values_[i].SetDoubleValue(x);
+    numbers_[i] = x;
+    results_[i] = &number_values_[i];
+  }
   void SetOutput(size_t i, const OutputDef& def, const Prediction& p) const;
 
   std::string type_;
@@ -167,6 +182,9 @@ class ModelScope : public NestedModel {
   // for a value the case has not.
   mutable std::vector<std::unique_ptr<MCOrvane_600::ScoreValue>> result_store_;
   mutable std::vector<const MCOrvane_600::ScoreValue*> results_;
+  // The numeric results, each in its place, and their numbers (sized once).
+  mutable std::vector<MCOrvane_600::NumericValue> number_values_;
+  mutable std::vector<double> numbers_;
   mutable std::vector<const MCOrvane_600::ScoreValue*> computed_;  // output expressions
   mutable std::vector<MCOrvane_600::ResultAdvice> treatment_;  // the case's treatment advice
 };

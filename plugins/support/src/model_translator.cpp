@@ -172,7 +172,7 @@ class ResultRecord final : public CaseRecord {
  public:
   // `model` (lent) is the model whose results `names` are.
   ResultRecord(const void* model, const std::vector<std::string>& names)
-      : model_(model), kept_(names.size(), nullptr) {
+      : model_(model), kept_(names.size(), nullptr), kept_numbers_(names.size(), nullptr) {
     for (const std::string& name : names) CaseRecord::Add(name, nullptr);
   }
   ResultRecord(const ResultRecord&) = delete;
@@ -209,7 +209,7 @@ class ResultRecord final : public CaseRecord {
     ScoreValue*& kept = kept_[i];
     if (value == nullptr) {
       if (kept != nullptr) CaseRecord::Add(name, nullptr);
-      kept = nullptr;
+      Keep(i, nullptr);
       return;
     }
     const ScoreValue::ValueType type = value->GetType();
@@ -227,8 +227,18 @@ class ResultRecord final : public CaseRecord {
         return;
       }
     }
-    kept = value->Clone();
+    Keep(i, value->Clone());
     CaseRecord::Add(name, kept);
+  }
+  // Result `i`, named `name`, becomes the number `x`, which `value` (lent)
+  // holds as a plain NumericValue; changed in place without a call when the
+  // value kept for it is one too.
+  void PutNumber(size_t i, const std::string& name, const ScoreValue* value, double x) {
+    if (kept_numbers_[i] != nullptr) {
+      kept_numbers_[i]->SetDoubleValue(x);
+      return;
+    }
+    Put(i, name, value);
   }
 
   // After the record was changed by others: takes its values as they are,
@@ -238,15 +248,24 @@ class ResultRecord final : public CaseRecord {
       ScoreValue* value = const_cast<ScoreValue*>(CaseRecord::Get(names[i]));
       const bool own = value != nullptr && (typeid(*value) == typeid(MCOrvane_600::NumericValue) ||
                                             typeid(*value) == typeid(MCOrvane_600::StringValue));
-      kept_[i] = own ? value : nullptr;
+      Keep(i, own ? value : nullptr);
       if (value != nullptr && !own) CaseRecord::Add(names[i], nullptr);
     }
     known_ = true;
   }
 
  private:
+  void Keep(size_t i, ScoreValue* value) {
+    kept_[i] = value;
+    kept_numbers_[i] = value != nullptr && typeid(*value) == typeid(MCOrvane_600::NumericValue)
+                           ? static_cast<MCOrvane_600::NumericValue*>(value)
+                           : nullptr;
+  }
+
   const void* model_;
   std::vector<ScoreValue*> kept_;  // lent from the record's own values
+  // kept_[i] when it is a plain NumericValue, else null.
+  std::vector<MCOrvane_600::NumericValue*> kept_numbers_;
   bool known_ = true;
 };
 
@@ -312,7 +331,13 @@ class PluginModel : public MCOrvane_600::BaseModel {
     if (own != nullptr && own->IsOf(this)) {
       if (!own->known()) own->Relearn(result_names_);
       for (size_t i = 0; i < result_names_.size(); ++i) {
-        own->Put(i, result_names_[i], results[result_slots_[i]]);
+        const size_t slot = result_slots_[i];
+        double x = 0.0;
+        if (scope_->ResultNumber(slot, &x)) {
+          own->PutNumber(i, result_names_[i], results[slot], x);
+        } else {
+          own->Put(i, result_names_[i], results[slot]);
+        }
       }
     } else {
       for (size_t i = 0; i < result_names_.size(); ++i) {

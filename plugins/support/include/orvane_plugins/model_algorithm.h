@@ -84,6 +84,10 @@ struct Prediction {
   // fixed once read (a tree's nodes); null when `probabilities` holds them.
   // Readers use Probabilities(), writers ClearProbabilities() first.
   const std::vector<std::pair<std::string, double>>* lent_probabilities = nullptr;
+  // Null, or a token of the order of the categories in Probabilities(), set
+  // by algorithms whose orders are fixed at load: distributions with the same
+  // token list the same category texts in the same positions.
+  const void* category_order = nullptr;
   // The node, rule, cluster or segment that decided, when the model has one.
   std::string entity_id;
   // Confidence of the prediction (trees, rule sets); NaN when none.
@@ -112,6 +116,7 @@ struct Prediction {
   void ClearProbabilities() {
     probabilities.clear();
     lent_probabilities = nullptr;
+    category_order = nullptr;
   }
 
   // Back to no prediction, keeping the room of the texts and lists for the

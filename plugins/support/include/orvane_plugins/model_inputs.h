@@ -49,8 +49,11 @@ class ModelInputs {
 
 // Fills a classification's prediction: each category's probability in the
 // given order and the most probable category (the first of equals).
+// `fixed`: `categories` (lent) stays as it is while the model lives, and
+// names the order of the prediction's categories.
 void SetDistribution(const std::vector<std::string>& categories,
-                     const std::vector<double>& probabilities, Prediction* out);
+                     const std::vector<double>& probabilities, Prediction* out,
+                     bool fixed = false);
 
 
 // A category of one field as the document writes it, held in the field's own
