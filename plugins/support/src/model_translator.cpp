@@ -264,7 +264,7 @@ class ResultRecord final : public CaseRecord {
 
   const void* model_;
   std::vector<ScoreValue*> kept_;  // lent from the record's own values
-  // kept_[i] when it is a plain NumericValue, else null.
+  // kept_[i] (lent likewise) when it is a plain NumericValue, else null.
   std::vector<MCOrvane_600::NumericValue*> kept_numbers_;
   bool known_ = true;
 };

@@ -52,8 +52,7 @@ class ModelInputs {
 // `fixed`: `categories` (lent) stays as it is while the model lives, and
 // names the order of the prediction's categories.
 void SetDistribution(const std::vector<std::string>& categories,
-                     const std::vector<double>& probabilities, Prediction* out,
-                     bool fixed = false);
+                     const std::vector<double>& probabilities, Prediction* out, bool fixed = false);
 
 
 // A category of one field as the document writes it, held in the field's own
