@@ -210,10 +210,9 @@ struct ModelScope::OutputDef {
   bool integer = false;
   size_t rule = 0;  // kRule: index among the rule outputs
   mutable size_t hint = 0;  // kProbability, kAffinity: where the value was found last
-  // kProbability of `value`: where it was found in a distribution of the
-  // prediction's category order `order` (null: none yet).
+  // kProbability of `value`: the prediction's category order in which it was
+  // last found at `hint` (null: none yet).
   mutable const void* order = nullptr;
-  mutable size_t position = 0;
 };
 
 enum class Cast { kNone, kRound, kCeiling, kFloor };
@@ -921,8 +920,8 @@ void ModelScope::SetOutput(size_t i, const OutputDef& def, const Prediction& p) 
       if (!p.is_category) return;
       const auto& table = p.Probabilities();
       if (def.has_value && p.category_order != nullptr && p.category_order == def.order &&
-          def.position < table.size()) {
-        return SetNumber(i, table[def.position].second);
+          def.hint < table.size()) {
+        return SetNumber(i, table[def.hint].second);
       }
       const double* found =
           FindProbability(table, def.has_value ? def.value : p.category, &def.hint);
@@ -931,7 +930,6 @@ void ModelScope::SetOutput(size_t i, const OutputDef& def, const Prediction& p) 
       if (def.has_value && found != nullptr && def.hint < table.size() &&
           found == &table[def.hint].second) {
         def.order = p.category_order;
-        def.position = def.hint;
       }
       if (found == nullptr) {
         // A category of the target that the model gives no probability has 0.
