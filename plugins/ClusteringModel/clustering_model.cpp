@@ -316,9 +316,9 @@ void ClusteringAlgorithm::Predict(const FieldValues& fields, Prediction* out) co
   }
   // The winner: its id (or position) is the entity and the predicted value,
   // its name the display value.
-  out->entity_id = clusters_[best].id;
+  out->entity_id.Lend(&clusters_[best].id);
   out->is_category = true;
-  out->category = clusters_[best].name;
+  out->category.Lend(&clusters_[best].name);
   out->valid = true;
 }
 

@@ -344,7 +344,7 @@ void MiningAlgorithm::Combine(const FieldValues& fields, Prediction* out) const 
     Prediction& prediction = predictions[i];
     segment.model->Predict(fields, &prediction, nullptr);
     if (clustering_) {
-      names[i] = prediction.category;
+      names[i] = prediction.category.get();
       prediction.category = prediction.entity_id;
       prediction.ClearProbabilities();
     }
@@ -374,8 +374,8 @@ void MiningAlgorithm::Combine(const FieldValues& fields, Prediction* out) const 
     out->entity_id = out->category;
     out->ClearProbabilities();
     for (size_t i = 0; i < segments_.size(); ++i) {
-      if (predictions[i].valid && predictions[i].entity_id == out->entity_id) {
-        out->category = names[i];
+      if (predictions[i].valid && predictions[i].entity_id.get() == out->entity_id.get()) {
+        out->category.Set(names[i]);
         break;
       }
     }
@@ -452,7 +452,7 @@ void MiningAlgorithm::CombineCategories(
     const Prediction& prediction = *entry.first;
     const auto& probabilities = prediction.Probabilities();
     if (probabilities.empty()) {
-      const size_t j = index_of(prediction.category, 0);
+      const size_t j = index_of(prediction.category.get(), 0);
       if (!vote) where.push_back(j);
       continue;
     }
@@ -493,7 +493,7 @@ void MiningAlgorithm::CombineCategories(
     case Method::kWeightedMajorityVote: {
       double total = missing_weight;
       for (size_t s = 0; s < scored.size(); ++s) {
-        const size_t j = index_of(scored[s].first->category, 0);
+        const size_t j = index_of(scored[s].first->category.get(), 0);
         if (j >= result.size()) result.resize(j + 1, 0.0);
         result[j] += scored[s].second;
         total += scored[s].second;
@@ -556,7 +556,7 @@ void MiningAlgorithm::CombineCategories(
     categories.insert(categories.end(), extra.begin(), extra.end());
     SetDistribution(categories, result, out);
   }
-  if (!winner.empty()) out->category = winner;
+  if (!winner.empty()) out->category.Set(winner);
 }
 
 }  // namespace

@@ -481,7 +481,7 @@ void NearestNeighborAlgorithm::Predict(const FieldValues& fields, Prediction* ou
     order.push_back(entry.second);
     out->neighbors.emplace_back(ids_[entry.second], entry.first);
   }
-  out->entity_id = ids_[order.front()];
+  out->entity_id.Lend(&ids_[order.front()]);
   Combine(order, out);
   out->valid = true;
 }
@@ -535,7 +535,7 @@ void NearestNeighborAlgorithm::Combine(const std::vector<size_t>& nearest, Predi
     if (better) best = c;
   }
   out->is_category = true;
-  out->category = categories_[best];
+  out->category.Lend(&categories_[best]);
   out->ClearProbabilities();
   for (size_t c = 0; c < votes.size(); ++c) {
     out->probabilities.emplace_back(categories_[c], votes[c] / total);

@@ -62,7 +62,7 @@ class RuleSetAlgorithm : public ModelAlgorithm {
   void Collect(const std::vector<Rule>& rules, const FieldValues& fields, bool first_only,
                std::vector<const Rule*>* fired) const;
   void Fill(int category, double confidence, const std::vector<double>& probabilities,
-            const std::string& id, Prediction* out) const;
+            const std::string* id, Prediction* out) const;  // `id` lent; null: none
 
   Criterion criterion_ = Criterion::kFirstHit;
   std::vector<std::string> categories_;  // the target's, then new scores in document order
@@ -192,13 +192,17 @@ void RuleSetAlgorithm::Collect(const std::vector<Rule>& rules, const FieldValues
 }
 
 void RuleSetAlgorithm::Fill(int category, double confidence,
-                            const std::vector<double>& probabilities, const std::string& id,
+                            const std::vector<double>& probabilities, const std::string* id,
                             Prediction* out) const {
   out->valid = true;
   out->is_category = true;
-  out->category = categories_[category];
+  out->category.Lend(&categories_[category]);
   out->confidence = confidence;
-  out->entity_id = id;
+  if (id != nullptr) {
+    out->entity_id.Lend(id);
+  } else {
+    out->entity_id.Clear();
+  }
   out->ClearProbabilities();
   if (probabilities.empty()) return;
   for (size_t j = 0; j < categories_.size(); ++j) {
@@ -216,7 +220,7 @@ void RuleSetAlgorithm::Predict(const FieldValues& fields, Prediction* out) const
       out->advice.emplace_back(kAdviceMissingScore, std::string());
       return;
     }
-    Fill(default_category_, default_confidence_, default_probabilities_, std::string(), out);
+    Fill(default_category_, default_confidence_, default_probabilities_, nullptr, out);
     return;
   }
   if (criterion_ != Criterion::kWeightedSum) {
@@ -226,7 +230,7 @@ void RuleSetAlgorithm::Predict(const FieldValues& fields, Prediction* out) const
     for (const Rule* rule : fired) {
       if (rule->weight > best->weight) best = rule;
     }
-    Fill(best->category, best->confidence, best->probabilities, best->id, out);
+    Fill(best->category, best->confidence, best->probabilities, &best->id, out);
     return;
   }
   // weightedSum: the category with the largest total weight (the first in
@@ -243,7 +247,7 @@ void RuleSetAlgorithm::Predict(const FieldValues& fields, Prediction* out) const
     if (first[j] != nullptr && (best < 0 || totals[j] > totals[best])) best = static_cast<int>(j);
   }
   Fill(best, totals[best] / static_cast<double>(fired.size()), std::vector<double>(),
-       first[best]->id, out);
+       &first[best]->id, out);
 }
 
 }  // namespace

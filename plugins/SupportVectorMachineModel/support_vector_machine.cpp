@@ -370,7 +370,7 @@ void SupportVectorMachineAlgorithm::Predict(const FieldValues& fields, Predictio
     }
   }
   out->is_category = true;
-  out->category = machines_[best].target;
+  out->category.Lend(&machines_[best].target);
   out->valid = true;
 }
 

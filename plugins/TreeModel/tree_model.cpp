@@ -191,7 +191,7 @@ class Tree : public ModelAlgorithm {
   std::vector<std::unique_ptr<std::vector<std::string>>> orders_;
 
   void FromNode(const Node& node, Prediction* out) const {
-    out->entity_id = node.id;
+    out->entity_id.Lend(&node.id);
     if (!classification_) {
       if (!node.has_score) return;
       out->valid = true;
@@ -203,7 +203,7 @@ class Tree : public ModelAlgorithm {
     out->category_order = node.order;
     if (!node.decides) return;
     out->valid = true;
-    out->category = node.category;
+    out->category.Lend(&node.category);
     out->confidence = node.confidence;
   }
 
@@ -267,7 +267,7 @@ class Tree : public ModelAlgorithm {
     }
     out->valid = true;
     out->is_category = true;
-    out->category = best->first;
+    out->category.Set(best->first);
     out->confidence = best->second;
     out->ClearProbabilities();
     out->probabilities = acc;

@@ -71,7 +71,11 @@ void SetDistribution(const std::vector<std::string>& categories,
   }
   if (fixed) out->category_order = &categories;
   out->is_category = true;
-  out->category = categories[best];
+  if (fixed) {
+    out->category.Lend(&categories[best]);
+  } else {
+    out->category.Set(categories[best]);
+  }
   out->valid = true;
 }
 

@@ -728,6 +728,8 @@ std::unique_ptr<ModelScope> ModelScope::Read(DOMElement* model, const ScoreDicti
   scope->results_.assign(results, nullptr);
   scope->number_values_.resize(results);
   scope->numbers_.assign(results, 0.0);
+  scope->result_texts_.assign(results, nullptr);
+  scope->result_stamps_.assign(results, 0);
   const size_t slots = scope->visible_.size() + scope->local_names_.size();
   scope->values_.assign(slots, nullptr);
   scope->filled_.assign(slots, 0);
@@ -770,7 +772,7 @@ void ModelScope::ApplyTargets(Prediction* p) const {
       auto best = std::max_element(
           t.priors.begin(), t.priors.end(),
           [](const auto& a, const auto& b) { return a.second < b.second; });
-      p->category = best->first;
+      p->category.Set(best->first);
     }
     return;
   }
@@ -821,7 +823,9 @@ const std::string& ResultText(const std::string& text, bool is_number, double nu
 void ModelScope::SetResult(size_t i, ScoreDictVar::VariableType type, bool integer,
                            const std::string& text, bool is_number, double number) const {
   std::unique_ptr<ScoreValue>& kept = result_store_[i];
+  result_texts_[i] = nullptr;
   if (type == ScoreDictVar::kSTRING_VAR) {
+    result_stamps_[i] = ++stamp_;
     std::string scratch;
     const std::string& s = ResultText(text, is_number, number, &scratch);
     if (kept != nullptr && typeid(*kept) == typeid(StringValue)) {
@@ -841,6 +845,18 @@ void ModelScope::SetResult(size_t i, ScoreDictVar::VariableType type, bool integ
   }
   if (integer) x = std::trunc(x);
   SetNumber(i, x);
+}
+
+void ModelScope::SetText(size_t i, ScoreDictVar::VariableType type, bool integer,
+                         const PredictionText& text) const {
+  // A lent text kept here since an earlier case is there already.
+  const std::string* lent = text.lent();
+  if (lent != nullptr && lent == result_texts_[i]) {
+    results_[i] = result_store_[i].get();
+    return;
+  }
+  SetResult(i, type, integer, text.get(), false, 0.0);
+  if (type == ScoreDictVar::kSTRING_VAR) result_texts_[i] = lent;
 }
 
 // The values an output expression reads: the outputs computed before it,
@@ -899,22 +915,22 @@ void ModelScope::SetOutput(size_t i, const OutputDef& def, const Prediction& p) 
   if (!p.valid) return;
   switch (def.feature) {
     case Feature::kPredictedValue:
-      if (clustering_) return SetResult(i, def.type, def.integer, p.entity_id, false, 0.0);
-      return SetResult(i, def.type, def.integer, p.category, !p.is_category, p.value);
+      if (clustering_) return SetText(i, def.type, def.integer, p.entity_id);
+      if (!p.is_category) return SetResult(i, def.type, def.integer, kNoText, true, p.value);
+      return SetText(i, def.type, def.integer, p.category);
     case Feature::kPredictedDisplayValue: {
       if (!p.is_category) return SetResult(i, def.type, false, kNoText, true, p.value);
-      const std::string* text = &p.category;
+      const PredictionText* text = &p.category;
       if (clustering_ && p.category.empty()) {
         text = &p.entity_id;
       } else {
         for (const auto& entry : target_->display) {
-          if (entry.first == p.category) {
-            text = &entry.second;
-            break;
+          if (entry.first == p.category.get()) {
+            return SetResult(i, ScoreDictVar::kSTRING_VAR, false, entry.second, false, 0.0);
           }
         }
       }
-      return SetResult(i, ScoreDictVar::kSTRING_VAR, false, *text, false, 0.0);
+      return SetText(i, ScoreDictVar::kSTRING_VAR, false, *text);
     }
     case Feature::kProbability: {
       if (!p.is_category) return;
@@ -924,7 +940,7 @@ void ModelScope::SetOutput(size_t i, const OutputDef& def, const Prediction& p) 
         return SetNumber(i, table[def.hint].second);
       }
       const double* found =
-          FindProbability(table, def.has_value ? def.value : p.category, &def.hint);
+          FindProbability(table, def.has_value ? def.value : p.category.get(), &def.hint);
       // Found by its text where the hint now points: the same place in every
       // distribution of this order.
       if (def.has_value && found != nullptr && def.hint < table.size() &&
@@ -946,7 +962,7 @@ void ModelScope::SetOutput(size_t i, const OutputDef& def, const Prediction& p) 
         return SetResult(i, def.type, def.integer, p.neighbors[def.rank - 1].first, false, 0.0);
       }
       if (p.entity_id.empty()) return;
-      return SetResult(i, def.type, def.integer, p.entity_id, false, 0.0);
+      return SetText(i, def.type, def.integer, p.entity_id);
     case Feature::kAffinity: {
       if (!p.neighbors.empty() && !def.has_value) {
         if (static_cast<size_t>(def.rank) > p.neighbors.size()) return;
@@ -954,7 +970,7 @@ void ModelScope::SetOutput(size_t i, const OutputDef& def, const Prediction& p) 
                          p.neighbors[def.rank - 1].second);
       }
       const double* found = FindProbability(
-          p.affinities, def.has_value ? def.value : p.entity_id, &def.hint);
+          p.affinities, def.has_value ? def.value : p.entity_id.get(), &def.hint);
       if (found != nullptr) SetResult(i, ScoreDictVar::kNUMERIC_VAR, false, kNoText, true, *found);
       return;
     }
@@ -1118,10 +1134,14 @@ void ModelScope::Predict(const FieldValues& fields, Prediction* out,
   if (target_var_ != nullptr) {
     results_[slot] = nullptr;
     if (out->valid) {
-      SetResult(slot, target_var_->GetVarType() == ScoreDictVar::kSTRING_VAR
-                          ? ScoreDictVar::kSTRING_VAR
-                          : ScoreDictVar::kNUMERIC_VAR,
-                false, out->category, !out->is_category, out->value);
+      const ScoreDictVar::VariableType type = target_var_->GetVarType() == ScoreDictVar::kSTRING_VAR
+                                                  ? ScoreDictVar::kSTRING_VAR
+                                                  : ScoreDictVar::kNUMERIC_VAR;
+      if (out->is_category) {
+        SetText(slot, type, false, out->category);
+      } else {
+        SetResult(slot, type, false, kNoText, true, out->value);
+      }
     }
     ++slot;
   }
@@ -1136,6 +1156,8 @@ void ModelScope::Predict(const FieldValues& fields, Prediction* out,
       const ScoreValue* value = computed_[next++];
       std::unique_ptr<ScoreValue>& kept = result_store_[first_output + i];
       kept.reset(IsMissing(value) ? nullptr : value->Clone());
+      result_texts_[first_output + i] = nullptr;
+      result_stamps_[first_output + i] = ++stamp_;
       results_[first_output + i] = kept.get();
     }
   }

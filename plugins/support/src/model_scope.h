@@ -83,6 +83,10 @@ class ModelScope : public NestedModel {
   // a value the model could not give. A nested scope sets them only when
   // Predict is given `outputs`.
   const std::vector<const MCOrvane_600::ScoreValue*>& ResultValues() const { return results_; }
+  // Changes whenever result `i` is given a text or value object other than
+  // the one it held (never twice the same number within a scope); a reader
+  // that copied the result under this stamp need not copy it again.
+  std::uint64_t ResultStamp(size_t i) const { return result_stamps_[i]; }
   // True, with `*x` set, when result `i` of the last case is a number this
   // scope wrote (a plain NumericValue of its own), so that it is read
   // without a call.
@@ -118,6 +122,10 @@ class ModelScope : public NestedModel {
   // Result `i` of the case (null: missing) as a typed value kept in place.
   void SetResult(size_t i, MCOrvane_600::ScoreDictVar::VariableType type, bool integer,
                  const std::string& text, bool is_number, double number) const;
+  // SetResult of a prediction's text, copied only when it is not the lent
+  // text result `i` already holds.
+  void SetText(size_t i, MCOrvane_600::ScoreDictVar::VariableType type, bool integer,
+               const PredictionText& text) const;
   // Result `i` becomes the number `x` (a plain NumericValue).
   void SetNumber(size_t i, double x) const {
     number_values_[i].SetDoubleValue(x);
@@ -185,6 +193,11 @@ class ModelScope : public NestedModel {
   // The numeric results, each in its place, and their numbers (sized once).
   mutable std::vector<MCOrvane_600::NumericValue> number_values_;
   mutable std::vector<double> numbers_;
+  // The lent text each result's kept StringValue holds (null: none known),
+  // and each result's stamp (ResultStamp), the last given in stamp_.
+  mutable std::vector<const std::string*> result_texts_;
+  mutable std::vector<std::uint64_t> result_stamps_;
+  mutable std::uint64_t stamp_ = 0;
   mutable std::vector<const MCOrvane_600::ScoreValue*> computed_;  // output expressions
   mutable std::vector<MCOrvane_600::ResultAdvice> treatment_;  // the case's treatment advice
 };

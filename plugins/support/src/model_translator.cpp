@@ -172,7 +172,10 @@ class ResultRecord final : public CaseRecord {
  public:
   // `model` (lent) is the model whose results `names` are.
   ResultRecord(const void* model, const std::vector<std::string>& names)
-      : model_(model), kept_(names.size(), nullptr), kept_numbers_(names.size(), nullptr) {
+      : model_(model),
+        kept_(names.size(), nullptr),
+        kept_numbers_(names.size(), nullptr),
+        stamps_(names.size(), 0) {
     for (const std::string& name : names) CaseRecord::Add(name, nullptr);
   }
   ResultRecord(const ResultRecord&) = delete;
@@ -204,8 +207,11 @@ class ResultRecord final : public CaseRecord {
   bool known() const { return known_; }
 
   // Result `i`, named `name`, becomes `value` (lent; null: missing). The
-  // value kept for it, a number or a text this record made, changes in place.
-  void Put(size_t i, const std::string& name, const ScoreValue* value) {
+  // value kept for it, a number or a text this record made, changes in place;
+  // a text copied under the model's same `stamp` (ModelScope::ResultStamp)
+  // is not copied again.
+  void Put(size_t i, const std::string& name, const ScoreValue* value,
+           std::uint64_t stamp = 0) {
     ScoreValue*& kept = kept_[i];
     if (value == nullptr) {
       if (kept != nullptr) CaseRecord::Add(name, nullptr);
@@ -219,6 +225,8 @@ class ResultRecord final : public CaseRecord {
         return;
       }
       if (type == ScoreValue::kSTRING_VALUE) {
+        if (stamp != 0 && stamps_[i] == stamp) return;
+        stamps_[i] = stamp;
         const auto* text = static_cast<const MCOrvane_600::StringValue*>(value);
         auto* own = static_cast<MCOrvane_600::StringValue*>(kept);
         const std::string* lent = TextOf(text);
@@ -228,6 +236,7 @@ class ResultRecord final : public CaseRecord {
       }
     }
     Keep(i, value->Clone());
+    if (type == ScoreValue::kSTRING_VALUE) stamps_[i] = stamp;
     CaseRecord::Add(name, kept);
   }
   // Result `i`, named `name`, becomes the number `x`, which `value` (lent)
@@ -257,6 +266,7 @@ class ResultRecord final : public CaseRecord {
  private:
   void Keep(size_t i, ScoreValue* value) {
     kept_[i] = value;
+    stamps_[i] = 0;
     kept_numbers_[i] = value != nullptr && typeid(*value) == typeid(MCOrvane_600::NumericValue)
                            ? static_cast<MCOrvane_600::NumericValue*>(value)
                            : nullptr;
@@ -266,6 +276,7 @@ class ResultRecord final : public CaseRecord {
   std::vector<ScoreValue*> kept_;  // lent from the record's own values
   // kept_[i] (lent likewise) when it is a plain NumericValue, else null.
   std::vector<MCOrvane_600::NumericValue*> kept_numbers_;
+  std::vector<std::uint64_t> stamps_;  // the stamp each kept text was copied under; 0: none
   bool known_ = true;
 };
 
@@ -336,7 +347,7 @@ class PluginModel : public MCOrvane_600::BaseModel {
         if (scope_->ResultNumber(slot, &x)) {
           own->PutNumber(i, result_names_[i], results[slot], x);
         } else {
-          own->Put(i, result_names_[i], results[slot]);
+          own->Put(i, result_names_[i], results[slot], scope_->ResultStamp(slot));
         }
       }
     } else {

@@ -69,6 +69,31 @@ class FieldValues {
   Direct direct_;
 };
 
+// A text of a prediction: the prediction's own, or lent by the algorithm
+// from what it read at load (no copy a case).
+class PredictionText {
+ public:
+  const std::string& get() const { return lent_ != nullptr ? *lent_ : own_; }
+  bool empty() const { return get().empty(); }
+  // The text the algorithm lends, or null when the text is the prediction's
+  // own: two equal non-null pointers hold the same text.
+  const std::string* lent() const { return lent_; }
+  // `text` (lent) must outlive the case.
+  void Lend(const std::string* text) { lent_ = text; }
+  void Set(const std::string& text) {
+    own_ = text;
+    lent_ = nullptr;
+  }
+  void Clear() {
+    own_.clear();
+    lent_ = nullptr;
+  }
+
+ private:
+  std::string own_;
+  const std::string* lent_ = nullptr;  // null: own_
+};
+
 // What a model element predicts for one case. `valid` false: no prediction
 // (the result fields are missing and `advice` says why).
 struct Prediction {
@@ -78,7 +103,7 @@ struct Prediction {
   // Classification: the winning category as the document writes it, and the
   // probability of each category in the model's category order.
   bool is_category = false;
-  std::string category;
+  PredictionText category;
   std::vector<std::pair<std::string, double>> probabilities;
   // Lent in place of `probabilities` by an algorithm whose distributions are
   // fixed once read (a tree's nodes); null when `probabilities` holds them.
@@ -89,7 +114,7 @@ struct Prediction {
   // token list the same category texts in the same positions.
   const void* category_order = nullptr;
   // The node, rule, cluster or segment that decided, when the model has one.
-  std::string entity_id;
+  PredictionText entity_id;
   // Confidence of the prediction (trees, rule sets); NaN when none.
   double confidence = std::numeric_limits<double>::quiet_NaN();
   // Per-entity affinities (clustering, nearest neighbours), in model order.
@@ -125,9 +150,9 @@ struct Prediction {
     valid = false;
     value = 0.0;
     is_category = false;
-    category.clear();
+    category.Clear();
     ClearProbabilities();
-    entity_id.clear();
+    entity_id.Clear();
     confidence = std::numeric_limits<double>::quiet_NaN();
     affinities.clear();
     reason_codes.clear();
