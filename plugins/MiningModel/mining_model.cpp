@@ -165,6 +165,9 @@ struct CombineScratch {
   // each) and the combined one.
   std::vector<std::string> extra;
   std::vector<size_t> where;
+  // Category orders fixed at load (Prediction::category_order) whose every
+  // category is one of the target's, with each one's number; a few at most.
+  std::vector<std::pair<const void*, std::vector<size_t>>> orders;
   std::vector<double> rows;
   std::vector<double> result;
 };
@@ -187,6 +190,10 @@ class MiningAlgorithm : public ModelAlgorithm {
                       Prediction* out) const;
   void CombineCategories(const std::vector<std::pair<const Prediction*, double>>& scored,
                          double missing_weight, Prediction* out) const;
+  // The target's number of each category of `prediction`'s probabilities,
+  // in their order, when that order is fixed at load and lists the target's
+  // categories only; else null. Lent from the working lists.
+  const std::vector<size_t>* KnownOrder(const Prediction& prediction) const;
 
   bool classification_ = false;
   bool clustering_ = false;
@@ -419,6 +426,25 @@ void MiningAlgorithm::CombineNumbers(const std::vector<std::pair<const Predictio
   out->valid = true;
 }
 
+const std::vector<size_t>* MiningAlgorithm::KnownOrder(const Prediction& prediction) const {
+  const void* order = prediction.category_order;
+  if (order == nullptr) return nullptr;
+  auto& orders = scratch_.orders;
+  for (const auto& known : orders) {
+    if (known.first == order) return &known.second;
+  }
+  constexpr size_t kMaxOrders = 16;
+  if (orders.size() >= kMaxOrders) return nullptr;
+  std::vector<size_t> numbers;
+  for (const auto& probability : prediction.Probabilities()) {
+    auto it = std::find(categories_.begin(), categories_.end(), probability.first);
+    if (it == categories_.end()) return nullptr;
+    numbers.push_back(static_cast<size_t>(it - categories_.begin()));
+  }
+  orders.emplace_back(order, std::move(numbers));
+  return &orders.back().second;
+}
+
 // Votes, or each category's average, median or maximum probability, in the
 // target's category order (categories the target does not list follow in
 // the order the segments name them). `missing_weight`: votes for no
@@ -446,14 +472,20 @@ void MiningAlgorithm::CombineCategories(
   // final width.
   // A vote needs the categories only.
   const bool vote = method_ == Method::kMajorityVote || method_ == Method::kWeightedMajorityVote;
+  constexpr size_t kUnknown = static_cast<size_t>(-1);
   std::vector<size_t>& where = scratch_.where;
   where.clear();
   for (const auto& entry : scored) {
     const Prediction& prediction = *entry.first;
     const auto& probabilities = prediction.Probabilities();
+    // A vote keeps one number a segment: its category's, when known here.
     if (probabilities.empty()) {
-      const size_t j = index_of(prediction.category.get(), 0);
-      if (!vote) where.push_back(j);
+      where.push_back(index_of(prediction.category.get(), 0));
+      continue;
+    }
+    if (vote) where.push_back(kUnknown);
+    if (const std::vector<size_t>* numbers = KnownOrder(prediction)) {
+      if (!vote) where.insert(where.end(), numbers->begin(), numbers->end());
       continue;
     }
     for (size_t k = 0; k < probabilities.size(); ++k) {
@@ -493,7 +525,8 @@ void MiningAlgorithm::CombineCategories(
     case Method::kWeightedMajorityVote: {
       double total = missing_weight;
       for (size_t s = 0; s < scored.size(); ++s) {
-        const size_t j = index_of(scored[s].first->category.get(), 0);
+        const size_t j =
+            where[s] != kUnknown ? where[s] : index_of(scored[s].first->category.get(), 0);
         if (j >= result.size()) result.resize(j + 1, 0.0);
         result[j] += scored[s].second;
         total += scored[s].second;

@@ -883,7 +883,8 @@ class ModelScope::OutputValues : public FieldValues {
 class ModelScope::Values : public FieldValues {
  public:
   Values(const ModelScope* scope, const FieldValues* outer) : scope_(scope), outer_(outer) {
-    direct_ = {scope->values_.data(), scope->filled_.data(), &scope->case_, scope->values_.size()};
+    direct_ = {scope->values_.data(), scope->filled_.data(), &scope->case_, nullptr,
+               scope->values_.size()};
   }
   const ScoreValue* Get(const std::string& name) const override {
     const auto found = scope_->slot_of_.find(name);

@@ -122,7 +122,12 @@ ScoreValue* const kNoValue = nullptr;
 class InputValues : public FieldValues {
  public:
   InputValues(const ScoreCaseRecord* input, const CaseRecord* own, Entry* row, size_t width)
-      : input_(input), own_(own), row_(row), width_(width) {}
+      : input_(input), own_(own), row_(row), width_(width) {
+    if (row_ != nullptr) {
+      direct_.entries = row_;
+      direct_.count = width_;
+    }
+  }
   const ScoreValue* Get(const std::string& name) const override { return input_->Get(name); }
   const ScoreValue* AtSlot(int slot, const std::string& name) const override {
     if (row_ == nullptr || slot < 0 || static_cast<size_t>(slot) >= width_) return Get(name);

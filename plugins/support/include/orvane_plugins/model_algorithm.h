@@ -51,8 +51,12 @@ class FieldValues {
   // AtSlot without a call where the values lend the slot's value directly
   // (already read for the case); what predicates and inputs use.
   const MCOrvane_600::ScoreValue* Read(int slot, const std::string& name) const {
-    if (static_cast<size_t>(slot) < direct_.count && direct_.filled[slot] == *direct_.current) {
-      return direct_.values[slot];
+    if (static_cast<size_t>(slot) < direct_.count) {
+      if (direct_.entries != nullptr) {
+        if (direct_.entries[slot] != nullptr) return *direct_.entries[slot];
+      } else if (direct_.filled[slot] == *direct_.current) {
+        return direct_.values[slot];
+      }
     }
     return AtSlot(slot, name);
   }
@@ -64,6 +68,9 @@ class FieldValues {
     const MCOrvane_600::ScoreValue* const* values = nullptr;
     const std::uint64_t* filled = nullptr;
     const std::uint64_t* current = nullptr;
+    // Or, in place of the three above, where each slot's value is kept (an
+    // entry of the host's record; null: not found yet, asked through AtSlot).
+    MCOrvane_600::ScoreValue* const* const* entries = nullptr;
     size_t count = 0;  // 0: none lent
   };
   Direct direct_;
