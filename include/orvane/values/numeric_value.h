@@ -60,6 +60,8 @@ class NumericValue : public ScoreValue {
   ValueType GetType() const override;
 
   void SetDoubleValue(double value) { value_ = value; }
+  // The number GetDouble gives, read without a call.
+  double GetNumber() const { return value_; }
 
   static constexpr double GetSysmisValue() { return gSysmisValue; }
   static constexpr double GetInfinity() { return gInfinity; }

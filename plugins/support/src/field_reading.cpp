@@ -43,9 +43,8 @@ FieldConstant ReadFieldConstant(const ScoreDictVar* var, const std::string& text
   return constant;
 }
 
-bool IsMissing(const ScoreValue* value) {
-  return value == nullptr ||
-         (value->GetType() != ScoreValue::kSTRING_VALUE && value->IsSystemMissingValue());
+bool IsMissingOther(const ScoreValue* value) {
+  return value->GetType() != ScoreValue::kSTRING_VALUE && value->IsSystemMissingValue();
 }
 
 int CompareText(const std::string& text, const FieldConstant& constant) {

@@ -145,8 +145,8 @@ struct ModelScope::MiningField {
   }
 
   bool InMissingRange(const ScoreValue* value) const {
-    if (!number_ranges.empty() && typeid(*value) == typeid(NumericValue)) {
-      const double x = value->GetDouble();
+    double x = 0.0;
+    if (!number_ranges.empty() && NumberOf(value, &x)) {
       return !NumericValue::IsSystemMissingValue(x) && InNumberRanges(x);
     }
     for (const auto* range : missing_ranges) {
@@ -158,7 +158,7 @@ struct ModelScope::MiningField {
   // kNumber with a value of the library's number class: IsMissingValue, the
   // value being valid whenever it is not missing.
   bool IsMissingNumber(const ScoreValue* value) const {
-    const double x = value->GetDouble();
+    const double x = static_cast<const NumericValue*>(value)->GetNumber();
     if (NumericValue::IsSystemMissingValue(x)) return true;
     if (!number_ranges.empty()) return InNumberRanges(x);
     return InMissingRange(value);
@@ -181,7 +181,7 @@ struct ModelScope::MiningField {
   bool IsValidValue(const ScoreValue* value) const {
     switch (check) {
       case Check::kNumber:
-        return typeid(*value) == typeid(NumericValue) || var->IsValidValue(value);
+        return IsExactly<NumericValue>(*value) || var->IsValidValue(value);
       case Check::kDateTime:
       case Check::kText:
         return true;
@@ -828,7 +828,7 @@ void ModelScope::SetResult(size_t i, ScoreDictVar::VariableType type, bool integ
     result_stamps_[i] = ++stamp_;
     std::string scratch;
     const std::string& s = ResultText(text, is_number, number, &scratch);
-    if (kept != nullptr && typeid(*kept) == typeid(StringValue)) {
+    if (kept != nullptr && IsExactly<StringValue>(*kept)) {
       auto* value = static_cast<StringValue*>(kept.get());
       value->SetString(s);
       value->SetLength(static_cast<int>(s.size()));
@@ -998,7 +998,7 @@ bool ModelScope::TreatInputs(const FieldValues* outer, Prediction* out) const {
   // Handed the enclosing scope's own values (not a model chain's view of
   // them), a value the enclosing scope found valid is taken from its slot.
   const bool inherit = parent_ != nullptr && outer != nullptr &&
-                       typeid(*outer) == typeid(Values) &&
+                       IsExactly<Values>(*outer) &&
                        static_cast<const Values*>(outer)->scope() == parent_;
   if (inherit) {
     size_t taken = 0;
@@ -1032,7 +1032,7 @@ bool ModelScope::TreatInputs(const FieldValues* outer, Prediction* out) const {
       continue;
     }
     const bool plain_number = !checked && field.check == Check::kNumber && value != nullptr &&
-                              typeid(*value) == typeid(NumericValue);
+                              IsExactly<NumericValue>(*value);
     bool missing = plain_number ? field.IsMissingNumber(value)
                                 : !checked && field.IsMissingValue(value);
     const bool valid =

@@ -334,7 +334,7 @@ class PluginModel : public MCOrvane_600::BaseModel {
     // Only the library's own class keeps its values where its entries say: a
     // subclass may answer Get differently.
     const CaseRecord* own_input =
-        typeid(*input) == typeid(CaseRecord) ? static_cast<const CaseRecord*>(input) : nullptr;
+        IsExactly<CaseRecord>(*input) ? static_cast<const CaseRecord*>(input) : nullptr;
     Entry* row = own_input == nullptr
                      ? nullptr
                      : places_->Row(MCOrvane_600::internal::CaseRecordAccess::Layout(*own_input));
@@ -342,7 +342,7 @@ class PluginModel : public MCOrvane_600::BaseModel {
     scope_->Predict(values, &prediction_, nullptr);
     const auto& results = scope_->ResultValues();
     // The record's class is final here: a comparison of types finds it.
-    auto* own = typeid(*result) == typeid(ResultRecord) ? static_cast<ResultRecord*>(result)
+    auto* own = IsExactly<ResultRecord>(*result) ? static_cast<ResultRecord*>(result)
                                                         : nullptr;
     if (own != nullptr && own->IsOf(this)) {
       if (!own->known()) own->Relearn(result_names_);

@@ -45,8 +45,8 @@ class Simple : public Predicate {
     const ScoreValue* value = fields.Read(slot_, field_);
     // The common case, a number against a number, without the general
     // comparison's calls.
-    if (constant_.numeric && value != nullptr && typeid(*value) == typeid(NumericValue)) {
-      const double x = value->GetDouble();
+    double x = 0.0;
+    if (constant_.numeric && NumberOf(value, &x)) {
       if (!NumericValue::IsSystemMissingValue(x)) {
         const double c = constant_.number;
         return Decide(x < c ? -1 : (x == c ? 0 : (x > c ? 1 : kIncomparable)));
@@ -57,6 +57,11 @@ class Simple : public Predicate {
       if (const std::string* text = TextOf(value)) {
         if (op_ == Op::kMissing) return Predicate::kFALSE;
         if (op_ == Op::kNotMissing) return Predicate::kTRUE;
+        // Equality first looks at the lengths, which mostly differ.
+        if (op_ == Op::kEqual || op_ == Op::kNotEqual) {
+          return (*text == constant_.text) == (op_ == Op::kEqual) ? Predicate::kTRUE
+                                                                  : Predicate::kFALSE;
+        }
         const int order = text->compare(constant_.text);
         return Decide(order < 0 ? -1 : (order == 0 ? 0 : 1));
       }

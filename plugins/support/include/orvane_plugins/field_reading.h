@@ -11,6 +11,7 @@
 
 #include <xercesc/util/XercesDefs.hpp>
 
+#include "orvane/values/numeric_value.h"
 #include "orvane/values/string_value.h"
 
 XERCES_CPP_NAMESPACE_BEGIN
@@ -36,14 +37,41 @@ struct FieldConstant {
 FieldConstant ReadFieldConstant(const MCOrvane_600::ScoreDictVar* var, const std::string& text,
                                 const xercesc::DOMElement* element);
 
-// Null, a system-missing number.
-bool IsMissing(const MCOrvane_600::ScoreValue* value);
+// IsMissing of a value of any class (a non-text that is system-missing).
+bool IsMissingOther(const MCOrvane_600::ScoreValue* value);
+
+// True when `object` is exactly of class T, by the address of the class's
+// type record: one record in the process for the library's classes, so this
+// costs a comparison; were there a second copy, a value would only take the
+// general way, never a wrong one. Only for choosing a faster way.
+template <class T, class Base>
+bool IsExactly(const Base& object) {
+  return &typeid(object) == &typeid(T);
+}
 
 // The text of `value` when it is of the library's text class, lent; null for
 // any other value (whose GetString may be what it likes).
 inline const std::string* TextOf(const MCOrvane_600::ScoreValue* value) {
-  if (value == nullptr || typeid(*value) != typeid(MCOrvane_600::StringValue)) return nullptr;
+  if (value == nullptr || !IsExactly<MCOrvane_600::StringValue>(*value)) return nullptr;
   return &static_cast<const MCOrvane_600::StringValue*>(value)->GetText();
+}
+
+// The same for the library's number class: `*x` set, true; false for any
+// other value.
+inline bool NumberOf(const MCOrvane_600::ScoreValue* value, double* x) {
+  if (value == nullptr || !IsExactly<MCOrvane_600::NumericValue>(*value)) return false;
+  *x = static_cast<const MCOrvane_600::NumericValue*>(value)->GetNumber();
+  return true;
+}
+
+// Null, a system-missing number; the library's texts and numbers answered
+// without a call.
+inline bool IsMissing(const MCOrvane_600::ScoreValue* value) {
+  if (value == nullptr) return true;
+  if (IsExactly<MCOrvane_600::StringValue>(*value)) return false;
+  double x = 0.0;
+  if (NumberOf(value, &x)) return MCOrvane_600::NumericValue::IsSystemMissingValue(x);
+  return IsMissingOther(value);
 }
 
 constexpr int kIncomparable = 2;
