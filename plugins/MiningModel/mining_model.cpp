@@ -339,7 +339,6 @@ void MiningAlgorithm::Combine(const FieldValues& fields, Prediction* out) const 
   std::vector<std::string>& names = scratch_.names;
   std::vector<std::pair<const Prediction*, double>>& scored = scratch_.scored;
   predictions.resize(segments_.size());
-  for (Prediction& prediction : predictions) prediction.Clear();
   names.resize(segments_.size());
   for (std::string& name : names) name.clear();
   scored.clear();
@@ -347,8 +346,11 @@ void MiningAlgorithm::Combine(const FieldValues& fields, Prediction* out) const 
   double missing_weight = 0.0;
   for (size_t i = 0; i < segments_.size(); ++i) {
     const Segment& segment = segments_[i];
-    if (!Selected(segment, fields)) continue;
     Prediction& prediction = predictions[i];
+    if (!Selected(segment, fields)) {
+      prediction.Clear();  // a segment's Predict clears its own
+      continue;
+    }
     segment.model->Predict(fields, &prediction, nullptr);
     if (clustering_) {
       names[i] = prediction.category.get();

@@ -1002,15 +1002,20 @@ bool ModelScope::TreatInputs(const FieldValues* outer, Prediction* out) const {
                        static_cast<const Values*>(outer)->scope() == parent_;
   if (inherit) {
     size_t taken = 0;
+    // Read through locals: the stores below could otherwise alias them.
+    const std::uint64_t now = case_;
+    const std::uint64_t above_now = parent_->case_;
+    const std::uint64_t* above_checked = parent_->checked_.data();
+    const ScoreValue* const* above_values = parent_->values_.data();
+    const ScoreValue** values = values_.data();
+    std::uint64_t* filled = filled_.data();
+    std::uint64_t* checked = checked_.data();
     for (const auto& inherited : inherited_) {
-      const int slot = inherited.first;
-      const int above = inherited.second;
-      if (parent_->checked_[above] != parent_->case_ || parent_->values_[above] == nullptr) {
-        continue;
-      }
-      values_[slot] = parent_->values_[above];
-      filled_[slot] = case_;
-      checked_[slot] = case_;
+      const ScoreValue* value = above_values[inherited.second];
+      if (above_checked[inherited.second] != above_now || value == nullptr) continue;
+      values[inherited.first] = value;
+      filled[inherited.first] = now;
+      checked[inherited.first] = now;
       ++taken;
     }
     if (taken == treated_) return true;  // nothing left to treat
