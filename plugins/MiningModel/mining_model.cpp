@@ -400,13 +400,11 @@ void MiningAlgorithm::CombineNumbers(const std::vector<std::pair<const Predictio
   double sum = 0.0;
   double weights = 0.0;
   double top = scored[0].first->value;
-  std::vector<std::pair<double, double>> values;
   for (const auto& entry : scored) {
     const double value = entry.first->value;
     sum += entry.second * value;
     weights += entry.second;
     top = std::max(top, value);
-    values.emplace_back(value, entry.second);
   }
   switch (method_) {
     case Method::kAverage:
@@ -414,9 +412,12 @@ void MiningAlgorithm::CombineNumbers(const std::vector<std::pair<const Predictio
       out->value = sum / weights;
       break;
     case Method::kMedian:
-    case Method::kWeightedMedian:
+    case Method::kWeightedMedian: {
+      std::vector<std::pair<double, double>> values;
+      for (const auto& entry : scored) values.emplace_back(entry.first->value, entry.second);
       out->value = WeightedMedian(std::move(values));
       break;
+    }
     case Method::kMax:
       out->value = top;
       break;
