@@ -4,9 +4,9 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <sstream>
 #include <typeinfo>
-#include <unordered_set>
 
 #include <xercesc/dom/DOMElement.hpp>
 #include <xercesc/util/XMLString.hpp>
@@ -108,8 +108,30 @@ struct ModelScope::MiningField {
     bool high_included;
   };
   std::vector<NumberRange> number_ranges;
-  // kCategories: the texts of the categories that are library texts.
-  std::unordered_set<std::string> category_texts;
+  // kCategories: the texts of the categories that are library texts, by
+  // length (a text's length finds the few it may equal); the long ones share
+  // the last list.
+  static constexpr size_t kLongText = 64;
+  std::vector<std::vector<std::string>> category_texts;
+
+  void AddCategoryText(const std::string& text) {
+    const size_t i = std::min(text.size(), kLongText);
+    if (category_texts.size() <= i) category_texts.resize(i + 1);
+    category_texts[i].push_back(text);
+  }
+  bool IsCategoryText(const std::string& text) const {
+    const size_t i = std::min(text.size(), kLongText);
+    if (i >= category_texts.size()) return false;
+    for (const std::string& category : category_texts[i]) {
+      // The first and last bytes tell most texts of one length apart.
+      if (category.size() == text.size() &&
+          (text.empty() || (category[0] == text[0] && category.back() == text.back() &&
+                            std::memcmp(category.data(), text.data(), text.size()) == 0))) {
+        return true;
+      }
+    }
+    return false;
+  }
 
   // Reads `missing_ranges` as numbers where they are.
   void ReadNumberRanges() {
@@ -187,7 +209,7 @@ struct ModelScope::MiningField {
         return true;
       case Check::kCategories: {
         const std::string* text = TextOf(value);
-        if (text != nullptr && category_texts.count(*text) != 0) return true;
+        if (text != nullptr && IsCategoryText(*text)) return true;
         break;
       }
       case Check::kByVariable:
@@ -486,7 +508,7 @@ std::unique_ptr<ModelScope> ModelScope::Read(DOMElement* model, const ScoreDicti
         field.check = Check::kCategories;
         for (const auto* label : labels->GetAllValueLabels()) {
           if (const std::string* text = TextOf(label->GetValue())) {
-            field.category_texts.insert(*text);
+            field.AddCategoryText(*text);
           }
         }
       }
