@@ -118,6 +118,8 @@ class GeneralRegressionAlgorithm : public ModelAlgorithm {
   // Categories in the order of the probabilities; equations_[j] belongs to
   // categories_out_[j] except where noted per model type.
   std::vector<std::string> target_categories_;
+  // The distribution over target_categories_ lent to the prediction (one case at a time).
+  mutable std::vector<std::pair<std::string, double>> distribution_;
   std::vector<Equation> equations_;
   int reference_ = -1;      // multinomial: the category whose equation is 0
   int event_ = -1;          // binary generalised linear: the category of the mean
@@ -561,7 +563,7 @@ void GeneralRegressionAlgorithm::Predict(const FieldValues& fields, Prediction* 
       std::vector<double> probabilities(2);
       probabilities[event_] = mean;
       probabilities[reference_] = 1.0 - mean;
-      SetDistribution(target_categories_, probabilities, out, true);
+      SetDistribution(target_categories_, probabilities, out, &distribution_);
       return;
     }
     case ModelType::kMultinomial: {
@@ -574,7 +576,7 @@ void GeneralRegressionAlgorithm::Predict(const FieldValues& fields, Prediction* 
       double sum = 0.0;
       for (double& v : eta) sum += v = std::exp(v - top);
       for (double& v : eta) v /= sum;
-      SetDistribution(target_categories_, eta, out, true);
+      SetDistribution(target_categories_, eta, out, &distribution_);
       return;
     }
     case ModelType::kOrdinal: {
@@ -586,7 +588,7 @@ void GeneralRegressionAlgorithm::Predict(const FieldValues& fields, Prediction* 
         previous = f;
       }
       probabilities.back() = 1.0 - previous;
-      SetDistribution(target_categories_, probabilities, out, true);
+      SetDistribution(target_categories_, probabilities, out, &distribution_);
       return;
     }
     case ModelType::kCox:

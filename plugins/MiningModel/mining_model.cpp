@@ -170,6 +170,7 @@ struct CombineScratch {
   std::vector<std::pair<const void*, std::vector<size_t>>> orders;
   std::vector<double> rows;
   std::vector<double> result;
+  std::vector<std::pair<std::string, double>> distribution;  // lent to the prediction
 };
 
 class MiningAlgorithm : public ModelAlgorithm {
@@ -586,7 +587,7 @@ void MiningAlgorithm::CombineCategories(
     }
   }
   if (extra.empty()) {
-    SetDistribution(categories_, result, out, true);
+    SetDistribution(categories_, result, out, &scratch_.distribution);
   } else {
     std::vector<std::string> categories = categories_;
     categories.insert(categories.end(), extra.begin(), extra.end());

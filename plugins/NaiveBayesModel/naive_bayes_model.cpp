@@ -93,6 +93,8 @@ class NaiveBayesAlgorithm : public ModelAlgorithm {
   double log_threshold_ = 0.0;
   ModelInputs inputs_;
   std::vector<std::string> categories_;
+  // The distribution over categories_ lent to the prediction (one case at a time).
+  mutable std::vector<std::pair<std::string, double>> distribution_;
   std::vector<double> priors_;  // target counts by category
   std::vector<BayesInput> bayes_inputs_;
 };
@@ -321,7 +323,7 @@ void NaiveBayesAlgorithm::Predict(const FieldValues& fields, Prediction* out) co
   double sum = 0.0;
   for (size_t j = 0; j < n; ++j) sum += probabilities[j] = std::exp(log_likelihoods[j] - top);
   for (double& p : probabilities) p /= sum;
-  SetDistribution(categories_, probabilities, out, true);
+  SetDistribution(categories_, probabilities, out, &distribution_);
 }
 
 }  // namespace

@@ -144,6 +144,8 @@ class NeuralNetworkAlgorithm : public ModelAlgorithm {
   std::vector<Layer> layers_;
   RegressionOutput regression_;
   std::vector<std::string> categories_;  // classification: NeuralOutput order
+  // The distribution over categories_ lent to the prediction (one case at a time).
+  mutable std::vector<std::pair<std::string, double>> distribution_;
   std::vector<int> category_nodes_;
 };
 
@@ -416,7 +418,7 @@ void NeuralNetworkAlgorithm::Predict(const FieldValues& fields, Prediction* out)
   }
   std::vector<double> probabilities;
   for (int node : category_nodes_) probabilities.push_back(nodes[node]);
-  SetDistribution(categories_, probabilities, out, true);
+  SetDistribution(categories_, probabilities, out, &distribution_);
 }
 
 }  // namespace

@@ -113,6 +113,8 @@ class RegressionAlgorithm : public ModelAlgorithm {
   std::vector<FieldCategory> categories_;
   std::vector<Table> tables_;
   std::vector<std::string> categories_of_tables_;  // in table order
+  // The distribution over categories_of_tables_ lent to the prediction (one case at a time).
+  mutable std::vector<std::pair<std::string, double>> distribution_;
   // Working lists kept from case to case (a model scores one case at a
   // time): the inputs, each table's value, the probabilities.
   struct Scratch {
@@ -301,7 +303,7 @@ void RegressionAlgorithm::Classify(const std::vector<double>& y, Prediction* out
     }
     p[n - 1] = ordinal_ ? 1.0 - previous : 1.0 - sum;
   }
-  SetDistribution(categories_of_tables_, p, out, true);
+  SetDistribution(categories_of_tables_, p, out, &distribution_);
 }
 
 }  // namespace

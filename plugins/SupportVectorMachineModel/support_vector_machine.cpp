@@ -101,6 +101,8 @@ class SupportVectorMachineAlgorithm : public ModelAlgorithm {
   std::vector<std::vector<double>> instances_;
   std::vector<Machine> machines_;
   std::vector<std::string> categories_;  // the model's category order
+  // The distribution over categories_ lent to the prediction (one case at a time).
+  mutable std::vector<std::pair<std::string, double>> distribution_;
 };
 
 SupportVectorMachineAlgorithm::SupportVectorMachineAlgorithm(DOMElement* model,
@@ -355,7 +357,7 @@ void SupportVectorMachineAlgorithm::Predict(const FieldValues& fields, Predictio
       votes[std::find(categories_.begin(), categories_.end(), winner) - categories_.begin()] += 1.0;
     }
     for (double& v : votes) v /= static_cast<double>(machines_.size());
-    SetDistribution(categories_, votes, out, true);  // a tie goes to the earlier category
+    SetDistribution(categories_, votes, out, &distribution_);  // a tie goes to the earlier category
     return;
   }
   // One against all: the machine with the smallest value (largest with

@@ -62,21 +62,30 @@ bool ModelInputs::Fetch(const FieldValues& fields, std::vector<const ScoreValue*
 }
 
 void SetDistribution(const std::vector<std::string>& categories,
-                     const std::vector<double>& probabilities, Prediction* out, bool fixed) {
+                     const std::vector<double>& probabilities, Prediction* out,
+                     std::vector<std::pair<std::string, double>>* kept) {
   size_t best = 0;
-  out->ClearProbabilities();
   for (size_t j = 0; j < probabilities.size(); ++j) {
     if (probabilities[j] > probabilities[best]) best = j;
-    out->probabilities.emplace_back(categories[j], probabilities[j]);
   }
-  if (fixed) out->category_order = &categories;
+  out->ClearProbabilities();
   out->is_category = true;
-  if (fixed) {
-    out->category.Lend(&categories[best]);
-  } else {
-    out->category.Set(categories[best]);
-  }
   out->valid = true;
+  if (kept == nullptr) {
+    for (size_t j = 0; j < probabilities.size(); ++j) {
+      out->probabilities.emplace_back(categories[j], probabilities[j]);
+    }
+    out->category.Set(categories[best]);
+    return;
+  }
+  if (kept->size() != probabilities.size()) {
+    kept->clear();
+    for (size_t j = 0; j < probabilities.size(); ++j) kept->emplace_back(categories[j], 0.0);
+  }
+  for (size_t j = 0; j < probabilities.size(); ++j) (*kept)[j].second = probabilities[j];
+  out->lent_probabilities = kept;
+  out->category_order = &categories;
+  out->category.Lend(&categories[best]);
 }
 
 FieldCategory::FieldCategory(const ScoreDictVar* field, const std::string& text) : text_(text) {

@@ -49,10 +49,13 @@ class ModelInputs {
 
 // Fills a classification's prediction: each category's probability in the
 // given order and the most probable category (the first of equals).
-// `fixed`: `categories` (lent) stays as it is while the model lives, and
-// names the order of the prediction's categories.
+// `kept`, when not null: `categories` (lent) stays as it is while the model
+// lives and names the order of the prediction's categories, and `kept` is
+// the algorithm's own list for them (texts written once, numbers each case),
+// lent to the prediction until the algorithm's next case.
 void SetDistribution(const std::vector<std::string>& categories,
-                     const std::vector<double>& probabilities, Prediction* out, bool fixed = false);
+                     const std::vector<double>& probabilities, Prediction* out,
+                     std::vector<std::pair<std::string, double>>* kept = nullptr);
 
 
 // A category of one field as the document writes it, held in the field's own
