@@ -3,6 +3,7 @@
 #include <cerrno>
 #include <cmath>
 #include <cstdlib>
+#include <cstring>
 #include <limits>
 #include <memory>
 
@@ -15,6 +16,7 @@
 namespace orvane_plugins {
 
 using MCOrvane_600::OVException;
+using xercesc::DOMAttr;
 using xercesc::DOMElement;
 using xercesc::DOMNode;
 
@@ -34,6 +36,18 @@ bool WidenAscii(const char* name, XMLCh* wide) {
   }
   wide[i] = 0;
   return true;
+}
+
+// An attribute's value is nearly always its one text node: read that node
+// instead of asking the attribute, whose own lookup pays a checked cast.
+const XMLCh* ValueOf(const DOMAttr* attribute) {
+  if (attribute == nullptr) return nullptr;
+  const DOMNode* first = attribute->getFirstChild();
+  if (first != nullptr && first->getNextSibling() == nullptr &&
+      first->getNodeType() == DOMNode::TEXT_NODE) {
+    return first->getNodeValue();
+  }
+  return attribute->getValue();
 }
 
 bool SameName(const XMLCh* wide, const char* name) {
@@ -93,14 +107,11 @@ DOMElement* FirstChild(const DOMElement* parent, const char* tag) {
 
 const XMLCh* RawAttr(const DOMElement* element, const char* name) {
   XMLCh local[kShortName];
-  if (WidenAscii(name, local)) {
-    const DOMNode* node = element->getAttributeNode(local);
-    return node == nullptr ? nullptr : node->getNodeValue();
-  }
+  if (WidenAscii(name, local)) return ValueOf(element->getAttributeNode(local));
   XMLCh* wide = xercesc::XMLString::transcode(name);
-  const DOMNode* node = element->getAttributeNode(wide);
+  const DOMAttr* node = element->getAttributeNode(wide);
   xercesc::XMLString::release(&wide);
-  return node == nullptr ? nullptr : node->getNodeValue();
+  return ValueOf(node);
 }
 
 bool HasAttr(const DOMElement* element, const char* name) {
@@ -112,45 +123,86 @@ std::string Attr(const DOMElement* element, const char* name, const std::string&
   return raw == nullptr ? fallback : Utf8(raw);
 }
 
-bool ParseNumber(const std::string& raw, double* value) {
-  size_t b = raw.find_first_not_of(" \t\r\n");
-  size_t e = raw.find_last_not_of(" \t\r\n");
-  if (b == std::string::npos) return false;
-  std::string text = raw.substr(b, e - b + 1);
-  if (text == "INF" || text == "+INF") {
+namespace {
+
+bool IsLayout(unsigned c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
+
+// The double syntax over `text[0, size)`, trimmed, whose character after the
+// end is layout or NUL (so strtod stops there): INF, +INF, -INF, NaN, or
+// decimal notation only (no hexadecimal, no "inf"/"nan" spellings of strtod).
+bool ParseTrimmed(const char* text, size_t size, double* value) {
+  const auto is = [&](const char* word) {
+    return std::strlen(word) == size && std::memcmp(text, word, size) == 0;
+  };
+  if (is("INF") || is("+INF")) {
     *value = std::numeric_limits<double>::infinity();
     return true;
   }
-  if (text == "-INF") {
+  if (is("-INF")) {
     *value = -std::numeric_limits<double>::infinity();
     return true;
   }
-  if (text == "NaN") {
+  if (is("NaN")) {
     *value = std::numeric_limits<double>::quiet_NaN();
     return true;
   }
-  // Only decimal notation: no hexadecimal, no "inf"/"nan" spellings of strtod.
-  for (char c : text) {
+  for (size_t i = 0; i < size; ++i) {
+    const char c = text[i];
     if (!((c >= '0' && c <= '9') || c == '.' || c == 'e' || c == 'E' || c == '+' || c == '-')) {
       return false;
     }
   }
   char* end = nullptr;
   errno = 0;
-  double x = std::strtod(text.c_str(), &end);
-  if (end != text.c_str() + text.size()) return false;
+  double x = std::strtod(text, &end);
+  if (end != text + size) return false;
   *value = x;
   return true;
+}
+
+}  // namespace
+
+bool ParseNumber(const std::string& raw, double* value) {
+  size_t b = raw.find_first_not_of(" \t\r\n");
+  size_t e = raw.find_last_not_of(" \t\r\n");
+  if (b == std::string::npos) return false;
+  return ParseTrimmed(raw.c_str() + b, e - b + 1, value);
+}
+
+bool ParseNumber(const XMLCh* raw, double* value) {
+  const XMLCh* b = raw;
+  while (IsLayout(*b)) ++b;
+  if (*b == 0) return false;
+  const XMLCh* e = b;
+  for (const XMLCh* c = b; *c != 0; ++c) {
+    if (!IsLayout(*c)) e = c + 1;
+  }
+  // A number's characters are ASCII; longer texts than this are no number
+  // the syntax has a use for, and are read through a copy.
+  constexpr size_t kShortNumber = 64;
+  const size_t size = static_cast<size_t>(e - b);
+  char narrow[kShortNumber];
+  std::string long_text;
+  char* out = narrow;
+  if (size >= kShortNumber) {
+    long_text.resize(size);
+    out = &long_text[0];
+  }
+  for (size_t i = 0; i < size; ++i) {
+    if (b[i] >= 0x80) return false;
+    out[i] = static_cast<char>(b[i]);
+  }
+  if (out == narrow) narrow[size] = 0;
+  return ParseTrimmed(out, size, value);
 }
 
 double NumberAttr(const DOMElement* element, const char* name, double fallback) {
   const XMLCh* raw = RawAttr(element, name);
   if (raw == nullptr) return fallback;
   double x = 0.0;
-  std::string text = Utf8(raw);
-  if (!ParseNumber(text, &x)) {
+  if (!ParseNumber(raw, &x)) {
     throw Fault(element, OVException::kCodeConversion,
-                std::string("attribute ") + name + " \"" + text + "\" is not a number");
+                std::string("attribute ") + name + " \"" + Utf8(raw) + "\" is not a number");
   }
   return x;
 }

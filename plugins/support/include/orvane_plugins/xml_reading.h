@@ -48,6 +48,7 @@ double NumberAttr(const xercesc::DOMElement* element, const char* name, double f
 std::string RequiredAttr(const xercesc::DOMElement* element, const char* name);
 // A whole text as a number, or false.
 bool ParseNumber(const std::string& text, double* value);
+bool ParseNumber(const XMLCh* text, double* value);
 
 // An OVException of code 5 ("<Element>: <what>"): the document holds
 // something the plug-ins cannot score.
