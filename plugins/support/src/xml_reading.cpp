@@ -50,11 +50,12 @@ const XMLCh* ValueOf(const DOMAttr* attribute) {
   return attribute->getValue();
 }
 
-bool SameName(const XMLCh* wide, const char* name) {
-  for (; *name != 0; ++wide, ++name) {
-    if (*wide != static_cast<unsigned char>(*name)) return false;
+DOMElement* ElementFrom(DOMNode* node) {
+  for (; node != nullptr; node = node->getNextSibling()) {
+    // The node type vouches for the cast, as it does inside the DOM itself.
+    if (node->getNodeType() == DOMNode::ELEMENT_NODE) return static_cast<DOMElement*>(node);
   }
-  return *wide == 0;
+  return nullptr;
 }
 
 }  // namespace
@@ -72,35 +73,43 @@ std::string TagOf(const DOMElement* element) {
   return element == nullptr ? std::string() : Utf8(element->getTagName());
 }
 
-std::vector<DOMElement*> ChildElements(const DOMElement* parent) {
-  std::vector<DOMElement*> out;
-  for (DOMNode* n = parent->getFirstChild(); n != nullptr; n = n->getNextSibling()) {
-    if (n->getNodeType() == DOMNode::ELEMENT_NODE) out.push_back(static_cast<DOMElement*>(n));
-  }
-  return out;
+DOMElement* FirstChildElement(const DOMElement* parent) {
+  return ElementFrom(parent->getFirstChild());
+}
+
+DOMElement* NextElement(const DOMElement* element) {
+  return ElementFrom(element->getNextSibling());
 }
 
 bool HasTag(const DOMElement* element, const char* tag) {
-  XMLCh wide[kShortName];
-  if (WidenAscii(tag, wide)) return SameName(element->getTagName(), tag);
-  return TagOf(element) == tag;
+  // While `tag` is ASCII, the first difference decides: a tag character past
+  // ASCII is a different first byte in UTF-8.
+  const XMLCh* name = element->getTagName();
+  for (size_t i = 0;; ++i) {
+    const unsigned char c = static_cast<unsigned char>(tag[i]);
+    if (c >= 0x80) return TagOf(element) == tag;
+    if (name[i] != c) return false;
+    if (c == 0) return true;
+  }
+}
+
+std::vector<DOMElement*> ChildElements(const DOMElement* parent) {
+  std::vector<DOMElement*> out;
+  for (DOMElement* child : Children(parent)) out.push_back(child);
+  return out;
 }
 
 std::vector<DOMElement*> ChildElements(const DOMElement* parent, const char* tag) {
   std::vector<DOMElement*> out;
-  for (DOMNode* n = parent->getFirstChild(); n != nullptr; n = n->getNextSibling()) {
-    if (n->getNodeType() != DOMNode::ELEMENT_NODE) continue;
-    auto* e = static_cast<DOMElement*>(n);
-    if (HasTag(e, tag)) out.push_back(e);
+  for (DOMElement* child : Children(parent)) {
+    if (HasTag(child, tag)) out.push_back(child);
   }
   return out;
 }
 
 DOMElement* FirstChild(const DOMElement* parent, const char* tag) {
-  for (DOMNode* n = parent->getFirstChild(); n != nullptr; n = n->getNextSibling()) {
-    if (n->getNodeType() != DOMNode::ELEMENT_NODE) continue;
-    auto* e = static_cast<DOMElement*>(n);
-    if (HasTag(e, tag)) return e;
+  for (DOMElement* child : Children(parent)) {
+    if (HasTag(child, tag)) return child;
   }
   return nullptr;
 }

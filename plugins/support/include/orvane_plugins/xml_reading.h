@@ -14,6 +14,7 @@
 
 XERCES_CPP_NAMESPACE_BEGIN
 class DOMElement;
+class DOMNode;
 XERCES_CPP_NAMESPACE_END
 
 namespace orvane_plugins {
@@ -29,6 +30,37 @@ std::string TagOf(const xercesc::DOMElement* element);
 std::vector<xercesc::DOMElement*> ChildElements(const xercesc::DOMElement* parent);
 std::vector<xercesc::DOMElement*> ChildElements(const xercesc::DOMElement* parent,
                                                 const char* tag);
+// The first element child of `parent`, and the element after `element`
+// among its siblings; null when there is none. Lent.
+xercesc::DOMElement* FirstChildElement(const xercesc::DOMElement* parent);
+xercesc::DOMElement* NextElement(const xercesc::DOMElement* element);
+
+// The child elements of `parent` in document order, walked in place:
+// `for (DOMElement* child : Children(parent))`.
+class Children {
+ public:
+  class Iterator {
+   public:
+    explicit Iterator(xercesc::DOMElement* at) : at_(at) {}
+    xercesc::DOMElement* operator*() const { return at_; }
+    Iterator& operator++() {
+      at_ = NextElement(at_);
+      return *this;
+    }
+    bool operator!=(const Iterator& other) const { return at_ != other.at_; }
+
+   private:
+    xercesc::DOMElement* at_;
+  };
+
+  explicit Children(const xercesc::DOMElement* parent) : parent_(parent) {}
+  Iterator begin() const { return Iterator(FirstChildElement(parent_)); }
+  Iterator end() const { return Iterator(nullptr); }
+
+ private:
+  const xercesc::DOMElement* parent_;
+};
+
 // Whether `element` is named `tag`.
 bool HasTag(const xercesc::DOMElement* element, const char* tag);
 // The first child element named `tag`, or null.
