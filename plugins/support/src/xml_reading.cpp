@@ -9,6 +9,7 @@
 
 #include <xercesc/dom/DOMAttr.hpp>
 #include <xercesc/dom/DOMElement.hpp>
+#include <xercesc/dom/DOMNamedNodeMap.hpp>
 #include <xercesc/dom/DOMNode.hpp>
 #include <xercesc/util/TransService.hpp>
 #include <xercesc/util/XMLString.hpp>
@@ -22,20 +23,19 @@ using xercesc::DOMNode;
 
 namespace {
 
-// The names and most texts of a document are ASCII, which reads the same in
-// every code page the transcoder knows: such texts are copied as they are.
-constexpr size_t kShortName = 64;
-
-// `name` (ASCII, shorter than kShortName) into `wide`; false otherwise.
-bool WidenAscii(const char* name, XMLCh* wide) {
-  size_t i = 0;
-  for (; name[i] != 0; ++i) {
-    const unsigned char c = static_cast<unsigned char>(name[i]);
-    if (c >= 0x80 || i + 1 >= kShortName) return false;
-    wide[i] = c;
+bool IsAscii(const char* name) {
+  for (; *name != 0; ++name) {
+    if (static_cast<unsigned char>(*name) >= 0x80) return false;
   }
-  wide[i] = 0;
   return true;
+}
+
+// Whether `wide` is the ASCII `name`.
+bool SameName(const XMLCh* wide, const char* name) {
+  for (; *name != 0; ++wide, ++name) {
+    if (*wide != static_cast<unsigned char>(*name)) return false;
+  }
+  return *wide == 0;
 }
 
 // An attribute's value is nearly always its one text node: read that node
@@ -115,8 +115,20 @@ DOMElement* FirstChild(const DOMElement* parent, const char* tag) {
 }
 
 const XMLCh* RawAttr(const DOMElement* element, const char* name) {
-  XMLCh local[kShortName];
-  if (WidenAscii(name, local)) return ValueOf(element->getAttributeNode(local));
+  if (IsAscii(name)) {
+    // Compared with each attribute's name in place, as the element's own
+    // lookup compares them, without widening the name first.
+    const xercesc::DOMNamedNodeMap* attributes = element->getAttributes();
+    const XMLSize_t count = attributes == nullptr ? 0 : attributes->getLength();
+    for (XMLSize_t i = 0; i < count; ++i) {
+      const DOMNode* attribute = attributes->item(i);
+      if (SameName(attribute->getNodeName(), name)) {
+        // An element's attribute map holds attributes only.
+        return ValueOf(static_cast<const DOMAttr*>(attribute));
+      }
+    }
+    return nullptr;
+  }
   XMLCh* wide = xercesc::XMLString::transcode(name);
   const DOMAttr* node = element->getAttributeNode(wide);
   xercesc::XMLString::release(&wide);
