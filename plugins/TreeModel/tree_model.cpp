@@ -76,6 +76,7 @@ struct Node {
   void Settle() {
     const Distribution* best = nullptr;
     double best_p = -1.0;
+    probabilities.reserve(distribution.size());
     for (const Distribution& d : distribution) {
       const double p = ProbabilityOf(d);
       probabilities.emplace_back(d.value, p);
@@ -288,6 +289,15 @@ std::unique_ptr<Node> ReadNode(DOMElement* element, ReadContext* context, bool c
   }
   node->record_count = NumberAttr(element, "recordCount", std::numeric_limits<double>::quiet_NaN());
   bool has_predicate = false;
+  // Sized once: a node's lists are read into place without regrowing.
+  size_t distributions = 0;
+  size_t children = 0;
+  for (DOMElement* child : Children(element)) {
+    distributions += HasTag(child, "ScoreDistribution");
+    children += HasTag(child, "Node");
+  }
+  node->distribution.reserve(distributions);
+  node->children.reserve(children);
   for (DOMElement* child : Children(element)) {
     if (IsPredicateElement(child)) {
       if (has_predicate) throw Fault(child, OVException::kCodeStructure, "a second predicate");
