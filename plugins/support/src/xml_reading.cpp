@@ -219,7 +219,10 @@ bool ParseNumber(const XMLCh* raw, double* value) {
 
 double NumberAttr(const DOMElement* element, const char* name, double fallback) {
   const XMLCh* raw = RawAttr(element, name);
-  if (raw == nullptr) return fallback;
+  return raw == nullptr ? fallback : NumberOf(element, name, raw);
+}
+
+double NumberOf(const DOMElement* element, const char* name, const XMLCh* raw) {
   double x = 0.0;
   if (!ParseNumber(raw, &x)) {
     throw Fault(element, OVException::kCodeConversion,

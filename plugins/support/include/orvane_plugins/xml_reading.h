@@ -76,6 +76,9 @@ std::string Attr(const xercesc::DOMElement* element, const char* name,
 // `fallback` when absent. Throws code 3 naming element and attribute when the
 // text is no number.
 double NumberAttr(const xercesc::DOMElement* element, const char* name, double fallback);
+// The number of the attribute `name` of `element` whose text is `raw` (not
+// null); throws as NumberAttr does.
+double NumberOf(const xercesc::DOMElement* element, const char* name, const XMLCh* raw);
 // Throws code 4 naming element and attribute when absent.
 std::string RequiredAttr(const xercesc::DOMElement* element, const char* name);
 // A whole text as a number, or false.
