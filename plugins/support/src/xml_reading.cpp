@@ -1,11 +1,13 @@
 #include "orvane_plugins/xml_reading.h"
 
 #include <cerrno>
+#include <charconv>
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
 #include <limits>
 #include <memory>
+#include <system_error>
 
 #include <xercesc/dom/DOMAttr.hpp>
 #include <xercesc/dom/DOMElement.hpp>
@@ -173,10 +175,22 @@ bool ParseTrimmed(const char* text, size_t size, double* value) {
       return false;
     }
   }
+  // from_chars reads what strtod reads, rounded alike, in a fraction of its
+  // time; it refuses a '+', and what it does not read whole (range errors
+  // included) goes to strtod.
+  const char* first = text;
+  const char* last = text + size;
+  if (*first == '+' && size > 1 && first[1] != '-') ++first;
+  double x = 0.0;
+  const std::from_chars_result fast = std::from_chars(first, last, x);
+  if (fast.ec == std::errc() && fast.ptr == last) {
+    *value = x;
+    return true;
+  }
   char* end = nullptr;
   errno = 0;
-  double x = std::strtod(text, &end);
-  if (end != text + size) return false;
+  x = std::strtod(text, &end);
+  if (end != last) return false;
   *value = x;
   return true;
 }
