@@ -1,6 +1,7 @@
 #include "orvane/translate/model_factory.h"
 
 #include <algorithm>
+#include <array>
 #include <cctype>
 #include <cstring>
 #include <fstream>
@@ -88,11 +89,17 @@ bool ScanCannotFind(std::istream& in, const std::string& name,
       kDoctype.data(), kDoctype.data() + kDoctype.size());
   std::size_t longest_tag = 0;
   tagged->assign(tags.size(), false);
+  // The tags not met yet, and the bytes they start with.
+  std::vector<std::size_t> pending;
+  std::array<bool, 256> starts{};
   for (std::size_t i = 0; i < tags.size(); ++i) {
     const bool ascii = std::all_of(tags[i].begin(), tags[i].end(),
                                    [](char c) { return static_cast<unsigned char>(c) < 0x80; });
     (*tagged)[i] = tags[i].empty() || !ascii;
     longest_tag = std::max(longest_tag, tags[i].size() + 1);
+    if ((*tagged)[i]) continue;
+    pending.push_back(i);
+    starts[static_cast<unsigned char>(tags[i][0])] = true;
   }
   const std::size_t overlap = std::max({name.size(), kDoctype.size(), longest_tag}) - 1;
   const std::size_t chunk = std::size_t{1} << 16;
@@ -117,17 +124,28 @@ bool ScanCannotFind(std::istream& in, const std::string& name,
         std::search(begin, end, doctype_searcher) != end) {
       proven = false;
     }
-    for (const char* open = begin; proven && open != nullptr && open < end;) {
+    for (const char* open = begin; proven && !pending.empty() && open < end;) {
       open = static_cast<const char*>(std::memchr(open, '<', static_cast<std::size_t>(end - open)));
       if (open == nullptr) break;
       ++open;
+      if (open == end || !starts[static_cast<unsigned char>(*open)]) continue;
       const std::size_t rest = static_cast<std::size_t>(end - open);
-      for (std::size_t i = 0; i < tags.size(); ++i) {
-        if (!(*tagged)[i] && tags[i].size() <= rest &&
-            std::memcmp(open, tags[i].data(), tags[i].size()) == 0) {
-          (*tagged)[i] = true;
+      // Every tag that starts here is met ("<TreeModel" opens "Tree" too).
+      bool met = false;
+      for (std::size_t k = 0; k < pending.size();) {
+        const std::string& tag = tags[pending[k]];
+        if (tag.size() <= rest && tag[0] == open[0] && (tag.size() == 1 || tag[1] == open[1]) &&
+            std::memcmp(open, tag.data(), tag.size()) == 0) {
+          (*tagged)[pending[k]] = true;
+          pending.erase(pending.begin() + static_cast<std::ptrdiff_t>(k));
+          met = true;
+        } else {
+          ++k;
         }
       }
+      if (!met) continue;
+      starts.fill(false);
+      for (std::size_t i : pending) starts[static_cast<unsigned char>(tags[i][0])] = true;
     }
     carried = std::min(overlap, carried + got);
     std::memmove(buffer.get(), end - carried, carried);
