@@ -14,7 +14,6 @@
 
 XERCES_CPP_NAMESPACE_BEGIN
 class DOMElement;
-class DOMNode;
 XERCES_CPP_NAMESPACE_END
 
 namespace orvane_plugins {
