@@ -186,7 +186,7 @@ void RegressionAlgorithm::ReadTable(DOMElement* element, const ReadContext& cont
   Table table;
   table.category = Attribute(element, "targetCategory", context);
   table.intercept = RequiredNumberAttribute(element, "intercept", context);
-  for (DOMElement* child : ChildElements(element)) {
+  for (DOMElement* child : Children(element)) {
     const std::string kind = ElementName(child, context);
     if (kind == "Extension") continue;
     Term term;

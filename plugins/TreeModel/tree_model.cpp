@@ -76,6 +76,7 @@ struct Node {
   void Settle() {
     const Distribution* best = nullptr;
     double best_p = -1.0;
+    probabilities.reserve(distribution.size());
     for (const Distribution& d : distribution) {
       const double p = ProbabilityOf(d);
       probabilities.emplace_back(d.value, p);
@@ -279,38 +280,47 @@ std::unique_ptr<Node> ReadNode(DOMElement* element, ReadContext* context, bool c
   if (depth > 10000) throw Unsupported(element, "the tree is nested too deeply");
   auto node = std::make_unique<Node>();
   node->id = Attr(element, "id");
-  node->has_score = HasAttr(element, "score");
-  node->score = Attr(element, "score");
+  const XMLCh* score = RawAttr(element, "score");
+  node->has_score = score != nullptr;
+  node->score = Utf8(score);
   if (node->has_score && !classification && !ParseNumber(node->score, &node->score_number)) {
     throw Fault(element, OVException::kCodeConversion,
                 "score \"" + node->score + "\" of a regression tree is not a number");
   }
   node->record_count = NumberAttr(element, "recordCount", std::numeric_limits<double>::quiet_NaN());
   bool has_predicate = false;
-  for (DOMElement* child : ChildElements(element)) {
-    const std::string tag = TagOf(child);
+  // Sized once: a node's lists are read into place without regrowing.
+  size_t distributions = 0;
+  size_t children = 0;
+  for (DOMElement* child : Children(element)) {
+    distributions += HasTag(child, "ScoreDistribution");
+    children += HasTag(child, "Node");
+  }
+  node->distribution.reserve(distributions);
+  node->children.reserve(children);
+  for (DOMElement* child : Children(element)) {
     if (IsPredicateElement(child)) {
       if (has_predicate) throw Fault(child, OVException::kCodeStructure, "a second predicate");
       node->predicate.reset(context->ReadPredicate(child));
-      if (tag == "SimplePredicate") node->simple_field = Attr(child, "field");
+      if (HasTag(child, "SimplePredicate")) node->simple_field = Attr(child, "field");
       has_predicate = true;
-    } else if (tag == "ScoreDistribution") {
+    } else if (HasTag(child, "ScoreDistribution")) {
       Distribution d;
       d.value = RequiredAttr(child, "value");
       d.count = NumberAttr(child, "recordCount", 0.0);
       d.probability = NumberAttr(child, "probability", std::numeric_limits<double>::quiet_NaN());
       d.confidence = NumberAttr(child, "confidence", std::numeric_limits<double>::quiet_NaN());
       node->distribution.push_back(d);
-    } else if (tag == "Node") {
+    } else if (HasTag(child, "Node")) {
       node->children.push_back(ReadNode(child, context, classification, depth + 1));
-    } else if (tag != "Extension" && tag != "Partition") {
+    } else if (!HasTag(child, "Extension") && !HasTag(child, "Partition")) {
       throw Unsupported(child, "is not supported inside a Node");
     }
   }
   if (!has_predicate) throw Fault(element, OVException::kCodeAbsent, "Node without a predicate");
   if (classification) node->Settle();
-  if (HasAttr(element, "defaultChild")) {
-    const std::string wanted = Attr(element, "defaultChild");
+  if (const XMLCh* default_child = RawAttr(element, "defaultChild")) {
+    const std::string wanted = Utf8(default_child);
     for (size_t i = 0; i < node->children.size(); ++i) {
       if (node->children[i]->id == wanted) {
         node->default_child = static_cast<int>(i);

@@ -1,6 +1,7 @@
 #include "orvane/translate/model_factory.h"
 
 #include <algorithm>
+#include <array>
 #include <cctype>
 #include <cstring>
 #include <fstream>
@@ -73,8 +74,11 @@ bool AsciiCompatibleStart(std::string_view text) {
 // the text is in an encoding whose ASCII characters are their own bytes, has
 // no document type declaration (so no entity can spell the tag) and holds the
 // name nowhere. Anything else is left to the scan. Reads the stream from where
-// it stands and puts it back there.
-bool ScanCannotFind(std::istream& in, const std::string& name) {
+// it stands and puts it back there. When it returns true, `tagged` holds for
+// each of `tags` whether "<tag" occurs in the bytes (always true for a tag past
+// ASCII, whose bytes depend on the encoding).
+bool ScanCannotFind(std::istream& in, const std::string& name,
+                    const std::vector<std::string>& tags, std::vector<bool>* tagged) {
   if (in.exceptions() != std::ios::goodbit) return false;
   const std::streampos start = in.tellg();
   if (start == std::streampos(-1)) return false;
@@ -83,7 +87,21 @@ bool ScanCannotFind(std::istream& in, const std::string& name) {
                                                                       name.data() + name.size());
   const std::boyer_moore_horspool_searcher<const char*> doctype_searcher(
       kDoctype.data(), kDoctype.data() + kDoctype.size());
-  const std::size_t overlap = std::max(name.size(), kDoctype.size()) - 1;
+  std::size_t longest_tag = 0;
+  tagged->assign(tags.size(), false);
+  // The tags not met yet, and the bytes they start with.
+  std::vector<std::size_t> pending;
+  std::array<bool, 256> starts{};
+  for (std::size_t i = 0; i < tags.size(); ++i) {
+    const bool ascii = std::all_of(tags[i].begin(), tags[i].end(),
+                                   [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+    (*tagged)[i] = tags[i].empty() || !ascii;
+    longest_tag = std::max(longest_tag, tags[i].size() + 1);
+    if ((*tagged)[i]) continue;
+    pending.push_back(i);
+    starts[static_cast<unsigned char>(tags[i][0])] = true;
+  }
+  const std::size_t overlap = std::max({name.size(), kDoctype.size(), longest_tag}) - 1;
   const std::size_t chunk = std::size_t{1} << 16;
   // Each read lands after the last `overlap` bytes of the one before, so a
   // name cut in two by a chunk boundary is still seen whole.
@@ -106,12 +124,37 @@ bool ScanCannotFind(std::istream& in, const std::string& name) {
         std::search(begin, end, doctype_searcher) != end) {
       proven = false;
     }
+    for (const char* open = begin; proven && !pending.empty() && open < end;) {
+      open = static_cast<const char*>(std::memchr(open, '<', static_cast<std::size_t>(end - open)));
+      if (open == nullptr) break;
+      ++open;
+      if (open == end || !starts[static_cast<unsigned char>(*open)]) continue;
+      const std::size_t rest = static_cast<std::size_t>(end - open);
+      // Every tag that starts here is met ("<TreeModel" opens "Tree" too).
+      bool met = false;
+      for (std::size_t k = 0; k < pending.size();) {
+        const std::string& tag = tags[pending[k]];
+        if (tag.size() <= rest && tag[0] == open[0] && (tag.size() == 1 || tag[1] == open[1]) &&
+            std::memcmp(open, tag.data(), tag.size()) == 0) {
+          (*tagged)[pending[k]] = true;
+          pending.erase(pending.begin() + static_cast<std::ptrdiff_t>(k));
+          met = true;
+        } else {
+          ++k;
+        }
+      }
+      if (!met) continue;
+      starts.fill(false);
+      for (std::size_t i : pending) starts[static_cast<unsigned char>(tags[i][0])] = true;
+    }
     carried = std::min(overlap, carried + got);
     std::memmove(buffer.get(), end - carried, carried);
   }
   if (first || in.bad()) return false;  // nothing read, or a failed read: the scan decides
   in.clear();
   in.seekg(start);
+  // The tree is parsed from the stream's beginning: tags before `start` went unseen.
+  if (start != std::streampos(0)) tagged->assign(tags.size(), true);
   return proven;
 }
 
@@ -142,13 +185,17 @@ GiveMyTranslatorFunction FindTranslatorFactory(PluginLibrary* library,
 // names are looked for together and only those earlier in the list than the
 // best found so far: the model element, nearly always a child of the root,
 // is looked for among the children first, and when it bears the first name
-// of the list the rest of the tree need not be walked.
-std::string FindModelType(DOMElement* root, const std::vector<std::string>& modelNames) {
+// of the list the rest of the tree need not be walked. `tagged` (null: not
+// known) tells per name whether the document's bytes open a tag with it.
+std::string FindModelType(DOMElement* root, const std::vector<std::string>& modelNames,
+                          const std::vector<bool>* tagged) {
   std::vector<std::unique_ptr<xml_internal::WideName>> wanted;
   wanted.reserve(modelNames.size());
-  for (const std::string& name : modelNames) {
-    // "*" is the DOM's wildcard; no element is named so.
-    const bool skipped = name.empty() || name == "*";
+  for (std::size_t i = 0; i < modelNames.size(); ++i) {
+    const std::string& name = modelNames[i];
+    // "*" is the DOM's wildcard; no element is named so. A name the bytes
+    // never open a tag with names no element either.
+    const bool skipped = name.empty() || name == "*" || (tagged != nullptr && !(*tagged)[i]);
     wanted.emplace_back(skipped ? nullptr : new xml_internal::WideName(name.c_str()));
   }
   size_t best = wanted.size();
@@ -165,9 +212,15 @@ std::string FindModelType(DOMElement* root, const std::vector<std::string>& mode
        child != nullptr && best > 0; child = BaseTranslator::GetNextSiblingElt(child)) {
     look_at(child);
   }
-  xml_internal::SubtreeWalk walk(root);
-  for (xercesc::DOMNode* node = walk.Next(); node != nullptr && best > 0; node = walk.Next()) {
-    if (node->getNodeType() == xercesc::DOMNode::ELEMENT_NODE) look_at(node);
+  // The walk touches every node of the tree: it is left out when no name
+  // ranked before the best so far is left to look for.
+  bool open = false;
+  for (std::size_t i = 0; i < best; ++i) open = open || wanted[i] != nullptr;
+  if (open) {
+    xml_internal::SubtreeWalk walk(root);
+    for (xercesc::DOMNode* node = walk.Next(); node != nullptr && best > 0; node = walk.Next()) {
+      if (node->getNodeType() == xercesc::DOMNode::ELEMENT_NODE) look_at(node);
+    }
   }
   return best < modelNames.size() ? modelNames[best] : std::string();
 }
@@ -222,7 +275,7 @@ std::string ModelTypeOfRoot(const DOMElement* root) {
 // platform session, so all are gone (translator, then parser with its
 // document) before the platform is terminated, on every way out.
 ScoreModel* MakeModelFromDocument(std::istream& in, const std::vector<std::string>& modelNames,
-                                  const std::string& arg) {
+                                  const std::string& arg, const std::vector<bool>* tagged) {
   const xml_internal::XercesPlatformSession session;
   xml_internal::ParserGuards guards;
   std::unique_ptr<xercesc::XercesDOMParser> parser = guards.NewDocumentParser();
@@ -242,7 +295,7 @@ ScoreModel* MakeModelFromDocument(std::istream& in, const std::vector<std::strin
     throw OVException(OVException::kCodeOpen, "\nInvalid XML document: root tag name is empty!!");
   }
   std::string model_type = ModelTypeOfRoot(root);
-  if (model_type.empty()) model_type = FindModelType(root, modelNames);
+  if (model_type.empty()) model_type = FindModelType(root, modelNames, tagged);
   if (model_type.empty()) throw OVException(OVException::kCodeUnsupported, kUnsupportedModel);
 
   PluginLibrary library(PluginFileName(model_type));
@@ -293,15 +346,16 @@ ScoreModel* ModelFactory::MakeModelFromXML(std::istream& in,
 ScoreModel* ModelFactory::MakeModelFromXML(std::istream& in,
                                            const std::vector<std::string>& modelNames,
                                            const std::string& arg, const std::string& nnArg) {
-  const bool nearest_neighbor =
-      !ScanCannotFind(in, kNearestNeighborModel) && ScanForElement(kNearestNeighborModel, in);
+  std::vector<bool> tagged;
+  const bool plain = ScanCannotFind(in, kNearestNeighborModel, modelNames, &tagged);
+  const bool nearest_neighbor = !plain && ScanForElement(kNearestNeighborModel, in);
   // Both paths read the document from its start again.
   if (!in.bad()) {
     in.clear();
     in.seekg(0, std::ios::beg);
   }
   if (nearest_neighbor) return MakeNearestNeighborModel(in, modelNames, nnArg);
-  return MakeModelFromDocument(in, modelNames, arg);
+  return MakeModelFromDocument(in, modelNames, arg, plain ? &tagged : nullptr);
 }
 
 }  // namespace MCOrvane_600

@@ -55,8 +55,9 @@ double NumberAttribute(const xercesc::DOMElement* element, const char* name, dou
 
 double RequiredNumberAttribute(const xercesc::DOMElement* element, const char* name,
                                const ReadContext& context) {
-  if (RawAttr(element, name) == nullptr) RequiredAttribute(element, name, context);  // throws
-  return NumberAttr(element, name, 0.0);
+  const XMLCh* raw = RawAttr(element, name);
+  if (raw == nullptr) RequiredAttribute(element, name, context);  // throws
+  return NumberOf(element, name, raw);
 }
 
 std::string ElementText(const xercesc::DOMElement* element, const ReadContext& context) {
@@ -81,10 +82,10 @@ bool ParseNumbers(const std::string& text, std::vector<double>* numbers) {
 
 void RefuseUnknownChildren(const xercesc::DOMElement* parent, const char* const* known,
                            const ReadContext& context) {
-  for (xercesc::DOMElement* child : ChildElements(parent)) {
+  for (xercesc::DOMElement* child : Children(parent)) {
     bool found = false;
     for (const char* const* name = known; *name != nullptr && !found; ++name) {
-      found = TagOf(child) == *name;
+      found = HasTag(child, *name);
     }
     if (!found) {
       throw OVException(OVException::kCodeUnsupported,

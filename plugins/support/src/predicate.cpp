@@ -215,16 +215,15 @@ const MCOrvane_600::ScoreDictVar* ReadField(const DOMElement* element, const Rea
 }  // namespace
 
 bool IsPredicateElement(const DOMElement* element) {
-  const std::string tag = TagOf(element);
-  return tag == "SimplePredicate" || tag == "CompoundPredicate" || tag == "SimpleSetPredicate" ||
-         tag == "True" || tag == "False";
+  return HasTag(element, "SimplePredicate") || HasTag(element, "CompoundPredicate") ||
+         HasTag(element, "SimpleSetPredicate") || HasTag(element, "True") ||
+         HasTag(element, "False");
 }
 
 std::unique_ptr<Predicate> ReadPredicateElement(DOMElement* element, const ReadContext& context) {
-  const std::string tag = TagOf(element);
-  if (tag == "True") return std::make_unique<Constant>(true);
-  if (tag == "False") return std::make_unique<Constant>(false);
-  if (tag == "SimplePredicate") {
+  if (HasTag(element, "True")) return std::make_unique<Constant>(true);
+  if (HasTag(element, "False")) return std::make_unique<Constant>(false);
+  if (HasTag(element, "SimplePredicate")) {
     std::string field;
     const auto* var = ReadField(element, context, &field);
     const Op op = ReadOperator(element);
@@ -234,7 +233,7 @@ std::unique_ptr<Predicate> ReadPredicateElement(DOMElement* element, const ReadC
     }
     return std::make_unique<Simple>(field, context.Slot(field), op, std::move(constant));
   }
-  if (tag == "SimpleSetPredicate") {
+  if (HasTag(element, "SimpleSetPredicate")) {
     std::string field;
     const auto* var = ReadField(element, context, &field);
     const std::string how = RequiredAttr(element, "booleanOperator");
@@ -250,7 +249,7 @@ std::unique_ptr<Predicate> ReadPredicateElement(DOMElement* element, const ReadC
     return std::make_unique<SetPredicate>(field, context.Slot(field), how == "isIn",
                                           std::move(set));
   }
-  if (tag == "CompoundPredicate") {
+  if (HasTag(element, "CompoundPredicate")) {
     const std::string how = RequiredAttr(element, "booleanOperator");
     Combine combine;
     if (how == "and") {
@@ -265,7 +264,7 @@ std::unique_ptr<Predicate> ReadPredicateElement(DOMElement* element, const ReadC
       throw Unsupported(element, "booleanOperator \"" + how + "\" is not supported");
     }
     std::vector<std::unique_ptr<Predicate>> parts;
-    for (DOMElement* child : ChildElements(element)) {
+    for (DOMElement* child : Children(element)) {
       if (IsPredicateElement(child)) parts.push_back(ReadPredicateElement(child, context));
     }
     if (parts.size() < 2) {
@@ -278,7 +277,7 @@ std::unique_ptr<Predicate> ReadPredicateElement(DOMElement* element, const ReadC
 
 Predicate* ReadPredicateChild(const DOMElement* parent, ReadContext* context) {
   DOMElement* found = nullptr;
-  for (DOMElement* child : ChildElements(parent)) {
+  for (DOMElement* child : Children(parent)) {
     if (!IsPredicateElement(child)) continue;
     if (found != nullptr) {
       throw OVException(OVException::kCodeStructure, TagOf(parent) + ": more than one predicate");

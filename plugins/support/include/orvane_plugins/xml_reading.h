@@ -29,6 +29,37 @@ std::string TagOf(const xercesc::DOMElement* element);
 std::vector<xercesc::DOMElement*> ChildElements(const xercesc::DOMElement* parent);
 std::vector<xercesc::DOMElement*> ChildElements(const xercesc::DOMElement* parent,
                                                 const char* tag);
+// The first element child of `parent`, and the element after `element`
+// among its siblings; null when there is none. Lent.
+xercesc::DOMElement* FirstChildElement(const xercesc::DOMElement* parent);
+xercesc::DOMElement* NextElement(const xercesc::DOMElement* element);
+
+// The child elements of `parent` in document order, walked in place:
+// `for (DOMElement* child : Children(parent))`.
+class Children {
+ public:
+  class Iterator {
+   public:
+    explicit Iterator(xercesc::DOMElement* at) : at_(at) {}
+    xercesc::DOMElement* operator*() const { return at_; }
+    Iterator& operator++() {
+      at_ = NextElement(at_);
+      return *this;
+    }
+    bool operator!=(const Iterator& other) const { return at_ != other.at_; }
+
+   private:
+    xercesc::DOMElement* at_;
+  };
+
+  explicit Children(const xercesc::DOMElement* parent) : parent_(parent) {}
+  Iterator begin() const { return Iterator(FirstChildElement(parent_)); }
+  Iterator end() const { return Iterator(nullptr); }
+
+ private:
+  const xercesc::DOMElement* parent_;
+};
+
 // Whether `element` is named `tag`.
 bool HasTag(const xercesc::DOMElement* element, const char* tag);
 // The first child element named `tag`, or null.
@@ -44,10 +75,14 @@ std::string Attr(const xercesc::DOMElement* element, const char* name,
 // `fallback` when absent. Throws code 3 naming element and attribute when the
 // text is no number.
 double NumberAttr(const xercesc::DOMElement* element, const char* name, double fallback);
+// The number of the attribute `name` of `element` whose text is `raw` (not
+// null); throws as NumberAttr does.
+double NumberOf(const xercesc::DOMElement* element, const char* name, const XMLCh* raw);
 // Throws code 4 naming element and attribute when absent.
 std::string RequiredAttr(const xercesc::DOMElement* element, const char* name);
 // A whole text as a number, or false.
 bool ParseNumber(const std::string& text, double* value);
+bool ParseNumber(const XMLCh* text, double* value);
 
 // An OVException of code 5 ("<Element>: <what>"): the document holds
 // something the plug-ins cannot score.
