@@ -19,7 +19,7 @@ using MCOrvane_600::StringValue;
 // 0.1); a missing x gives no prediction.
 const std::string kTree = orvane_test::ReadFile(ORVANE_TEST_DATA_DIR "/scoring/tree.pmml");
 
-enum class HostStep { kNothing, kNumberAsTarget, kRemoveTarget, kTextAsProbability };
+enum class HostStep { kNothing, kNumberAsTarget, kRemoveTarget, kTextAsProbability, kTextAsTarget };
 
 // One run, in order, over one record.
 const struct RecordCase {
@@ -35,6 +35,8 @@ const struct RecordCase {
     {"no prediction", HostStep::kNothing, NAN, nullptr, NAN},
     {"after no prediction", HostStep::kNothing, 5, "bb", 0.1},
     {"host removed the target", HostStep::kRemoveTarget, 2, "a", 0.8},
+    {"the same category again", HostStep::kNothing, 1, "a", 0.8},
+    {"host changed the target's text, same category", HostStep::kTextAsTarget, 1, "a", 0.8},
     {"host put a text as a number", HostStep::kTextAsProbability, 4, "bb", 0.1},
 };
 
@@ -74,8 +76,24 @@ TEST(ResultRecord, OwnRecordHoldsEachCaseWhateverTheHostDid) {
       case HostStep::kTextAsProbability:
         result->Add("p_a", new StringValue("0.5"));
         break;
+      case HostStep::kTextAsTarget:
+        result->SetValue("y", std::string("z"));
+        break;
     }
     Check(*model, c, result.get());
+  }
+}
+
+// Two result records of one model, each case scored into both in turn:
+// the second gets the same results as the first, the first the next case's.
+TEST(ResultRecord, RecordsTakenInTurnHoldTheirCases) {
+  const std::unique_ptr<MCOrvane_600::ScoreModel> model = orvane_test::ReadModel(kTree);
+  std::unique_ptr<ScoreCaseRecord> first(model->CreateResultRecord());
+  std::unique_ptr<ScoreCaseRecord> second(model->CreateResultRecord());
+  for (const RecordCase& c : kSteps) {
+    if (c.before != HostStep::kNothing) continue;
+    Check(*model, c, first.get());
+    Check(*model, c, second.get());
   }
 }
 
