@@ -57,7 +57,7 @@ double RequiredNumberAttribute(const xercesc::DOMElement* element, const char* n
                                const ReadContext& context) {
   const XMLCh* raw = RawAttr(element, name);
   if (raw == nullptr) RequiredAttribute(element, name, context);  // throws
-  return NumberOf(element, name, raw);
+  return AttrNumber(element, name, raw);
 }
 
 std::string ElementText(const xercesc::DOMElement* element, const ReadContext& context) {

@@ -16,6 +16,8 @@
 #include <xercesc/util/TransService.hpp>
 #include <xercesc/util/XMLString.hpp>
 
+#include "orvane/translate/base_translator.h"
+
 namespace orvane_plugins {
 
 using MCOrvane_600::OVException;
@@ -52,14 +54,6 @@ const XMLCh* ValueOf(const DOMAttr* attribute) {
   return attribute->getValue();
 }
 
-DOMElement* ElementFrom(DOMNode* node) {
-  for (; node != nullptr; node = node->getNextSibling()) {
-    // The node type vouches for the cast, as it does inside the DOM itself.
-    if (node->getNodeType() == DOMNode::ELEMENT_NODE) return static_cast<DOMElement*>(node);
-  }
-  return nullptr;
-}
-
 }  // namespace
 
 std::string Utf8(const XMLCh* text) {
@@ -75,12 +69,15 @@ std::string TagOf(const DOMElement* element) {
   return element == nullptr ? std::string() : Utf8(element->getTagName());
 }
 
+// The library's element walk; its node type check vouches for the casts.
 DOMElement* FirstChildElement(const DOMElement* parent) {
-  return ElementFrom(parent->getFirstChild());
+  return static_cast<DOMElement*>(
+      MCOrvane_600::BaseTranslator::GetFirstChildElt(const_cast<DOMElement*>(parent)));
 }
 
 DOMElement* NextElement(const DOMElement* element) {
-  return ElementFrom(element->getNextSibling());
+  return static_cast<DOMElement*>(
+      MCOrvane_600::BaseTranslator::GetNextSiblingElt(const_cast<DOMElement*>(element)));
 }
 
 bool HasTag(const DOMElement* element, const char* tag) {
@@ -233,10 +230,10 @@ bool ParseNumber(const XMLCh* raw, double* value) {
 
 double NumberAttr(const DOMElement* element, const char* name, double fallback) {
   const XMLCh* raw = RawAttr(element, name);
-  return raw == nullptr ? fallback : NumberOf(element, name, raw);
+  return raw == nullptr ? fallback : AttrNumber(element, name, raw);
 }
 
-double NumberOf(const DOMElement* element, const char* name, const XMLCh* raw) {
+double AttrNumber(const DOMElement* element, const char* name, const XMLCh* raw) {
   double x = 0.0;
   if (!ParseNumber(raw, &x)) {
     throw Fault(element, OVException::kCodeConversion,

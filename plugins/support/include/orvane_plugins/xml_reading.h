@@ -77,7 +77,7 @@ std::string Attr(const xercesc::DOMElement* element, const char* name,
 double NumberAttr(const xercesc::DOMElement* element, const char* name, double fallback);
 // The number of the attribute `name` of `element` whose text is `raw` (not
 // null); throws as NumberAttr does.
-double NumberOf(const xercesc::DOMElement* element, const char* name, const XMLCh* raw);
+double AttrNumber(const xercesc::DOMElement* element, const char* name, const XMLCh* raw);
 // Throws code 4 naming element and attribute when absent.
 std::string RequiredAttr(const xercesc::DOMElement* element, const char* name);
 // A whole text as a number, or false.
