@@ -44,6 +44,7 @@ struct Node {
   double score_number = 0.0;
   double record_count = std::numeric_limits<double>::quiet_NaN();
   std::unique_ptr<Predicate> predicate;
+  int test = -1;  // the predicate in Tree::tests_, when the tree compiled
   // The field a SimplePredicate tests (named in missing-value advice).
   std::string simple_field;
   std::vector<Distribution> distribution;
@@ -156,6 +157,40 @@ class Tree : public ModelAlgorithm {
     }
   }
 
+  bool Compile(const PlainLayout& layout) override {
+    std::vector<Node*> pending{root_.get()};
+    while (!pending.empty()) {
+      Node* node = pending.back();
+      pending.pop_back();
+      node->test = node->predicate->Compile(layout, &tests_);
+      if (node->test < 0) return false;
+      for (const auto& child : node->children) pending.push_back(child.get());
+    }
+    return true;
+  }
+
+  // Predict's walk where no predicate is unknown: the first true child, or
+  // the noTrueChildStrategy.
+  void PredictPlain(const PlainCase& c, Prediction* out) const override {
+    if (!tests_.Holds(root_->test, c)) return;
+    const Node* node = root_.get();
+    while (!node->children.empty()) {
+      const Node* next = nullptr;
+      for (const auto& child : node->children) {
+        if (tests_.Holds(child->test, c)) {
+          next = child.get();
+          break;
+        }
+      }
+      if (next == nullptr) {
+        if (!return_last_) return;
+        break;
+      }
+      node = next;
+    }
+    FromNode(*node, out);
+  }
+
   bool classification_ = true;
   MissingStrategy missing_ = MissingStrategy::kNone;
   bool return_last_ = false;
@@ -189,6 +224,7 @@ class Tree : public ModelAlgorithm {
 
  private:
   static constexpr size_t kMaxOrders = 8;
+  PlainTests tests_;
   std::vector<std::unique_ptr<std::vector<std::string>>> orders_;
 
   void FromNode(const Node& node, Prediction* out) const {

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstring>
+#include <limits>
 #include <sstream>
 #include <typeinfo>
 
@@ -111,26 +112,32 @@ struct ModelScope::MiningField {
   // kCategories: the texts of the categories that are library texts, by
   // length (a text's length finds the few it may equal); the long ones share
   // the last list.
+  // `categories` holds them in the order read; each by-length list names
+  // their positions there.
   static constexpr size_t kLongText = 64;
-  std::vector<std::vector<std::string>> category_texts;
+  std::vector<std::string> categories;
+  std::vector<std::vector<int>> category_texts;
 
   void AddCategoryText(const std::string& text) {
     const size_t i = std::min(text.size(), kLongText);
     if (category_texts.size() <= i) category_texts.resize(i + 1);
-    category_texts[i].push_back(text);
+    category_texts[i].push_back(static_cast<int>(categories.size()));
+    categories.push_back(text);
   }
-  bool IsCategoryText(const std::string& text) const {
+  // The position of the first category that is `text`, or -1.
+  int CategoryOf(const std::string& text) const {
     const size_t i = std::min(text.size(), kLongText);
-    if (i >= category_texts.size()) return false;
-    for (const std::string& category : category_texts[i]) {
+    if (i >= category_texts.size()) return -1;
+    for (const int k : category_texts[i]) {
+      const std::string& category = categories[k];
       // The first and last bytes tell most texts of one length apart.
       if (category.size() == text.size() &&
           (text.empty() || (category[0] == text[0] && category.back() == text.back() &&
                             std::memcmp(category.data(), text.data(), text.size()) == 0))) {
-        return true;
+        return k;
       }
     }
-    return false;
+    return -1;
   }
 
   // Reads `missing_ranges` as numbers where they are.
@@ -209,7 +216,7 @@ struct ModelScope::MiningField {
         return true;
       case Check::kCategories: {
         const std::string* text = TextOf(value);
-        if (text != nullptr && IsCategoryText(*text)) return true;
+        if (text != nullptr && CategoryOf(*text) >= 0) return true;
         break;
       }
       case Check::kByVariable:
@@ -217,6 +224,15 @@ struct ModelScope::MiningField {
     }
     return var->IsValidValue(value);
   }
+};
+
+struct ModelScope::PlainField {
+  int slot;
+  const MiningField* field;  // lent from fields_
+  bool number;               // else a category
+  // Numbers outside are outliers the MiningSchema treats (the general way).
+  double low;
+  double high;
 };
 
 enum class Feature { kPredictedValue, kPredictedDisplayValue, kProbability, kEntityId, kAffinity,
@@ -759,6 +775,7 @@ std::unique_ptr<ModelScope> ModelScope::Read(DOMElement* model, const ScoreDicti
   if (global != nullptr || scope->local_ != nullptr) {
     for (const auto& entry : scope->visible_) scope->work_.Add(entry.first, nullptr);
   }
+  scope->PlanPlainCases();
   if (global != nullptr) {
     scope->global_names_ = global->GetDerivedVarNames();
     for (const std::string& name : scope->global_names_) {
@@ -1110,6 +1127,63 @@ bool ModelScope::TreatInputs(const FieldValues* outer, Prediction* out) const {
   return !invalid;
 }
 
+void ModelScope::PlanPlainCases() {
+  if (parent_ != nullptr || global_ != nullptr || local_ != nullptr) return;
+  PlainLayout layout;
+  layout.kinds.assign(values_.size(), PlainLayout::kNone);
+  layout.categories.resize(values_.size());
+  std::vector<PlainField> plain;
+  for (const MiningField& field : fields_) {
+    if (field.usage == Usage::kTarget || field.slot < 0) continue;
+    PlainLayout::Kind& kind = layout.kinds[field.slot];
+    if (kind != PlainLayout::kNone) return;  // a field named twice
+    // Missing values a number does not tell by itself are the general way's.
+    if (field.check == Check::kNumber &&
+        (field.missing_ranges.empty() || !field.number_ranges.empty())) {
+      kind = PlainLayout::kNumber;
+      const bool as_is = field.outliers == Outliers::kAsIs;
+      const double inf = std::numeric_limits<double>::infinity();
+      plain.push_back({field.slot, &field, true, as_is ? -inf : field.low,
+                       as_is ? inf : field.high});
+    } else if (field.check == Check::kCategories && field.missing_ranges.empty()) {
+      kind = PlainLayout::kCategory;
+      layout.categories[field.slot] = field.categories;
+      plain.push_back({field.slot, &field, false, 0.0, 0.0});
+    } else {
+      return;
+    }
+  }
+  if (!algorithm_->Compile(layout)) return;
+  plain_fields_ = std::move(plain);
+  plain_numbers_.assign(values_.size(), 0.0);
+  plain_categories_.assign(values_.size(), -1);
+  plain_case_.numbers = plain_numbers_.data();
+  plain_case_.categories = plain_categories_.data();
+  plain_ = true;
+}
+
+bool ModelScope::TreatPlain(const FieldValues* outer) const {
+  for (const PlainField& plain : plain_fields_) {
+    const ScoreValue* value = Fetch(plain.slot, outer);
+    if (plain.number) {
+      // What TreatInputs finds valid, not missing and no outlier.
+      double x = 0.0;
+      if (!NumberOf(value, &x) || plain.field->IsMissingNumber(value) || x < plain.low ||
+          x > plain.high) {
+        return false;
+      }
+      plain_numbers_[plain.slot] = x;
+    } else {
+      const std::string* text = TextOf(value);
+      const int k = text == nullptr ? -1 : plain.field->CategoryOf(*text);
+      if (k < 0) return false;
+      plain_categories_[plain.slot] = k;
+    }
+    checked_[plain.slot] = case_;
+  }
+  return true;
+}
+
 void ModelScope::Transform(const FieldValues* outer) const {
   for (size_t i = 0; i < visible_.size(); ++i) {
     PutValue(visible_[i].first, Fetch(static_cast<int>(i), outer), &work_);
@@ -1140,14 +1214,18 @@ void ModelScope::Predict(const FieldValues& fields, Prediction* out,
   // The top-level scope with the document's transformations reads the host's
   // record for the data fields only: the derived ones are computed.
   const FieldValues* outer = &fields;
-  const bool valid = TreatInputs(outer, out);
+  const bool plain = plain_ && TreatPlain(outer);
+  const bool valid = plain || TreatInputs(outer, out);
   if (global_ != nullptr || local_ != nullptr) Transform(outer);
   if (global_ != nullptr) outer = nullptr;
   const Values values(this, outer);
   // The treatment's advice comes first, whatever the algorithm does to `out`.
   treatment_.clear();
   treatment_.swap(out->advice);
-  if (valid) {
+  if (plain) {
+    algorithm_->PredictPlain(plain_case_, out);
+    ApplyTargets(out);
+  } else if (valid) {
     algorithm_->Predict(values, out);
     ApplyTargets(out);
   }

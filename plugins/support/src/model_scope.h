@@ -104,6 +104,7 @@ class ModelScope : public NestedModel {
   struct MiningField;
   struct OutputDef;
   struct TargetDef;
+  struct PlainField;
 
  private:
   class Reader;
@@ -116,6 +117,12 @@ class ModelScope : public NestedModel {
   // Treats the MiningSchema's inputs in their slots; false when the case is
   // invalid.
   bool TreatInputs(const FieldValues* outer, Prediction* out) const;
+  // Lays out plain cases when the algorithm compiles for them (the top-level
+  // scope without transformations, every input a number or a category).
+  void PlanPlainCases();
+  // True when every input of the case is plain and in `plain_case_`; false
+  // sends the case the general way.
+  bool TreatPlain(const FieldValues* outer) const;
   // Runs the document's and the element's transformations over the treated
   // inputs and puts the derived values in their slots.
   void Transform(const FieldValues* outer) const;
@@ -198,6 +205,12 @@ class ModelScope : public NestedModel {
   mutable std::vector<const std::string*> result_texts_;
   mutable std::vector<std::uint64_t> result_stamps_;
   mutable std::uint64_t stamp_ = 0;
+  // Plain cases (PlanPlainCases): the inputs, and the case's values by slot.
+  std::vector<PlainField> plain_fields_;
+  bool plain_ = false;
+  mutable std::vector<double> plain_numbers_;
+  mutable std::vector<int> plain_categories_;
+  PlainCase plain_case_;  // lends the two above
   mutable std::vector<const MCOrvane_600::ScoreValue*> computed_;  // output expressions
   mutable std::vector<MCOrvane_600::ResultAdvice> treatment_;  // the case's treatment advice
 };

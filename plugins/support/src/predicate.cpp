@@ -22,11 +22,51 @@ using xercesc::DOMElement;
 
 namespace {
 
+// One field's value, for asking a predicate what it makes of each category.
+class OneValue : public FieldValues {
+ public:
+  OneValue(int slot, const std::string& name, const ScoreValue* value)
+      : slot_(slot), name_(name), value_(value) {}
+  const ScoreValue* Get(const std::string& name) const override {
+    return name == name_ ? value_ : nullptr;
+  }
+  const ScoreValue* AtSlot(int slot, const std::string& name) const override {
+    return slot == slot_ ? value_ : Get(name);
+  }
+
+ private:
+  int slot_;
+  const std::string& name_;
+  const ScoreValue* value_;
+};
+
+// `predicate`, a test of field `name` in `slot`, as a test of plain cases:
+// over a category slot, what it answers for each category, found by asking
+// it; -1 for a slot plain cases do not hold.
+int CompileOverCategories(const Predicate& predicate, int slot, const std::string& name,
+                          const PlainLayout& layout, PlainTests* tests) {
+  const std::vector<std::string>& categories = layout.categories[slot];
+  std::vector<bool> holds(categories.size());
+  for (size_t k = 0; k < categories.size(); ++k) {
+    const MCOrvane_600::StringValue text(categories[k]);
+    holds[k] = predicate.Evaluate(OneValue(slot, name, &text)) == Predicate::kTRUE;
+  }
+  return tests->Categories(slot, holds);
+}
+
+PlainLayout::Kind KindOf(int slot, const PlainLayout& layout) {
+  if (slot < 0 || static_cast<size_t>(slot) >= layout.kinds.size()) return PlainLayout::kNone;
+  return layout.kinds[slot];
+}
+
 class Constant : public Predicate {
  public:
   explicit Constant(bool value) : value_(value) {}
   Predicate::Truth Evaluate(const FieldValues&) const override {
     return value_ ? Predicate::kTRUE : Predicate::kFALSE;
+  }
+  int Compile(const PlainLayout&, PlainTests* tests) const override {
+    return tests->Constant(value_);
   }
 
  private:
@@ -71,6 +111,21 @@ class Simple : public Predicate {
     if (op_ == Op::kNotMissing) return missing ? Predicate::kFALSE : Predicate::kTRUE;
     if (missing) return Predicate::kUNKNOWN;
     return Decide(Compare(value, constant_));
+  }
+
+  int Compile(const PlainLayout& layout, PlainTests* tests) const override {
+    switch (KindOf(slot_, layout)) {
+      case PlainLayout::kNone: return -1;
+      case PlainLayout::kCategory: return CompileOverCategories(*this, slot_, field_, layout, tests);
+      case PlainLayout::kNumber: break;
+    }
+    // A number that is not missing, compared as Evaluate does.
+    if (op_ == Op::kMissing || op_ == Op::kNotMissing) return tests->Constant(op_ == Op::kNotMissing);
+    if (!constant_.numeric) return -1;
+    static const PlainTests::Op kPlain[] = {
+        PlainTests::Op::kEqual, PlainTests::Op::kNotEqual, PlainTests::Op::kLess,
+        PlainTests::Op::kLessOrEqual, PlainTests::Op::kGreater, PlainTests::Op::kGreaterOrEqual};
+    return tests->Compare(kPlain[static_cast<int>(op_)], slot_, constant_.number);
   }
 
  private:
@@ -125,6 +180,20 @@ class SetPredicate : public Predicate {
     return found == is_in_ ? Predicate::kTRUE : Predicate::kFALSE;
   }
 
+  int Compile(const PlainLayout& layout, PlainTests* tests) const override {
+    switch (KindOf(slot_, layout)) {
+      case PlainLayout::kNone: return -1;
+      case PlainLayout::kCategory: return CompileOverCategories(*this, slot_, field_, layout, tests);
+      case PlainLayout::kNumber: break;
+    }
+    std::vector<double> numbers;
+    for (const FieldConstant& c : set_) {
+      if (!c.numeric) return -1;
+      numbers.push_back(c.number);
+    }
+    return tests->Numbers(is_in_, slot_, numbers);
+  }
+
  private:
   std::string field_;
   int slot_;
@@ -177,6 +246,17 @@ class Compound : public Predicate {
     return Predicate::kUNKNOWN;
   }
 
+  int Compile(const PlainLayout& layout, PlainTests* tests) const override {
+    std::vector<int> parts;
+    for (const auto& p : parts_) {
+      parts.push_back(p->Compile(layout, tests));
+      if (parts.back() < 0) return -1;
+    }
+    static const PlainTests::Op kPlain[] = {PlainTests::Op::kAnd, PlainTests::Op::kOr,
+                                            PlainTests::Op::kXor, PlainTests::Op::kFirst};
+    return tests->Combine(kPlain[static_cast<int>(how_)], parts);
+  }
+
  private:
   Combine how_;
   std::vector<std::unique_ptr<Predicate>> parts_;
@@ -213,6 +293,28 @@ const MCOrvane_600::ScoreDictVar* ReadField(const DOMElement* element, const Rea
 }
 
 }  // namespace
+
+int PlainTests::Numbers(bool is_in, int slot, const std::vector<double>& set) {
+  const int first = static_cast<int>(numbers_.size());
+  numbers_.insert(numbers_.end(), set.begin(), set.end());
+  return Add({is_in ? Op::kNumberIn : Op::kNumberNotIn, slot, 0.0, first,
+              static_cast<int>(set.size())});
+}
+
+int PlainTests::Categories(int slot, const std::vector<bool>& holds) {
+  const int first = static_cast<int>(bits_.size());
+  bits_.resize(bits_.size() + (holds.size() + 63) / 64, 0);
+  for (size_t k = 0; k < holds.size(); ++k) {
+    if (holds[k]) bits_[first + k / 64] |= std::uint64_t{1} << (k % 64);
+  }
+  return Add({Op::kCategoryIn, slot, 0.0, first, static_cast<int>(holds.size())});
+}
+
+int PlainTests::Combine(Op op, const std::vector<int>& parts) {
+  const int first = static_cast<int>(parts_.size());
+  parts_.insert(parts_.end(), parts.begin(), parts.end());
+  return Add({op, 0, 0.0, first, static_cast<int>(parts.size())});
+}
 
 bool IsPredicateElement(const DOMElement* element) {
   return HasTag(element, "SimplePredicate") || HasTag(element, "CompoundPredicate") ||

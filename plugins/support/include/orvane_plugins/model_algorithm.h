@@ -167,12 +167,41 @@ struct Prediction {
   }
 };
 
+// Where a case whose every input is a plain value keeps each slot's value:
+// the common case, which compiled algorithms score without FieldValues.
+struct PlainLayout {
+  enum Kind { kNone, kNumber, kCategory };
+  // By slot: kNone, a slot plain cases do not hold; kNumber, a number that
+  // is not the system-missing value; kCategory, the position of the case's
+  // text among `categories[slot]`.
+  std::vector<Kind> kinds;
+  std::vector<std::vector<std::string>> categories;
+};
+
+// A case laid out as a PlainLayout says (arrays lent by slot).
+struct PlainCase {
+  const double* numbers = nullptr;
+  const int* categories = nullptr;
+};
+
 // One model type's algorithm, read from its model element. Const: scoring
 // writes only into `out`, so a read algorithm may score on several threads.
 class ModelAlgorithm {
  public:
   virtual ~ModelAlgorithm() = default;
   virtual void Predict(const FieldValues& fields, Prediction* out) const = 0;
+  // Readies PredictPlain for cases laid out as `layout` says; false when the
+  // algorithm has no such path, or not for this layout (then PredictPlain is
+  // never called). Called once, after the algorithm is read.
+  virtual bool Compile(const PlainLayout& layout) {
+    (void)layout;
+    return false;
+  }
+  // What Predict gives for the same case when every input is plain.
+  virtual void PredictPlain(const PlainCase& c, Prediction* out) const {
+    (void)c;
+    (void)out;
+  }
 };
 
 // A model element read together with its own machinery (a MiningModel's
@@ -192,11 +221,19 @@ class NestedModel {
 // A PMML predicate (SimplePredicate, CompoundPredicate, SimpleSetPredicate,
 // True, False) read by the machinery, evaluated with PMML's three-valued
 // logic.
+class PlainTests;
 class Predicate {
  public:
   enum Truth : int { kFALSE = 0, kTRUE = 1, kUNKNOWN = 2 };
   virtual ~Predicate() = default;
   virtual Truth Evaluate(const FieldValues& fields) const = 0;
+  // Adds the predicate to `tests` as a test of plain cases (`layout`) and
+  // gives its number; -1 when it has none (a field plain cases do not hold).
+  virtual int Compile(const PlainLayout& layout, PlainTests* tests) const {
+    (void)layout;
+    (void)tests;
+    return -1;
+  }
 };
 
 // DerivedField elements inside a model element (a NeuralInput's, a
