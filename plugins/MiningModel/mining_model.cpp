@@ -18,6 +18,7 @@
 #include "orvane_plugins/model_algorithm.h"
 #include "orvane_plugins/model_function.h"
 #include "orvane_plugins/model_inputs.h"
+#include "orvane_plugins/predicate.h"
 
 namespace orvane_plugins {
 namespace {
@@ -94,7 +95,31 @@ struct Segment {
   std::string id;
   double weight = 1.0;  // the segment's weight in the combination
   std::unique_ptr<Predicate> predicate;  // null: always selected
+  int test = -1;  // the predicate in plain cases' tests, when compiled
   std::unique_ptr<NestedModel> model;
+};
+
+// A combination's case: read through FieldValues, or a plain case for which
+// every segment's predicate and model compiled.
+struct FieldsCase {
+  const FieldValues& fields;
+  bool Selected(const Segment& segment) const {
+    return segment.predicate == nullptr ||
+           segment.predicate->Evaluate(fields) == Predicate::kTRUE;
+  }
+  void Score(const Segment& segment, Prediction* out) const {
+    segment.model->Predict(fields, out, nullptr);
+  }
+};
+struct CompiledCase {
+  const PlainCase& plain;
+  const PlainTests& tests;
+  bool Selected(const Segment& segment) const {
+    return segment.predicate == nullptr || tests.Holds(segment.test, plain);
+  }
+  void Score(const Segment& segment, Prediction* out) const {
+    segment.model->PredictPlain(plain, out);
+  }
 };
 
 using Outputs = std::vector<std::pair<std::string, const ScoreValue*>>;
@@ -177,16 +202,16 @@ class MiningAlgorithm : public ModelAlgorithm {
  public:
   MiningAlgorithm(DOMElement* model, ReadContext* context);
   void Predict(const FieldValues& fields, Prediction* out) const override;
+  bool Compile(const PlainLayout& layout) override;
+  void PredictPlain(const PlainCase& c, Prediction* out) const override;
 
  private:
   void ReadSegment(DOMElement* element, ReadContext* context);
-  static bool Selected(const Segment& segment, const FieldValues& fields) {
-    return segment.predicate == nullptr ||
-           segment.predicate->Evaluate(fields) == Predicate::kTRUE;
-  }
-  void SelectFirst(const FieldValues& fields, Prediction* out) const;
+  template <class Case>
+  void SelectFirst(const Case& c, Prediction* out) const;
   void Chain(const FieldValues& fields, Prediction* out) const;
-  void Combine(const FieldValues& fields, Prediction* out) const;
+  template <class Case>
+  void Combine(const Case& c, Prediction* out) const;
   void CombineNumbers(const std::vector<std::pair<const Prediction*, double>>& scored,
                       Prediction* out) const;
   void CombineCategories(const std::vector<std::pair<const Prediction*, double>>& scored,
@@ -204,6 +229,7 @@ class MiningAlgorithm : public ModelAlgorithm {
   bool weighted_ = false;
   std::vector<std::string> categories_;  // the target's, in dictionary order
   std::vector<Segment> segments_;
+  PlainTests tests_;  // the segments' predicates, compiled
   mutable CombineScratch scratch_;
 };
 
@@ -297,21 +323,43 @@ void MiningAlgorithm::ReadSegment(DOMElement* element, ReadContext* context) {
 void MiningAlgorithm::Predict(const FieldValues& fields, Prediction* out) const {
   switch (method_) {
     case Method::kSelectFirst:
-      SelectFirst(fields, out);
+      SelectFirst(FieldsCase{fields}, out);
       return;
     case Method::kModelChain:
       Chain(fields, out);
       return;
     default:
-      Combine(fields, out);
+      Combine(FieldsCase{fields}, out);
       return;
   }
 }
 
-void MiningAlgorithm::SelectFirst(const FieldValues& fields, Prediction* out) const {
+// A chain passes outputs on, which plain cases do not keep.
+bool MiningAlgorithm::Compile(const PlainLayout& layout) {
+  if (method_ == Method::kModelChain) return false;
+  for (Segment& segment : segments_) {
+    if (segment.predicate != nullptr) {
+      segment.test = segment.predicate->Compile(layout, &tests_);
+      if (segment.test < 0) return false;
+    }
+    if (!segment.model->Compile(layout)) return false;
+  }
+  return true;
+}
+
+void MiningAlgorithm::PredictPlain(const PlainCase& c, Prediction* out) const {
+  if (method_ == Method::kSelectFirst) {
+    SelectFirst(CompiledCase{c, tests_}, out);
+  } else {
+    Combine(CompiledCase{c, tests_}, out);
+  }
+}
+
+template <class Case>
+void MiningAlgorithm::SelectFirst(const Case& c, Prediction* out) const {
   for (const Segment& segment : segments_) {
-    if (Selected(segment, fields)) {
-      segment.model->Predict(fields, out, nullptr);
+    if (c.Selected(segment)) {
+      c.Score(segment, out);
       return;
     }
   }
@@ -325,7 +373,7 @@ void MiningAlgorithm::Chain(const FieldValues& fields, Prediction* out) const {
   Outputs outputs;
   bool any = false;
   for (const Segment& segment : segments_) {
-    if (!Selected(segment, chain)) continue;
+    if (!FieldsCase{chain}.Selected(segment)) continue;
     *out = Prediction();
     outputs.clear();
     segment.model->Predict(chain, out, &outputs);
@@ -335,7 +383,8 @@ void MiningAlgorithm::Chain(const FieldValues& fields, Prediction* out) const {
   if (!any) NoPrediction(out);
 }
 
-void MiningAlgorithm::Combine(const FieldValues& fields, Prediction* out) const {
+template <class Case>
+void MiningAlgorithm::Combine(const Case& c, Prediction* out) const {
   std::vector<Prediction>& predictions = scratch_.predictions;
   std::vector<std::string>& names = scratch_.names;
   std::vector<std::pair<const Prediction*, double>>& scored = scratch_.scored;
@@ -348,11 +397,11 @@ void MiningAlgorithm::Combine(const FieldValues& fields, Prediction* out) const 
   for (size_t i = 0; i < segments_.size(); ++i) {
     const Segment& segment = segments_[i];
     Prediction& prediction = predictions[i];
-    if (!Selected(segment, fields)) {
+    if (!c.Selected(segment)) {
       prediction.Clear();  // a segment's Predict clears its own
       continue;
     }
-    segment.model->Predict(fields, &prediction, nullptr);
+    c.Score(segment, &prediction);
     if (clustering_) {
       names[i] = prediction.category.get();
       prediction.category = prediction.entity_id;

@@ -1153,13 +1153,61 @@ void ModelScope::PlanPlainCases() {
       return;
     }
   }
-  if (!algorithm_->Compile(layout)) return;
+  if (!CompilePlain(layout)) return;
   plain_fields_ = std::move(plain);
+  plain_ = true;
+}
+
+bool ModelScope::CompilePlain(const PlainLayout& layout) {
+  if (!algorithm_->Compile(layout)) return false;
   plain_numbers_.assign(values_.size(), 0.0);
   plain_categories_.assign(values_.size(), -1);
   plain_case_.numbers = plain_numbers_.data();
   plain_case_.categories = plain_categories_.data();
-  plain_ = true;
+  return true;
+}
+
+bool ModelScope::Compile(const PlainLayout& enclosing) {
+  if (parent_ == nullptr || local_ != nullptr || inherited_.size() != treated_) return false;
+  PlainLayout layout;
+  layout.kinds.assign(values_.size(), PlainLayout::kNone);
+  layout.categories.resize(values_.size());
+  // Every input is one the enclosing scope found plain, which this scope's
+  // MiningSchema (no outliers of its own) takes unchanged.
+  bool same = true;
+  for (const auto& inherited : inherited_) {
+    const size_t above = static_cast<size_t>(inherited.second);
+    if (above >= enclosing.kinds.size() || enclosing.kinds[above] == PlainLayout::kNone) {
+      return false;
+    }
+    layout.kinds[inherited.first] = enclosing.kinds[above];
+    layout.categories[inherited.first] = enclosing.categories[above];
+    same = same && inherited.first == inherited.second;
+  }
+  if (!CompilePlain(layout)) return false;
+  if (same) {
+    plain_numbers_.clear();
+    plain_categories_.clear();
+  } else {
+    plain_map_ = inherited_;
+  }
+  return true;
+}
+
+void ModelScope::PredictPlain(const PlainCase& enclosing, Prediction* out) const {
+  out->Clear();
+  ++case_;
+  PlainCase c = enclosing;
+  if (!plain_map_.empty()) {
+    for (const auto& mapped : plain_map_) {
+      plain_numbers_[mapped.first] = enclosing.numbers[mapped.second];
+      plain_categories_[mapped.first] = enclosing.categories[mapped.second];
+    }
+    c = plain_case_;
+  }
+  algorithm_->PredictPlain(c, out);
+  ApplyTargets(out);
+  if (!out->valid) out->advice.emplace_back(kAdviceScoreMissing, "");
 }
 
 bool ModelScope::TreatPlain(const FieldValues* outer) const {

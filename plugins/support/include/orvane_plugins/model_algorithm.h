@@ -216,6 +216,18 @@ class NestedModel {
   virtual void Predict(const FieldValues& fields, Prediction* out,
                        std::vector<std::pair<std::string, const MCOrvane_600::ScoreValue*>>*
                            outputs) const = 0;
+  // Readies PredictPlain for plain cases of the enclosing scope (laid out as
+  // `enclosing` says); false when the nested model cannot score them so.
+  virtual bool Compile(const PlainLayout& enclosing) {
+    (void)enclosing;
+    return false;
+  }
+  // What Predict gives, without outputs, for a plain case of the enclosing
+  // scope.
+  virtual void PredictPlain(const PlainCase& enclosing, Prediction* out) const {
+    (void)enclosing;
+    (void)out;
+  }
 };
 
 // A PMML predicate (SimplePredicate, CompoundPredicate, SimpleSetPredicate,
