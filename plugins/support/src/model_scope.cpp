@@ -128,14 +128,19 @@ struct ModelScope::MiningField {
   int CategoryOf(const std::string& text) const {
     const size_t i = std::min(text.size(), kLongText);
     if (i >= category_texts.size()) return -1;
+    const size_t n = text.size();
+    const char* b = text.data();
     for (const int k : category_texts[i]) {
       const std::string& category = categories[k];
-      // The first and last bytes tell most texts of one length apart.
-      if (category.size() == text.size() &&
-          (text.empty() || (category[0] == text[0] && category.back() == text.back() &&
-                            std::memcmp(category.data(), text.data(), text.size()) == 0))) {
-        return k;
-      }
+      if (category.size() != n) continue;
+      if (n == 0) return k;
+      // The first and last bytes tell most texts of one length apart; the
+      // rest, short as categories are, compared in place.
+      const char* a = category.data();
+      if (a[0] != b[0] || a[n - 1] != b[n - 1]) continue;
+      size_t j = 1;
+      while (j + 1 < n && a[j] == b[j]) ++j;
+      if (j + 1 >= n) return k;
     }
     return -1;
   }
@@ -228,8 +233,10 @@ struct ModelScope::MiningField {
 
 struct ModelScope::PlainField {
   int slot;
-  const MiningField* field;  // lent from fields_
+  const std::string* name;   // lent from fields_, as are the two below
+  const MiningField* field;
   bool number;               // else a category
+  bool ranges;               // missing values in number ranges
   // Numbers outside are outliers the MiningSchema treats (the general way).
   double low;
   double high;
@@ -941,15 +948,6 @@ class ModelScope::Values : public FieldValues {
   const FieldValues* outer_;
 };
 
-const ScoreValue* ModelScope::Fetch(int slot, const FieldValues* outer) const {
-  if (filled_[slot] != case_) {
-    filled_[slot] = case_;
-    values_[slot] = outer == nullptr ? nullptr : outer->Read(outer_slots_[slot],
-                                                               visible_[slot].first);
-  }
-  return values_[slot];
-}
-
 void ModelScope::SetOutput(size_t i, const OutputDef& def, const Prediction& p) const {
   results_[i] = nullptr;
   if (!p.valid) return;
@@ -1143,12 +1141,12 @@ void ModelScope::PlanPlainCases() {
       kind = PlainLayout::kNumber;
       const bool as_is = field.outliers == Outliers::kAsIs;
       const double inf = std::numeric_limits<double>::infinity();
-      plain.push_back({field.slot, &field, true, as_is ? -inf : field.low,
-                       as_is ? inf : field.high});
+      plain.push_back({field.slot, &field.name, &field, true, !field.number_ranges.empty(),
+                       as_is ? -inf : field.low, as_is ? inf : field.high});
     } else if (field.check == Check::kCategories && field.missing_ranges.empty()) {
       kind = PlainLayout::kCategory;
       layout.categories[field.slot] = field.categories;
-      plain.push_back({field.slot, &field, false, 0.0, 0.0});
+      plain.push_back({field.slot, &field.name, &field, false, false, 0.0, 0.0});
     } else {
       return;
     }
@@ -1210,24 +1208,27 @@ void ModelScope::PredictPlain(const PlainCase& enclosing, Prediction* out) const
   if (!out->valid) out->advice.emplace_back(kAdviceScoreMissing, "");
 }
 
+// The values are read from `outer` as they are (the top-level scope's slots
+// are the record's): a case that goes the general way reads them again.
 bool ModelScope::TreatPlain(const FieldValues* outer) const {
+  double* numbers = plain_numbers_.data();
+  int* categories = plain_categories_.data();
   for (const PlainField& plain : plain_fields_) {
-    const ScoreValue* value = Fetch(plain.slot, outer);
+    const ScoreValue* value = outer->Read(plain.slot, *plain.name);
     if (plain.number) {
       // What TreatInputs finds valid, not missing and no outlier.
       double x = 0.0;
-      if (!NumberOf(value, &x) || plain.field->IsMissingNumber(value) || x < plain.low ||
-          x > plain.high) {
+      if (!NumberOf(value, &x) || NumericValue::IsSystemMissingValue(x) ||
+          (plain.ranges && plain.field->InNumberRanges(x)) || x < plain.low || x > plain.high) {
         return false;
       }
-      plain_numbers_[plain.slot] = x;
+      numbers[plain.slot] = x;
     } else {
       const std::string* text = TextOf(value);
       const int k = text == nullptr ? -1 : plain.field->CategoryOf(*text);
       if (k < 0) return false;
-      plain_categories_[plain.slot] = k;
+      categories[plain.slot] = k;
     }
-    checked_[plain.slot] = case_;
   }
   return true;
 }

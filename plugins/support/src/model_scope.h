@@ -115,7 +115,14 @@ class ModelScope : public NestedModel {
   ModelScope();
   void ApplyTargets(Prediction* p) const;
   // The case's value in `slot`, read from `outer` on first use in the case.
-  const MCOrvane_600::ScoreValue* Fetch(int slot, const FieldValues* outer) const;
+  const MCOrvane_600::ScoreValue* Fetch(int slot, const FieldValues* outer) const {
+    if (filled_[slot] != case_) {
+      filled_[slot] = case_;
+      values_[slot] =
+          outer == nullptr ? nullptr : outer->Read(outer_slots_[slot], visible_[slot].first);
+    }
+    return values_[slot];
+  }
   // Treats the MiningSchema's inputs in their slots; false when the case is
   // invalid.
   bool TreatInputs(const FieldValues* outer, Prediction* out) const;
