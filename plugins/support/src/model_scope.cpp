@@ -163,6 +163,33 @@ struct ModelScope::MiningField {
                                NumericValue::IsSystemMissingValue(max), range->GetLowEnd(),
                                range->GetHighEnd()});
     }
+    FindGap();
+  }
+
+  // The widest stretch of numbers between the ranges, ends widened past the
+  // equality's tolerance: a number strictly inside is in none of them.
+  double gap_low = HUGE_VAL;
+  double gap_high = -HUGE_VAL;
+  void FindGap() {
+    constexpr double kWiden = 1e-12;  // well above the equality's 2.2e-14
+    std::vector<std::pair<double, double>> held;
+    for (const NumberRange& r : number_ranges) {
+      if (r.min_missing || r.max_missing) continue;  // holds nothing
+      held.emplace_back(r.min - std::fabs(r.min) * kWiden, r.max + std::fabs(r.max) * kWiden);
+    }
+    std::sort(held.begin(), held.end());
+    double from = -HUGE_VAL;  // where the current gap starts
+    auto take = [this](double low, double high) {
+      if (low < high && (gap_low > gap_high || high - low > gap_high - gap_low)) {
+        gap_low = low;
+        gap_high = high;
+      }
+    };
+    for (const auto& h : held) {
+      take(from, h.first);
+      from = std::max(from, h.second);
+    }
+    take(from, HUGE_VAL);
   }
 
   // `x`, a number that is not the system-missing value, in `number_ranges`.
@@ -236,7 +263,9 @@ struct ModelScope::PlainField {
   const std::string* name;   // lent from fields_, as are the two below
   const MiningField* field;
   bool number;               // else a category
-  bool ranges;               // missing values in number ranges
+  bool ranges;               // missing values in number ranges, none of them
+  double gap_low;            // strictly between these two
+  double gap_high;
   // Numbers outside are outliers the MiningSchema treats (the general way).
   double low;
   double high;
@@ -1142,11 +1171,12 @@ void ModelScope::PlanPlainCases() {
       const bool as_is = field.outliers == Outliers::kAsIs;
       const double inf = std::numeric_limits<double>::infinity();
       plain.push_back({field.slot, &field.name, &field, true, !field.number_ranges.empty(),
-                       as_is ? -inf : field.low, as_is ? inf : field.high});
+                       field.gap_low, field.gap_high, as_is ? -inf : field.low,
+                       as_is ? inf : field.high});
     } else if (field.check == Check::kCategories && field.missing_ranges.empty()) {
       kind = PlainLayout::kCategory;
       layout.categories[field.slot] = field.categories;
-      plain.push_back({field.slot, &field.name, &field, false, false, 0.0, 0.0});
+      plain.push_back({field.slot, &field.name, &field, false, false, 0.0, 0.0, 0.0, 0.0});
     } else {
       return;
     }
@@ -1219,7 +1249,9 @@ bool ModelScope::TreatPlain(const FieldValues* outer) const {
       // What TreatInputs finds valid, not missing and no outlier.
       double x = 0.0;
       if (!NumberOf(value, &x) || NumericValue::IsSystemMissingValue(x) ||
-          (plain.ranges && plain.field->InNumberRanges(x)) || x < plain.low || x > plain.high) {
+          (plain.ranges && !(x > plain.gap_low && x < plain.gap_high) &&
+           plain.field->InNumberRanges(x)) ||
+          x < plain.low || x > plain.high) {
         return false;
       }
       numbers[plain.slot] = x;
