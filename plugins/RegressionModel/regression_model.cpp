@@ -14,6 +14,7 @@
 #include "orvane/dictionary/score_dict_var.h"
 #include "orvane/values/ov_exception.h"
 #include "orvane/values/score_value.h"
+#include "orvane/values/string_value.h"
 #include "orvane_plugins/element_reading.h"
 #include "orvane_plugins/link_functions.h"
 #include "orvane_plugins/model_algorithm.h"
@@ -98,10 +99,37 @@ class RegressionAlgorithm : public ModelAlgorithm {
  public:
   RegressionAlgorithm(DOMElement* model, ReadContext* context);
   void Predict(const FieldValues& fields, Prediction* out) const override;
+  bool Compile(const PlainLayout& layout) override;
+  void PredictPlain(const PlainCase& c, Prediction* out) const override;
 
  private:
+  // The case's inputs as a table reads them: each power factor's number,
+  // each category factor's match.
+  struct ValuesOfCase {
+    const RegressionAlgorithm& model;
+    const std::vector<const ScoreValue*>& values;
+    double Number(const Factor& factor) const {
+      const ScoreValue* value = values[factor.input];
+      return value == nullptr ? factor.missing_replacement : value->GetDouble();
+    }
+    bool Matches(const Factor& factor) const {
+      return model.categories_[factor.category].Matches(values[factor.input]);
+    }
+  };
+  struct PlainValues {
+    const RegressionAlgorithm& model;
+    const PlainCase& c;
+    double Number(const Factor& factor) const { return c.numbers[model.slots_[factor.input]]; }
+    bool Matches(const Factor& factor) const {
+      return model.matches_[factor.category][c.categories[model.slots_[factor.input]]] != 0;
+    }
+  };
+
   void ReadTable(DOMElement* element, const ReadContext& context);
-  double TableValue(const Table& table, const std::vector<const ScoreValue*>& values) const;
+  template <class Values>
+  double TableValue(const Table& table, const Values& values) const;
+  template <class Values>
+  void Finish(const Values& values, Prediction* out) const;
   void Classify(const std::vector<double>& y, Prediction* out) const;
 
   bool classification_ = false;
@@ -123,6 +151,10 @@ class RegressionAlgorithm : public ModelAlgorithm {
     std::vector<double> p;
   };
   mutable Scratch scratch_;
+  // Plain cases: each input's slot, and for each category factor whether
+  // each category of its slot matches.
+  std::vector<int> slots_;
+  std::vector<std::vector<char>> matches_;
 };
 
 RegressionAlgorithm::RegressionAlgorithm(DOMElement* model, ReadContext* context) {
@@ -226,18 +258,17 @@ void RegressionAlgorithm::ReadTable(DOMElement* element, const ReadContext& cont
   tables_.push_back(std::move(table));
 }
 
-double RegressionAlgorithm::TableValue(const Table& table,
-                                       const std::vector<const ScoreValue*>& values) const {
+template <class Values>
+double RegressionAlgorithm::TableValue(const Table& table, const Values& values) const {
   double sum = table.intercept;
   for (const Term& term : table.terms) {
     double product = term.coefficient;
     for (const Factor& factor : term.factors) {
-      const ScoreValue* value = values[factor.input];
       if (factor.kind == Factor::kCategory) {
-        product *= categories_[factor.category].Matches(value) ? 1.0 : 0.0;
+        product *= values.Matches(factor) ? 1.0 : 0.0;
         continue;
       }
-      const double x = value == nullptr ? factor.missing_replacement : value->GetDouble();
+      const double x = values.Number(factor);
       product *= factor.exponent == 1.0 ? x : std::pow(x, factor.exponent);
     }
     sum += product;
@@ -251,6 +282,52 @@ void RegressionAlgorithm::Predict(const FieldValues& fields, Prediction* out) co
     out->valid = false;
     return;
   }
+  Finish(ValuesOfCase{*this, values}, out);
+}
+
+// Numbers for power factors; a category factor over a category slot, its
+// match worked out for each category.
+bool RegressionAlgorithm::Compile(const PlainLayout& layout) {
+  std::vector<int> slots;
+  for (size_t i = 0; i < inputs_.size(); ++i) {
+    const int slot = inputs_.slot(static_cast<int>(i));
+    if (slot < 0 || static_cast<size_t>(slot) >= layout.kinds.size() ||
+        layout.kinds[slot] == PlainLayout::kNone) {
+      return false;
+    }
+    slots.push_back(slot);
+  }
+  std::vector<std::vector<char>> matches(categories_.size());
+  for (const Table& table : tables_) {
+    for (const Term& term : table.terms) {
+      for (const Factor& factor : term.factors) {
+        const int slot = slots[factor.input];
+        const bool number = layout.kinds[slot] == PlainLayout::kNumber;
+        if (factor.kind == Factor::kPower) {
+          if (!number) return false;
+          continue;
+        }
+        if (number) return false;
+        std::vector<char>& match = matches[factor.category];
+        match.clear();
+        for (const std::string& text : layout.categories[slot]) {
+          const MCOrvane_600::StringValue value(text);
+          match.push_back(categories_[factor.category].Matches(&value) ? 1 : 0);
+        }
+      }
+    }
+  }
+  slots_ = std::move(slots);
+  matches_ = std::move(matches);
+  return true;
+}
+
+void RegressionAlgorithm::PredictPlain(const PlainCase& c, Prediction* out) const {
+  Finish(PlainValues{*this, c}, out);
+}
+
+template <class Values>
+void RegressionAlgorithm::Finish(const Values& values, Prediction* out) const {
   if (!classification_) {
     const double y = TableValue(tables_[0], values);
     if (has_cdf_) {

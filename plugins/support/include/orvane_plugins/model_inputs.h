@@ -33,6 +33,8 @@ class ModelInputs {
   const std::string& name(int index) const { return names_[index]; }
   // Lent by the read context.
   const MCOrvane_600::ScoreDictVar* field(int index) const { return fields_[index]; }
+  // The field's slot in the scope's values (-1: read by name).
+  int slot(int index) const { return slots_[index]; }
 
   // Each field's value in this case by number (null when it has none); lent
   // until the next case. False, with advice 102 in `out` for every required
