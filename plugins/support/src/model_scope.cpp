@@ -1002,10 +1002,7 @@ void ModelScope::SetOutput(size_t i, const OutputDef& def, const Prediction& p) 
     case Feature::kProbability: {
       if (!p.is_category) return;
       const auto& table = p.Probabilities();
-      if (def.has_value && p.category_order != nullptr && p.category_order == def.order &&
-          def.hint < table.size()) {
-        return SetNumber(i, table[def.hint].second);
-      }
+      // (Where the category's place in this order is known, Predict read it.)
       const double* found =
           FindProbability(table, def.has_value ? def.value : p.category.get(), &def.hint);
       // Found by its text where the hint now points: the same place in every
@@ -1333,7 +1330,17 @@ void ModelScope::Predict(const FieldValues& fields, Prediction* out,
     ++slot;
   }
   const size_t first_output = slot;
-  for (const OutputDef& def : outputs_) SetOutput(slot++, def, *out);
+  // The usual output, a category's probability where it was found before in
+  // a distribution of this category order, read there without a search.
+  const void* order = out->valid && out->is_category ? out->category_order : nullptr;
+  const auto& table = out->Probabilities();
+  for (const OutputDef& def : outputs_) {
+    if (order != nullptr && def.order == order && def.hint < table.size()) {
+      SetNumber(slot++, table[def.hint].second);
+      continue;
+    }
+    SetOutput(slot++, def, *out);
+  }
   if (expressions_ != nullptr) {
     const OutputValues output_values(this, first_output, &values);
     expressions_->Compute(output_values, &computed_);

@@ -346,13 +346,16 @@ class PluginModel : public MCOrvane_600::BaseModel {
                                                         : nullptr;
     if (own != nullptr && own->IsOf(this)) {
       if (!own->known()) own->Relearn(result_names_);
-      for (size_t i = 0; i < result_names_.size(); ++i) {
-        const size_t slot = result_slots_[i];
+      const ModelScope& scope = *scope_;
+      const size_t* slots = result_slots_.data();
+      const size_t count = result_slots_.size();
+      for (size_t i = 0; i < count; ++i) {
+        const size_t slot = slots[i];
         double x = 0.0;
-        if (scope_->ResultNumber(slot, &x)) {
+        if (scope.ResultNumber(slot, &x)) {
           own->PutNumber(i, result_names_[i], results[slot], x);
         } else {
-          own->Put(i, result_names_[i], results[slot], scope_->ResultStamp(slot));
+          own->Put(i, result_names_[i], results[slot], scope.ResultStamp(slot));
         }
       }
     } else {
