@@ -138,11 +138,31 @@ struct ModelScope::MiningField {
       // rest, short as categories are, compared in place.
       const char* a = category.data();
       if (a[0] != b[0] || a[n - 1] != b[n - 1]) continue;
-      size_t j = 1;
-      while (j + 1 < n && a[j] == b[j]) ++j;
-      if (j + 1 >= n) return k;
+      if (SameBytes(a, b, n)) return k;
     }
     return -1;
+  }
+  // Whether the `n` bytes at `a` and `b` are the same, read a word at a time
+  // (the last word overlapping the one before).
+  static bool SameBytes(const char* a, const char* b, size_t n) {
+    auto word = [](const char* p) {
+      std::uint64_t w;
+      std::memcpy(&w, p, sizeof w);
+      return w;
+    };
+    auto half = [](const char* p) {
+      std::uint32_t w;
+      std::memcpy(&w, p, sizeof w);
+      return w;
+    };
+    if (n >= 8) {
+      for (size_t j = 0; j + 8 < n; j += 8) {
+        if (word(a + j) != word(b + j)) return false;
+      }
+      return word(a + n - 8) == word(b + n - 8);
+    }
+    if (n >= 4) return half(a) == half(b) && half(a + n - 4) == half(b + n - 4);
+    return std::memcmp(a, b, n) == 0;
   }
 
   // Reads `missing_ranges` as numbers where they are.
