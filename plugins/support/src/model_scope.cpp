@@ -109,38 +109,56 @@ struct ModelScope::MiningField {
     bool high_included;
   };
   std::vector<NumberRange> number_ranges;
-  // kCategories: the texts of the categories that are library texts, by
-  // length (a text's length finds the few it may equal); the long ones share
-  // the last list.
-  // `categories` holds them in the order read; each by-length list names
-  // their positions there.
-  static constexpr size_t kLongText = 64;
+  // kCategories: the texts of the categories that are library texts, in the
+  // order read, and their positions there in an open-addressed table keyed
+  // by length and end bytes (the first of equal texts only).
   std::vector<std::string> categories;
-  std::vector<std::vector<int>> category_texts;
+  std::vector<int> category_table;  // a power of two long, -1: empty
 
+  static size_t KeyOf(const char* text, size_t n) {
+    size_t key = n * 0x9E3779B1u;
+    if (n > 0) {
+      key ^= static_cast<unsigned char>(text[0]) * 0x85EBCA77u;
+      key ^= static_cast<unsigned char>(text[n - 1]) * 0xC2B2AE3Du;
+      key ^= static_cast<unsigned char>(text[n / 2]) * 0x27D4EB2Fu;
+    }
+    return key ^ (key >> 15);
+  }
   void AddCategoryText(const std::string& text) {
-    const size_t i = std::min(text.size(), kLongText);
-    if (category_texts.size() <= i) category_texts.resize(i + 1);
-    category_texts[i].push_back(static_cast<int>(categories.size()));
+    if (CategoryOf(text) >= 0) {  // a repeat: the first keeps the place
+      categories.push_back(text);
+      return;
+    }
     categories.push_back(text);
+    if (2 * categories.size() > category_table.size()) {
+      size_t size = 16;
+      while (size < 4 * categories.size()) size *= 2;
+      category_table.assign(size, -1);
+      for (size_t k = 0; k < categories.size(); ++k) {
+        if (CategoryOf(categories[k]) < 0) Place(static_cast<int>(k));
+      }
+    } else {
+      Place(static_cast<int>(categories.size() - 1));
+    }
+  }
+  void Place(int k) {
+    const size_t mask = category_table.size() - 1;
+    size_t i = KeyOf(categories[k].data(), categories[k].size()) & mask;
+    while (category_table[i] >= 0) i = (i + 1) & mask;
+    category_table[i] = k;
   }
   // The position of the first category that is `text`, or -1.
   int CategoryOf(const std::string& text) const {
-    const size_t i = std::min(text.size(), kLongText);
-    if (i >= category_texts.size()) return -1;
+    if (category_table.empty()) return -1;
     const size_t n = text.size();
     const char* b = text.data();
-    for (const int k : category_texts[i]) {
+    const size_t mask = category_table.size() - 1;
+    for (size_t i = KeyOf(b, n) & mask;; i = (i + 1) & mask) {
+      const int k = category_table[i];
+      if (k < 0) return -1;
       const std::string& category = categories[k];
-      if (category.size() != n) continue;
-      if (n == 0) return k;
-      // The first and last bytes tell most texts of one length apart; the
-      // rest, short as categories are, compared in place.
-      const char* a = category.data();
-      if (a[0] != b[0] || a[n - 1] != b[n - 1]) continue;
-      if (SameBytes(a, b, n)) return k;
+      if (category.size() == n && (n == 0 || SameBytes(category.data(), b, n))) return k;
     }
-    return -1;
   }
   // Whether the `n` bytes at `a` and `b` are the same, read a word at a time
   // (the last word overlapping the one before).
@@ -1312,24 +1330,26 @@ void ModelScope::Predict(const FieldValues& fields, Prediction* out,
   // The top-level scope with the document's transformations reads the host's
   // record for the data fields only: the derived ones are computed.
   const FieldValues* outer = &fields;
-  const bool plain = plain_ && TreatPlain(outer);
-  const bool valid = plain || TreatInputs(outer, out);
-  if (global_ != nullptr || local_ != nullptr) Transform(outer);
-  if (global_ != nullptr) outer = nullptr;
-  const Values values(this, outer);
-  // The treatment's advice comes first, whatever the algorithm does to `out`.
-  treatment_.clear();
-  treatment_.swap(out->advice);
-  if (plain) {
+  if (plain_ && TreatPlain(outer)) {
+    // No treatment, so no advice of its own.
     algorithm_->PredictPlain(plain_case_, out);
     ApplyTargets(out);
-  } else if (valid) {
-    algorithm_->Predict(values, out);
-    ApplyTargets(out);
+  } else {
+    const bool valid = TreatInputs(outer, out);
+    if (global_ != nullptr || local_ != nullptr) Transform(outer);
+    if (global_ != nullptr) outer = nullptr;
+    // The treatment's advice comes first, whatever the algorithm does to `out`.
+    treatment_.clear();
+    treatment_.swap(out->advice);
+    if (valid) {
+      algorithm_->Predict(Values(this, outer), out);
+      ApplyTargets(out);
+    }
+    treatment_.insert(treatment_.end(), out->advice.begin(), out->advice.end());
+    out->advice.swap(treatment_);
   }
-  treatment_.insert(treatment_.end(), out->advice.begin(), out->advice.end());
-  out->advice.swap(treatment_);
   if (!out->valid) out->advice.emplace_back(kAdviceScoreMissing, "");
+  const Values values(this, outer);
 
   // A segment's results are read only by a model chain (`outputs`).
   if (parent_ != nullptr && outputs == nullptr) return;
