@@ -166,13 +166,14 @@ class Tree : public ModelAlgorithm {
       if (node->test < 0) return false;
       for (const auto& child : node->children) pending.push_back(child.get());
     }
+    root_always_ = tests_.Always(root_->test);
     return true;
   }
 
   // Predict's walk where no predicate is unknown: the first true child, or
   // the noTrueChildStrategy.
   void PredictPlain(const PlainCase& c, Prediction* out) const override {
-    if (!tests_.Holds(root_->test, c)) return;
+    if (!root_always_ && !tests_.Holds(root_->test, c)) return;
     const Node* node = root_.get();
     while (!node->children.empty()) {
       const Node* next = nullptr;
@@ -225,6 +226,7 @@ class Tree : public ModelAlgorithm {
  private:
   static constexpr size_t kMaxOrders = 8;
   PlainTests tests_;
+  bool root_always_ = false;  // the root's predicate is True
   std::vector<std::unique_ptr<std::vector<std::string>>> orders_;
 
   void FromNode(const Node& node, Prediction* out) const {

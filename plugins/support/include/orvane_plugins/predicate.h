@@ -51,6 +51,8 @@ class PlainTests {
   // as none is unknown).
   int Combine(Op op, const std::vector<int>& parts);
 
+  // True for every case (a True predicate).
+  bool Always(int test) const { return tests_[test].op == Op::kTrue; }
   bool Holds(int test, const PlainCase& c) const {
     const Test& t = tests_[test];
     switch (t.op) {
