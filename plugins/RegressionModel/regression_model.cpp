@@ -115,6 +115,7 @@ class RegressionAlgorithm : public ModelAlgorithm {
     bool Matches(const Factor& factor) const {
       return model.categories_[factor.category].Matches(values[factor.input]);
     }
+    double Table(size_t j) const { return model.TableValue(model.tables_[j], *this); }
   };
   struct PlainValues {
     const RegressionAlgorithm& model;
@@ -123,6 +124,22 @@ class RegressionAlgorithm : public ModelAlgorithm {
     bool Matches(const Factor& factor) const {
       return model.matches_[factor.category][c.categories[model.slots_[factor.input]]] != 0;
     }
+    // A table of plain terms as a sum over slots, in the terms' order (the
+    // same operations as TableValue).
+    double Table(size_t j) const {
+      const Linear& linear = model.linear_[j];
+      if (!linear.plain) return model.TableValue(model.tables_[j], *this);
+      double sum = linear.intercept;
+      for (const auto& term : linear.terms) sum += term.second * c.numbers[term.first];
+      return sum;
+    }
+  };
+  // A table whose every term is a coefficient times one number: the slot and
+  // coefficient of each.
+  struct Linear {
+    bool plain = false;
+    double intercept = 0.0;
+    std::vector<std::pair<int, double>> terms;
   };
 
   void ReadTable(DOMElement* element, const ReadContext& context);
@@ -155,6 +172,7 @@ class RegressionAlgorithm : public ModelAlgorithm {
   // each category of its slot matches.
   std::vector<int> slots_;
   std::vector<std::vector<char>> matches_;
+  std::vector<Linear> linear_;  // by table
 };
 
 RegressionAlgorithm::RegressionAlgorithm(DOMElement* model, ReadContext* context) {
@@ -317,8 +335,22 @@ bool RegressionAlgorithm::Compile(const PlainLayout& layout) {
       }
     }
   }
+  std::vector<Linear> linear(tables_.size());
+  for (size_t j = 0; j < tables_.size(); ++j) {
+    linear[j].plain = true;
+    linear[j].intercept = tables_[j].intercept;
+    for (const Term& term : tables_[j].terms) {
+      const Factor& factor = term.factors[0];
+      if (term.factors.size() != 1 || factor.kind != Factor::kPower || factor.exponent != 1.0) {
+        linear[j].plain = false;
+        break;
+      }
+      linear[j].terms.emplace_back(slots[factor.input], term.coefficient);
+    }
+  }
   slots_ = std::move(slots);
   matches_ = std::move(matches);
+  linear_ = std::move(linear);
   return true;
 }
 
@@ -329,7 +361,7 @@ void RegressionAlgorithm::PredictPlain(const PlainCase& c, Prediction* out) cons
 template <class Values>
 void RegressionAlgorithm::Finish(const Values& values, Prediction* out) const {
   if (!classification_) {
-    const double y = TableValue(tables_[0], values);
+    const double y = values.Table(0);
     if (has_cdf_) {
       out->value = Cdf(cdf_, y);
     } else if (normalization_ == Normalization::kSoftmax) {
@@ -344,7 +376,7 @@ void RegressionAlgorithm::Finish(const Values& values, Prediction* out) const {
   }
   std::vector<double>& y = scratch_.y;
   y.resize(tables_.size());
-  for (size_t j = 0; j < tables_.size(); ++j) y[j] = TableValue(tables_[j], values);
+  for (size_t j = 0; j < tables_.size(); ++j) y[j] = values.Table(j);
   Classify(y, out);
 }
 
