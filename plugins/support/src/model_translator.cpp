@@ -223,6 +223,8 @@ class ResultRecord final : public CaseRecord {
       Keep(i, nullptr);
       return;
     }
+    // A stamp is kept only with a text of this record's, copied under it.
+    if (stamp != 0 && stamps_[i] == stamp) return;
     const ScoreValue::ValueType type = value->GetType();
     if (kept != nullptr && kept->GetType() == type) {
       if (type == ScoreValue::kNUMERIC_VALUE) {
@@ -230,7 +232,6 @@ class ResultRecord final : public CaseRecord {
         return;
       }
       if (type == ScoreValue::kSTRING_VALUE) {
-        if (stamp != 0 && stamps_[i] == stamp) return;
         stamps_[i] = stamp;
         const auto* text = static_cast<const MCOrvane_600::StringValue*>(value);
         auto* own = static_cast<MCOrvane_600::StringValue*>(kept);
