@@ -180,7 +180,10 @@ struct ModelScope::MiningField {
       return word(a + n - 8) == word(b + n - 8);
     }
     if (n >= 4) return half(a) == half(b) && half(a + n - 4) == half(b + n - 4);
-    return std::memcmp(a, b, n) == 0;
+    for (size_t j = 0; j < n; ++j) {
+      if (a[j] != b[j]) return false;
+    }
+    return true;
   }
 
   // Reads `missing_ranges` as numbers where they are.
