@@ -873,7 +873,7 @@ std::vector<ScoreDictVar*> ModelScope::ResultVars() const {
   return out;
 }
 
-void ModelScope::ApplyTargets(Prediction* p) const {
+void ModelScope::TargetsOfOther(Prediction* p) const {
   const TargetDef& t = *target_;
   if (!p->valid) {
     if (t.has_default) {

@@ -113,7 +113,13 @@ class ModelScope : public NestedModel {
   class Values;
   class OutputValues;
   ModelScope();
-  void ApplyTargets(Prediction* p) const;
+  // Targets of a prediction; a category it has is left as it is.
+  void ApplyTargets(Prediction* p) const {
+    if (p->valid && p->is_category) return;
+    TargetsOfOther(p);
+  }
+  // No prediction: a default value or the priors; a number: rescaled, cast.
+  void TargetsOfOther(Prediction* p) const;
   // The case's value in `slot`, read from `outer` on first use in the case.
   const MCOrvane_600::ScoreValue* Fetch(int slot, const FieldValues* outer) const {
     if (filled_[slot] != case_) {
