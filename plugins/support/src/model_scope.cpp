@@ -612,6 +612,9 @@ std::unique_ptr<ModelScope> ModelScope::Read(DOMElement* model, const ScoreDicti
       if (scope->target_name_.empty()) {
         scope->target_name_ = field.name;
         scope->target_var_ = field.var;
+        scope->target_type_ = field.var->GetVarType() == ScoreDictVar::kSTRING_VAR
+                                  ? ScoreDictVar::kSTRING_VAR
+                                  : ScoreDictVar::kNUMERIC_VAR;
       }
       continue;
     }
@@ -1361,13 +1364,10 @@ void ModelScope::Predict(const FieldValues& fields, Prediction* out,
   if (target_var_ != nullptr) {
     results_[slot] = nullptr;
     if (out->valid) {
-      const ScoreDictVar::VariableType type = target_var_->GetVarType() == ScoreDictVar::kSTRING_VAR
-                                                  ? ScoreDictVar::kSTRING_VAR
-                                                  : ScoreDictVar::kNUMERIC_VAR;
       if (out->is_category) {
-        SetText(slot, type, false, out->category);
+        SetText(slot, target_type_, false, out->category);
       } else {
-        SetResult(slot, type, false, kNoText, true, out->value);
+        SetResult(slot, target_type_, false, kNoText, true, out->value);
       }
     }
     ++slot;

@@ -161,6 +161,8 @@ class ModelScope : public NestedModel {
   std::string type_;
   std::string target_name_;
   const MCOrvane_600::ScoreDictVar* target_var_ = nullptr;  // lent; null without a target
+  // The target result's type: a text for a text target, else a number.
+  MCOrvane_600::ScoreDictVar::VariableType target_type_ = MCOrvane_600::ScoreDictVar::kNUMERIC_VAR;
   std::vector<std::pair<std::string, Usage>> roles_;
   std::vector<MiningField> fields_;
   // The inputs a nested scope may take from its enclosing scope's slots when
