@@ -40,11 +40,17 @@ class OneValue : public FieldValues {
   const ScoreValue* value_;
 };
 
+// A number slot: the leaf compiles its own test (CompileLeaf).
+constexpr int kNumberSlot = -2;
+
 // `predicate`, a test of field `name` in `slot`, as a test of plain cases:
-// over a category slot, what it answers for each category, found by asking
-// it; -1 for a slot plain cases do not hold.
-int CompileOverCategories(const Predicate& predicate, int slot, const std::string& name,
-                          const PlainLayout& layout, PlainTests* tests) {
+// -1 for a slot plain cases do not hold; over a category slot, what it
+// answers for each category, found by asking it; kNumberSlot for a number.
+int CompileLeaf(const Predicate& predicate, int slot, const std::string& name,
+                const PlainLayout& layout, PlainTests* tests) {
+  if (slot < 0 || static_cast<size_t>(slot) >= layout.kinds.size()) return -1;
+  if (layout.kinds[slot] == PlainLayout::kNone) return -1;
+  if (layout.kinds[slot] == PlainLayout::kNumber) return kNumberSlot;
   const std::vector<std::string>& categories = layout.categories[slot];
   std::vector<bool> holds(categories.size());
   for (size_t k = 0; k < categories.size(); ++k) {
@@ -52,11 +58,6 @@ int CompileOverCategories(const Predicate& predicate, int slot, const std::strin
     holds[k] = predicate.Evaluate(OneValue(slot, name, &text)) == Predicate::kTRUE;
   }
   return tests->Categories(slot, holds);
-}
-
-PlainLayout::Kind KindOf(int slot, const PlainLayout& layout) {
-  if (slot < 0 || static_cast<size_t>(slot) >= layout.kinds.size()) return PlainLayout::kNone;
-  return layout.kinds[slot];
 }
 
 class Constant : public Predicate {
@@ -114,13 +115,12 @@ class Simple : public Predicate {
   }
 
   int Compile(const PlainLayout& layout, PlainTests* tests) const override {
-    switch (KindOf(slot_, layout)) {
-      case PlainLayout::kNone: return -1;
-      case PlainLayout::kCategory: return CompileOverCategories(*this, slot_, field_, layout, tests);
-      case PlainLayout::kNumber: break;
-    }
+    const int leaf = CompileLeaf(*this, slot_, field_, layout, tests);
+    if (leaf != kNumberSlot) return leaf;
     // A number that is not missing, compared as Evaluate does.
-    if (op_ == Op::kMissing || op_ == Op::kNotMissing) return tests->Constant(op_ == Op::kNotMissing);
+    if (op_ == Op::kMissing || op_ == Op::kNotMissing) {
+      return tests->Constant(op_ == Op::kNotMissing);
+    }
     if (!constant_.numeric) return -1;
     static const PlainTests::Op kPlain[] = {
         PlainTests::Op::kEqual, PlainTests::Op::kNotEqual, PlainTests::Op::kLess,
@@ -181,11 +181,8 @@ class SetPredicate : public Predicate {
   }
 
   int Compile(const PlainLayout& layout, PlainTests* tests) const override {
-    switch (KindOf(slot_, layout)) {
-      case PlainLayout::kNone: return -1;
-      case PlainLayout::kCategory: return CompileOverCategories(*this, slot_, field_, layout, tests);
-      case PlainLayout::kNumber: break;
-    }
+    const int leaf = CompileLeaf(*this, slot_, field_, layout, tests);
+    if (leaf != kNumberSlot) return leaf;
     std::vector<double> numbers;
     for (const FieldConstant& c : set_) {
       if (!c.numeric) return -1;

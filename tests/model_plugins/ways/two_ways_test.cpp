@@ -103,7 +103,9 @@ std::vector<double> DocumentNumbers(const std::string& pmml) {
   }
   std::vector<double> out;
   for (const double x : found) {
-    for (const double f : {0.0, 1e-14, -1e-14, 3e-14, -3e-14, 1e-12, -1e-12}) out.push_back(x + x * f);
+    for (const double f : {0.0, 1e-14, -1e-14, 3e-14, -3e-14, 1e-12, -1e-12}) {
+      out.push_back(x + x * f);
+    }
     out.push_back(std::nextafter(x, HUGE_VAL));
     out.push_back(std::nextafter(x, -HUGE_VAL));
   }
@@ -170,7 +172,8 @@ TEST_P(TwoWays, Agree) {
   for (const std::string& name : SplitCsv(line)) {
     const ov::ScoreDictVar* var =
         model->GetDictionary() != nullptr ? model->GetDictionary()->GetVar(name) : nullptr;
-    columns.push_back({name, var == nullptr || var->GetVarType() == ov::ScoreDictVar::kNUMERIC_VAR});
+    const bool numeric = var == nullptr || var->GetVarType() == ov::ScoreDictVar::kNUMERIC_VAR;
+    columns.push_back({name, numeric});
   }
   std::vector<std::vector<std::string>> rows;
   while (std::getline(in, line) && rows.size() < 400) rows.push_back(SplitCsv(line));

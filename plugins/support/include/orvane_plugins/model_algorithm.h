@@ -193,15 +193,9 @@ class ModelAlgorithm {
   // Readies PredictPlain for cases laid out as `layout` says; false when the
   // algorithm has no such path, or not for this layout (then PredictPlain is
   // never called). Called once, after the algorithm is read.
-  virtual bool Compile(const PlainLayout& layout) {
-    (void)layout;
-    return false;
-  }
+  virtual bool Compile(const PlainLayout& /*layout*/) { return false; }
   // What Predict gives for the same case when every input is plain.
-  virtual void PredictPlain(const PlainCase& c, Prediction* out) const {
-    (void)c;
-    (void)out;
-  }
+  virtual void PredictPlain(const PlainCase& /*c*/, Prediction* /*out*/) const {}
 };
 
 // A model element read together with its own machinery (a MiningModel's
@@ -218,16 +212,10 @@ class NestedModel {
                            outputs) const = 0;
   // Readies PredictPlain for plain cases of the enclosing scope (laid out as
   // `enclosing` says); false when the nested model cannot score them so.
-  virtual bool Compile(const PlainLayout& enclosing) {
-    (void)enclosing;
-    return false;
-  }
+  virtual bool Compile(const PlainLayout& /*enclosing*/) { return false; }
   // What Predict gives, without outputs, for a plain case of the enclosing
   // scope.
-  virtual void PredictPlain(const PlainCase& enclosing, Prediction* out) const {
-    (void)enclosing;
-    (void)out;
-  }
+  virtual void PredictPlain(const PlainCase& /*enclosing*/, Prediction* /*out*/) const {}
 };
 
 // A PMML predicate (SimplePredicate, CompoundPredicate, SimpleSetPredicate,
@@ -241,11 +229,7 @@ class Predicate {
   virtual Truth Evaluate(const FieldValues& fields) const = 0;
   // Adds the predicate to `tests` as a test of plain cases (`layout`) and
   // gives its number; -1 when it has none (a field plain cases do not hold).
-  virtual int Compile(const PlainLayout& layout, PlainTests* tests) const {
-    (void)layout;
-    (void)tests;
-    return -1;
-  }
+  virtual int Compile(const PlainLayout& /*layout*/, PlainTests* /*tests*/) const { return -1; }
 };
 
 // DerivedField elements inside a model element (a NeuralInput's, a
