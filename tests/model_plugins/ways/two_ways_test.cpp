@@ -17,6 +17,7 @@
 #include <string>
 #include <vector>
 
+#include "orvane/csv_reader.h"
 #include "scored_document.h"
 
 namespace {
@@ -63,25 +64,15 @@ std::vector<Document> Documents() {
   return out;
 }
 
-std::vector<std::string> SplitCsv(const std::string& line) {
-  std::vector<std::string> cells(1);
-  bool quoted = false;
-  for (size_t i = 0; i < line.size(); ++i) {
-    const char c = line[i];
-    if (c == '"') {
-      if (quoted && i + 1 < line.size() && line[i + 1] == '"') {
-        cells.back() += '"';
-        ++i;
-      } else {
-        quoted = !quoted;
-      }
-    } else if (c == ',' && !quoted) {
-      cells.emplace_back();
-    } else if (c != '\r') {
-      cells.back() += c;
-    }
+// The rows of a CSV file, its header first.
+std::vector<std::vector<std::string>> ReadCsv(const std::string& path) {
+  std::vector<std::vector<std::string>> rows;
+  std::istringstream in(orvane_test::ReadFile(path));
+  orvane_cli::CsvReader reader(in);
+  for (std::vector<std::string> cells; reader.Next(&cells);) {
+    if (cells.size() != 1 || !cells[0].empty()) rows.push_back(cells);
   }
-  return cells;
+  return rows;
 }
 
 bool Number(const std::string& text, double* x) {
@@ -165,18 +156,17 @@ TEST_P(TwoWays, Agree) {
     GTEST_SKIP() << "refused at load: " << e.GetErrorMessage();
   }
   ASSERT_NE(model, nullptr);
-  std::istringstream in(orvane_test::ReadFile(doc.cases));
-  std::string line;
-  std::getline(in, line);
+  std::vector<std::vector<std::string>> rows = ReadCsv(doc.cases);
+  ASSERT_FALSE(rows.empty()) << doc.cases;
   std::vector<Column> columns;
-  for (const std::string& name : SplitCsv(line)) {
+  for (const std::string& name : rows[0]) {
     const ov::ScoreDictVar* var =
         model->GetDictionary() != nullptr ? model->GetDictionary()->GetVar(name) : nullptr;
     const bool numeric = var == nullptr || var->GetVarType() == ov::ScoreDictVar::kNUMERIC_VAR;
     columns.push_back({name, numeric});
   }
-  std::vector<std::vector<std::string>> rows;
-  while (std::getline(in, line) && rows.size() < 400) rows.push_back(SplitCsv(line));
+  rows.erase(rows.begin());
+  if (rows.size() > 400) rows.resize(400);
   const std::vector<double> numbers = DocumentNumbers(pmml);
   std::vector<std::vector<std::string>> cases;
   size_t k = 0;
