@@ -301,8 +301,7 @@ struct ModelScope::MiningField {
 
 struct ModelScope::PlainField {
   int slot;
-  const std::string* name;   // lent from fields_, as are the two below
-  const MiningField* field;
+  const MiningField* field;  // lent from fields_
   bool number;               // else a category
   bool ranges;               // missing values in number ranges, none of them
   double gap_low;            // strictly between these two
@@ -1211,29 +1210,28 @@ void ModelScope::PlanPlainCases() {
       kind = PlainLayout::kNumber;
       const bool as_is = field.outliers == Outliers::kAsIs;
       const double inf = std::numeric_limits<double>::infinity();
-      plain.push_back({field.slot, &field.name, &field, true, !field.number_ranges.empty(),
+      plain.push_back({field.slot, &field, true, !field.number_ranges.empty(),
                        field.gap_low, field.gap_high, as_is ? -inf : field.low,
                        as_is ? inf : field.high});
     } else if (field.check == Check::kCategories && field.missing_ranges.empty()) {
       kind = PlainLayout::kCategory;
       layout.categories[field.slot] = field.categories;
-      plain.push_back({field.slot, &field.name, &field, false, false, 0.0, 0.0, 0.0, 0.0});
+      plain.push_back({field.slot, &field, false, false, 0.0, 0.0, 0.0, 0.0});
     } else {
       return;
     }
   }
-  if (!CompilePlain(layout)) return;
+  if (!algorithm_->Compile(layout)) return;
+  KeepPlainValues();
   plain_fields_ = std::move(plain);
   plain_ = true;
 }
 
-bool ModelScope::CompilePlain(const PlainLayout& layout) {
-  if (!algorithm_->Compile(layout)) return false;
+void ModelScope::KeepPlainValues() {
   plain_numbers_.assign(values_.size(), 0.0);
   plain_categories_.assign(values_.size(), -1);
   plain_case_.numbers = plain_numbers_.data();
   plain_case_.categories = plain_categories_.data();
-  return true;
 }
 
 bool ModelScope::Compile(const PlainLayout& enclosing) {
@@ -1253,11 +1251,9 @@ bool ModelScope::Compile(const PlainLayout& enclosing) {
     layout.categories[inherited.first] = enclosing.categories[above];
     same = same && inherited.first == inherited.second;
   }
-  if (!CompilePlain(layout)) return false;
-  if (same) {
-    plain_numbers_.clear();
-    plain_categories_.clear();
-  } else {
+  if (!algorithm_->Compile(layout)) return false;
+  if (!same) {
+    KeepPlainValues();
     plain_map_ = inherited_;
   }
   return true;
@@ -1285,7 +1281,7 @@ bool ModelScope::TreatPlain(const FieldValues* outer) const {
   double* numbers = plain_numbers_.data();
   int* categories = plain_categories_.data();
   for (const PlainField& plain : plain_fields_) {
-    const ScoreValue* value = outer->Read(plain.slot, *plain.name);
+    const ScoreValue* value = outer->Read(plain.slot, plain.field->name);
     if (plain.number) {
       // What TreatInputs finds valid, not missing and no outlier.
       double x = 0.0;

@@ -135,8 +135,8 @@ class ModelScope : public NestedModel {
   // Lays out plain cases when the algorithm compiles for them (the top-level
   // scope without transformations, every input a number or a category).
   void PlanPlainCases();
-  // Compiles the algorithm for plain cases laid out as `layout` says.
-  bool CompilePlain(const PlainLayout& layout);
+  // Sizes this scope's own plain values (`plain_case_`), one per slot.
+  void KeepPlainValues();
   // True when every input of the case is plain and in `plain_case_`; false
   // sends the case the general way.
   bool TreatPlain(const FieldValues* outer) const;
