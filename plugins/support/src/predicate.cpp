@@ -1,5 +1,7 @@
 #include "orvane_plugins/predicate.h"
 
+#include <cmath>
+#include <limits>
 #include <typeinfo>
 #include <vector>
 
@@ -296,6 +298,25 @@ int PlainTests::Numbers(bool is_in, int slot, const std::vector<double>& set) {
   numbers_.insert(numbers_.end(), set.begin(), set.end());
   return Add({is_in ? Op::kNumberIn : Op::kNumberNotIn, slot, 0.0, first,
               static_cast<int>(set.size())});
+}
+
+PlainTests::Flat PlainTests::Flatten(int test) const {
+  const Test& t = tests_[test];
+  constexpr double kInf = std::numeric_limits<double>::infinity();
+  const Flat none{Flat::kRange, t.slot, 0, kInf, -kInf};  // holds for no number
+  switch (t.op) {
+    case Op::kLess:
+      if (t.number == -kInf) return none;
+      return {Flat::kRange, t.slot, 0, -kInf, std::nextafter(t.number, -kInf)};
+    case Op::kLessOrEqual: return {Flat::kRange, t.slot, 0, -kInf, t.number};
+    case Op::kGreater:
+      if (t.number == kInf) return none;
+      return {Flat::kRange, t.slot, 0, std::nextafter(t.number, kInf), kInf};
+    case Op::kGreaterOrEqual: return {Flat::kRange, t.slot, 0, t.number, kInf};
+    case Op::kEqual: return {Flat::kRange, t.slot, 0, t.number, t.number};
+    case Op::kCategoryIn: return {Flat::kCategory, t.slot, t.first, 0.0, 0.0};
+    default: return {Flat::kOther, t.slot, test, 0.0, 0.0};
+  }
 }
 
 int PlainTests::Categories(int slot, const std::vector<bool>& holds) {

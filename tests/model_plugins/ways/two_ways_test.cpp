@@ -84,7 +84,7 @@ bool Number(const std::string& text, double* x) {
 
 // Every number the document writes in an attribute, with its neighbours on
 // either side: the nearest doubles and those within and just past the
-// tolerance of numeric equality.
+// tolerance of numeric equality; and the infinities and zeros.
 std::vector<double> DocumentNumbers(const std::string& pmml) {
   static const std::regex kAttribute("=\"(-?[0-9][^\"]*)\"");
   std::set<double> found;
@@ -92,7 +92,8 @@ std::vector<double> DocumentNumbers(const std::string& pmml) {
     double x = 0.0;
     if (Number((*it)[1], &x) && std::isfinite(x)) found.insert(x);
   }
-  std::vector<double> out;
+  // The ends of the number line and both zeros, whatever the document writes.
+  std::vector<double> out = {-HUGE_VAL, HUGE_VAL, -0.0, 0.0, 5e-324, -5e-324};
   for (const double x : found) {
     for (const double f : {0.0, 1e-14, -1e-14, 3e-14, -3e-14, 1e-12, -1e-12}) {
       out.push_back(x + x * f);

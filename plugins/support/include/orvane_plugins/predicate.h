@@ -53,6 +53,30 @@ class PlainTests {
 
   // True for every case (a True predicate).
   bool Always(int test) const { return tests_[test].op == Op::kTrue; }
+
+  // A test in a form whose common kinds are told without a branch on their
+  // outcome: a number's comparison as the closed range [lo, hi] (strict ends
+  // moved to the next double), a category's membership as its bits.
+  struct Flat {
+    enum Kind : std::uint8_t { kRange, kCategory, kOther };
+    Kind kind;
+    int slot;
+    int index;  // kCategory: where its bits start; kOther: the test
+    double lo;
+    double hi;
+  };
+  Flat Flatten(int test) const;
+  bool Holds(const Flat& f, const PlainCase& c) const {
+    if (f.kind == Flat::kRange) {
+      const double x = c.numbers[f.slot];
+      return (x >= f.lo) & (x <= f.hi);
+    }
+    if (f.kind == Flat::kCategory) {
+      const unsigned k = static_cast<unsigned>(c.categories[f.slot]);
+      return (bits_[f.index + (k >> 6)] >> (k & 63)) & 1;
+    }
+    return Holds(f.index, c);
+  }
   bool Holds(int test, const PlainCase& c) const {
     const Test& t = tests_[test];
     switch (t.op) {
