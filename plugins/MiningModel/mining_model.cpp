@@ -538,7 +538,12 @@ void MiningAlgorithm::CombineCategories(
     }
     if (vote) where.push_back(kUnknown);
     if (const std::vector<size_t>* numbers = KnownOrder(prediction)) {
-      if (!vote) where.insert(where.end(), numbers->begin(), numbers->end());
+      const auto k = static_cast<size_t>(prediction.category.index());
+      if (!vote) {
+        where.insert(where.end(), numbers->begin(), numbers->end());
+      } else if (k < numbers->size()) {
+        where.back() = (*numbers)[k];  // the vote's category, without its text
+      }
       continue;
     }
     for (size_t k = 0; k < probabilities.size(); ++k) {

@@ -73,6 +73,7 @@ struct Node {
   const void* order = nullptr;  // Tree::orders_ entry of its texts; null: none
   bool decides = false;  // false: no category (the prediction stays invalid)
   std::string category;
+  int category_index = -1;  // its place in `probabilities`; -1: none there
   double confidence = 1.0;
 
   void Settle() {
@@ -97,6 +98,9 @@ struct Node {
     }
     decides = true;
     confidence = best != nullptr ? ConfidenceOf(*best) : 1.0;
+    for (size_t j = 0; j < probabilities.size() && category_index < 0; ++j) {
+      if (probabilities[j].first == category) category_index = static_cast<int>(j);
+    }
   }
 };
 
@@ -269,7 +273,7 @@ class Tree : public ModelAlgorithm {
     out->category_order = node.order;
     if (!node.decides) return;
     out->valid = true;
-    out->category.Lend(&node.category);
+    out->category.Lend(&node.category, node.category_index);
     out->confidence = node.confidence;
   }
 

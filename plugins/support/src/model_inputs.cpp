@@ -85,7 +85,7 @@ void SetDistribution(const std::vector<std::string>& categories,
   for (size_t j = 0; j < probabilities.size(); ++j) (*kept)[j].second = probabilities[j];
   out->lent_probabilities = kept;
   out->category_order = &categories;
-  out->category.Lend(&categories[best]);
+  out->category.Lend(&categories[best], static_cast<int>(best));
 }
 
 FieldCategory::FieldCategory(const ScoreDictVar* field, const std::string& text) : text_(text) {

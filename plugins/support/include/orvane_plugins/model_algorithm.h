@@ -85,20 +85,31 @@ class PredictionText {
   // The text the algorithm lends, or null when the text is the prediction's
   // own: two equal non-null pointers hold the same text.
   const std::string* lent() const { return lent_; }
-  // `text` (lent) must outlive the case.
-  void Lend(const std::string* text) { lent_ = text; }
+  // `text` (lent) must outlive the case. `index`: where the prediction's
+  // Probabilities() list the text, when the algorithm lends both (-1: not
+  // said).
+  void Lend(const std::string* text, int index = -1) {
+    lent_ = text;
+    index_ = index;
+  }
   void Set(const std::string& text) {
     own_ = text;
     lent_ = nullptr;
+    index_ = -1;
   }
   void Clear() {
     own_.clear();
     lent_ = nullptr;
+    index_ = -1;
   }
+  // The position Lend was given, until the text or the probabilities change.
+  int index() const { return index_; }
+  void ForgetIndex() { index_ = -1; }
 
  private:
   std::string own_;
   const std::string* lent_ = nullptr;  // null: own_
+  int index_ = -1;
 };
 
 // What a model element predicts for one case. `valid` false: no prediction
@@ -149,6 +160,7 @@ struct Prediction {
     probabilities.clear();
     lent_probabilities = nullptr;
     category_order = nullptr;
+    category.ForgetIndex();
   }
 
   // Back to no prediction, keeping the room of the texts and lists for the
