@@ -1,7 +1,8 @@
 // Per-case scoring cost and load cost of real model documents through the
 // shipped model plug-ins.
 //
-//   orvane_model_bench [--corpus=DIR] [--doc=NAME ...] [--iterations=N] [benchmark flags]
+//   orvane_model_bench [--corpus=DIR] [--doc=NAME ...] [--iterations=N] [--rows=N]
+//                      [benchmark flags]
 //
 // DIR is a scoring corpus (pmml/NAME.pmml, data/SET.csv where SET is the last
 // word of NAME); by default the one this program was built with. Without
@@ -12,12 +13,15 @@
 //   score/NAME        Score of one case into one result record, cycling over
 //                     the data set's rows decoded once into filled case
 //                     records (after two untimed passes over them): the time
-//                     is the cost of a case
+//                     is the cost of a case. --rows=N: the first N rows only,
+//                     so that their records stay in the cache (a host that
+//                     fills one record case after case)
 //   load/NAME         MakeModelFromXML(stream, shipped names, "") and the
 //                     model's deletion, while the process holds Xerces
 //   floor_parse/NAME  the plain DOM parse of the same file and its release
 #include <benchmark/benchmark.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
@@ -68,6 +72,7 @@ struct Document {
   std::string name;
   std::string path;        // the model document
   std::string cases_path;  // its data set
+  std::size_t rows = 0;    // score/ cycles over this many rows at most; 0: all
 };
 
 ScoreModel* Load(const Document& doc) {
@@ -113,8 +118,10 @@ void BM_Score(benchmark::State& state, const Document* doc) {
   }
   const Cases cases = ReadCases(doc->cases_path, *model->GetDictionary());
   std::vector<std::unique_ptr<CaseRecord>> records;
-  records.reserve(cases.rows.size());
-  for (std::size_t i = 0; i < cases.rows.size(); ++i) {
+  const std::size_t rows =
+      doc->rows > 0 ? std::min(doc->rows, cases.rows.size()) : cases.rows.size();
+  records.reserve(rows);
+  for (std::size_t i = 0; i < rows; ++i) {
     records.emplace_back(new CaseRecord);
     PrepareRecord(cases, records.back().get());
     FillRecord(cases, i, records.back().get());
@@ -169,13 +176,14 @@ int main(int argc, char** argv) {
   }
   // Kept alive for the whole run: the benchmarks hold pointers to them.
   static std::vector<Document> documents;
+  const long rows = std::atol(orvane_bench::Flag(argc, argv, "rows", "0").c_str());
   documents.reserve(names.size());
   for (const std::string& name : names) {
     // The data set is the last word of the name ("knime-DecisionTreeIris": Iris).
     const std::size_t word = name.find_last_of("ABCDEFGHIJKLMNOPQRSTUVWXYZ");
     const std::string set = word == std::string::npos ? name : name.substr(word);
-    Document doc{name, corpus + "/pmml/" + name + ".pmml",
-                 corpus + "/data/" + set + ".csv"};
+    Document doc{name, corpus + "/pmml/" + name + ".pmml", corpus + "/data/" + set + ".csv",
+                 static_cast<std::size_t>(rows > 0 ? rows : 0)};
     if (!orvane_bench::Readable(doc.path) || !orvane_bench::Readable(doc.cases_path)) {
       std::fprintf(stderr, "%s: cannot read %s or %s\n", name.c_str(), doc.path.c_str(),
                    doc.cases_path.c_str());
