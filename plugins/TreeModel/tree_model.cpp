@@ -73,6 +73,7 @@ struct Node {
   const void* order = nullptr;  // Tree::orders_ entry of its texts; null: none
   bool decides = false;  // false: no category (the prediction stays invalid)
   std::string category;
+  const std::string* category_text = nullptr;  // lent: the tree's one copy of `category`
   int category_index = -1;  // its place in `probabilities`; -1: none there
   double confidence = 1.0;
 
@@ -204,14 +205,23 @@ class Tree : public ModelAlgorithm {
   std::unique_ptr<Node> root_;
 
   // Gives each node the token of its distribution's category texts, shared
-  // by the nodes that list the same texts in the same order; past a few
-  // distinct orders the rest go without one.
+  // by the nodes that list the same texts in the same order (past a few
+  // distinct orders the rest go without one), and the text of its category.
   void NameOrders() {
     std::vector<Node*> pending{root_.get()};
     while (!pending.empty()) {
       Node* node = pending.back();
       pending.pop_back();
       for (const auto& child : node->children) pending.push_back(child.get());
+      // Nodes of one category lend one text: results keep a value per text.
+      for (size_t i = 0; i < texts_.size() && node->category_text == nullptr; ++i) {
+        if (*texts_[i] == node->category) node->category_text = texts_[i].get();
+      }
+      if (node->category_text == nullptr && texts_.size() < kMaxTexts) {
+        texts_.push_back(std::make_unique<std::string>(node->category));
+        node->category_text = texts_.back().get();
+      }
+      if (node->category_text == nullptr) node->category_text = &node->category;
       for (const auto& order : orders_) {
         if (std::equal(order->begin(), order->end(), node->probabilities.begin(),
                        node->probabilities.end(),
@@ -230,6 +240,7 @@ class Tree : public ModelAlgorithm {
 
  private:
   static constexpr size_t kMaxOrders = 8;
+  static constexpr size_t kMaxTexts = 64;
   PlainTests tests_;
   // The compiled walk's nodes, the root first, each one's children side by
   // side in plain_children_.
@@ -259,6 +270,7 @@ class Tree : public ModelAlgorithm {
   }
   bool root_always_ = false;  // the root's predicate is True
   std::vector<std::unique_ptr<std::vector<std::string>>> orders_;
+  std::vector<std::unique_ptr<std::string>> texts_;  // each node category once
 
   void FromNode(const Node& node, Prediction* out) const {
     out->entity_id.Lend(&node.id);
@@ -273,7 +285,7 @@ class Tree : public ModelAlgorithm {
     out->category_order = node.order;
     if (!node.decides) return;
     out->valid = true;
-    out->category.Lend(&node.category, node.category_index);
+    out->category.Lend(node.category_text, node.category_index);
     out->confidence = node.confidence;
   }
 

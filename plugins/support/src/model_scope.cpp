@@ -847,6 +847,7 @@ std::unique_ptr<ModelScope> ModelScope::Read(DOMElement* model, const ScoreDicti
   scope->numbers_.assign(results, 0.0);
   scope->result_texts_.assign(results, nullptr);
   scope->result_stamps_.assign(results, 0);
+  scope->lent_values_.resize(results);
   const size_t slots = scope->visible_.size() + scope->local_names_.size();
   scope->values_.assign(slots, nullptr);
   scope->filled_.assign(slots, 0);
@@ -965,10 +966,31 @@ void ModelScope::SetResult(size_t i, ScoreDictVar::VariableType type, bool integ
   SetNumber(i, x);
 }
 
+// Out of SetText's way: met once per text.
+__attribute__((noinline)) const ModelScope::LentValue* ModelScope::KeepLent(
+    size_t i, const std::string* text) const {
+  constexpr size_t kMaxLent = 16;
+  std::vector<LentValue>& known = lent_values_[i];
+  if (known.size() >= kMaxLent) return nullptr;
+  known.push_back({text, std::make_unique<StringValue>(*text), ++stamp_});
+  return &known.back();
+}
+
 void ModelScope::SetText(size_t i, ScoreDictVar::VariableType type, bool integer,
                          const PredictionText& text) const {
-  // A lent text kept here since an earlier case is there already.
   const std::string* lent = text.lent();
+  if (lent != nullptr && type == ScoreDictVar::kSTRING_VAR) {
+    const LentValue* v = lent_values_[i].data();
+    const LentValue* end = v + lent_values_[i].size();
+    while (v != end && v->text != lent) ++v;
+    if (v != end || (v = KeepLent(i, lent)) != nullptr) {
+      results_[i] = v->value.get();
+      result_stamps_[i] = v->stamp;
+      result_texts_[i] = nullptr;  // result_store_ and its stamp are not the result now
+      return;
+    }
+  }
+  // A lent text kept here since an earlier case is there already.
   if (lent != nullptr && lent == result_texts_[i]) {
     results_[i] = result_store_[i].get();
     return;

@@ -224,6 +224,17 @@ class ModelScope : public NestedModel {
   mutable std::vector<const std::string*> result_texts_;
   mutable std::vector<std::uint64_t> result_stamps_;
   mutable std::uint64_t stamp_ = 0;
+  // By result: a value made once for each lent text met there (a few at
+  // most), with its own stamp, so that a text met again is copied neither
+  // here nor into a host's record that holds it already.
+  struct LentValue {
+    const std::string* text;  // lent by the algorithm
+    std::unique_ptr<MCOrvane_600::StringValue> value;
+    std::uint64_t stamp;
+  };
+  mutable std::vector<std::vector<LentValue>> lent_values_;
+  // A value for `text` (lent) kept for result i; null past a few.
+  const LentValue* KeepLent(size_t i, const std::string* text) const;
   // Plain cases (PlanPlainCases): the inputs, and the case's values by slot.
   std::vector<PlainField> plain_fields_;
   bool plain_ = false;
