@@ -4,6 +4,8 @@
 // case, and a method that combines the predictions of the segments that do.
 
 #include <algorithm>
+#include <array>
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <utility>
@@ -178,6 +180,37 @@ double WeightedMedian(std::vector<std::pair<double, double>> values) {  // (valu
   return values.empty() ? 0.0 : values.back().first;
 }
 
+// The target's number of each lent category text met before, by the text's
+// address (a text lent is one read at load: its address keeps its text);
+// past a few dozen texts the rest are looked up by text.
+class LentNumbers {
+ public:
+  bool Find(const std::string* text, size_t* k) const {
+    for (size_t i = Index(text);; i = (i + 1) % kSize) {
+      if (texts_[i] == text) return *k = numbers_[i], true;
+      if (texts_[i] == nullptr) return false;
+    }
+  }
+  void Add(const std::string* text, size_t k) {
+    if (2 * count_ >= kSize) return;
+    size_t i = Index(text);
+    while (texts_[i] != nullptr && texts_[i] != text) i = (i + 1) % kSize;
+    count_ += texts_[i] == nullptr;
+    texts_[i] = text;
+    numbers_[i] = k;
+  }
+
+ private:
+  static constexpr size_t kSize = 128;  // kept at most half full
+  static size_t Index(const std::string* text) {
+    const auto bits = static_cast<std::uint64_t>(reinterpret_cast<std::uintptr_t>(text));
+    return static_cast<size_t>((bits * 0x9E3779B97F4A7C15ull) >> 57);
+  }
+  std::array<const std::string*, kSize> texts_{};
+  std::array<size_t, kSize> numbers_{};
+  size_t count_ = 0;
+};
+
 // The working lists of one combination, kept from case to case so that a
 // case allocates nothing once they have grown. Each segmentation has its own
 // (a model scores on one thread at a time).
@@ -196,6 +229,7 @@ struct CombineScratch {
   std::vector<double> rows;
   std::vector<double> result;
   std::vector<std::pair<std::string, double>> distribution;  // lent to the prediction
+  LentNumbers lent_numbers;
 };
 
 class MiningAlgorithm : public ModelAlgorithm {
@@ -519,6 +553,15 @@ void MiningAlgorithm::CombineCategories(
     if (other == extra.end()) other = extra.insert(extra.end(), category);
     return categories_.size() + static_cast<size_t>(other - extra.begin());
   };
+  // A prediction's category: a lent text found by its address once known.
+  auto number_of = [this, &index_of](const PredictionText& category) {
+    const std::string* lent = category.lent();
+    size_t k = 0;
+    if (lent != nullptr && scratch_.lent_numbers.Find(lent, &k)) return k;
+    k = index_of(category.get(), 0);
+    if (lent != nullptr && k < categories_.size()) scratch_.lent_numbers.Add(lent, k);
+    return k;
+  };
   // Each segment's distribution over the categories, as one row of
   // `distributions`; a segment that gives no probabilities is sure of its
   // category. The categories are numbered first, so that rows have their
@@ -533,7 +576,7 @@ void MiningAlgorithm::CombineCategories(
     const auto& probabilities = prediction.Probabilities();
     // A vote keeps one number a segment: its category's, when known here.
     if (probabilities.empty()) {
-      where.push_back(index_of(prediction.category.get(), 0));
+      where.push_back(number_of(prediction.category));
       continue;
     }
     if (vote) where.push_back(kUnknown);
@@ -584,7 +627,7 @@ void MiningAlgorithm::CombineCategories(
       double total = missing_weight;
       for (size_t s = 0; s < scored.size(); ++s) {
         const size_t j =
-            where[s] != kUnknown ? where[s] : index_of(scored[s].first->category.get(), 0);
+            where[s] != kUnknown ? where[s] : number_of(scored[s].first->category);
         if (j >= result.size()) result.resize(j + 1, 0.0);
         result[j] += scored[s].second;
         total += scored[s].second;
