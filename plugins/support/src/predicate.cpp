@@ -329,9 +329,28 @@ int PlainTests::Categories(int slot, const std::vector<bool>& holds) {
 }
 
 int PlainTests::Combine(Op op, const std::vector<int>& parts) {
+  // Constant parts fold away (a plain case's "isMissing" is false): an "or"
+  // of a comparison and a missing test becomes the comparison. A surrogate
+  // is its first part, never unknown here.
+  if (op == Op::kFirst && !parts.empty()) return parts[0];
+  if (op == Op::kAnd || op == Op::kOr) {
+    const Op absorbing = op == Op::kAnd ? Op::kFalse : Op::kTrue;
+    std::vector<int> kept;
+    for (const int part : parts) {
+      if (tests_[part].op == absorbing) return part;
+      if (!IsConstant(part)) kept.push_back(part);
+    }
+    if (kept.empty()) return Constant(op == Op::kAnd);
+    if (kept.size() == 1) return kept[0];
+    return Add({op, 0, 0.0, Parts(kept), static_cast<int>(kept.size())});
+  }
+  return Add({op, 0, 0.0, Parts(parts), static_cast<int>(parts.size())});
+}
+
+int PlainTests::Parts(const std::vector<int>& parts) {
   const int first = static_cast<int>(parts_.size());
   parts_.insert(parts_.end(), parts.begin(), parts.end());
-  return Add({op, 0, 0.0, first, static_cast<int>(parts.size())});
+  return first;
 }
 
 bool IsPredicateElement(const DOMElement* element) {

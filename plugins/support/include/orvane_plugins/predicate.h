@@ -127,6 +127,10 @@ class PlainTests {
     int first;  // where its parts, numbers or bits start
     int count;
   };
+  bool IsConstant(int test) const {
+    return tests_[test].op == Op::kTrue || tests_[test].op == Op::kFalse;
+  }
+  int Parts(const std::vector<int>& parts);  // where `parts` start in parts_
   int Add(const Test& test) {
     tests_.push_back(test);
     return static_cast<int>(tests_.size() - 1);
