@@ -848,6 +848,7 @@ std::unique_ptr<ModelScope> ModelScope::Read(DOMElement* model, const ScoreDicti
   scope->result_texts_.assign(results, nullptr);
   scope->result_stamps_.assign(results, 0);
   scope->lent_values_.resize(results);
+  scope->last_lent_.assign(results, nullptr);
   const size_t slots = scope->visible_.size() + scope->local_names_.size();
   scope->values_.assign(slots, nullptr);
   scope->filled_.assign(slots, 0);
@@ -966,24 +967,38 @@ void ModelScope::SetResult(size_t i, ScoreDictVar::VariableType type, bool integ
   SetNumber(i, x);
 }
 
-// Out of SetText's way: met once per text.
-__attribute__((noinline)) const ModelScope::LentValue* ModelScope::KeepLent(
-    size_t i, const std::string* text) const {
-  constexpr size_t kMaxLent = 16;
-  std::vector<LentValue>& known = lent_values_[i];
-  if (known.size() >= kMaxLent) return nullptr;
-  known.push_back({text, std::make_unique<StringValue>(*text), ++stamp_});
-  return &known.back();
-}
-
 void ModelScope::SetText(size_t i, ScoreDictVar::VariableType type, bool integer,
                          const PredictionText& text) const {
+  // The text of the result's last case, most often (result_texts_[i] is
+  // null while last_lent_[i] is not).
+  const LentValue* last = last_lent_[i];
+  if (last != nullptr && last->text == text.lent()) {
+    results_[i] = last->value.get();
+    result_stamps_[i] = last->stamp;
+    return;
+  }
+  SetOtherText(i, type, integer, text);
+}
+
+void ModelScope::SetOtherText(size_t i, ScoreDictVar::VariableType type, bool integer,
+                              const PredictionText& text) const {
   const std::string* lent = text.lent();
+  last_lent_[i] = nullptr;
   if (lent != nullptr && type == ScoreDictVar::kSTRING_VAR) {
-    const LentValue* v = lent_values_[i].data();
-    const LentValue* end = v + lent_values_[i].size();
+    // Up to kMaxLent values, room made once: last_lent_ points into it.
+    constexpr size_t kMaxLent = 16;
+    std::vector<LentValue>& known = lent_values_[i];
+    const LentValue* v = known.data();
+    const LentValue* end = v + known.size();
     while (v != end && v->text != lent) ++v;
-    if (v != end || (v = KeepLent(i, lent)) != nullptr) {
+    if (v == end && known.size() < kMaxLent) {
+      known.reserve(kMaxLent);
+      known.push_back({lent, std::make_unique<StringValue>(*lent), ++stamp_});
+      v = &known.back();
+      end = v + 1;
+    }
+    if (v != end) {
+      last_lent_[i] = v;
       results_[i] = v->value.get();
       result_stamps_[i] = v->stamp;
       result_texts_[i] = nullptr;  // result_store_ and its stamp are not the result now

@@ -146,10 +146,13 @@ class ModelScope : public NestedModel {
   // Result `i` of the case (null: missing) as a typed value kept in place.
   void SetResult(size_t i, MCOrvane_600::ScoreDictVar::VariableType type, bool integer,
                  const std::string& text, bool is_number, double number) const;
-  // SetResult of a prediction's text, copied only when it is not the lent
-  // text result `i` already holds.
+  // SetResult of a prediction's text; a lent text's value is made once (for
+  // a few texts a result) and lent again whenever the text comes back.
   void SetText(size_t i, MCOrvane_600::ScoreDictVar::VariableType type, bool integer,
                const PredictionText& text) const;
+  // SetText for a text other than the one of the result's last case.
+  void SetOtherText(size_t i, MCOrvane_600::ScoreDictVar::VariableType type, bool integer,
+                    const PredictionText& text) const;
   // Result `i` becomes the number `x` (a plain NumericValue).
   void SetNumber(size_t i, double x) const {
     number_values_[i].SetDoubleValue(x);
@@ -233,8 +236,7 @@ class ModelScope : public NestedModel {
     std::uint64_t stamp;
   };
   mutable std::vector<std::vector<LentValue>> lent_values_;
-  // A value for `text` (lent) kept for result i; null past a few.
-  const LentValue* KeepLent(size_t i, const std::string* text) const;
+  mutable std::vector<const LentValue*> last_lent_;  // lent from lent_values_; null: none
   // Plain cases (PlanPlainCases): the inputs, and the case's values by slot.
   std::vector<PlainField> plain_fields_;
   bool plain_ = false;
