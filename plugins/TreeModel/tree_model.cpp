@@ -173,7 +173,7 @@ class Tree : public ModelAlgorithm {
       for (const auto& child : node->children) pending.push_back(child.get());
     }
     root_always_ = tests_.Always(root_->test);
-    Lay(*root_);
+    Lay();
     return true;
   }
 
@@ -255,18 +255,20 @@ class Tree : public ModelAlgorithm {
   };
   std::vector<PlainNode> plain_nodes_;
   std::vector<PlainChild> plain_children_;
-  // Lays out `node` and the nodes below it; gives its PlainNode's number.
-  std::uint32_t Lay(const Node& node) {
-    const auto at = static_cast<std::uint32_t>(plain_nodes_.size());
-    const auto first = static_cast<std::uint32_t>(plain_children_.size());
-    plain_nodes_.push_back({&node, first, static_cast<std::uint32_t>(node.children.size())});
-    for (const auto& child : node.children) {
-      plain_children_.push_back({tests_.Flatten(child->test), 0});
+  // Lays out the tree level by level, without recursion (trees may be deep).
+  void Lay() {
+    plain_nodes_.assign(1, {root_.get(), 0, 0});
+    plain_children_.clear();
+    for (size_t at = 0; at < plain_nodes_.size(); ++at) {
+      const Node& node = *plain_nodes_[at].node;
+      plain_nodes_[at].first = static_cast<std::uint32_t>(plain_children_.size());
+      plain_nodes_[at].count = static_cast<std::uint32_t>(node.children.size());
+      for (const auto& child : node.children) {
+        const auto next = static_cast<std::uint32_t>(plain_nodes_.size());
+        plain_children_.push_back({tests_.Flatten(child->test), next});
+        plain_nodes_.push_back({child.get(), 0, 0});
+      }
     }
-    for (size_t i = 0; i < node.children.size(); ++i) {
-      plain_children_[first + i].next = Lay(*node.children[i]);
-    }
-    return at;
   }
   bool root_always_ = false;  // the root's predicate is True
   std::vector<std::unique_ptr<std::vector<std::string>>> orders_;
