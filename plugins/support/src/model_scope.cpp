@@ -1260,6 +1260,10 @@ void ModelScope::PlanPlainCases() {
   }
   if (!algorithm_->Compile(layout)) return;
   KeepPlainValues();
+  // Numbers first, then categories: each treated by a loop of its own.
+  const auto numbers_end = std::stable_partition(
+      plain.begin(), plain.end(), [](const PlainField& f) { return f.number; });
+  plain_number_count_ = static_cast<size_t>(numbers_end - plain.begin());
   plain_fields_ = std::move(plain);
   plain_ = true;
 }
@@ -1317,24 +1321,26 @@ void ModelScope::PredictPlain(const PlainCase& enclosing, Prediction* out) const
 bool ModelScope::TreatPlain(const FieldValues* outer) const {
   double* numbers = plain_numbers_.data();
   int* categories = plain_categories_.data();
-  for (const PlainField& plain : plain_fields_) {
-    const ScoreValue* value = outer->Read(plain.slot, plain.field->name);
-    if (plain.number) {
-      // What TreatInputs finds valid, not missing and no outlier.
-      double x = 0.0;
-      if (!NumberOf(value, &x) || NumericValue::IsSystemMissingValue(x) ||
-          (plain.ranges && !(x > plain.gap_low && x < plain.gap_high) &&
-           plain.field->InNumberRanges(x)) ||
-          x < plain.low || x > plain.high) {
-        return false;
-      }
-      numbers[plain.slot] = x;
-    } else {
-      const std::string* text = TextOf(value);
-      const int k = text == nullptr ? -1 : plain.field->CategoryOf(*text);
-      if (k < 0) return false;
-      categories[plain.slot] = k;
+  const PlainField* plain = plain_fields_.data();
+  const PlainField* const first_category = plain + plain_number_count_;
+  const PlainField* const end = plain + plain_fields_.size();
+  for (; plain != first_category; ++plain) {
+    // What TreatInputs finds valid, not missing and no outlier.
+    double x = 0.0;
+    if (!NumberOf(outer->Read(plain->slot, plain->field->name), &x) ||
+        NumericValue::IsSystemMissingValue(x) ||
+        (plain->ranges && !(x > plain->gap_low && x < plain->gap_high) &&
+         plain->field->InNumberRanges(x)) ||
+        x < plain->low || x > plain->high) {
+      return false;
     }
+    numbers[plain->slot] = x;
+  }
+  for (; plain != end; ++plain) {
+    const std::string* text = TextOf(outer->Read(plain->slot, plain->field->name));
+    const int k = text == nullptr ? -1 : plain->field->CategoryOf(*text);
+    if (k < 0) return false;
+    categories[plain->slot] = k;
   }
   return true;
 }

@@ -239,6 +239,7 @@ class ModelScope : public NestedModel {
   mutable std::vector<const LentValue*> last_lent_;  // lent from lent_values_; null: none
   // Plain cases (PlanPlainCases): the inputs, and the case's values by slot.
   std::vector<PlainField> plain_fields_;
+  size_t plain_number_count_ = 0;  // plain_fields_ begins with its numbers
   bool plain_ = false;
   mutable std::vector<double> plain_numbers_;
   mutable std::vector<int> plain_categories_;
