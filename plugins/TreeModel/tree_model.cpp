@@ -177,10 +177,8 @@ class Tree : public ModelAlgorithm {
     return true;
   }
 
-  // Predict's walk where no predicate is unknown: the first true child, or
-  // the noTrueChildStrategy. A node's children are all tested and the first
-  // true one taken from the bits of their outcomes, which spares the
-  // mispredicted branch a test that stops at the first would take.
+  // Predict's walk where no predicate is unknown, over the laid-out nodes:
+  // the first true child, or the noTrueChildStrategy.
   void PredictPlain(const PlainCase& c, Prediction* out) const override {
     if (!root_always_ && !tests_.Holds(root_->test, c)) return;
     const PlainNode* node = &plain_nodes_[0];
@@ -188,8 +186,7 @@ class Tree : public ModelAlgorithm {
       const PlainChild* child = &plain_children_[node->first];
       const PlainChild* end = child + node->count;
       while (child != end && !tests_.Holds(child->test, c)) ++child;
-      const bool holds = child != end;
-      if (!holds) {
+      if (child == end) {
         if (!return_last_) return;
         break;
       }

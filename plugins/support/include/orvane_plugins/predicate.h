@@ -54,9 +54,10 @@ class PlainTests {
   // True for every case (a True predicate).
   bool Always(int test) const { return tests_[test].op == Op::kTrue; }
 
-  // A test in a form whose common kinds are told without a branch on their
-  // outcome: a number's comparison as the closed range [lo, hi] (strict ends
-  // moved to the next double), a category's membership as its bits.
+  // A test as a compiled tree keeps it beside its node's other tests: a
+  // number's comparison as the closed range [lo, hi] (a strict end moved to
+  // the next double), a category's membership as its bits, any other test
+  // by its number.
   struct Flat {
     enum Kind : std::uint8_t { kRange, kCategory, kOther };
     Kind kind;
