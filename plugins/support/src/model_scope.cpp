@@ -940,8 +940,9 @@ const std::string& ResultText(const std::string& text, bool is_number, double nu
 
 }  // namespace
 
-void ModelScope::SetResult(size_t i, ScoreDictVar::VariableType type, bool integer,
-                           const std::string& text, bool is_number, double number) const {
+void ModelScope::SetOtherResult(size_t i, ScoreDictVar::VariableType type, bool integer,
+                                const std::string& text, bool is_number,
+                                double number) const {
   std::unique_ptr<ScoreValue>& kept = result_store_[i];
   result_texts_[i] = nullptr;
   if (type == ScoreDictVar::kSTRING_VAR) {

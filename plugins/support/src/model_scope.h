@@ -6,6 +6,7 @@
 // Targets and Output, around the algorithm that its plug-in reads. The
 // top-level model and every nested segment model are one ModelScope each.
 
+#include <cmath>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -143,9 +144,19 @@ class ModelScope : public NestedModel {
   // Runs the document's and the element's transformations over the treated
   // inputs and puts the derived values in their slots.
   void Transform(const FieldValues* outer) const;
-  // Result `i` of the case (null: missing) as a typed value kept in place.
+  // Result `i` of the case (null: missing) as a typed value kept in place;
+  // a number into a numeric result without a call.
   void SetResult(size_t i, MCOrvane_600::ScoreDictVar::VariableType type, bool integer,
-                 const std::string& text, bool is_number, double number) const;
+                 const std::string& text, bool is_number, double number) const {
+    if (is_number && type != MCOrvane_600::ScoreDictVar::kSTRING_VAR) {
+      result_texts_[i] = nullptr;
+      SetNumber(i, integer ? std::trunc(number) : number);
+      return;
+    }
+    SetOtherResult(i, type, integer, text, is_number, number);
+  }
+  void SetOtherResult(size_t i, MCOrvane_600::ScoreDictVar::VariableType type, bool integer,
+                      const std::string& text, bool is_number, double number) const;
   // SetResult of a prediction's text; a lent text's value is made once (for
   // a few texts a result) and lent again whenever the text comes back.
   void SetText(size_t i, MCOrvane_600::ScoreDictVar::VariableType type, bool integer,
