@@ -180,33 +180,34 @@ double WeightedMedian(std::vector<std::pair<double, double>> values) {  // (valu
   return values.empty() ? 0.0 : values.back().first;
 }
 
-// The target's number of each lent category text met before, by the text's
-// address (a text lent is one read at load: its address keeps its text);
-// past a few dozen texts the rest are looked up by text.
-class LentNumbers {
+// Numbers kept by an address: the target's number of each lent category
+// text met before (a text lent is one read at load: its address keeps its
+// text), the place of each known category order. Past a few dozen addresses
+// the rest are not kept.
+class AddressNumbers {
  public:
-  bool Find(const std::string* text, size_t* k) const {
-    for (size_t i = Index(text);; i = (i + 1) % kSize) {
-      if (texts_[i] == text) return *k = numbers_[i], true;
-      if (texts_[i] == nullptr) return false;
+  bool Find(const void* address, size_t* k) const {
+    for (size_t i = Index(address);; i = (i + 1) % kSize) {
+      if (addresses_[i] == address) return *k = numbers_[i], true;
+      if (addresses_[i] == nullptr) return false;
     }
   }
-  void Add(const std::string* text, size_t k) {
+  void Add(const void* address, size_t k) {
     if (2 * count_ >= kSize) return;
-    size_t i = Index(text);
-    while (texts_[i] != nullptr && texts_[i] != text) i = (i + 1) % kSize;
-    count_ += texts_[i] == nullptr;
-    texts_[i] = text;
+    size_t i = Index(address);
+    while (addresses_[i] != nullptr && addresses_[i] != address) i = (i + 1) % kSize;
+    count_ += addresses_[i] == nullptr;
+    addresses_[i] = address;
     numbers_[i] = k;
   }
 
  private:
   static constexpr size_t kSize = 128;  // kept at most half full
-  static size_t Index(const std::string* text) {
-    const auto bits = static_cast<std::uint64_t>(reinterpret_cast<std::uintptr_t>(text));
+  static size_t Index(const void* address) {
+    const auto bits = static_cast<std::uint64_t>(reinterpret_cast<std::uintptr_t>(address));
     return static_cast<size_t>((bits * 0x9E3779B97F4A7C15ull) >> 57);
   }
-  std::array<const std::string*, kSize> texts_{};
+  std::array<const void*, kSize> addresses_{};
   std::array<size_t, kSize> numbers_{};
   size_t count_ = 0;
 };
@@ -226,10 +227,11 @@ struct CombineScratch {
   // Category orders fixed at load (Prediction::category_order) whose every
   // category is one of the target's, with each one's number; a few at most.
   std::vector<std::pair<const void*, std::vector<size_t>>> orders;
+  AddressNumbers order_places;  // each order's place in `orders`
   std::vector<double> rows;
   std::vector<double> result;
   std::vector<std::pair<std::string, double>> distribution;  // lent to the prediction
-  LentNumbers lent_numbers;
+  AddressNumbers lent_numbers;
 };
 
 class MiningAlgorithm : public ModelAlgorithm {
@@ -254,6 +256,20 @@ class MiningAlgorithm : public ModelAlgorithm {
   // in their order, when that order is fixed at load and lists the target's
   // categories only; else null. Lent from the working lists.
   const std::vector<size_t>* KnownOrder(const Prediction& prediction) const;
+  // KnownOrder of an order not met yet (out of its way).
+  const std::vector<size_t>* LearnOrder(const Prediction& prediction) const;
+  // The target's number of `prediction`'s category when it is known without
+  // its text (its place in a known order, or a lent text met before); else
+  // past the target's categories.
+  size_t KnownNumber(const Prediction& prediction) const;
+  // A vote whose every segment's category is known by number, counted at
+  // once; false, nothing done, when one is not (CombineCategories' general
+  // way then also learns the numbers of lent texts).
+  bool CountKnownVotes(const std::vector<std::pair<const Prediction*, double>>& scored,
+                       double missing_weight, Prediction* out) const;
+  // Votes (`result`, out of `total`) as shares; false when the votes for no
+  // prediction (`missing_weight`) outnumber every category's.
+  static bool VoteShares(std::vector<double>* result, double total, double missing_weight);
 
   bool classification_ = false;
   bool clustering_ = false;
@@ -516,11 +532,15 @@ void MiningAlgorithm::CombineNumbers(const std::vector<std::pair<const Predictio
 const std::vector<size_t>* MiningAlgorithm::KnownOrder(const Prediction& prediction) const {
   const void* order = prediction.category_order;
   if (order == nullptr) return nullptr;
+  size_t at = 0;
+  if (scratch_.order_places.Find(order, &at)) return &scratch_.orders[at].second;
+  return LearnOrder(prediction);
+}
+
+__attribute__((noinline)) const std::vector<size_t>* MiningAlgorithm::LearnOrder(
+    const Prediction& prediction) const {
   auto& orders = scratch_.orders;
-  for (const auto& known : orders) {
-    if (known.first == order) return &known.second;
-  }
-  constexpr size_t kMaxOrders = 16;
+  constexpr size_t kMaxOrders = 16;  // all kept in order_places
   if (orders.size() >= kMaxOrders) return nullptr;
   std::vector<size_t> numbers;
   for (const auto& probability : prediction.Probabilities()) {
@@ -528,8 +548,49 @@ const std::vector<size_t>* MiningAlgorithm::KnownOrder(const Prediction& predict
     if (it == categories_.end()) return nullptr;
     numbers.push_back(static_cast<size_t>(it - categories_.begin()));
   }
-  orders.emplace_back(order, std::move(numbers));
+  scratch_.order_places.Add(prediction.category_order, orders.size());
+  orders.emplace_back(prediction.category_order, std::move(numbers));
   return &orders.back().second;
+}
+
+size_t MiningAlgorithm::KnownNumber(const Prediction& prediction) const {
+  size_t k = categories_.size();
+  if (prediction.Probabilities().empty()) {
+    const std::string* lent = prediction.category.lent();
+    if (lent == nullptr || !scratch_.lent_numbers.Find(lent, &k)) return categories_.size();
+    return k;
+  }
+  const auto at = static_cast<size_t>(prediction.category.index());
+  const std::vector<size_t>* numbers = KnownOrder(prediction);
+  return numbers != nullptr && at < numbers->size() ? (*numbers)[at] : k;
+}
+
+bool MiningAlgorithm::CountKnownVotes(
+    const std::vector<std::pair<const Prediction*, double>>& scored, double missing_weight,
+    Prediction* out) const {
+  std::vector<double>& result = scratch_.result;
+  if (categories_.empty()) return false;
+  result.assign(categories_.size(), 0.0);
+  double total = missing_weight;
+  for (const auto& entry : scored) {
+    const size_t j = KnownNumber(*entry.first);
+    if (j >= result.size()) return false;
+    result[j] += entry.second;
+    total += entry.second;
+  }
+  if (!VoteShares(&result, total, missing_weight)) {
+    NoPrediction(out);
+  } else {
+    SetDistribution(categories_, result, out, &scratch_.distribution);
+  }
+  return true;
+}
+
+bool MiningAlgorithm::VoteShares(std::vector<double>* result, double total,
+                                 double missing_weight) {
+  if (missing_weight > *std::max_element(result->begin(), result->end())) return false;
+  for (double& share : *result) share /= total;
+  return true;
 }
 
 // Votes, or each category's average, median or maximum probability, in the
@@ -540,6 +601,9 @@ const std::vector<size_t>* MiningAlgorithm::KnownOrder(const Prediction& predict
 void MiningAlgorithm::CombineCategories(
     const std::vector<std::pair<const Prediction*, double>>& scored, double missing_weight,
     Prediction* out) const {
+  const bool vote = method_ == Method::kMajorityVote || method_ == Method::kWeightedMajorityVote;
+  if (vote && CountKnownVotes(scored, missing_weight, out)) return;
+  std::vector<double>& result = scratch_.result;
   // The target's categories, then any other that a segment names (`extra`).
   std::vector<std::string>& extra = scratch_.extra;
   extra.clear();
@@ -567,7 +631,6 @@ void MiningAlgorithm::CombineCategories(
   // category. The categories are numbered first, so that rows have their
   // final width.
   // A vote needs the categories only.
-  const bool vote = method_ == Method::kMajorityVote || method_ == Method::kWeightedMajorityVote;
   constexpr size_t kUnknown = static_cast<size_t>(-1);
   std::vector<size_t>& where = scratch_.where;
   where.clear();
@@ -618,7 +681,6 @@ void MiningAlgorithm::CombineCategories(
   };
   const Rows distributions{&rows, n};
 
-  std::vector<double>& result = scratch_.result;
   result.assign(n, 0.0);
   std::string winner;
   switch (method_) {
@@ -632,10 +694,7 @@ void MiningAlgorithm::CombineCategories(
         result[j] += scored[s].second;
         total += scored[s].second;
       }
-      if (missing_weight > *std::max_element(result.begin(), result.end())) {
-        return NoPrediction(out);
-      }
-      for (double& share : result) share /= total;
+      if (!VoteShares(&result, total, missing_weight)) return NoPrediction(out);
       break;
     }
     case Method::kAverage:
