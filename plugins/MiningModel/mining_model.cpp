@@ -439,8 +439,10 @@ void MiningAlgorithm::Combine(const Case& c, Prediction* out) const {
   std::vector<std::string>& names = scratch_.names;
   std::vector<std::pair<const Prediction*, double>>& scored = scratch_.scored;
   predictions.resize(segments_.size());
-  names.resize(segments_.size());
-  for (std::string& name : names) name.clear();
+  if (clustering_) {  // the winners' names
+    names.resize(segments_.size());
+    for (std::string& name : names) name.clear();
+  }
   scored.clear();
   double selected_weight = 0.0;
   double missing_weight = 0.0;
