@@ -99,9 +99,8 @@ struct Node {
     }
     decides = true;
     confidence = best != nullptr ? ConfidenceOf(*best) : 1.0;
-    for (size_t j = 0; j < probabilities.size() && category_index < 0; ++j) {
-      if (probabilities[j].first == category) category_index = static_cast<int>(j);
-    }
+    // `probabilities` lists the distribution in its order.
+    if (best != nullptr) category_index = static_cast<int>(best - distribution.data());
   }
 };
 
@@ -163,17 +162,26 @@ class Tree : public ModelAlgorithm {
     }
   }
 
+  // Compiles every node's predicate while laying the tree out level by level,
+  // without recursion (trees may be deep).
   bool Compile(const PlainLayout& layout) override {
-    std::vector<Node*> pending{root_.get()};
-    while (!pending.empty()) {
-      Node* node = pending.back();
-      pending.pop_back();
-      node->test = node->predicate->Compile(layout, &tests_);
-      if (node->test < 0) return false;
-      for (const auto& child : node->children) pending.push_back(child.get());
-    }
+    root_->test = root_->predicate->Compile(layout, &tests_);
+    if (root_->test < 0) return false;
     root_always_ = tests_.Always(root_->test);
-    Lay();
+    plain_nodes_.assign(1, {root_.get(), 0, 0});
+    plain_children_.clear();
+    for (size_t at = 0; at < plain_nodes_.size(); ++at) {
+      const Node& node = *plain_nodes_[at].node;
+      plain_nodes_[at].first = static_cast<std::uint32_t>(plain_children_.size());
+      plain_nodes_[at].count = static_cast<std::uint32_t>(node.children.size());
+      for (const auto& child : node.children) {
+        child->test = child->predicate->Compile(layout, &tests_);
+        if (child->test < 0) return false;
+        const auto next = static_cast<std::uint32_t>(plain_nodes_.size());
+        plain_children_.push_back({tests_.Flatten(child->test), next});
+        plain_nodes_.push_back({child.get(), 0, 0});
+      }
+    }
     return true;
   }
 
@@ -252,21 +260,6 @@ class Tree : public ModelAlgorithm {
   };
   std::vector<PlainNode> plain_nodes_;
   std::vector<PlainChild> plain_children_;
-  // Lays out the tree level by level, without recursion (trees may be deep).
-  void Lay() {
-    plain_nodes_.assign(1, {root_.get(), 0, 0});
-    plain_children_.clear();
-    for (size_t at = 0; at < plain_nodes_.size(); ++at) {
-      const Node& node = *plain_nodes_[at].node;
-      plain_nodes_[at].first = static_cast<std::uint32_t>(plain_children_.size());
-      plain_nodes_[at].count = static_cast<std::uint32_t>(node.children.size());
-      for (const auto& child : node.children) {
-        const auto next = static_cast<std::uint32_t>(plain_nodes_.size());
-        plain_children_.push_back({tests_.Flatten(child->test), next});
-        plain_nodes_.push_back({child.get(), 0, 0});
-      }
-    }
-  }
   bool root_always_ = false;  // the root's predicate is True
   std::vector<std::unique_ptr<std::vector<std::string>>> orders_;
   std::vector<std::unique_ptr<std::string>> texts_;  // each node category once
