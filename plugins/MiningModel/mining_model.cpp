@@ -556,15 +556,15 @@ __attribute__((noinline)) const std::vector<size_t>* MiningAlgorithm::LearnOrder
 }
 
 size_t MiningAlgorithm::KnownNumber(const Prediction& prediction) const {
-  size_t k = categories_.size();
+  const size_t none = categories_.size();
   if (prediction.Probabilities().empty()) {
     const std::string* lent = prediction.category.lent();
-    if (lent == nullptr || !scratch_.lent_numbers.Find(lent, &k)) return categories_.size();
-    return k;
+    size_t k = none;
+    return lent != nullptr && scratch_.lent_numbers.Find(lent, &k) ? k : none;
   }
   const auto at = static_cast<size_t>(prediction.category.index());
   const std::vector<size_t>* numbers = KnownOrder(prediction);
-  return numbers != nullptr && at < numbers->size() ? (*numbers)[at] : k;
+  return numbers != nullptr && at < numbers->size() ? (*numbers)[at] : none;
 }
 
 bool MiningAlgorithm::CountKnownVotes(
@@ -646,12 +646,7 @@ void MiningAlgorithm::CombineCategories(
     }
     if (vote) where.push_back(kUnknown);
     if (const std::vector<size_t>* numbers = KnownOrder(prediction)) {
-      const auto k = static_cast<size_t>(prediction.category.index());
-      if (!vote) {
-        where.insert(where.end(), numbers->begin(), numbers->end());
-      } else if (k < numbers->size()) {
-        where.back() = (*numbers)[k];  // the vote's category, without its text
-      }
+      if (!vote) where.insert(where.end(), numbers->begin(), numbers->end());
       continue;
     }
     for (size_t k = 0; k < probabilities.size(); ++k) {
