@@ -212,18 +212,27 @@ class TreeTranslator : public MCOrvane_600::PMMLTranslator, private CountedTrans
     const XMLCh* text = GetAttributeForced(predicate, "value");
     if (op == "equal") {
       if (node->split == nullptr) node->split.reset(new DiscreteSplit(var));
-      static_cast<DiscreteSplit*>(node->split.get())
-          ->PutSplit(CarefullyMakeVarValue(var, text), index);
+      auto* split = dynamic_cast<DiscreteSplit*>(node->split.get());
+      if (split == nullptr) throw MixedSplit();
+      split->PutSplit(CarefullyMakeVarValue(var, text), index);
       return;
     }
     if (node->split == nullptr) node->split.reset(new ScaleSplit(var));
+    auto* split = dynamic_cast<ScaleSplit*>(node->split.get());
+    if (split == nullptr) throw MixedSplit();
     const double x = VerifyDouble(text);
     const double inf = NumericValue::GetInfinity();
     Range* range = op == "lessThan"      ? new Range(-inf, x, false, false)
                    : op == "lessOrEqual" ? new Range(-inf, x, false, true)
                    : op == "greaterThan" ? new Range(x, inf, false, false)
                                          : new Range(x, inf, true, false);  // greaterOrEqual
-    static_cast<ScaleSplit*>(node->split.get())->PutSplit(range, index);
+    split->PutSplit(range, index);
+  }
+
+  // A node whose children split both by value and by range: not served here.
+  static OVException MixedSplit() {
+    return OVException(OVException::kCodeUnsupported,
+                       "TreeModel: a node splits both by value and by range");
   }
 };
 
