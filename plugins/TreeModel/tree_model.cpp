@@ -168,10 +168,14 @@ class Tree : public ModelAlgorithm {
     root_->test = root_->predicate->Compile(layout, &tests_);
     if (root_->test < 0) return false;
     root_always_ = tests_.Always(root_->test);
-    plain_nodes_.assign(1, {root_.get(), 0, 0});
+    plain_nodes_.assign(1, {0, 0, kByScan});
+    plain_sources_.assign(1, root_.get());
     plain_children_.clear();
+    // Each node's children end with one that always holds and leads nowhere,
+    // so that a scan needs no end test.
+    const PlainTests::Flat last = tests_.Flatten(tests_.Constant(true));
     for (size_t at = 0; at < plain_nodes_.size(); ++at) {
-      const Node& node = *plain_nodes_[at].node;
+      const Node& node = *plain_sources_[at];
       plain_nodes_[at].first = static_cast<std::uint32_t>(plain_children_.size());
       plain_nodes_[at].count = static_cast<std::uint32_t>(node.children.size());
       for (const auto& child : node.children) {
@@ -179,28 +183,60 @@ class Tree : public ModelAlgorithm {
         if (child->test < 0) return false;
         const auto next = static_cast<std::uint32_t>(plain_nodes_.size());
         plain_children_.push_back({tests_.Flatten(child->test), next});
-        plain_nodes_.push_back({child.get(), 0, 0});
+        plain_nodes_.push_back({0, 0, kByScan});
+        plain_sources_.push_back(child.get());
+      }
+      if (!node.children.empty()) plain_children_.push_back({last, kNoChild});
+    }
+    plain_jumps_.clear();
+    for (size_t at = 0; at < plain_nodes_.size(); ++at) Jumps(at);
+    return true;
+  }
+
+  // A node whose children all test one category slot (or are constant) goes
+  // to its child through a table by category: one load in place of a test
+  // per child and a mispredicted branch. (A table by two range children's
+  // truths was slower: it keeps the next node from being fetched ahead.)
+  void Jumps(size_t at) {
+    auto* node = &plain_nodes_[at];
+    if (node->count < 2) return;
+    const PlainChild* children = &plain_children_[node->first];
+    const PlainChild* end = children + node->count;
+    int slot = -1;
+    int count = 0;
+    for (const PlainChild* child = children; child != end; ++child) {
+      const PlainTests::Flat& f = child->test;
+      if (f.kind == PlainTests::Flat::kCategory && (slot < 0 || slot == f.slot)) {
+        slot = f.slot;
+        count = f.count;
+      } else if (f.kind != PlainTests::Flat::kOther ||
+                 !(tests_.Always(f.index) || tests_.Never(f.index))) {
+        return;
       }
     }
-    return true;
+    if (slot < 0) return;
+    node->slot = slot;
+    node->first = static_cast<std::uint32_t>(plain_jumps_.size());
+    for (int k = 0; k < count; ++k) {
+      std::uint32_t next = kNoChild;
+      for (const PlainChild* child = children; child != end && next == kNoChild; ++child) {
+        const PlainTests::Flat& f = child->test;
+        const bool holds = f.kind == PlainTests::Flat::kCategory
+                               ? tests_.HoldsCategory(f, static_cast<unsigned>(k))
+                               : tests_.Always(f.index);
+        if (holds) next = child->next;
+      }
+      plain_jumps_.push_back(next);
+    }
   }
 
   // Predict's walk where no predicate is unknown, over the laid-out nodes:
   // the first true child, or the noTrueChildStrategy.
   void PredictPlain(const PlainCase& c, Prediction* out) const override {
     if (!root_always_ && !tests_.Holds(root_->test, c)) return;
-    const PlainNode* node = &plain_nodes_[0];
-    while (node->count != 0) {
-      const PlainChild* child = &plain_children_[node->first];
-      const PlainChild* end = child + node->count;
-      while (child != end && !tests_.Holds(child->test, c)) ++child;
-      if (child == end) {
-        if (!return_last_) return;
-        break;
-      }
-      node = &plain_nodes_[child->next];
-    }
-    FromNode(*node->node, out);
+    const PlainNode* node =
+        plain_jumps_.empty() ? Walk<false>(c, &plain_nodes_[0]) : Walk<true>(c, &plain_nodes_[0]);
+    if (node != nullptr) FromNode(*plain_sources_[node - plain_nodes_.data()], out);
   }
 
   bool classification_ = true;
@@ -250,19 +286,44 @@ class Tree : public ModelAlgorithm {
   // The compiled walk's nodes, the root first, each one's children side by
   // side in plain_children_.
   struct PlainNode {
-    const Node* node;  // lent from the tree
+    // Where its children start in plain_children_, or with a table where
+    // that starts in plain_jumps_.
     std::uint32_t first;
     std::uint32_t count;
+    int slot;  // the category slot its table is by; kByScan: none
   };
+  static constexpr int kByScan = -1;
+  static constexpr std::uint32_t kNoChild = 0xFFFFFFFFu;
   struct PlainChild {
     PlainTests::Flat test;
     std::uint32_t next;  // the child's PlainNode
   };
   std::vector<PlainNode> plain_nodes_;
+  std::vector<const Node*> plain_sources_;  // each PlainNode's node, lent from the tree
   std::vector<PlainChild> plain_children_;
+  std::vector<std::uint32_t> plain_jumps_;  // the nodes' tables: next nodes, or kNoChild
   bool root_always_ = false;  // the root's predicate is True
   std::vector<std::unique_ptr<std::vector<std::string>>> orders_;
   std::vector<std::unique_ptr<std::string>> texts_;  // each node category once
+
+  // The node a plain case ends at, from `node`; null for none. Trees without
+  // tables walk without asking each node for one.
+  template <bool kTables>
+  const PlainNode* Walk(const PlainCase& c, const PlainNode* node) const {
+    while (node->count != 0) {
+      std::uint32_t next;
+      if (kTables && node->slot >= 0) {
+        next = plain_jumps_[node->first + static_cast<unsigned>(c.categories[node->slot])];
+      } else {
+        const PlainChild* child = &plain_children_[node->first];
+        while (!tests_.Holds(child->test, c)) ++child;
+        next = child->next;
+      }
+      if (next == kNoChild) return return_last_ ? node : nullptr;
+      node = &plain_nodes_[next];
+    }
+    return node;
+  }
 
   void FromNode(const Node& node, Prediction* out) const {
     out->entity_id.Lend(&node.id);

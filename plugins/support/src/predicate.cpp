@@ -303,19 +303,19 @@ int PlainTests::Numbers(bool is_in, int slot, const std::vector<double>& set) {
 PlainTests::Flat PlainTests::Flatten(int test) const {
   const Test& t = tests_[test];
   constexpr double kInf = std::numeric_limits<double>::infinity();
-  const Flat none{Flat::kRange, t.slot, 0, kInf, -kInf};  // holds for no number
+  const Flat none{Flat::kRange, t.slot, 0, 0, kInf, -kInf};  // holds for no number
   switch (t.op) {
     case Op::kLess:
       if (t.number == -kInf) return none;
-      return {Flat::kRange, t.slot, 0, -kInf, std::nextafter(t.number, -kInf)};
-    case Op::kLessOrEqual: return {Flat::kRange, t.slot, 0, -kInf, t.number};
+      return {Flat::kRange, t.slot, 0, 0, -kInf, std::nextafter(t.number, -kInf)};
+    case Op::kLessOrEqual: return {Flat::kRange, t.slot, 0, 0, -kInf, t.number};
     case Op::kGreater:
       if (t.number == kInf) return none;
-      return {Flat::kRange, t.slot, 0, std::nextafter(t.number, kInf), kInf};
-    case Op::kGreaterOrEqual: return {Flat::kRange, t.slot, 0, t.number, kInf};
-    case Op::kEqual: return {Flat::kRange, t.slot, 0, t.number, t.number};
-    case Op::kCategoryIn: return {Flat::kCategory, t.slot, t.first, 0.0, 0.0};
-    default: return {Flat::kOther, t.slot, test, 0.0, 0.0};
+      return {Flat::kRange, t.slot, 0, 0, std::nextafter(t.number, kInf), kInf};
+    case Op::kGreaterOrEqual: return {Flat::kRange, t.slot, 0, 0, t.number, kInf};
+    case Op::kEqual: return {Flat::kRange, t.slot, 0, 0, t.number, t.number};
+    case Op::kCategoryIn: return {Flat::kCategory, t.slot, t.first, t.count, 0.0, 0.0};
+    default: return {Flat::kOther, t.slot, test, 0, 0.0, 0.0};
   }
 }
 

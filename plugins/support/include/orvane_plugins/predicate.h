@@ -53,6 +53,8 @@ class PlainTests {
 
   // True for every case (a True predicate).
   bool Always(int test) const { return tests_[test].op == Op::kTrue; }
+  // False for every case (a False predicate).
+  bool Never(int test) const { return tests_[test].op == Op::kFalse; }
 
   // A test as a compiled tree keeps it beside its node's other tests: a
   // number's comparison as the closed range [lo, hi] (a strict end moved to
@@ -63,18 +65,22 @@ class PlainTests {
     Kind kind;
     int slot;
     int index;  // kCategory: where its bits start; kOther: the test
+    int count;  // kCategory: how many categories its slot has
     double lo;
     double hi;
   };
   Flat Flatten(int test) const;
+  // A kCategory test's answer for category `k` of its slot (k < count).
+  bool HoldsCategory(const Flat& f, unsigned k) const {
+    return (bits_[f.index + (k >> 6)] >> (k & 63)) & 1;
+  }
   bool Holds(const Flat& f, const PlainCase& c) const {
     if (f.kind == Flat::kRange) {
       const double x = c.numbers[f.slot];
       return (x >= f.lo) & (x <= f.hi);
     }
     if (f.kind == Flat::kCategory) {
-      const unsigned k = static_cast<unsigned>(c.categories[f.slot]);
-      return (bits_[f.index + (k >> 6)] >> (k & 63)) & 1;
+      return HoldsCategory(f, static_cast<unsigned>(c.categories[f.slot]));
     }
     return Holds(f.index, c);
   }
