@@ -110,30 +110,47 @@ struct ModelScope::MiningField {
   };
   std::vector<NumberRange> number_ranges;
   // kCategories: the texts of the categories that are library texts, in the
-  // order read, and their positions there in an open-addressed table keyed
-  // by length and end bytes (the first of equal texts only).
+  // order read, and their positions there in an open-addressed table (the
+  // first of equal texts only). A table entry keeps its text's length and the
+  // words that Spell gives, which are the whole text up to 16 bytes: most
+  // texts are told apart without reading them.
   std::vector<std::string> categories;
-  std::vector<int> category_table;  // a power of two long, -1: empty
+  struct CategoryKey {
+    std::uint64_t head;
+    std::uint64_t tail;
+    std::size_t size;
+    int k;  // -1: an empty entry
+  };
+  std::vector<CategoryKey> category_table;  // a power of two long
 
-  static size_t KeyOf(const char* text, size_t n) {
-    size_t key = n * 0x9E3779B1u;
-    if (n > 0) {
-      key ^= static_cast<unsigned char>(text[0]) * 0x85EBCA77u;
-      key ^= static_cast<unsigned char>(text[n - 1]) * 0xC2B2AE3Du;
-      key ^= static_cast<unsigned char>(text[n / 2]) * 0x27D4EB2Fu;
-    }
-    return key ^ (key >> 15);
+  // Two words that hold the `n` bytes at `text` when n <= 16 (the first and
+  // the last eight, four, or the bytes one by one), read without passing
+  // the end.
+  static CategoryKey Spell(const char* text, std::size_t n) {
+    auto load = [text](std::size_t at, std::size_t bytes) {
+      std::uint64_t w = 0;
+      std::memcpy(&w, text + at, bytes);
+      return w;
+    };
+    if (n >= 8) return {load(0, 8), load(n - 8, 8), n, 0};
+    if (n >= 4) return {load(0, 4), load(n - 4, 4), n, 0};
+    if (n == 0) return {0, 0, 0, 0};
+    const auto byte = [text](std::size_t at) { return static_cast<unsigned char>(text[at]); };
+    return {byte(0) | std::uint64_t{byte(n / 2)} << 8, byte(n - 1), n, 0};
+  }
+  static std::size_t Slot(const CategoryKey& key, std::size_t mask) {
+    const std::uint64_t h = (key.head * 0x9E3779B97F4A7C15ull) ^
+                            (key.tail * 0xC2B2AE3D27D4EB4Full) ^ key.size;
+    return static_cast<std::size_t>(h ^ (h >> 29)) & mask;
   }
   void AddCategoryText(const std::string& text) {
-    if (CategoryOf(text) >= 0) {  // a repeat: the first keeps the place
-      categories.push_back(text);
-      return;
-    }
+    const bool repeat = CategoryOf(text) >= 0;  // the first keeps the place
     categories.push_back(text);
+    if (repeat) return;
     if (2 * categories.size() > category_table.size()) {
       size_t size = 16;
       while (size < 4 * categories.size()) size *= 2;
-      category_table.assign(size, -1);
+      category_table.assign(size, {0, 0, 0, -1});
       for (size_t k = 0; k < categories.size(); ++k) {
         if (CategoryOf(categories[k]) < 0) Place(static_cast<int>(k));
       }
@@ -142,48 +159,27 @@ struct ModelScope::MiningField {
     }
   }
   void Place(int k) {
+    CategoryKey key = Spell(categories[k].data(), categories[k].size());
+    key.k = k;
     const size_t mask = category_table.size() - 1;
-    size_t i = KeyOf(categories[k].data(), categories[k].size()) & mask;
-    while (category_table[i] >= 0) i = (i + 1) & mask;
-    category_table[i] = k;
+    size_t i = Slot(key, mask);
+    while (category_table[i].k >= 0) i = (i + 1) & mask;
+    category_table[i] = key;
   }
   // The position of the first category that is `text`, or -1.
   int CategoryOf(const std::string& text) const {
     if (category_table.empty()) return -1;
     const size_t n = text.size();
-    const char* b = text.data();
+    const CategoryKey key = Spell(text.data(), n);
     const size_t mask = category_table.size() - 1;
-    for (size_t i = KeyOf(b, n) & mask;; i = (i + 1) & mask) {
-      const int k = category_table[i];
-      if (k < 0) return -1;
-      const std::string& category = categories[k];
-      if (category.size() == n && (n == 0 || SameBytes(category.data(), b, n))) return k;
-    }
-  }
-  // Whether the `n` bytes at `a` and `b` are the same, read a word at a time
-  // (the last word overlapping the one before).
-  static bool SameBytes(const char* a, const char* b, size_t n) {
-    auto word = [](const char* p) {
-      std::uint64_t w;
-      std::memcpy(&w, p, sizeof w);
-      return w;
-    };
-    auto half = [](const char* p) {
-      std::uint32_t w;
-      std::memcpy(&w, p, sizeof w);
-      return w;
-    };
-    if (n >= 8) {
-      for (size_t j = 0; j + 8 < n; j += 8) {
-        if (word(a + j) != word(b + j)) return false;
+    for (size_t i = Slot(key, mask);; i = (i + 1) & mask) {
+      const CategoryKey& entry = category_table[i];
+      if (entry.k < 0) return -1;
+      if (entry.head == key.head && entry.tail == key.tail && entry.size == n &&
+          (n <= 16 || std::memcmp(categories[entry.k].data() + 8, text.data() + 8, n - 16) == 0)) {
+        return entry.k;
       }
-      return word(a + n - 8) == word(b + n - 8);
     }
-    if (n >= 4) return half(a) == half(b) && half(a + n - 4) == half(b + n - 4);
-    for (size_t j = 0; j < n; ++j) {
-      if (a[j] != b[j]) return false;
-    }
-    return true;
   }
 
   // Reads `missing_ranges` as numbers where they are.
