@@ -16,12 +16,16 @@
 //                     is the cost of a case. --rows=N: the first N rows only,
 //                     so that their records stay in the cache (a host that
 //                     fills one record case after case)
+//   filled/NAME       Score of records filled just before, over every row:
+//                     16 records are filled untimed, then scored timed (the
+//                     per_case counter is the cost of a case)
 //   load/NAME         MakeModelFromXML(stream, shipped names, "") and the
 //                     model's deletion, while the process holds Xerces
 //   floor_parse/NAME  the plain DOM parse of the same file and its release
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
@@ -104,18 +108,25 @@ __attribute__((noinline)) void ScoreLoop(benchmark::State& state, ScoreModel* mo
   }
 }
 
-void BM_Score(benchmark::State& state, const Document* doc) {
+// The document's model; null once `state` says why there is none.
+std::unique_ptr<ScoreModel> ScoringModel(benchmark::State& state, const Document& doc) {
   std::unique_ptr<ScoreModel> model;
   try {
-    model.reset(Load(*doc));
+    model.reset(Load(doc));
   } catch (const OVException& e) {
     Fail(state, e);
-    return;
+    return nullptr;
   }
   if (model == nullptr || model->GetDictionary() == nullptr) {
     state.SkipWithError("the plug-in built no model that can score");
-    return;
+    return nullptr;
   }
+  return model;
+}
+
+void BM_Score(benchmark::State& state, const Document* doc) {
+  const std::unique_ptr<ScoreModel> model = ScoringModel(state, *doc);
+  if (model == nullptr) return;
   const Cases cases = ReadCases(doc->cases_path, *model->GetDictionary());
   std::vector<std::unique_ptr<CaseRecord>> records;
   const std::size_t rows =
@@ -136,6 +147,53 @@ void BM_Score(benchmark::State& state, const Document* doc) {
   ScoreLoop(state, model.get(), records, result.get(), &advice);
   state.SetItemsProcessed(state.iterations());
   state.counters["cases"] = static_cast<double>(records.size());
+}
+
+// Score of records filled just before (as the command-line tool and the
+// Python package fill one record per row), over every row of the data set:
+// kBatch records are filled untimed, then their cases are scored timed.
+constexpr std::size_t kBatch = 16;
+
+__attribute__((noinline)) double ScoreBatch(ScoreModel* model, CaseRecord* records,
+                                            ScoreCaseRecord* result,
+                                            std::vector<ResultAdvice>* advice, bool* refused) {
+  const auto start = std::chrono::steady_clock::now();
+  for (std::size_t i = 0; i < kBatch; ++i) {
+    *refused |= !model->Score(&records[i], result, advice);
+    benchmark::ClobberMemory();
+  }
+  return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+}
+
+void BM_Filled(benchmark::State& state, const Document* doc) {
+  const std::unique_ptr<ScoreModel> model = ScoringModel(state, *doc);
+  if (model == nullptr) return;
+  const Cases cases = ReadCases(doc->cases_path, *model->GetDictionary());
+  std::vector<CaseRecord> records(kBatch);
+  for (CaseRecord& record : records) PrepareRecord(cases, &record);
+  std::unique_ptr<ScoreCaseRecord> result(model->CreateResultRecord());
+  std::vector<ResultAdvice> advice;
+  std::size_t row = 0;
+  bool refused = false;
+  auto fill = [&] {
+    for (CaseRecord& record : records) {
+      FillRecord(cases, row, &record);
+      if (++row == cases.rows.size()) row = 0;
+    }
+  };
+  for (std::size_t n = 0; n < cases.rows.size(); n += kBatch) {
+    fill();
+    ScoreBatch(model.get(), records.data(), result.get(), &advice, &refused);
+  }
+  for (auto _ : state) {
+    fill();
+    state.SetIterationTime(ScoreBatch(model.get(), records.data(), result.get(), &advice,
+                                      &refused));
+  }
+  if (refused) state.SkipWithError("Score refused its arguments");
+  state.counters["per_case"] =
+      benchmark::Counter(static_cast<double>(state.iterations() * kBatch),
+                         benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
 }
 
 void BM_Load(benchmark::State& state, const Document* doc) {
@@ -202,6 +260,10 @@ int main(int argc, char** argv) {
     auto* score = orvane_bench::Reported(
         benchmark::RegisterBenchmark(("score/" + doc.name).c_str(), orvane_bench::BM_Score, &doc));
     if (iterations > 0) score->Iterations(iterations);
+    benchmark::RegisterBenchmark(("filled/" + doc.name).c_str(), orvane_bench::BM_Filled, &doc)
+        ->UseManualTime()
+        ->ComputeStatistics("min", orvane_bench::Min)
+        ->ComputeStatistics("max", orvane_bench::Max);
     for (auto* b : {benchmark::RegisterBenchmark(("load/" + doc.name).c_str(),
                                                  orvane_bench::BM_Load, &doc),
                     benchmark::RegisterBenchmark(("floor_parse/" + doc.name).c_str(),
