@@ -168,14 +168,13 @@ class Tree : public ModelAlgorithm {
     root_->test = root_->predicate->Compile(layout, &tests_);
     if (root_->test < 0) return false;
     root_always_ = tests_.Always(root_->test);
-    plain_nodes_.assign(1, {0, 0, kByScan});
-    plain_sources_.assign(1, root_.get());
+    plain_nodes_.assign(1, {root_.get(), 0, 0});
     plain_children_.clear();
     // Each node's children end with one that always holds and leads nowhere,
     // so that a scan needs no end test.
     const PlainTests::Flat last = tests_.Flatten(tests_.Constant(true));
     for (size_t at = 0; at < plain_nodes_.size(); ++at) {
-      const Node& node = *plain_sources_[at];
+      const Node& node = *plain_nodes_[at].node;
       plain_nodes_[at].first = static_cast<std::uint32_t>(plain_children_.size());
       plain_nodes_[at].count = static_cast<std::uint32_t>(node.children.size());
       for (const auto& child : node.children) {
@@ -183,8 +182,7 @@ class Tree : public ModelAlgorithm {
         if (child->test < 0) return false;
         const auto next = static_cast<std::uint32_t>(plain_nodes_.size());
         plain_children_.push_back({tests_.Flatten(child->test), next});
-        plain_nodes_.push_back({0, 0, kByScan});
-        plain_sources_.push_back(child.get());
+        plain_nodes_.push_back({child.get(), 0, 0});
       }
       if (!node.children.empty()) plain_children_.push_back({last, kNoChild});
     }
@@ -215,8 +213,9 @@ class Tree : public ModelAlgorithm {
       }
     }
     if (slot < 0) return;
-    node->slot = slot;
+    node->count |= kByTable;
     node->first = static_cast<std::uint32_t>(plain_jumps_.size());
+    plain_jumps_.push_back(static_cast<std::uint32_t>(slot));
     for (int k = 0; k < count; ++k) {
       std::uint32_t next = kNoChild;
       for (const PlainChild* child = children; child != end && next == kNoChild; ++child) {
@@ -236,7 +235,7 @@ class Tree : public ModelAlgorithm {
     if (!root_always_ && !tests_.Holds(root_->test, c)) return;
     const PlainNode* node =
         plain_jumps_.empty() ? Walk<false>(c, &plain_nodes_[0]) : Walk<true>(c, &plain_nodes_[0]);
-    if (node != nullptr) FromNode(*plain_sources_[node - plain_nodes_.data()], out);
+    if (node != nullptr) FromNode(*node->node, out);
   }
 
   bool classification_ = true;
@@ -286,20 +285,20 @@ class Tree : public ModelAlgorithm {
   // The compiled walk's nodes, the root first, each one's children side by
   // side in plain_children_.
   struct PlainNode {
-    // Where its children start in plain_children_, or with a table where
-    // that starts in plain_jumps_.
+    const Node* node;  // lent from the tree
+    // Where its children start in plain_children_; with kByTable in count,
+    // where its table starts in plain_jumps_: the category slot, then the
+    // next node for each category.
     std::uint32_t first;
-    std::uint32_t count;
-    int slot;  // the category slot its table is by; kByScan: none
+    std::uint32_t count;  // its children, 0 for a leaf; kByTable: by a table
   };
-  static constexpr int kByScan = -1;
+  static constexpr std::uint32_t kByTable = 0x80000000u;
   static constexpr std::uint32_t kNoChild = 0xFFFFFFFFu;
   struct PlainChild {
     PlainTests::Flat test;
     std::uint32_t next;  // the child's PlainNode
   };
   std::vector<PlainNode> plain_nodes_;
-  std::vector<const Node*> plain_sources_;  // each PlainNode's node, lent from the tree
   std::vector<PlainChild> plain_children_;
   std::vector<std::uint32_t> plain_jumps_;  // the nodes' tables: next nodes, or kNoChild
   bool root_always_ = false;  // the root's predicate is True
@@ -312,8 +311,9 @@ class Tree : public ModelAlgorithm {
   const PlainNode* Walk(const PlainCase& c, const PlainNode* node) const {
     while (node->count != 0) {
       std::uint32_t next;
-      if (kTables && node->slot >= 0) {
-        next = plain_jumps_[node->first + static_cast<unsigned>(c.categories[node->slot])];
+      if (kTables && (node->count & kByTable) != 0) {
+        const std::uint32_t* table = &plain_jumps_[node->first];
+        next = table[1 + static_cast<unsigned>(c.categories[table[0]])];
       } else {
         const PlainChild* child = &plain_children_[node->first];
         while (!tests_.Holds(child->test, c)) ++child;
