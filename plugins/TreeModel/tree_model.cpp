@@ -207,8 +207,7 @@ class Tree : public ModelAlgorithm {
       if (f.kind == PlainTests::Flat::kCategory && (slot < 0 || slot == f.slot)) {
         slot = f.slot;
         count = f.count;
-      } else if (f.kind != PlainTests::Flat::kOther ||
-                 !(tests_.Always(f.index) || tests_.Never(f.index))) {
+      } else if (f.kind != PlainTests::Flat::kOther || !tests_.IsConstant(f.index)) {
         return;
       }
     }

@@ -53,8 +53,10 @@ class PlainTests {
 
   // True for every case (a True predicate).
   bool Always(int test) const { return tests_[test].op == Op::kTrue; }
-  // False for every case (a False predicate).
-  bool Never(int test) const { return tests_[test].op == Op::kFalse; }
+  // True or false for every case (a True or False predicate).
+  bool IsConstant(int test) const {
+    return tests_[test].op == Op::kTrue || tests_[test].op == Op::kFalse;
+  }
 
   // A test as a compiled tree keeps it beside its node's other tests: a
   // number's comparison as the closed range [lo, hi] (a strict end moved to
@@ -71,9 +73,7 @@ class PlainTests {
   };
   Flat Flatten(int test) const;
   // A kCategory test's answer for category `k` of its slot (k < count).
-  bool HoldsCategory(const Flat& f, unsigned k) const {
-    return (bits_[f.index + (k >> 6)] >> (k & 63)) & 1;
-  }
+  bool HoldsCategory(const Flat& f, unsigned k) const { return Bit(f.index, k); }
   bool Holds(const Flat& f, const PlainCase& c) const {
     if (f.kind == Flat::kRange) {
       const double x = c.numbers[f.slot];
@@ -102,10 +102,7 @@ class PlainTests {
         for (int i = 0; i < t.count && !found; ++i) found = numbers_[t.first + i] == x;
         return found == (t.op == Op::kNumberIn);
       }
-      case Op::kCategoryIn: {
-        const unsigned k = static_cast<unsigned>(c.categories[t.slot]);
-        return (bits_[t.first + (k >> 6)] >> (k & 63)) & 1;
-      }
+      case Op::kCategoryIn: return Bit(t.first, static_cast<unsigned>(c.categories[t.slot]));
       case Op::kAnd:
         for (int i = 0; i < t.count; ++i) {
           if (!Holds(parts_[t.first + i], c)) return false;
@@ -134,9 +131,8 @@ class PlainTests {
     int first;  // where its parts, numbers or bits start
     int count;
   };
-  bool IsConstant(int test) const {
-    return tests_[test].op == Op::kTrue || tests_[test].op == Op::kFalse;
-  }
+  // Bit `k` of the bits that start at `first`.
+  bool Bit(int first, unsigned k) const { return (bits_[first + (k >> 6)] >> (k & 63)) & 1; }
   int Parts(const std::vector<int>& parts);  // where `parts` start in parts_
   int Add(const Test& test) {
     tests_.push_back(test);
