@@ -955,8 +955,9 @@ void ModelScope::SetOtherResult(size_t i, ScoreDictVar::VariableType type, bool 
     results_[i] = kept.get();
     return;
   }
-  double x = number;
-  if (!is_number && !ParseNumber(text, &x)) {
+  // A number into a number result went SetResult's own way: this is a text.
+  double x = 0.0;
+  if (!ParseNumber(text, &x)) {
     results_[i] = nullptr;
     return;
   }
