@@ -345,9 +345,10 @@ bool RegressionAlgorithm::Compile(const PlainLayout& layout) {
         linear[j].plain = false;
         break;
       }
-      linear[j].terms.emplace_back(slots[factor.input], term.coefficient);
+      linear[j].terms.emplace_back(layout.Place(slots[factor.input]), term.coefficient);
     }
   }
+  for (int& slot : slots) slot = layout.Place(slot);
   slots_ = std::move(slots);
   matches_ = std::move(matches);
   linear_ = std::move(linear);

@@ -169,14 +169,19 @@ struct ModelScope::MiningField {
   // The position of the first category that is `text`, or -1.
   int CategoryOf(const std::string& text) const {
     if (category_table.empty()) return -1;
+    return Find(category_table.data(), category_table.size() - 1, *this, text);
+  }
+  // CategoryOf through `field`'s table (`table`, `mask`: non-empty).
+  static int Find(const CategoryKey* table, size_t mask, const MiningField& field,
+                  const std::string& text) {
     const size_t n = text.size();
     const CategoryKey key = Spell(text.data(), n);
-    const size_t mask = category_table.size() - 1;
     for (size_t i = Slot(key, mask);; i = (i + 1) & mask) {
-      const CategoryKey& entry = category_table[i];
+      const CategoryKey& entry = table[i];
       if (entry.k < 0) return -1;
       if (entry.head == key.head && entry.tail == key.tail && entry.size == n &&
-          (n <= 16 || std::memcmp(categories[entry.k].data() + 8, text.data() + 8, n - 16) == 0)) {
+          (n <= 16 ||
+           std::memcmp(field.categories[entry.k].data() + 8, text.data() + 8, n - 16) == 0)) {
         return entry.k;
       }
     }
@@ -305,6 +310,42 @@ struct ModelScope::PlainField {
   // Numbers outside are outliers the MiningSchema treats (the general way).
   double low;
   double high;
+  // Every number from `fast_low` to `fast_high` passes the three checks
+  // above; only the others are checked in full.
+  double fast_low;
+  double fast_high;
+  // A category's table (lent from `field`, never empty) and its mask.
+  const MiningField::CategoryKey* table;
+  size_t mask;
+
+  // `x` (not NaN) is not the system-missing value, in no missing range and
+  // no outlier: what TreatInputs finds valid and leaves unchanged.
+  bool Plain(double x) const {
+    return !NumericValue::IsSystemMissingValue(x) &&
+           !(ranges && !(x > gap_low && x < gap_high) && field->InNumberRanges(x)) &&
+           !(x < low || x > high);
+  }
+  // Works out [fast_low, fast_high]: the stretch above the system-missing
+  // value, between the outlier bounds and inside the gap between missing
+  // ranges, whose ends are taken where they pass Plain themselves.
+  void FindFastStretch() {
+    const double inf = std::numeric_limits<double>::infinity();
+    double from = std::max(low, std::nextafter(NumericValue::GetSysmisValue(), inf));
+    double to = high;
+    if (ranges) {
+      from = std::max(from, gap_low);
+      to = std::min(to, gap_high);
+    }
+    if (!(from <= to)) {
+      fast_low = inf;
+      fast_high = -inf;
+      return;
+    }
+    if (!Plain(from)) from = std::nextafter(from, inf);
+    if (!Plain(to)) to = std::nextafter(to, -inf);
+    fast_low = from;
+    fast_high = to;
+  }
 };
 
 enum class Feature { kPredictedValue, kPredictedDisplayValue, kProbability, kEntityId, kAffinity,
@@ -1245,19 +1286,28 @@ void ModelScope::PlanPlainCases() {
       kind = PlainLayout::kNumber;
       const bool as_is = field.outliers == Outliers::kAsIs;
       const double inf = std::numeric_limits<double>::infinity();
-      plain.push_back({field.slot, &field, true, !field.number_ranges.empty(),
-                       field.gap_low, field.gap_high, as_is ? -inf : field.low,
-                       as_is ? inf : field.high});
+      plain.push_back({field.slot, &field, true, !field.number_ranges.empty(), field.gap_low,
+                       field.gap_high, as_is ? -inf : field.low, as_is ? inf : field.high, 0.0,
+                       0.0, nullptr, 0});
+      plain.back().FindFastStretch();
     } else if (field.check == Check::kCategories && field.missing_ranges.empty()) {
       kind = PlainLayout::kCategory;
       layout.categories[field.slot] = field.categories;
-      plain.push_back({field.slot, &field, false, false, 0.0, 0.0, 0.0, 0.0});
+      // A field without texts of its own finds nothing in one empty entry.
+      static const MiningField::CategoryKey kNoCategory = {0, 0, 0, -1};
+      const bool none = field.category_table.empty();
+      plain.push_back({field.slot, &field, false, false, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0,
+                       none ? &kNoCategory : field.category_table.data(),
+                       none ? 0 : field.category_table.size() - 1});
     } else {
       return;
     }
   }
   if (!algorithm_->Compile(layout)) return;
-  KeepPlainValues();
+  plain_numbers_.assign(values_.size(), 0.0);
+  plain_categories_.assign(values_.size(), -1);
+  plain_case_.numbers = plain_numbers_.data();
+  plain_case_.categories = plain_categories_.data();
   // Numbers first, then categories: each treated by a loop of its own.
   const auto numbers_end = std::stable_partition(
       plain.begin(), plain.end(), [](const PlainField& f) { return f.number; });
@@ -1266,21 +1316,15 @@ void ModelScope::PlanPlainCases() {
   plain_ = true;
 }
 
-void ModelScope::KeepPlainValues() {
-  plain_numbers_.assign(values_.size(), 0.0);
-  plain_categories_.assign(values_.size(), -1);
-  plain_case_.numbers = plain_numbers_.data();
-  plain_case_.categories = plain_categories_.data();
-}
-
 bool ModelScope::Compile(const PlainLayout& enclosing) {
   if (parent_ == nullptr || local_ != nullptr || inherited_.size() != treated_) return false;
   PlainLayout layout;
   layout.kinds.assign(values_.size(), PlainLayout::kNone);
   layout.categories.resize(values_.size());
+  layout.places.assign(values_.size(), -1);
   // Every input is one the enclosing scope found plain, which this scope's
-  // MiningSchema (no outliers of its own) takes unchanged.
-  bool same = true;
+  // MiningSchema (no outliers of its own) takes unchanged: the algorithm
+  // reads it where the enclosing scope's case keeps it.
   for (const auto& inherited : inherited_) {
     const size_t above = static_cast<size_t>(inherited.second);
     if (above >= enclosing.kinds.size() || enclosing.kinds[above] == PlainLayout::kNone) {
@@ -1288,28 +1332,15 @@ bool ModelScope::Compile(const PlainLayout& enclosing) {
     }
     layout.kinds[inherited.first] = enclosing.kinds[above];
     layout.categories[inherited.first] = enclosing.categories[above];
-    same = same && inherited.first == inherited.second;
+    layout.places[inherited.first] = enclosing.Place(inherited.second);
   }
-  if (!algorithm_->Compile(layout)) return false;
-  if (!same) {
-    KeepPlainValues();
-    plain_map_ = inherited_;
-  }
-  return true;
+  return algorithm_->Compile(layout);
 }
 
 void ModelScope::PredictPlain(const PlainCase& enclosing, Prediction* out) const {
   out->Clear();
   ++case_;
-  PlainCase c = enclosing;
-  if (!plain_map_.empty()) {
-    for (const auto& mapped : plain_map_) {
-      plain_numbers_[mapped.first] = enclosing.numbers[mapped.second];
-      plain_categories_[mapped.first] = enclosing.categories[mapped.second];
-    }
-    c = plain_case_;
-  }
-  algorithm_->PredictPlain(c, out);
+  algorithm_->PredictPlain(enclosing, out);
   ApplyTargets(out);
   if (!out->valid) out->advice.emplace_back(kAdviceScoreMissing, "");
 }
@@ -1322,21 +1353,22 @@ bool ModelScope::TreatPlain(const FieldValues* outer) const {
   const PlainField* plain = plain_fields_.data();
   const PlainField* const first_category = plain + plain_number_count_;
   const PlainField* const end = plain + plain_fields_.size();
+  // The host record's entries, when the values lend every slot's.
+  ScoreValue* const* const* entries = outer->Entries(values_.size());
+  const auto read = [entries, outer](const PlainField& p) -> const ScoreValue* {
+    if (entries != nullptr && entries[p.slot] != nullptr) return *entries[p.slot];
+    return outer->Read(p.slot, p.field->name);
+  };
   for (; plain != first_category; ++plain) {
-    // What TreatInputs finds valid, not missing and no outlier.
     double x = 0.0;
-    if (!NumberOf(outer->Read(plain->slot, plain->field->name), &x) ||
-        NumericValue::IsSystemMissingValue(x) ||
-        (plain->ranges && !(x > plain->gap_low && x < plain->gap_high) &&
-         plain->field->InNumberRanges(x)) ||
-        x < plain->low || x > plain->high) {
-      return false;
-    }
+    if (!NumberOf(read(*plain), &x)) return false;
+    if (!(x >= plain->fast_low && x <= plain->fast_high) && !plain->Plain(x)) return false;
     numbers[plain->slot] = x;
   }
   for (; plain != end; ++plain) {
-    const std::string* text = TextOf(outer->Read(plain->slot, plain->field->name));
-    const int k = text == nullptr ? -1 : plain->field->CategoryOf(*text);
+    const std::string* text = TextOf(read(*plain));
+    const int k =
+        text == nullptr ? -1 : MiningField::Find(plain->table, plain->mask, *plain->field, *text);
     if (k < 0) return false;
     categories[plain->slot] = k;
   }

@@ -136,8 +136,6 @@ class ModelScope : public NestedModel {
   // Lays out plain cases when the algorithm compiles for them (the top-level
   // scope without transformations, every input a number or a category).
   void PlanPlainCases();
-  // Sizes this scope's own plain values (`plain_case_`), one per slot.
-  void KeepPlainValues();
   // True when every input of the case is plain and in `plain_case_`; false
   // sends the case the general way.
   bool TreatPlain(const FieldValues* outer) const;
@@ -255,9 +253,6 @@ class ModelScope : public NestedModel {
   mutable std::vector<double> plain_numbers_;
   mutable std::vector<int> plain_categories_;
   PlainCase plain_case_;  // lends the two above
-  // A nested scope's slots whose plain values it copies from the enclosing
-  // scope's (own slot, enclosing slot); empty when the slots are the same.
-  std::vector<std::pair<int, int>> plain_map_;
   mutable std::vector<const MCOrvane_600::ScoreValue*> computed_;  // output expressions
   mutable std::vector<MCOrvane_600::ResultAdvice> treatment_;  // the case's treatment advice
 };

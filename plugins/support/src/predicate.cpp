@@ -59,7 +59,7 @@ int CompileLeaf(const Predicate& predicate, int slot, const std::string& name,
     const MCOrvane_600::StringValue text(categories[k]);
     holds[k] = predicate.Evaluate(OneValue(slot, name, &text)) == Predicate::kTRUE;
   }
-  return tests->Categories(slot, holds);
+  return tests->Categories(layout.Place(slot), holds);
 }
 
 class Constant : public Predicate {
@@ -127,7 +127,7 @@ class Simple : public Predicate {
     static const PlainTests::Op kPlain[] = {
         PlainTests::Op::kEqual, PlainTests::Op::kNotEqual, PlainTests::Op::kLess,
         PlainTests::Op::kLessOrEqual, PlainTests::Op::kGreater, PlainTests::Op::kGreaterOrEqual};
-    return tests->Compare(kPlain[static_cast<int>(op_)], slot_, constant_.number);
+    return tests->Compare(kPlain[static_cast<int>(op_)], layout.Place(slot_), constant_.number);
   }
 
  private:
@@ -190,7 +190,7 @@ class SetPredicate : public Predicate {
       if (!c.numeric) return -1;
       numbers.push_back(c.number);
     }
-    return tests->Numbers(is_in_, slot_, numbers);
+    return tests->Numbers(is_in_, layout.Place(slot_), numbers);
   }
 
  private:

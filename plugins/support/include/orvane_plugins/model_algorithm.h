@@ -60,6 +60,12 @@ class FieldValues {
     }
     return AtSlot(slot, name);
   }
+  // Where the host's record keeps each of slots 0 to `count` - 1 (an entry
+  // per slot; null: not found yet, asked through Read), when the values lend
+  // them; else null.
+  MCOrvane_600::ScoreValue* const* const* Entries(size_t count) const {
+    return direct_.count >= count ? direct_.entries : nullptr;
+  }
 
  protected:
   // Set by values that keep their fields by slot in arrays (lent, stable
@@ -188,6 +194,10 @@ struct PlainLayout {
   // text among `categories[slot]`.
   std::vector<Kind> kinds;
   std::vector<std::vector<std::string>> categories;
+  // By slot: where the PlainCase keeps its value (a nested model's slots are
+  // places of its enclosing scope's case); empty: at the slot itself.
+  std::vector<int> places;
+  int Place(int slot) const { return places.empty() ? slot : places[slot]; }
 };
 
 // A case laid out as a PlainLayout says (arrays lent by slot).
