@@ -767,6 +767,8 @@ std::unique_ptr<ModelScope> ModelScope::Read(DOMElement* model, const ScoreDicti
           def.display.emplace_back(Attr(value, "value"), Attr(value, "displayValue"));
         }
       }
+      scope->plain_targets_ = def.min == -HUGE_VAL && def.max == HUGE_VAL && def.factor == 1.0 &&
+                              def.constant == 0.0 && def.cast == Cast::kNone;
       break;
     }
   }
@@ -1424,8 +1426,6 @@ void ModelScope::Predict(const FieldValues& fields, Prediction* out,
     out->advice.swap(treatment_);
   }
   if (!out->valid) out->advice.emplace_back(kAdviceScoreMissing, "");
-  const Values values(this, outer);
-
   // A segment's results are read only by a model chain (`outputs`).
   if (parent_ != nullptr && outputs == nullptr) return;
   // Results: the target, then the output fields.
@@ -1446,14 +1446,21 @@ void ModelScope::Predict(const FieldValues& fields, Prediction* out,
   // a distribution of this category order, read there without a search.
   const void* order = out->valid && out->is_category ? out->category_order : nullptr;
   const auto& table = out->Probabilities();
+  // A predicted number into a numeric output, as SetOutput writes it.
+  const bool number = out->valid && !out->is_category && !clustering_;
   for (const OutputDef& def : outputs_) {
     if (order != nullptr && def.order == order && def.hint < table.size()) {
       SetNumber(slot++, table[def.hint].second);
       continue;
     }
+    if (number && def.feature == Feature::kPredictedValue) {
+      SetResult(slot++, def.type, def.integer, kNoText, true, out->value);
+      continue;
+    }
     SetOutput(slot++, def, *out);
   }
   if (expressions_ != nullptr) {
+    const Values values(this, outer);
     const OutputValues output_values(this, first_output, &values);
     expressions_->Compute(output_values, &computed_);
     size_t next = 0;

@@ -117,6 +117,10 @@ class ModelScope : public NestedModel {
   // Targets of a prediction; a category it has is left as it is.
   void ApplyTargets(Prediction* p) const {
     if (p->valid && p->is_category) return;
+    if (p->valid && plain_targets_) {
+      p->value += 0.0;  // what rescaling by 1 and 0 does: -0 becomes 0
+      return;
+    }
     TargetsOfOther(p);
   }
   // No prediction: a default value or the priors; a number: rescaled, cast.
@@ -210,6 +214,8 @@ class ModelScope : public NestedModel {
   MCOrvane_600::TransformationDictionary* global_ = nullptr;  // lent
   const MCOrvane_600::ScoreDictionary* data_ = nullptr;       // lent
   std::unique_ptr<TargetDef> target_;
+  // Targets that leave a number as it is: no bounds, rescaling or cast.
+  bool plain_targets_ = true;
   std::vector<OutputDef> outputs_;
   std::vector<RuleOutputDef> rule_outputs_;  // an association model's, in document order
   // The transformedValue and decision outputs, read over `output_dict_`
