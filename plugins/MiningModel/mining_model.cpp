@@ -242,6 +242,9 @@ class MiningAlgorithm : public ModelAlgorithm {
   void PredictPlain(const PlainCase& c, Prediction* out) const override;
 
  private:
+  // Combine's majority vote of a plain case, when every selected segment's
+  // vote is known without its prediction; false, nothing done, otherwise.
+  bool VotePlain(const PlainCase& c, Prediction* out) const;
   void ReadSegment(DOMElement* element, ReadContext* context);
   template <class Case>
   void SelectFirst(const Case& c, Prediction* out) const;
@@ -280,6 +283,7 @@ class MiningAlgorithm : public ModelAlgorithm {
   std::vector<std::string> categories_;  // the target's, in dictionary order
   std::vector<Segment> segments_;
   PlainTests tests_;  // the segments' predicates, compiled
+  bool plain_votes_ = false;  // every segment compiled VotePlain for the target's categories
   mutable CombineScratch scratch_;
 };
 
@@ -394,12 +398,46 @@ bool MiningAlgorithm::Compile(const PlainLayout& layout) {
     }
     if (!segment.model->Compile(layout)) return false;
   }
+  const bool vote = method_ == Method::kMajorityVote || method_ == Method::kWeightedMajorityVote;
+  plain_votes_ = vote && classification_ && !clustering_ && !categories_.empty();
+  for (Segment& segment : segments_) {
+    plain_votes_ = plain_votes_ && segment.model->CompileVote(categories_);
+  }
+  return true;
+}
+
+// Combine's vote where every selected segment votes for one of the target's
+// categories: counted without the segments' predictions.
+bool MiningAlgorithm::VotePlain(const PlainCase& c, Prediction* out) const {
+  std::vector<double>& result = scratch_.result;
+  result.assign(categories_.size(), 0.0);
+  double total = 0.0;
+  bool any = false;
+  for (const Segment& segment : segments_) {
+    if (segment.predicate != nullptr && !tests_.Holds(segment.test, c)) continue;
+    const int j = segment.model->VotePlain(c);
+    if (j < 0) return false;
+    result[static_cast<size_t>(j)] += segment.weight;
+    total += segment.weight;
+    any = true;
+  }
+  if (!any || 0.0 > missing_threshold_ * total) {
+    NoPrediction(out);
+  } else if (!VoteShares(&result, total, 0.0)) {
+    out->advice.clear();
+    NoPrediction(out);
+  } else {
+    out->advice.clear();
+    SetDistribution(categories_, result, out, &scratch_.distribution);
+  }
   return true;
 }
 
 void MiningAlgorithm::PredictPlain(const PlainCase& c, Prediction* out) const {
   if (method_ == Method::kSelectFirst) {
     SelectFirst(CompiledCase{c, tests_}, out);
+  } else if (plain_votes_ && VotePlain(c, out)) {
+    return;
   } else {
     Combine(CompiledCase{c, tests_}, out);
   }

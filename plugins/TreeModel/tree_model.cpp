@@ -237,6 +237,32 @@ class Tree : public ModelAlgorithm {
     if (node != nullptr) FromNode(*node->node, out);
   }
 
+  // A node votes when it decides and names only the given categories (a
+  // vote's distribution lists every category a segment names).
+  bool CompileVote(const std::vector<std::string>& categories) override {
+    if (!classification_) return false;
+    const auto number = [&categories](const std::string& text) {
+      const auto it = std::find(categories.begin(), categories.end(), text);
+      return it != categories.end() ? static_cast<int>(it - categories.begin()) : -1;
+    };
+    plain_votes_.clear();
+    for (const PlainNode& plain : plain_nodes_) {
+      const Node& node = *plain.node;
+      int vote = node.decides ? number(node.category) : -1;
+      for (const auto& entry : node.probabilities) {
+        if (number(entry.first) < 0) vote = -1;
+      }
+      plain_votes_.push_back(vote);
+    }
+    return true;
+  }
+  int VotePlain(const PlainCase& c) const override {
+    if (!root_always_ && !tests_.Holds(root_->test, c)) return -1;
+    const PlainNode* node =
+        plain_jumps_.empty() ? Walk<false>(c, &plain_nodes_[0]) : Walk<true>(c, &plain_nodes_[0]);
+    return node != nullptr ? plain_votes_[static_cast<size_t>(node - plain_nodes_.data())] : -1;
+  }
+
   bool classification_ = true;
   MissingStrategy missing_ = MissingStrategy::kNone;
   bool return_last_ = false;
@@ -300,6 +326,7 @@ class Tree : public ModelAlgorithm {
   std::vector<PlainNode> plain_nodes_;
   std::vector<PlainChild> plain_children_;
   std::vector<std::uint32_t> plain_jumps_;  // the nodes' tables: next nodes, or kNoChild
+  std::vector<int> plain_votes_;  // by PlainNode: VotePlain's answer for a case ending there
   bool root_always_ = false;  // the root's predicate is True
   std::vector<std::unique_ptr<std::vector<std::string>>> orders_;
   std::vector<std::unique_ptr<std::string>> texts_;  // each node category once

@@ -76,6 +76,13 @@ class ModelScope : public NestedModel {
       const override;
   bool Compile(const PlainLayout& enclosing) override;
   void PredictPlain(const PlainCase& enclosing, Prediction* out) const override;
+  // Targets leave a valid category as it is.
+  bool CompileVote(const std::vector<std::string>& categories) override {
+    return algorithm_->CompileVote(categories);
+  }
+  int VotePlain(const PlainCase& enclosing) const override {
+    return algorithm_->VotePlain(enclosing);
+  }
 
   const std::string& type() const { return type_; }
   const std::string& target_name() const { return target_name_; }

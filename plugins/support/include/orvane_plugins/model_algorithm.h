@@ -218,6 +218,13 @@ class ModelAlgorithm {
   virtual bool Compile(const PlainLayout& /*layout*/) { return false; }
   // What Predict gives for the same case when every input is plain.
   virtual void PredictPlain(const PlainCase& /*c*/, Prediction* /*out*/) const {}
+  // Readies VotePlain, after Compile readied PredictPlain, for a vote over
+  // `categories`; false when the algorithm has no such path.
+  virtual bool CompileVote(const std::vector<std::string>& /*categories*/) { return false; }
+  // Where among those categories is the category PredictPlain predicts for
+  // `c`, when its prediction is a valid category among them; else -1 (then
+  // the caller asks PredictPlain).
+  virtual int VotePlain(const PlainCase& /*c*/) const { return -1; }
 };
 
 // A model element read together with its own machinery (a MiningModel's
@@ -238,6 +245,9 @@ class NestedModel {
   // What Predict gives, without outputs, for a plain case of the enclosing
   // scope.
   virtual void PredictPlain(const PlainCase& /*enclosing*/, Prediction* /*out*/) const {}
+  // As ModelAlgorithm's, for plain cases of the enclosing scope.
+  virtual bool CompileVote(const std::vector<std::string>& /*categories*/) { return false; }
+  virtual int VotePlain(const PlainCase& /*enclosing*/) const { return -1; }
 };
 
 // A PMML predicate (SimplePredicate, CompoundPredicate, SimpleSetPredicate,
