@@ -317,6 +317,66 @@ struct ModelScope::PlainField {
   // A category's table (lent from `field`, never empty) and its mask.
   const MiningField::CategoryKey* table;
   size_t mask;
+  // The same texts placed by one multiplication each, no two in one entry,
+  // when such a multiplier was found at load (a few dozen texts at most);
+  // else empty. An empty entry holds k = -1.
+  std::vector<MiningField::CategoryKey> direct = {};
+  std::uint64_t multiplier = 0;
+  unsigned shift = 0;
+
+  // The position of the first category that is `text`, or -1.
+  int CategoryOf(const std::string& text) const {
+    if (direct.empty()) return MiningField::Find(table, mask, *field, text);
+    const size_t n = text.size();
+    const MiningField::CategoryKey key = MiningField::Spell(text.data(), n);
+    const MiningField::CategoryKey& entry = direct[Place(key, multiplier, shift)];
+    if (entry.head == key.head && entry.tail == key.tail && entry.size == n &&
+        (n <= 16 ||
+         std::memcmp(field->categories[entry.k].data() + 8, text.data() + 8, n - 16) == 0)) {
+      return entry.k;
+    }
+    return -1;
+  }
+  static size_t Place(const MiningField::CategoryKey& key, std::uint64_t multiplier,
+                      unsigned shift) {
+    const std::uint64_t mixed = key.head ^ ((key.tail << 29) | (key.tail >> 35)) ^ key.size;
+    return static_cast<size_t>((mixed * multiplier) >> shift);
+  }
+  // Looks for a multiplier that places every text of `field` apart.
+  void PlaceApart() {
+    constexpr size_t kMaxTexts = 64;
+    std::vector<MiningField::CategoryKey> keys;
+    for (size_t k = 0; k < field->categories.size(); ++k) {
+      const std::string& text = field->categories[k];
+      if (field->CategoryOf(text) != static_cast<int>(k)) continue;  // a repeat
+      keys.push_back(MiningField::Spell(text.data(), text.size()));
+      keys.back().k = static_cast<int>(k);
+    }
+    if (keys.size() > kMaxTexts) return;
+    static const std::uint64_t kMultipliers[] = {
+        0x9E3779B97F4A7C15ull, 0xC2B2AE3D27D4EB4Full, 0x165667B19E3779F9ull,
+        0xD6E8FEB86659FD93ull, 0xFF51AFD7ED558CCDull, 0xC4CEB9FE1A85EC53ull,
+        0x94D049BB133111EBull, 0xBF58476D1CE4E5B9ull};
+    unsigned bits = 1;
+    while ((size_t{1} << bits) < 2 * keys.size()) ++bits;
+    std::vector<MiningField::CategoryKey> entries;
+    for (const unsigned last = bits + 3; bits <= last; ++bits) {
+      for (const std::uint64_t m : kMultipliers) {
+        entries.assign(size_t{1} << bits, {0, 0, 0, -1});
+        bool apart = true;
+        for (const auto& key : keys) {
+          MiningField::CategoryKey& entry = entries[Place(key, m, 64 - bits)];
+          apart = apart && entry.k < 0;
+          entry = key;
+        }
+        if (!apart) continue;
+        direct = std::move(entries);
+        multiplier = m;
+        shift = 64 - bits;
+        return;
+      }
+    }
+  }
 
   // `x` (not NaN) is not the system-missing value, in no missing range and
   // no outlier: what TreatInputs finds valid and leaves unchanged.
@@ -1301,6 +1361,7 @@ void ModelScope::PlanPlainCases() {
       plain.push_back({field.slot, &field, false, false, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0,
                        none ? &kNoCategory : field.category_table.data(),
                        none ? 0 : field.category_table.size() - 1});
+      plain.back().PlaceApart();
     } else {
       return;
     }
@@ -1369,8 +1430,7 @@ bool ModelScope::TreatPlain(const FieldValues* outer) const {
   }
   for (; plain != end; ++plain) {
     const std::string* text = TextOf(read(*plain));
-    const int k =
-        text == nullptr ? -1 : MiningField::Find(plain->table, plain->mask, *plain->field, *text);
+    const int k = text == nullptr ? -1 : plain->CategoryOf(*text);
     if (k < 0) return false;
     categories[plain->slot] = k;
   }
