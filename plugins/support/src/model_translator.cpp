@@ -225,6 +225,17 @@ class ResultRecord final : public CaseRecord {
     }
     // A stamp is kept only with a text of this record's, copied under it.
     if (stamp != 0 && stamps_[i] == stamp) return;
+    const auto* text = IsExactly<MCOrvane_600::StringValue>(*value)
+                           ? static_cast<const MCOrvane_600::StringValue*>(value)
+                           : nullptr;
+    if (text != nullptr && kept != nullptr && IsExactly<MCOrvane_600::StringValue>(*kept)) {
+      // The library's text into the record's own: copied without a call.
+      stamps_[i] = stamp;
+      auto* own = static_cast<MCOrvane_600::StringValue*>(kept);
+      own->SetString(text->GetText());
+      own->SetLength(text->GetLength());
+      return;
+    }
     const ScoreValue::ValueType type = value->GetType();
     if (kept != nullptr && kept->GetType() == type) {
       if (type == ScoreValue::kNUMERIC_VALUE) {
@@ -364,7 +375,10 @@ class PluginModel : public MCOrvane_600::BaseModel {
         PutResult(result_names_[i], results[result_slots_[i]], result);
       }
     }
-    if (advice != nullptr) advice->assign(prediction_.advice.begin(), prediction_.advice.end());
+    // Most cases have no advice, and the caller's list holds none from before.
+    if (advice != nullptr && !(advice->empty() && prediction_.advice.empty())) {
+      advice->assign(prediction_.advice.begin(), prediction_.advice.end());
+    }
     return true;
   }
 
