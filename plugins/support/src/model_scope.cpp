@@ -1068,19 +1068,6 @@ void ModelScope::SetOtherResult(size_t i, ScoreDictVar::VariableType type, bool 
   SetNumber(i, x);
 }
 
-void ModelScope::SetText(size_t i, ScoreDictVar::VariableType type, bool integer,
-                         const PredictionText& text) const {
-  // The text of the result's last case, most often (result_texts_[i] is
-  // null while last_lent_[i] is not).
-  const LentValue* last = last_lent_[i];
-  if (last != nullptr && last->text == text.lent()) {
-    results_[i] = last->value.get();
-    result_stamps_[i] = last->stamp;
-    return;
-  }
-  SetOtherText(i, type, integer, text);
-}
-
 void ModelScope::SetOtherText(size_t i, ScoreDictVar::VariableType type, bool integer,
                               const PredictionText& text) const {
   const std::string* lent = text.lent();

@@ -20,6 +20,7 @@
 #include "orvane/transform/transformation_dictionary.h"
 #include "orvane/values/numeric_value.h"
 #include "orvane/values/score_value.h"
+#include "orvane/values/string_value.h"
 #include "orvane_plugins/model_algorithm.h"
 
 namespace MCOrvane_600 {
@@ -169,7 +170,17 @@ class ModelScope : public NestedModel {
   // SetResult of a prediction's text; a lent text's value is made once (for
   // a few texts a result) and lent again whenever the text comes back.
   void SetText(size_t i, MCOrvane_600::ScoreDictVar::VariableType type, bool integer,
-               const PredictionText& text) const;
+               const PredictionText& text) const {
+    // The text of the result's last case, most often (result_texts_[i] is
+    // null while last_lent_[i] is not).
+    const LentValue* last = last_lent_[i];
+    if (last != nullptr && last->text == text.lent()) {
+      results_[i] = last->value.get();
+      result_stamps_[i] = last->stamp;
+      return;
+    }
+    SetOtherText(i, type, integer, text);
+  }
   // SetText for a text other than the one of the result's last case.
   void SetOtherText(size_t i, MCOrvane_600::ScoreDictVar::VariableType type, bool integer,
                     const PredictionText& text) const;
