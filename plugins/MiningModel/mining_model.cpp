@@ -270,6 +270,9 @@ class MiningAlgorithm : public ModelAlgorithm {
   // way then also learns the numbers of lent texts).
   bool CountKnownVotes(const std::vector<std::pair<const Prediction*, double>>& scored,
                        double missing_weight, Prediction* out) const;
+  // The shares of the votes counted in the working `result`, out of `total`,
+  // or no prediction when the votes for none (`missing_weight`) win.
+  void FinishVote(double total, double missing_weight, Prediction* out) const;
   // Votes (`result`, out of `total`) as shares; false when the votes for no
   // prediction (`missing_weight`) outnumber every category's.
   static bool VoteShares(std::vector<double>* result, double total, double missing_weight);
@@ -423,12 +426,9 @@ bool MiningAlgorithm::VotePlain(const PlainCase& c, Prediction* out) const {
   }
   if (!any || 0.0 > missing_threshold_ * total) {
     NoPrediction(out);
-  } else if (!VoteShares(&result, total, 0.0)) {
-    out->advice.clear();
-    NoPrediction(out);
   } else {
     out->advice.clear();
-    SetDistribution(categories_, result, out, &scratch_.distribution);
+    FinishVote(total, 0.0, out);
   }
   return true;
 }
@@ -618,12 +618,17 @@ bool MiningAlgorithm::CountKnownVotes(
     result[j] += entry.second;
     total += entry.second;
   }
+  FinishVote(total, missing_weight, out);
+  return true;
+}
+
+void MiningAlgorithm::FinishVote(double total, double missing_weight, Prediction* out) const {
+  std::vector<double>& result = scratch_.result;
   if (!VoteShares(&result, total, missing_weight)) {
     NoPrediction(out);
   } else {
     SetDistribution(categories_, result, out, &scratch_.distribution);
   }
-  return true;
 }
 
 bool MiningAlgorithm::VoteShares(std::vector<double>* result, double total,

@@ -231,10 +231,7 @@ class Tree : public ModelAlgorithm {
   // Predict's walk where no predicate is unknown, over the laid-out nodes:
   // the first true child, or the noTrueChildStrategy.
   void PredictPlain(const PlainCase& c, Prediction* out) const override {
-    if (!root_always_ && !tests_.Holds(root_->test, c)) return;
-    const PlainNode* node =
-        plain_jumps_.empty() ? Walk<false>(c, &plain_nodes_[0]) : Walk<true>(c, &plain_nodes_[0]);
-    if (node != nullptr) FromNode(*node->node, out);
+    if (const PlainNode* node = PlainEnd(c)) FromNode(*node->node, out);
   }
 
   // A node votes when it decides and names only the given categories (a
@@ -257,9 +254,7 @@ class Tree : public ModelAlgorithm {
     return true;
   }
   int VotePlain(const PlainCase& c) const override {
-    if (!root_always_ && !tests_.Holds(root_->test, c)) return -1;
-    const PlainNode* node =
-        plain_jumps_.empty() ? Walk<false>(c, &plain_nodes_[0]) : Walk<true>(c, &plain_nodes_[0]);
+    const PlainNode* node = PlainEnd(c);
     return node != nullptr ? plain_votes_[static_cast<size_t>(node - plain_nodes_.data())] : -1;
   }
 
@@ -331,6 +326,13 @@ class Tree : public ModelAlgorithm {
   std::vector<std::unique_ptr<std::vector<std::string>>> orders_;
   std::vector<std::unique_ptr<std::string>> texts_;  // each node category once
 
+  // The node a plain case ends at; null for none (the root's predicate
+  // fails, or no child holds and the tree returns no prediction).
+  const PlainNode* PlainEnd(const PlainCase& c) const {
+    if (!root_always_ && !tests_.Holds(root_->test, c)) return nullptr;
+    return plain_jumps_.empty() ? Walk<false>(c, &plain_nodes_[0])
+                                : Walk<true>(c, &plain_nodes_[0]);
+  }
   // The node a plain case ends at, from `node`; null for none. Trees without
   // tables walk without asking each node for one.
   template <bool kTables>

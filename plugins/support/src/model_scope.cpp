@@ -169,22 +169,20 @@ struct ModelScope::MiningField {
   // The position of the first category that is `text`, or -1.
   int CategoryOf(const std::string& text) const {
     if (category_table.empty()) return -1;
-    return Find(category_table.data(), category_table.size() - 1, *this, text);
-  }
-  // CategoryOf through `field`'s table (`table`, `mask`: non-empty).
-  static int Find(const CategoryKey* table, size_t mask, const MiningField& field,
-                  const std::string& text) {
-    const size_t n = text.size();
-    const CategoryKey key = Spell(text.data(), n);
+    const CategoryKey key = Spell(text.data(), text.size());
+    const size_t mask = category_table.size() - 1;
     for (size_t i = Slot(key, mask);; i = (i + 1) & mask) {
-      const CategoryKey& entry = table[i];
+      const CategoryKey& entry = category_table[i];
       if (entry.k < 0) return -1;
-      if (entry.head == key.head && entry.tail == key.tail && entry.size == n &&
-          (n <= 16 ||
-           std::memcmp(field.categories[entry.k].data() + 8, text.data() + 8, n - 16) == 0)) {
-        return entry.k;
-      }
+      if (Spells(entry, key, text)) return entry.k;
     }
+  }
+  // Whether `entry`, a category's entry, is `text`, whose key is `key`.
+  bool Spells(const CategoryKey& entry, const CategoryKey& key, const std::string& text) const {
+    const size_t n = text.size();
+    return entry.head == key.head && entry.tail == key.tail && entry.size == n &&
+           (n <= 16 ||
+            std::memcmp(categories[entry.k].data() + 8, text.data() + 8, n - 16) == 0);
   }
 
   // Reads `missing_ranges` as numbers where they are.
@@ -314,28 +312,20 @@ struct ModelScope::PlainField {
   // above; only the others are checked in full.
   double fast_low;
   double fast_high;
-  // A category's table (lent from `field`, never empty) and its mask.
-  const MiningField::CategoryKey* table;
-  size_t mask;
-  // The same texts placed by one multiplication each, no two in one entry,
-  // when such a multiplier was found at load (a few dozen texts at most);
-  // else empty. An empty entry holds k = -1.
+  // A category's texts placed by one multiplication each, no two in one
+  // entry, when such a multiplier was found at load (a few dozen texts at
+  // most); else empty, and the field's own table is asked. An empty entry
+  // holds k = -1.
   std::vector<MiningField::CategoryKey> direct = {};
   std::uint64_t multiplier = 0;
   unsigned shift = 0;
 
   // The position of the first category that is `text`, or -1.
   int CategoryOf(const std::string& text) const {
-    if (direct.empty()) return MiningField::Find(table, mask, *field, text);
-    const size_t n = text.size();
-    const MiningField::CategoryKey key = MiningField::Spell(text.data(), n);
+    if (direct.empty()) return field->CategoryOf(text);
+    const MiningField::CategoryKey key = MiningField::Spell(text.data(), text.size());
     const MiningField::CategoryKey& entry = direct[Place(key, multiplier, shift)];
-    if (entry.head == key.head && entry.tail == key.tail && entry.size == n &&
-        (n <= 16 ||
-         std::memcmp(field->categories[entry.k].data() + 8, text.data() + 8, n - 16) == 0)) {
-      return entry.k;
-    }
-    return -1;
+    return entry.k >= 0 && field->Spells(entry, key, text) ? entry.k : -1;
   }
   static size_t Place(const MiningField::CategoryKey& key, std::uint64_t multiplier,
                       unsigned shift) {
@@ -1337,17 +1327,12 @@ void ModelScope::PlanPlainCases() {
       const double inf = std::numeric_limits<double>::infinity();
       plain.push_back({field.slot, &field, true, !field.number_ranges.empty(), field.gap_low,
                        field.gap_high, as_is ? -inf : field.low, as_is ? inf : field.high, 0.0,
-                       0.0, nullptr, 0});
+                       0.0});
       plain.back().FindFastStretch();
     } else if (field.check == Check::kCategories && field.missing_ranges.empty()) {
       kind = PlainLayout::kCategory;
       layout.categories[field.slot] = field.categories;
-      // A field without texts of its own finds nothing in one empty entry.
-      static const MiningField::CategoryKey kNoCategory = {0, 0, 0, -1};
-      const bool none = field.category_table.empty();
-      plain.push_back({field.slot, &field, false, false, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0,
-                       none ? &kNoCategory : field.category_table.data(),
-                       none ? 0 : field.category_table.size() - 1});
+      plain.push_back({field.slot, &field, false, false, 0.0, 0.0, 0.0, 0.0, 0.0, 0.0});
       plain.back().PlaceApart();
     } else {
       return;
