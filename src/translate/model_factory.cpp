@@ -5,7 +5,6 @@
 #include <cctype>
 #include <cstring>
 #include <fstream>
-#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -69,24 +68,26 @@ bool AsciiCompatibleStart(std::string_view text) {
   return encoding == "UTF-8" || encoding == "US-ASCII" || encoding == "ISO-8859-1";
 }
 
+// Whether [begin, end) holds `text`.
+bool Contains(const char* begin, const char* end, const std::string& text) {
+  return memmem(begin, static_cast<size_t>(end - begin), text.data(), text.size()) != nullptr;
+}
+
 // True when the document's bytes prove that the element scan cannot meet a
 // start tag named `name`, so the scan (a quarter of a parse) can be skipped:
 // the text is in an encoding whose ASCII characters are their own bytes, has
 // no document type declaration (so no entity can spell the tag) and holds the
 // name nowhere. Anything else is left to the scan. Reads the stream from where
-// it stands and puts it back there. When it returns true, `tagged` holds for
-// each of `tags` whether "<tag" occurs in the bytes (always true for a tag past
-// ASCII, whose bytes depend on the encoding).
+// it stands; on false puts it back there for the element scan (on true the
+// caller rewinds it). On true, `tagged` holds for each of `tags` whether
+// "<tag" occurs in the bytes (always true for a tag past ASCII, whose bytes
+// depend on the encoding).
 bool ScanCannotFind(std::istream& in, const std::string& name,
                     const std::vector<std::string>& tags, std::vector<bool>* tagged) {
   if (in.exceptions() != std::ios::goodbit) return false;
   const std::streampos start = in.tellg();
   if (start == std::streampos(-1)) return false;
   static const std::string kDoctype = "<!DOCTYPE";
-  const std::boyer_moore_horspool_searcher<const char*> name_searcher(name.data(),
-                                                                      name.data() + name.size());
-  const std::boyer_moore_horspool_searcher<const char*> doctype_searcher(
-      kDoctype.data(), kDoctype.data() + kDoctype.size());
   std::size_t longest_tag = 0;
   tagged->assign(tags.size(), false);
   // The tags not met yet, and the bytes they start with.
@@ -120,10 +121,7 @@ bool ScanCannotFind(std::istream& in, const std::string& name,
       first = false;
       proven = proven && AsciiCompatibleStart(std::string_view(begin, got));
     }
-    if (std::search(begin, end, name_searcher) != end ||
-        std::search(begin, end, doctype_searcher) != end) {
-      proven = false;
-    }
+    if (Contains(begin, end, name) || Contains(begin, end, kDoctype)) proven = false;
     for (const char* open = begin; proven && !pending.empty() && open < end;) {
       open = static_cast<const char*>(std::memchr(open, '<', static_cast<std::size_t>(end - open)));
       if (open == nullptr) break;
@@ -152,10 +150,13 @@ bool ScanCannotFind(std::istream& in, const std::string& name,
   }
   if (first || in.bad()) return false;  // nothing read, or a failed read: the scan decides
   in.clear();
-  in.seekg(start);
+  if (!proven) {
+    in.seekg(start);
+    return false;
+  }
   // The tree is parsed from the stream's beginning: tags before `start` went unseen.
   if (start != std::streampos(0)) tagged->assign(tags.size(), true);
-  return proven;
+  return true;
 }
 
 // The plug-in file of a model type: "TreeModel" -> "TreeModel600r.so".

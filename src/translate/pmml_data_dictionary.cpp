@@ -50,7 +50,7 @@ typedef std::basic_string<XMLCh> XMLText;
 // Attributes count as absent when missing or empty.
 bool IsPresent(const XMLCh* text) { return text != nullptr && *text != 0; }
 
-DOMElement* AsElement(DOMNode* node) { return dynamic_cast<DOMElement*>(node); }
+using xml_internal::AsElement;
 
 // The set takes the range, or the range is destroyed (a duplicate is refused).
 void AddRange(ScoreMissingValueSet* set, std::unique_ptr<ScoreValue> value) {

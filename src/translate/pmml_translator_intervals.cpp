@@ -14,6 +14,7 @@
 #include "orvane/translate/pmml_translator.h"
 #include "orvane/values/numeric_value.h"
 #include "orvane/values/ov_exception.h"
+#include "translate/xml_names.h"
 
 namespace MCOrvane_600 {
 
@@ -59,9 +60,7 @@ struct Margins {
   const XMLCh* closure;
 };
 
-const xercesc::DOMElement* AsElement(const xercesc::DOMNode* node) {
-  return dynamic_cast<const xercesc::DOMElement*>(node);
-}
+using xml_internal::AsElement;
 
 }  // namespace
 

@@ -18,6 +18,7 @@
 #include "orvane/values/numeric_value.h"
 #include "orvane/values/ov_exception.h"
 #include "orvane/values/score_value.h"
+#include "translate/xml_names.h"
 
 namespace MCOrvane_600 {
 
@@ -35,9 +36,7 @@ bool IsNamed(const DOMNode* node, const std::string& name) {
   return BaseTranslator::IsEqual(node->getNodeName(), name);
 }
 
-// Only element nodes reach the reader: it walks with GetFirstChildElt and
-// GetNextSiblingElt.
-DOMElement* AsElement(DOMNode* node) { return static_cast<DOMElement*>(node); }
+using xml_internal::AsElement;
 
 // Reads the "variable" elements of one dictionary. Everything it builds is
 // held by a unique_ptr until it is handed on, so a throw from any check, from

@@ -67,6 +67,15 @@ void ThrowNodeMissing(const std::string& name) {
   throw OVException(OVException::kCodeAbsent, "Node is missing --- " + name + " ---");
 }
 
+xercesc::DOMElement* AsElement(xercesc::DOMNode* node) {
+  const bool element = node != nullptr && node->getNodeType() == xercesc::DOMNode::ELEMENT_NODE;
+  return element ? static_cast<xercesc::DOMElement*>(node) : nullptr;
+}
+
+const xercesc::DOMElement* AsElement(const xercesc::DOMNode* node) {
+  return AsElement(const_cast<xercesc::DOMNode*>(node));
+}
+
 const XMLCh* AttributeValue(const xercesc::DOMAttr* attribute) {
   const DOMNode* first = attribute->getFirstChild();
   if (first == nullptr) return xercesc::XMLUni::fgZeroLenString;

@@ -51,6 +51,11 @@ bool EqualsName(const XMLCh* text, const char* name);
 // an absent element.
 [[noreturn]] void ThrowNodeMissing(const std::string& name);
 
+// `node` as an element, or null when it is none (or null). Told by the
+// node's type: a checked cast compares class names inside the runtime.
+xercesc::DOMElement* AsElement(xercesc::DOMNode* node);
+const xercesc::DOMElement* AsElement(const xercesc::DOMNode* node);
+
 // The value getAttribute gives for a present attribute, read without the
 // DOM's checked casts in the usual case of one text child.
 const XMLCh* AttributeValue(const xercesc::DOMAttr* attribute);

@@ -6,8 +6,10 @@
 #include <cmath>
 #include <cstring>
 #include <limits>
+#include <mutex>
 #include <sstream>
 #include <typeinfo>
+#include <unordered_map>
 
 #include <xercesc/dom/DOMElement.hpp>
 #include <xercesc/util/XMLString.hpp>
@@ -556,12 +558,24 @@ class ComputedFields : public DerivedFields {
 
 ReadModelAlgorithmFn FindReader(const DOMElement* model) {
   const std::string type = TagOf(model);
+  // Plug-ins stay loaded: a type's reader, once found, is asked of no loader
+  // again (an ensemble reads one per segment).
+  static std::mutex mutex;
+  static std::unordered_map<std::string, ReadModelAlgorithmFn> found;
+  {
+    const std::lock_guard<std::mutex> lock(mutex);
+    const auto known = found.find(type);
+    if (known != found.end()) return known->second;
+  }
   const std::string folder = ShippedPluginDirectory();
   void* handle = folder.empty() ? nullptr
                                 : dlopen((folder + "/" + PluginFileName(type)).c_str(), RTLD_NOW);
   void* symbol = handle == nullptr ? nullptr : dlsym(handle, kReadModelAlgorithmSymbol);
   if (symbol == nullptr) throw Unsupported(model, "no shipped plug-in scores this model type");
-  return reinterpret_cast<ReadModelAlgorithmFn>(symbol);
+  const auto reader = reinterpret_cast<ReadModelAlgorithmFn>(symbol);
+  const std::lock_guard<std::mutex> lock(mutex);
+  found.emplace(type, reader);
+  return reader;
 }
 
 }  // namespace
