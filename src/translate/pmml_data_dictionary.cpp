@@ -394,12 +394,11 @@ class PMMLTranslator::DataFieldReader {
 
   // A text listed as valid and as invalid or missing, in any case.
   void CheckValidAgainstMissing() const {
-    for (const XMLText& missing : missing_texts_) {
-      for (const XMLText& valid : valid_texts_) {
-        if (XMLString::compareIString(missing.c_str(), valid.c_str()) == 0) {
-          throw OVException(
-              OVException::kCodeStructure,
-              "\"" + Narrow(valid.c_str()) + "\": defined as both Valid and Invalid value!");
+    for (const XMLCh* missing : missing_texts_) {
+      for (const XMLCh* valid : valid_texts_) {
+        if (XMLString::compareIString(missing, valid) == 0) {
+          throw OVException(OVException::kCodeStructure,
+                            "\"" + Narrow(valid) + "\": defined as both Valid and Invalid value!");
         }
       }
     }
@@ -412,13 +411,15 @@ class PMMLTranslator::DataFieldReader {
     if (var_->IsFlagVariable() && categories.size() > 2) {
       throw OVException(OVException::kCodeCount, "Flag variable has to have two categories!");
     }
+    const bool text = var_->IsString();
+    const bool no_space_trim = var_->GetNoSpaceTrim();
+    const bool empty_string_ok = var_->GetEmptyStringOK();
     for (size_t i = 0; i < categories.size(); ++i) {
       const ScoreValue* value = categories[i]->GetValue();
       for (size_t j = i + 1; j < categories.size(); ++j) {
-        const bool same = var_->IsString()
-                              ? value->Equal(categories[j]->GetValue(), var_->GetNoSpaceTrim(),
-                                             var_->GetEmptyStringOK())
-                              : *categories[i] == *categories[j];
+        const bool same = text ? value->Equal(categories[j]->GetValue(), no_space_trim,
+                                              empty_string_ok)
+                               : *categories[i] == *categories[j];
         if (same) {
           throw OVException(OVException::kCodeStructure,
                             "\"" + value->GetString() + "\": Duplicated Category Value!");
@@ -458,9 +459,9 @@ class PMMLTranslator::DataFieldReader {
   int range_flags_ = 0;
   double lower_ = -NumericValue::GetInfinity();
   double upper_ = NumericValue::GetInfinity();
-  // Value texts of the categorical reading.
-  std::vector<XMLText> valid_texts_;
-  std::vector<XMLText> missing_texts_;
+  // Value texts of the categorical reading, lent by the document.
+  std::vector<const XMLCh*> valid_texts_;
+  std::vector<const XMLCh*> missing_texts_;
 };
 
 ScoreDictionary* PMMLTranslator::ParseDictionary(DOMNode* dataDictionary) {

@@ -2,8 +2,6 @@
 
 #include <strings.h>
 
-#include <cstring>
-
 #include <xercesc/util/PlatformUtils.hpp>
 #include <xercesc/util/TransService.hpp>
 #include <xercesc/util/XMLException.hpp>
@@ -48,15 +46,15 @@ XMLSize_t CharUnits(const XMLCh* text, XMLSize_t remaining) {
 // Encodings whose first 128 code points are ASCII's, so that ASCII text
 // passes through them unchanged and can never be unrepresentable.
 bool KeepsAscii(const std::string& name) {
-  static const char kDefault[] = "CP1252";
-  static const char* const kNames[] = {kDefault, "windows-1252", "UTF-8", "ISO-8859-1", "US-ASCII"};
-  // The default, as the readers name it, is told first and cheaply.
-  const size_t default_length = sizeof(kDefault) - 1;
-  if (name.size() == default_length && std::memcmp(name.data(), kDefault, default_length) == 0) {
-    return true;
-  }
-  for (const char* known : kNames) {
-    if (strcasecmp(name.c_str(), known) == 0) return true;
+  struct Known {
+    const char* name;
+    size_t length;
+  };
+  static const Known kNames[] = {
+      {"CP1252", 6}, {"windows-1252", 12}, {"UTF-8", 5}, {"ISO-8859-1", 10}, {"US-ASCII", 8}};
+  // No two have the same length: one name at most is compared letter by letter.
+  for (const Known& known : kNames) {
+    if (name.size() == known.length) return strcasecmp(name.c_str(), known.name) == 0;
   }
   return false;
 }

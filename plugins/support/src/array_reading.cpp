@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <utility>
 
 #include <xercesc/dom/DOMElement.hpp>
 
@@ -70,7 +71,7 @@ std::vector<std::string> ReadArrayTexts(const xercesc::DOMElement* array,
     } else {
       while (pos < text.size() && !IsBlank(text[pos])) entry += text[pos++];
     }
-    entries.push_back(entry);
+    entries.push_back(std::move(entry));
   }
   CheckCount(array, DeclaredCount(array, context), entries.size(), context);
   return entries;

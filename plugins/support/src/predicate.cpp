@@ -1,5 +1,6 @@
 #include "orvane_plugins/predicate.h"
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
 #include <typeinfo>
@@ -48,18 +49,24 @@ constexpr int kNumberSlot = -2;
 // `predicate`, a test of field `name` in `slot`, as a test of plain cases:
 // -1 for a slot plain cases do not hold; over a category slot, what it
 // answers for each category, found by asking it; kNumberSlot for a number.
-int CompileLeaf(const Predicate& predicate, int slot, const std::string& name,
-                const PlainLayout& layout, PlainTests* tests) {
+// `holds(text)` tells whether the leaf is true for a category.
+template <typename Holds>
+int CompileLeafWith(int slot, const PlainLayout& layout, PlainTests* tests, Holds holds) {
   if (slot < 0 || static_cast<size_t>(slot) >= layout.kinds.size()) return -1;
   if (layout.kinds[slot] == PlainLayout::kNone) return -1;
   if (layout.kinds[slot] == PlainLayout::kNumber) return kNumberSlot;
   const std::vector<std::string>& categories = layout.categories[slot];
-  std::vector<bool> holds(categories.size());
-  for (size_t k = 0; k < categories.size(); ++k) {
-    const MCOrvane_600::StringValue text(categories[k]);
-    holds[k] = predicate.Evaluate(OneValue(slot, name, &text)) == Predicate::kTRUE;
-  }
-  return tests->Categories(layout.Place(slot), holds);
+  std::vector<bool> answers(categories.size());
+  for (size_t k = 0; k < categories.size(); ++k) answers[k] = holds(categories[k]);
+  return tests->Categories(layout.Place(slot), answers);
+}
+
+int CompileLeaf(const Predicate& predicate, int slot, const std::string& name,
+                const PlainLayout& layout, PlainTests* tests) {
+  return CompileLeafWith(slot, layout, tests, [&](const std::string& category) {
+    const MCOrvane_600::StringValue text(category);
+    return predicate.Evaluate(OneValue(slot, name, &text)) == Predicate::kTRUE;
+  });
 }
 
 class Constant : public Predicate {
@@ -183,7 +190,18 @@ class SetPredicate : public Predicate {
   }
 
   int Compile(const PlainLayout& layout, PlainTests* tests) const override {
-    const int leaf = CompileLeaf(*this, slot_, field_, layout, tests);
+    const bool texts = std::none_of(set_.begin(), set_.end(),
+                                    [](const FieldConstant& c) { return c.numeric; });
+    // A text set answers a category as Evaluate does, without a value made for each.
+    const int leaf =
+        texts ? CompileLeafWith(slot_, layout, tests,
+                                [this](const std::string& category) {
+                                  const bool found = std::any_of(
+                                      set_.begin(), set_.end(),
+                                      [&](const FieldConstant& c) { return c.text == category; });
+                                  return found == is_in_;
+                                })
+              : CompileLeaf(*this, slot_, field_, layout, tests);
     if (leaf != kNumberSlot) return leaf;
     std::vector<double> numbers;
     for (const FieldConstant& c : set_) {
@@ -381,10 +399,10 @@ std::unique_ptr<Predicate> ReadPredicateElement(DOMElement* element, const ReadC
     }
     DOMElement* array = FirstChild(element, "Array");
     if (array == nullptr) throw Fault(element, OVException::kCodeAbsent, "no Array");
+    const std::vector<std::string> texts = ReadArrayTexts(array, context);
     std::vector<FieldConstant> set;
-    for (const std::string& text : ReadArrayTexts(array, context)) {
-      set.push_back(ReadFieldConstant(var, text, array));
-    }
+    set.reserve(texts.size());
+    for (const std::string& text : texts) set.push_back(ReadFieldConstant(var, text, array));
     return std::make_unique<SetPredicate>(field, context.Slot(field), how == "isIn",
                                           std::move(set));
   }
