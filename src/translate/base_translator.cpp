@@ -8,6 +8,7 @@
 #include <xercesc/dom/DOMAttr.hpp>
 #include <xercesc/dom/DOMDocument.hpp>
 #include <xercesc/dom/DOMElement.hpp>
+#include <xercesc/dom/DOMNamedNodeMap.hpp>
 #include <xercesc/dom/DOMNode.hpp>
 #include <xercesc/dom/DOMNodeList.hpp>
 #include <xercesc/util/XMLString.hpp>
@@ -169,10 +170,20 @@ bool IsIntText(const std::string& text) {
   return !(text.size() == 1 && minus.count + plus.count == 1);
 }
 
-// The attribute node named `name`, or null.
+// The attribute node named `name`, or null. Each attribute's name is
+// compared in place, as the element's own lookup compares them, without
+// widening `name` first.
 const xercesc::DOMAttr* FindAttribute(const xercesc::DOMElement* elt, const char* name) {
-  const WideName attribute(name);
-  return elt->getAttributeNode(attribute.get());
+  const xercesc::DOMNamedNodeMap* attributes = elt->getAttributes();
+  const XMLSize_t count = attributes == nullptr ? 0 : attributes->getLength();
+  for (XMLSize_t i = 0; i < count; ++i) {
+    const DOMNode* attribute = attributes->item(i);
+    // An element's attribute map holds attributes only.
+    if (xml_internal::EqualsName(attribute->getNodeName(), name)) {
+      return static_cast<const xercesc::DOMAttr*>(attribute);
+    }
+  }
+  return nullptr;
 }
 
 [[noreturn]] void ThrowAttributeMissing(const xercesc::DOMElement* elt, const std::string& name) {

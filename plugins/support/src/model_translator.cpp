@@ -314,7 +314,8 @@ ScoreModel::VarRole RoleOf(Usage usage) {
 // BaseModel) and the top-level model element's scope.
 class PluginModel : public MCOrvane_600::BaseModel {
  public:
-  // Takes ownership of `visible`, the fields the scope reads.
+  // Takes ownership of `visible`, the fields the scope reads (null when they
+  // are the data dictionary's).
   explicit PluginModel(std::unique_ptr<BaseDictionary> visible) : visible_(std::move(visible)) {}
 
   // Takes ownership of `scope`; lays out the result dictionary.
@@ -441,16 +442,19 @@ class ModelTranslator : public MCOrvane_600::PMMLTranslator {
       if (global != nullptr) global->SetUpDerivedCaseRecord();
     }
     // The fields the model element sees: the data fields, then the derived.
-    auto visible = std::make_unique<BaseDictionary>();
-    for (ScoreDictVar* var : data->GetScoreDictVars()) {
-      visible->AddVar(var->GetName(), var->Clone());
-    }
+    // Without derived fields, the data dictionary itself: the global ones are
+    // computed over it already, so the model relies on it either way.
+    std::unique_ptr<BaseDictionary> visible;
     if (global != nullptr) {
+      visible = std::make_unique<BaseDictionary>();
+      for (ScoreDictVar* var : data->GetScoreDictVars()) {
+        visible->AddVar(var->GetName(), var->Clone());
+      }
       for (const std::string& name : global->GetDerivedVarNames()) {
         if (const ScoreDictVar* var = global->GetVar(name)) visible->AddVar(name, var->Clone());
       }
     }
-    const ScoreDictionary* visible_view = visible.get();
+    const ScoreDictionary* visible_view = visible != nullptr ? visible.get() : data.get();
     auto model = std::make_unique<PluginModel>(std::move(visible));
     ScoreDictionary* data_view = data.get();
     TransformationDictionary* global_view = global.get();
