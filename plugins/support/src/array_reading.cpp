@@ -52,6 +52,12 @@ std::vector<std::string> ReadArrayTexts(const xercesc::DOMElement* array,
                                         const ReadContext& context) {
   const std::string text = ElementText(array, context);
   std::vector<std::string> entries;
+  // Sized once for the usual entries, one per stretch without blanks.
+  size_t stretches = 0;
+  for (size_t i = 0; i < text.size(); ++i) {
+    stretches += !IsBlank(text[i]) && (i == 0 || IsBlank(text[i - 1]));
+  }
+  entries.reserve(stretches);
   size_t pos = 0;
   while (pos < text.size()) {
     while (pos < text.size() && IsBlank(text[pos])) ++pos;

@@ -198,6 +198,7 @@ struct ModelScope::MiningField {
         return;
       }
     }
+    number_ranges.reserve(missing_ranges.size());
     for (const auto* range : missing_ranges) {
       const double min = range->GetMin()->GetDouble();
       const double max = range->GetMax()->GetDouble();
@@ -699,6 +700,7 @@ std::unique_ptr<ModelScope> ModelScope::Read(DOMElement* model, const ScoreDicti
       }
       if (categories) {
         field.check = Check::kCategories;
+        field.categories.reserve(labels->GetAllValueLabels().size());
         for (const auto* label : labels->GetAllValueLabels()) {
           if (const std::string* text = TextOf(label->GetValue())) {
             field.AddCategoryText(*text);
