@@ -22,6 +22,9 @@
 //   load/NAME         MakeModelFromXML(stream, shipped names, "") and the
 //                     model's deletion, while the process holds Xerces
 //   floor_parse/NAME  the plain DOM parse of the same file and its release
+//   load_ratio/NAME   16 loads and 16 plain parses in turn, each run timed; the
+//                     time is a load's, the counters a parse's (parse_us) and
+//                     the ratio of the two over all runs
 #include <benchmark/benchmark.h>
 
 #include <algorithm>
@@ -213,6 +216,47 @@ void BM_FloorParse(benchmark::State& state, const Document* doc) {
   TimePlainDom(state, doc->path);
 }
 
+// Loads (with the model's deletion) and plain parses in turn, 16 of each, each
+// run timed: both see the same moments of a machine whose speed moves, so
+// their ratio holds where two separate benchmarks drift apart. Runs of 16 keep
+// what a load leaves for the allocator (its model's release) with the loads,
+// as in load/. The time is the load's.
+void BM_LoadRatio(benchmark::State& state, const Document* doc) {
+  using Clock = std::chrono::steady_clock;
+  constexpr int kRun = 16;
+  XercesHold hold;
+  double load_seconds = 0.0;
+  double parse_seconds = 0.0;
+  for (auto _ : state) {
+    const Clock::time_point start = Clock::now();
+    try {
+      for (int i = 0; i < kRun; ++i) {
+        std::unique_ptr<ScoreModel> model(Load(*doc));
+        benchmark::DoNotOptimize(model.get());
+      }
+    } catch (const OVException& e) {
+      Fail(state, e);
+      break;
+    }
+    const Clock::time_point loaded = Clock::now();
+    for (int i = 0; i < kRun; ++i) {
+      if (!ParsePlainDom(doc->path)) {
+        state.SkipWithError("parse failed");
+        return;
+      }
+    }
+    const std::chrono::duration<double> load = loaded - start;
+    const std::chrono::duration<double> parse = Clock::now() - loaded;
+    load_seconds += load.count();
+    parse_seconds += parse.count();
+    state.SetIterationTime(load.count() / kRun);
+  }
+  if (state.iterations() == 0 || parse_seconds <= 0.0) return;
+  state.counters["parse_us"] =
+      1e6 * parse_seconds / static_cast<double>(state.iterations() * kRun);
+  state.counters["ratio"] = load_seconds / parse_seconds;
+}
+
 bool Readable(const std::string& path) { return std::ifstream(path).good(); }
 
 }  // namespace
@@ -272,6 +316,10 @@ int main(int argc, char** argv) {
                                                  orvane_bench::BM_FloorParse, &doc)}) {
       orvane_bench::Reported(b)->Unit(benchmark::kMicrosecond);
     }
+    benchmark::RegisterBenchmark(("load_ratio/" + doc.name).c_str(), orvane_bench::BM_LoadRatio,
+                                 &doc)
+        ->UseManualTime()
+        ->Unit(benchmark::kMicrosecond);
   }
   return orvane_bench::RunRegistered(argc, argv);
 }

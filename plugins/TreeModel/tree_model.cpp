@@ -461,7 +461,12 @@ std::unique_ptr<Node> ReadNode(DOMElement* element, ReadContext* context, bool c
   node->distribution.reserve(distributions);
   node->children.reserve(children);
   for (DOMElement* child : Children(element)) {
-    if (IsPredicateElement(child)) {
+    // The commonest children first: each test reads the tag again.
+    if (HasTag(child, "Node")) {
+      node->children.push_back(ReadNode(child, context, classification, depth + 1));
+    } else if (HasTag(child, "Extension")) {
+      continue;
+    } else if (IsPredicateElement(child)) {
       if (has_predicate) throw Fault(child, OVException::kCodeStructure, "a second predicate");
       node->predicate.reset(context->ReadPredicate(child));
       if (HasTag(child, "SimplePredicate")) node->simple_field = Attr(child, "field");
@@ -473,9 +478,7 @@ std::unique_ptr<Node> ReadNode(DOMElement* element, ReadContext* context, bool c
       d.probability = NumberAttr(child, "probability", std::numeric_limits<double>::quiet_NaN());
       d.confidence = NumberAttr(child, "confidence", std::numeric_limits<double>::quiet_NaN());
       node->distribution.push_back(d);
-    } else if (HasTag(child, "Node")) {
-      node->children.push_back(ReadNode(child, context, classification, depth + 1));
-    } else if (!HasTag(child, "Extension") && !HasTag(child, "Partition")) {
+    } else if (!HasTag(child, "Partition")) {
       throw Unsupported(child, "is not supported inside a Node");
     }
   }

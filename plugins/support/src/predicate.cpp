@@ -378,8 +378,7 @@ bool IsPredicateElement(const DOMElement* element) {
 }
 
 std::unique_ptr<Predicate> ReadPredicateElement(DOMElement* element, const ReadContext& context) {
-  if (HasTag(element, "True")) return std::make_unique<Constant>(true);
-  if (HasTag(element, "False")) return std::make_unique<Constant>(false);
+  // The commonest kinds first: each test reads the tag again.
   if (HasTag(element, "SimplePredicate")) {
     std::string field;
     const auto* var = ReadField(element, context, &field);
@@ -429,6 +428,8 @@ std::unique_ptr<Predicate> ReadPredicateElement(DOMElement* element, const ReadC
     }
     return std::make_unique<Compound>(combine, std::move(parts));
   }
+  if (HasTag(element, "True")) return std::make_unique<Constant>(true);
+  if (HasTag(element, "False")) return std::make_unique<Constant>(false);
   throw Unsupported(element, "is not a predicate");
 }
 
