@@ -46,15 +46,9 @@ XMLSize_t CharUnits(const XMLCh* text, XMLSize_t remaining) {
 // Encodings whose first 128 code points are ASCII's, so that ASCII text
 // passes through them unchanged and can never be unrepresentable.
 bool KeepsAscii(const std::string& name) {
-  struct Known {
-    const char* name;
-    size_t length;
-  };
-  static const Known kNames[] = {
-      {"CP1252", 6}, {"windows-1252", 12}, {"UTF-8", 5}, {"ISO-8859-1", 10}, {"US-ASCII", 8}};
-  // No two have the same length: one name at most is compared letter by letter.
-  for (const Known& known : kNames) {
-    if (name.size() == known.length) return strcasecmp(name.c_str(), known.name) == 0;
+  static const char* const kNames[] = {"CP1252", "windows-1252", "UTF-8", "ISO-8859-1", "US-ASCII"};
+  for (const char* known : kNames) {
+    if (strcasecmp(name.c_str(), known) == 0) return true;
   }
   return false;
 }
@@ -62,15 +56,19 @@ bool KeepsAscii(const std::string& name) {
 }  // namespace
 
 BrixTranscoder::BrixTranscoder(const std::string& encodingName)
-    : encoding_name_(encodingName), transcoder_(MakeTranscoder(encodingName)) {}
+    : encoding_name_(encodingName),
+      keeps_ascii_(KeepsAscii(encodingName)),
+      transcoder_(MakeTranscoder(encodingName)) {}
 
 BrixTranscoder::BrixTranscoder(const BrixTranscoder& other)
     : encoding_name_(other.encoding_name_),
+      keeps_ascii_(other.keeps_ascii_),
       transcoder_(other.transcoder_ ? MakeTranscoder(other.encoding_name_) : nullptr) {}
 
 BrixTranscoder& BrixTranscoder::operator=(const BrixTranscoder& other) {
   if (this != &other) {
     encoding_name_ = other.encoding_name_;
+    keeps_ascii_ = other.keeps_ascii_;
     transcoder_.reset(other.transcoder_ ? MakeTranscoder(encoding_name_) : nullptr);
   }
   return *this;
@@ -83,7 +81,7 @@ std::string BrixTranscoder::transcodeTo(const XMLCh* text) const {
   // Names and numbers, nearly all the text of a document, are ASCII.
   XMLSize_t length = 0;
   while (text[length] != 0 && text[length] < 0x80) ++length;
-  if (text[length] == 0 && length <= kBufferSize && KeepsAscii(encoding_name_)) {
+  if (text[length] == 0 && length <= kBufferSize && keeps_ascii_) {
     char narrow[kBufferSize];
     for (XMLSize_t i = 0; i < length; ++i) narrow[i] = static_cast<char>(text[i]);
     return std::string(narrow, length);

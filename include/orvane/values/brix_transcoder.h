@@ -37,6 +37,8 @@ class BrixTranscoder {
 
  private:
   std::string encoding_name_;
+  // Whether ASCII text passes through the encoding unchanged (told once).
+  bool keeps_ascii_;
   std::unique_ptr<xercesc::XMLTranscoder> transcoder_;  // Owned; null when none could be made.
 };
 
