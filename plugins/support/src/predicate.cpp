@@ -1,6 +1,5 @@
 #include "orvane_plugins/predicate.h"
 
-#include <algorithm>
 #include <cmath>
 #include <limits>
 #include <typeinfo>
@@ -49,24 +48,18 @@ constexpr int kNumberSlot = -2;
 // `predicate`, a test of field `name` in `slot`, as a test of plain cases:
 // -1 for a slot plain cases do not hold; over a category slot, what it
 // answers for each category, found by asking it; kNumberSlot for a number.
-// `holds(text)` tells whether the leaf is true for a category.
-template <typename Holds>
-int CompileLeafWith(int slot, const PlainLayout& layout, PlainTests* tests, Holds holds) {
+int CompileLeaf(const Predicate& predicate, int slot, const std::string& name,
+                const PlainLayout& layout, PlainTests* tests) {
   if (slot < 0 || static_cast<size_t>(slot) >= layout.kinds.size()) return -1;
   if (layout.kinds[slot] == PlainLayout::kNone) return -1;
   if (layout.kinds[slot] == PlainLayout::kNumber) return kNumberSlot;
   const std::vector<std::string>& categories = layout.categories[slot];
-  std::vector<bool> answers(categories.size());
-  for (size_t k = 0; k < categories.size(); ++k) answers[k] = holds(categories[k]);
-  return tests->Categories(layout.Place(slot), answers);
-}
-
-int CompileLeaf(const Predicate& predicate, int slot, const std::string& name,
-                const PlainLayout& layout, PlainTests* tests) {
-  return CompileLeafWith(slot, layout, tests, [&](const std::string& category) {
-    const MCOrvane_600::StringValue text(category);
-    return predicate.Evaluate(OneValue(slot, name, &text)) == Predicate::kTRUE;
-  });
+  std::vector<bool> holds(categories.size());
+  for (size_t k = 0; k < categories.size(); ++k) {
+    const MCOrvane_600::StringValue text(categories[k]);
+    holds[k] = predicate.Evaluate(OneValue(slot, name, &text)) == Predicate::kTRUE;
+  }
+  return tests->Categories(layout.Place(slot), holds);
 }
 
 class Constant : public Predicate {
@@ -190,18 +183,7 @@ class SetPredicate : public Predicate {
   }
 
   int Compile(const PlainLayout& layout, PlainTests* tests) const override {
-    const bool texts = std::none_of(set_.begin(), set_.end(),
-                                    [](const FieldConstant& c) { return c.numeric; });
-    // A text set answers a category as Evaluate does, without a value made for each.
-    const int leaf =
-        texts ? CompileLeafWith(slot_, layout, tests,
-                                [this](const std::string& category) {
-                                  const bool found = std::any_of(
-                                      set_.begin(), set_.end(),
-                                      [&](const FieldConstant& c) { return c.text == category; });
-                                  return found == is_in_;
-                                })
-              : CompileLeaf(*this, slot_, field_, layout, tests);
+    const int leaf = CompileLeaf(*this, slot_, field_, layout, tests);
     if (leaf != kNumberSlot) return leaf;
     std::vector<double> numbers;
     for (const FieldConstant& c : set_) {
