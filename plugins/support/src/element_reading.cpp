@@ -61,13 +61,7 @@ double RequiredNumberAttribute(const xercesc::DOMElement* element, const char* n
 }
 
 std::string ElementText(const xercesc::DOMElement* element, const ReadContext& context) {
-  // One text child, the usual case, is read as it is: the DOM's own joining
-  // makes a checked cast per node.
-  const xercesc::DOMNode* first = element->getFirstChild();
-  if (first == nullptr) return std::string();
-  if (first->getNextSibling() == nullptr && first->getNodeType() == xercesc::DOMNode::TEXT_NODE) {
-    return context.Text(first->getNodeValue());
-  }
+  if (const XMLCh* lone = LoneText(element)) return context.Text(lone);
   const XMLCh* text = element->getTextContent();
   return text == nullptr ? std::string() : context.Text(text);
 }

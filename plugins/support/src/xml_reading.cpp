@@ -42,19 +42,20 @@ bool SameName(const XMLCh* wide, const char* name) {
   return *wide == 0;
 }
 
-// An attribute's value is nearly always its one text node: read that node
-// instead of asking the attribute, whose own lookup pays a checked cast.
 const XMLCh* ValueOf(const DOMAttr* attribute) {
   if (attribute == nullptr) return nullptr;
-  const DOMNode* first = attribute->getFirstChild();
-  if (first != nullptr && first->getNextSibling() == nullptr &&
-      first->getNodeType() == DOMNode::TEXT_NODE) {
-    return first->getNodeValue();
-  }
-  return attribute->getValue();
+  const XMLCh* text = LoneText(attribute);
+  return text != nullptr ? text : attribute->getValue();
 }
 
 }  // namespace
+
+const XMLCh* LoneText(const DOMNode* node) {
+  const DOMNode* first = node->getFirstChild();
+  const bool lone = first != nullptr && first->getNextSibling() == nullptr &&
+                    first->getNodeType() == DOMNode::TEXT_NODE;
+  return lone ? first->getNodeValue() : nullptr;
+}
 
 std::string Utf8(const XMLCh* text) {
   if (text == nullptr || *text == 0) return std::string();

@@ -14,6 +14,7 @@
 
 XERCES_CPP_NAMESPACE_BEGIN
 class DOMElement;
+class DOMNode;
 XERCES_CPP_NAMESPACE_END
 
 namespace orvane_plugins {
@@ -65,6 +66,10 @@ bool HasTag(const xercesc::DOMElement* element, const char* tag);
 // The first child element named `tag`, or null.
 xercesc::DOMElement* FirstChild(const xercesc::DOMElement* parent, const char* tag);
 
+// The text of `node`'s one child when that child is a text node, lent by the
+// document; else null. An attribute's or a simple element's text nearly always
+// is, and reading it so spares the DOM's own lookup a checked cast.
+const XMLCh* LoneText(const xercesc::DOMNode* node);
 // The attribute's own text, lent by the document; null when absent.
 const XMLCh* RawAttr(const xercesc::DOMElement* element, const char* name);
 bool HasAttr(const xercesc::DOMElement* element, const char* name);
